@@ -1,0 +1,66 @@
+// A decoded form archive as plain data: what the form compiler builds from form
+// source and the dump tool prints. The runtime does not use this model; it works
+// on the stored bytes in place (archive.h, record.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "forms/blocks.h"
+
+namespace vantor::forms {
+
+struct EventBinding {
+    int32_t event;
+    int32_t handler;  // offset from the code base as stored; -1 = none
+};
+
+struct UnitDesc {
+    uint32_t id = 0;
+    // Menu items (id bits 28-31 = 2, bits 24-27 = 6) have their own layout:
+    // only `id` and `raw_body` are meaningful for them.
+    ByteVec raw_body;
+
+    uint32_t kind = 0;
+    uint32_t event_source = 0;
+    uint32_t reserved_a[4] = {0, 0, 0, 0};
+    std::string name;
+    std::string remark;
+    uint32_t object_slot = 0;
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    uint32_t cursor_slot = 0;
+    uint32_t parent = 0;
+    std::vector<uint32_t> children;
+    ByteVec mouse_pointer;
+    std::string tag;
+    uint32_t reserved_b = 0;
+    uint32_t state = 0;  // bit 0 visible, bit 1 disabled, bit 2 tab stop
+    uint32_t tab_order = 0;
+    std::vector<EventBinding> events;
+    uint32_t reserved_c[5] = {0, 0, 0, 0, 0};
+    ByteVec block;  // kind-specific property block, may be empty
+};
+
+struct WindowDesc {
+    uint32_t id = 0;
+    uint32_t attr_a = 0;
+    uint32_t attr_b = 0;
+    std::string text_a;
+    std::string text_b;
+    std::vector<UnitDesc> units;  // units[0] is the window's own unit
+};
+
+struct ArchiveModel {
+    std::vector<WindowDesc> windows;
+};
+
+bool is_menu_item_id(uint32_t id);
+
+// Encodes the archive byte for byte as stored in the program image.
+ByteVec encode_archive(const ArchiveModel& model);
+// Decodes an archive; false (with a message naming the offset) on any damage.
+bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error);
+
+}  // namespace vantor::forms

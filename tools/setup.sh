@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what building and testing Vantor needs on Debian 12. Idempotent:
+# packages already present are skipped, so a second run takes seconds.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+PACKAGES=(
+  g++-mingw-w64-i686 wine wine32:i386 wine64
+  xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
+  g++-multilib lib32asan8 lib32ubsan1 clang libclang-rt-14-dev
+  libgtest-dev:i386 libbenchmark-dev:i386 googletest cmake ninja-build
+  python3
+)
+
+missing=()
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  NEED_UPDATE=1
+fi
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+else
+  echo "setup: all packages present"
+fi
+
+# mingw's posix thread model is what std::thread needs; keep win32 otherwise default.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
+  $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
+echo "setup: done"

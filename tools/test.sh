@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the portable core natively (-m32, ASan/UBSan), the
+# Windows build under Wine (unit, Win32 and end-to-end tiers), and a bounded
+# fuzz run. Ends with one summary line: "tests: N passed, M failed".
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VANTOR_BUILD_DIR:-$root/build}"
+fuzz_seconds="${VANTOR_FUZZ_SECONDS:-60}"
+jobs="$(nproc)"
+
+bash "$root/tools/setup.sh" || exit 1
+
+passed=0
+failed=0
+failures=()
+
+# Adds the counts of a ctest log ("N% tests passed, F tests failed out of T").
+count_ctest() {
+    local log="$1" name="$2" line total bad
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+    if [ -z "$line" ]; then
+        failed=$((failed + 1)); failures+=("$name: no test ran"); return
+    fi
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad)); failed=$((failed + bad))
+    if [ "$bad" -gt 0 ]; then failures+=("$name: $bad failed"); fi
+}
+
+build_tree() {  # name, cmake args...
+    local name="$1"; shift
+    echo "=== configure and build: $name"
+    cmake -S "$root" -B "$build/$name" -G Ninja "$@" >"$build/$name.configure.log" 2>&1 \
+        || { cat "$build/$name.configure.log"; return 1; }
+    ninja -C "$build/$name" -j "$jobs" 2>&1 | tail -n 40
+    return "${PIPESTATUS[0]}"
+}
+
+mkdir -p "$build"
+
+# 1. Native portable core with sanitizers.
+if build_tree native -DCMAKE_BUILD_TYPE=Debug -DVANTOR_BENCH=ON; then
+    echo "=== tests: native"
+    (cd "$build/native" && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs") \
+        2>&1 | tee "$build/native.ctest.log"
+    count_ctest "$build/native.ctest.log" native
+else
+    failed=$((failed + 1)); failures+=("native: build failed")
+fi
+
+# 2. Windows build under Wine: one display and one prefix for the whole run.
+if build_tree win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release; then
+    . "$root/tools/wine-env.sh"
+    if vantor_wine_setup "$build/win"; then
+        export VANTOR_DISPLAY="$DISPLAY" VANTOR_WINEPREFIX="$WINEPREFIX"
+        wineserver -p >/dev/null 2>&1  # keep one server for all test programs
+        echo "=== tests: Windows under Wine (display $DISPLAY)"
+        (cd "$build/win" && ctest --output-on-failure -j "$jobs" --timeout 600) \
+            2>&1 | tee "$build/win.ctest.log"
+        count_ctest "$build/win.ctest.log" windows
+        vantor_wine_teardown
+        unset VANTOR_DISPLAY VANTOR_WINEPREFIX
+    else
+        failed=$((failed + 1)); failures+=("windows: Wine set-up failed")
+    fi
+else
+    failed=$((failed + 1)); failures+=("windows: build failed")
+fi
+
+# 3. Fuzzing the archive reader and block codecs for a bounded time.
+if build_tree fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DVANTOR_FUZZ=ON; then
+    echo "=== fuzz: fuzz_archive for ${fuzz_seconds}s"
+    corpus="$build/fuzz/corpus"
+    mkdir -p "$corpus"
+    cp "$root"/tests/fuzz/corpus/* "$root"/tests/fixtures/damaged/* "$corpus"/ 2>/dev/null
+    cp "$build/native/tests/launcher.vfa" "$corpus"/ 2>/dev/null
+    if "$build/fuzz/tests/fuzz/fuzz_archive" -max_total_time="$fuzz_seconds" -timeout=10 \
+        -rss_limit_mb=2048 -artifact_prefix="$build/fuzz/" "$corpus" >"$build/fuzz.log" 2>&1; then
+        tail -n 3 "$build/fuzz.log"
+        passed=$((passed + 1))
+    else
+        tail -n 40 "$build/fuzz.log"
+        failed=$((failed + 1)); failures+=("fuzz: finding, see $build/fuzz.log")
+    fi
+else
+    failed=$((failed + 1)); failures+=("fuzz: build failed")
+fi
+
+for f in "${failures[@]}"; do echo "FAILED: $f"; done
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

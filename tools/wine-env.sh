@@ -1,0 +1,73 @@
+# Sourced by the scripts that run Windows programs under Wine: one prefix per
+# build tree, one Xvfb display per run, both started and stopped by pid.
+#   vantor_wine_setup <build-dir>   exports WINEPREFIX, DISPLAY, LANG, WINEDEBUG...
+#   vantor_wine_teardown            ends what vantor_wine_setup started
+
+vantor_free_display() {
+    local n
+    for n in $(seq 91 190); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            echo "$n"
+            return 0
+        fi
+    done
+    return 1
+}
+
+vantor_start_xvfb() {
+    local n
+    n=$(vantor_free_display) || { echo "wine-env: no free X display" >&2; return 1; }
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    VANTOR_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+        if xdpyinfo -display ":$n" >/dev/null 2>&1; then return 0; fi
+        if ! kill -0 "$VANTOR_XVFB_PID" 2>/dev/null; then break; fi
+        sleep 0.05
+    done
+    echo "wine-env: Xvfb :$n did not start" >&2
+    return 1
+}
+
+# Creates the prefix once (serialised with a lock, ctest may run tests in parallel).
+vantor_init_prefix() {
+    mkdir -p "$WINEPREFIX"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/.vantor-ready" ]; then
+            WINEARCH=win32 wineboot -i >/dev/null 2>&1
+            # Without a window manager Wine waits 2 s whenever a top-level window is
+            # hidden or destroyed unless windows are unmanaged.
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+            wineserver -w
+            touch "$WINEPREFIX/.vantor-ready"
+        fi
+    ) 9>"$WINEPREFIX.lock"
+}
+
+vantor_wine_setup() {
+    local build_dir="$1"
+    export WINEPREFIX="${VANTOR_WINEPREFIX:-$build_dir/wineprefix}"
+    export WINEARCH=win32
+    export WINEDEBUG=-all
+    export LANG=zh_CN.UTF-8
+    export LC_ALL=zh_CN.UTF-8
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    VANTOR_XVFB_PID=""
+    if [ -n "${VANTOR_DISPLAY:-}" ]; then
+        export DISPLAY="$VANTOR_DISPLAY"
+    else
+        vantor_start_xvfb || return 1
+    fi
+    vantor_init_prefix
+}
+
+vantor_wine_teardown() {
+    if [ -n "${VANTOR_XVFB_PID:-}" ]; then
+        WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+        kill "$VANTOR_XVFB_PID" 2>/dev/null || true
+        wait "$VANTOR_XVFB_PID" 2>/dev/null || true
+        VANTOR_XVFB_PID=""
+    fi
+}
