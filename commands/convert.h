@@ -1,0 +1,54 @@
+// Conversions between values and text, and the letter-case routine, plus the
+// library commands that expose them to application code. Texts are GBK: a byte
+// with its top bit set leads a two-byte character.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/value.h"
+
+namespace vantor {
+
+// Integer value of any TypedValue; never fails. Text is parsed by text_to_int,
+// Bool gives 1 or 0 (any non-zero word is true), Byte is zero-extended, Short
+// sign-extended, Long keeps its low 32 bits, Float and Double are truncated toward
+// zero (NaN and out-of-range give INT32_MIN, as the x86 conversion does), SubPtr
+// is its address. Every other type (DateTime, Bytes, arrays, none) gives 0.
+int32_t to_int(const TypedValue& value);
+
+// Decimal integer at the start of a text (null is empty): full-width characters
+// are first read as their half-width forms, then leading white space, one sign
+// and decimal digits are taken; the value wraps around in 32 bits. No leading
+// digits gives 0.
+int32_t text_to_int(const char* text);
+
+// New text for any TypedValue, owned by the caller (mem_free); null when empty.
+// Types without a text form (SubPtr, Text/Bool arrays, unit references, none)
+// give null, as does a DateTime that is not finite or lies outside the years
+// 100 to 9999. Bytes and numeric arrays give their raw bytes up to the first
+// zero byte. Allocation failure is fatal.
+char* to_text(const TypedValue& value);
+
+// Letter-case and width conversions of convert_case.
+enum CaseMode : int {
+    kUpperCase = 0,  // "a"-"z" to "A"-"Z"; two-byte characters untouched
+    kLowerCase = 1,  // "A"-"Z" to "a"-"z"; two-byte characters untouched
+    kFullWidth = 2,  // printable ASCII to its GBK full-width form
+    kHalfWidth = 3,  // GBK full-width forms to ASCII (the text_to_int normalisation)
+};
+
+// New converted copy of `text` (null is empty), owned by the caller; null when the
+// result is empty. An unknown mode gives a plain copy. Allocation failure is fatal.
+char* convert_case(const char* text, int mode);
+
+// ---- library commands (CommandFn); missing arguments count as omitted ----
+// (value) -> Int
+void cmd_to_int(TypedValue* result, int32_t argc, const TypedValue* args);
+// (value) -> Text, null low word when empty
+void cmd_to_text(TypedValue* result, int32_t argc, const TypedValue* args);
+// (Text) -> Text in lower case; a non-Text argument reads as the empty text
+void cmd_to_lower(TypedValue* result, int32_t argc, const TypedValue* args);
+// (Text, mode) -> Text; the mode is read with to_int, so an omitted mode is 0
+void cmd_convert_case(TypedValue* result, int32_t argc, const TypedValue* args);
+
+}  // namespace vantor
