@@ -53,7 +53,11 @@ if build_tree win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_
     . "$root/tools/wine-env.sh"
     if vantor_wine_setup "$build/win"; then
         export VANTOR_DISPLAY="$DISPLAY" VANTOR_WINEPREFIX="$WINEPREFIX"
-        wineserver -p >/dev/null 2>&1  # keep one server for all test programs
+        # One persistent server for all test programs, and Wine's own services
+        # started now, detached from ctest's output pipes (a service that inherits
+        # a test's stdout would keep ctest waiting for ever).
+        wineserver -p >/dev/null 2>&1
+        wine cmd /c exit </dev/null >/dev/null 2>&1
         echo "=== tests: Windows under Wine (display $DISPLAY)"
         (cd "$build/win" && ctest --output-on-failure -j "$jobs" --timeout 600) \
             2>&1 | tee "$build/win.ctest.log"

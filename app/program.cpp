@@ -1,0 +1,67 @@
+#include "app/program.h"
+
+#include <cfenv>
+
+#include "app/form_archive.h"
+#include "runtime/interface.h"
+#include "runtime/libraries.h"
+
+// The code base: a jump at offset 0 to the start routine and at the handlers'
+// fixed offsets to their routines, so that the stored handler offsets stay valid
+// whatever the linker does with the routines themselves.
+asm(".text\n"
+    ".balign 16\n"
+    ".globl _vantor_code_base\n"
+    "_vantor_code_base:\n"
+    "  jmp _vantor_start_routine\n"
+    "  .org _vantor_code_base + 0x44\n"
+    "  jmp _vantor_pick_executable\n"
+    "  .org _vantor_code_base + 0xC0\n"
+    "  jmp _vantor_launch_sequence\n");
+
+namespace vantor::app {
+
+namespace {
+
+// The operating-system functions the launcher declares (library, export).
+const char* const kDllLibraries[10] = {"", "", "", "kernel32", "user32", "", "", "", "", ""};
+const char* const kDllFunctions[10] = {
+    "CreateWaitableTimerA", "SetWaitableTimer",         "MsgWaitForMultipleObjects",
+    "CloseHandle",          "FindWindowExA",            "OpenProcess",
+    "TerminateProcess",     "CreateToolhelp32Snapshot", "Process32First",
+    "Process32Next"};
+
+// Generated routines of the program; empty in this program.
+void generated_first() {}
+void generated_exit() {}
+void generated_third() {}
+
+}  // namespace
+
+const ProgramDescriptor& program_descriptor() {
+    static const ProgramDescriptor descriptor{
+        3,                // program kind
+        0,                // reserved
+        89757,            // identifier counter base
+        uint32_t(reinterpret_cast<uintptr_t>(vantor_code_base)),
+        nullptr, 0,       // constant area: the launcher's literals live in its own routines
+        vantor_form_archive, form_archive_size(),
+        3, kSupportLibraries,
+        10, kDllLibraries, kDllFunctions};
+    return descriptor;
+}
+
+int entry_routine() {
+    const InterfaceTable& rt = app_interface();
+    rt.call_service(service::RuntimeStartup, 0, 0, 0, 0);
+    std::feupdateenv(FE_DFL_ENV);
+    generated_first();
+    rt.call_service(service::RegisterExitRoutine,
+                    uint32_t(reinterpret_cast<uintptr_t>(&generated_exit)), 0, 0, 0);
+    generated_third();
+    reinterpret_cast<int (*)()>(const_cast<uint8_t*>(vantor_code_base))();  // start routine
+    rt.run_until_last_window_closed();
+    return 0;
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,372 @@
+#include "runtime/kernel.h"
+
+#include <ole2.h>
+
+#include <algorithm>
+#include <cfenv>
+
+#include "runtime/allocator.h"
+#include "runtime/dll_call_win32.h"
+#include "runtime/errors.h"
+#include "runtime/fatal.h"
+#include "runtime/window_object.h"
+
+namespace vantor {
+
+RuntimeKernel& kernel() {
+    static RuntimeKernel instance;
+    return instance;
+}
+
+namespace {
+
+// ---- heap backend: the process heap ------------------------------------------
+void* heap_allocate(uint32_t size) { return HeapAlloc(kernel().heap, 0, size ? size : 1); }
+void heap_release(void* block) { HeapFree(kernel().heap, 0, block); }
+void* heap_reallocate(void* block, uint32_t size) {
+    return HeapReAlloc(kernel().heap, 0, block, size ? size : 1);
+}
+const HeapBackend kProcessHeap{heap_allocate, heap_release, heap_reallocate};
+
+// ---- the hidden owner window -------------------------------------------------------
+const char kHideOwnerClass[] = "_QZ_HideOwner";
+
+class HiddenOwner final : public WindowObject {
+protected:
+    LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == kMsgEndProgram) end_program(int32_t(wp));
+        return WindowObject::on_message(msg, wp, lp);
+    }
+};
+
+void create_hidden_owner() {
+    RuntimeKernel& k = kernel();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA existing;
+    if (!GetClassInfoA(instance, kHideOwnerClass, &existing)) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
+        wc.lpszClassName = kHideOwnerClass;
+        RegisterClassA(&wc);
+    }
+    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kHideOwnerClass, nullptr, 0, 0, 0, 0, 0,
+                                nullptr, nullptr, instance, nullptr);
+    if (!hwnd) return;
+    auto* owner = new HiddenOwner;
+    owner->attach(hwnd);
+    k.hidden_owner = owner;
+    k.hidden_owner_hwnd = hwnd;
+}
+
+void destroy_hidden_owner() {
+    RuntimeKernel& k = kernel();
+    if (k.hidden_owner_hwnd && IsWindow(k.hidden_owner_hwnd)) DestroyWindow(k.hidden_owner_hwnd);
+    delete k.hidden_owner;
+    k.hidden_owner = nullptr;
+    k.hidden_owner_hwnd = nullptr;
+}
+
+void notify_libraries(int32_t code, bool with_slots) {
+    RuntimeKernel& k = kernel();
+    const ProgramDescriptor& d = *k.descriptor;
+    for (uint32_t i = 0; i < d.library_count; ++i) {
+        const LibraryRecord* lib = d.libraries ? d.libraries[i] : nullptr;
+        if (!lib || !lib->notify) continue;
+        uint32_t first = with_slots ? (i < k.library_slots.size() ? k.library_slots[i] : 0)
+                                    : uint32_t(reinterpret_cast<uintptr_t>(&runtime_request));
+        lib->notify(code, first, 0);
+    }
+}
+
+void read_form_archive() {
+    RuntimeKernel& k = kernel();
+    const ProgramDescriptor& d = *k.descriptor;
+    if (d.form_archive_size == 0) return;
+    forms::WindowTable table;
+    if (!forms::read_window_table(d.form_archive, d.form_archive_size, table, nullptr)) {
+        raise_runtime_error(msg::kArchiveLoadFailed, 0);
+    }
+    forms::relocate_handlers(table, d.code_base);
+    for (uint32_t i = 0; i < table.ids.size(); ++i) {
+        k.windows.ids.push_back(table.ids[i]);
+        k.windows.windows.push_back(std::move(table.windows[i]));
+    }
+}
+
+// Idle step of the loop: general idle work first, then the windows' idle turns.
+bool idle_step(int32_t counter) {
+    RuntimeKernel& k = kernel();
+    if (counter == 0) {
+        k.idle_start = GetTickCount();
+        k.idle_finished.clear();
+        k.general_idle_pending = true;
+    }
+    if (k.general_idle_pending) {
+        // The window system keeps no idle work of its own here: one pass ends it.
+        k.general_idle_pending = false;
+        return true;
+    }
+    if (counter == 1) return true;
+    if (!k.forms.window_idle_turn) return false;
+    bool more = false;
+    DWORD elapsed = GetTickCount() - k.idle_start;
+    for (uint32_t i = 0; i < k.windows.ids.size(); ++i) {
+        if (std::find(k.idle_finished.begin(), k.idle_finished.end(), i) != k.idle_finished.end())
+            continue;
+        if (k.forms.window_idle_turn(i, elapsed) == 0) {
+            k.idle_finished.push_back(i);
+        } else {
+            more = true;
+        }
+    }
+    return more;
+}
+
+void run_idle_routines() {
+    RuntimeKernel& k = kernel();
+    for (size_t i = k.idle_windows.size(); i-- > 0;) {
+        if (IsWindow(k.idle_windows[i])) {
+            k.idle_routines[i](k.idle_arguments[i]);
+        } else {
+            k.idle_windows.erase(k.idle_windows.begin() + ptrdiff_t(i));
+            k.idle_routines.erase(k.idle_routines.begin() + ptrdiff_t(i));
+            k.idle_arguments.erase(k.idle_arguments.begin() + ptrdiff_t(i));
+        }
+        if (i > k.idle_windows.size()) i = k.idle_windows.size();  // a routine removed entries
+    }
+}
+
+// Idle processing is due after every message except paint, the system timer
+// and a mouse move that repeats the previous one.
+bool idle_due_after(const MSG& msg) {
+    RuntimeKernel& k = kernel();
+    if (msg.message == WM_PAINT || msg.message == 0x118) return false;
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+        bool same = msg.message == k.last_mouse_message && msg.lParam == k.last_mouse_position;
+        k.last_mouse_message = msg.message;
+        k.last_mouse_position = msg.lParam;
+        return !same;
+    }
+    return true;
+}
+
+bool pre_translate(MSG& msg) {
+    RuntimeKernel& k = kernel();
+    if (!msg.hwnd) return CallMsgFilterA(&msg, MSGF_USER + 1) != FALSE;
+    DWORD thread = GetCurrentThreadId();
+    for (HWND h = msg.hwnd; h; h = GetParent(h)) {
+        WindowObject* object = WindowObject::from_handle(h);
+        if (!object && GetWindowThreadProcessId(h, nullptr) == thread) {
+            object = reinterpret_cast<WindowObject*>(SendMessageA(h, kMsgQueryObject, 0, 0));
+        }
+        if (object && object->pre_translate(msg)) return true;
+        if (h == k.main_window) break;
+    }
+    return false;
+}
+
+// Retrieves and dispatches one message; false when it was WM_QUIT.
+bool pump_one(MSG& msg) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+        kernel().exit_code = int(msg.wParam);
+        return false;
+    }
+    if (got == -1) return true;
+    if (!pre_translate(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+void fatal_to_reporter(const char* message, int32_t code) { report_runtime_error(message, code); }
+
+}  // namespace
+
+// ---- start-up -------------------------------------------------------------------------
+
+void split_program_path(const char* path, std::string& dir, std::string& file) {
+    const char* last = nullptr;
+    for (const char* p = path; *p; p = CharNextA(p)) {
+        if (*p == '\\') last = p;
+    }
+    if (!last) {
+        dir.clear();
+        file = path;
+        return;
+    }
+    dir.assign(path, size_t(last - path));
+    file = last + 1;
+}
+
+void runtime_startup() {
+    RuntimeKernel& k = kernel();
+    const ProgramDescriptor& d = *k.descriptor;
+    k.heap = GetProcessHeap();
+    set_heap_backend(&kProcessHeap);
+    set_fatal_hook(fatal_to_reporter);
+    k.program_kind = d.program_kind;
+    k.reserved = d.reserved;
+    k.id_counter = d.id_counter_base + 1;
+    if (!k.ole_initialised) {
+        OleInitialize(nullptr);
+        k.ole_initialised = true;
+    }
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    split_program_path(path, k.program_dir, k.program_file);
+    SetCurrentDirectoryA(k.program_dir.c_str());
+    create_hidden_owner();
+    k.main_thread_id = GetCurrentThreadId();
+    if (d.constants_size > 0) {
+        k.constants_start = d.constants;
+        k.constants_end = d.constants + d.constants_size;
+        set_constant_area(d.constants, d.constants_size);
+    }
+    if (d.dll_command_count > 0) {
+        create_dll_tables(k.dll, d.dll_command_count, d.dll_library_names, d.dll_function_names);
+        attach_dll_tables(&k.dll, k.program_dir.c_str());
+    }
+    notify_libraries(1, false);
+    k.libraries.assign(d.libraries, d.libraries + d.library_count);
+    k.library_slots.assign(d.library_count, 0);
+    read_form_archive();
+}
+
+int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
+    RuntimeKernel& k = kernel();
+    k.descriptor = &descriptor;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir, file;
+    split_program_path(path, dir, file);
+    k.program_dir_slash = dir.empty() ? std::string(path) : dir + "\\";
+    entry();
+    end_sequence(0);
+    return k.exit_code;
+}
+
+void register_exit_routine(ExitRoutine routine) {
+    auto& list = kernel().exit_routines;
+    if (std::find(list.begin(), list.end(), routine) == list.end()) list.push_back(routine);
+}
+
+void run_until_last_window_closed() {
+    RuntimeKernel& k = kernel();
+    k.start_routine_finished = true;
+    if (any_window_open()) run_message_loop(0);
+}
+
+void load_startup_window(uint32_t window_id) {
+    RuntimeKernel& k = kernel();
+    if (!forms::find_window(k.windows, window_id) || !k.forms.load_window ||
+        !k.forms.load_window(window_id)) {
+        raise_runtime_error(msg::kStartupWindowFailed, 0);
+    }
+}
+
+// ---- message loop ----------------------------------------------------------------------
+
+int run_message_loop(int mode) {
+    RuntimeKernel& k = kernel();
+    bool idle = true;
+    int32_t counter = 0;
+    MSG msg{};
+    for (;;) {
+        while (idle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            run_idle_routines();
+            if (!idle_step(counter++)) idle = false;
+            if (mode == 1 && k.current_modal_window == 0) return k.exit_code;
+        }
+        do {
+            if (mode == 1 && PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
+                msg.message == WM_QUIT)
+                return k.exit_code;
+            if (!pump_one(msg)) return k.exit_code;
+            if (mode == 1 && k.current_modal_window == 0) return k.exit_code;
+            if (idle_due_after(msg)) {
+                idle = true;
+                counter = 0;
+            }
+        } while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+void process_pending_messages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT) {
+        if (!pump_one(msg)) break;
+    }
+}
+
+bool any_window_open() {
+    for (const auto& w : kernel().windows.windows) {
+        auto* object = static_cast<WindowObject*>(w.object);
+        if (object && object->alive()) return true;
+    }
+    return false;
+}
+
+void on_table_window_destroyed() {
+    RuntimeKernel& k = kernel();
+    if (!any_window_open() && k.start_routine_finished) PostQuitMessage(0);
+}
+
+// ---- the end --------------------------------------------------------------------------
+
+void end_sequence(int32_t code) {
+    RuntimeKernel& k = kernel();
+    InterlockedIncrement(&k.event_lock);
+    if (k.main_thread_id && GetCurrentThreadId() != k.main_thread_id) {
+        if (k.hidden_owner_hwnd) {
+            SendMessageA(k.hidden_owner_hwnd, kMsgEndProgram, WPARAM(code), 0);
+        }
+        if (!k.end_in_progress) ExitProcess(UINT(code));
+        return;
+    }
+    if (InterlockedExchange(&k.end_in_progress, 1) != 0) return;
+    k.idle_windows.clear();
+    k.idle_routines.clear();
+    k.idle_arguments.clear();
+    k.windows.ids.clear();
+    k.windows.windows.clear();
+    std::vector<ExitRoutine> routines;
+    routines.swap(k.exit_routines);
+    for (ExitRoutine r : routines) r();
+    if (k.descriptor) notify_libraries(6, true);
+    k.libraries.clear();
+    k.library_slots.clear();
+    release_dll_tables(k.dll, win32_dll_loader());
+    attach_dll_tables(nullptr, nullptr);
+    k.constants_start = k.constants_end = nullptr;
+    set_constant_area(nullptr, 0);
+    destroy_hidden_owner();
+    if (k.ole_initialised) {
+        OleUninitialize();
+        k.ole_initialised = false;
+    }
+}
+
+void end_program(int32_t code) {
+    end_sequence(code);
+    ExitProcess(UINT(code));
+}
+
+void report_runtime_error(const char* message, int32_t code) {
+    RuntimeKernel& k = kernel();
+    InterlockedIncrement(&k.event_lock);
+    std::string text = compose_error_text(message, code);
+    MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
+    k.exit_routines.clear();
+    end_program(-1);
+}
+
+void raise_numbered_error(int32_t number) {
+    report_runtime_error(numbered_error_message(number), number);
+}
+
+}  // namespace vantor

@@ -1,0 +1,51 @@
+// Base of every window the runtime creates or subclasses: finds the C++ object
+// from a window handle, offers messages for pre-translation and answers the
+// private "who is your object" message.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace vantor {
+
+inline constexpr UINT kMsgQueryObject = 0x8002;  // reply: the window's object or 0
+
+class WindowObject {
+public:
+    WindowObject() = default;
+    WindowObject(const WindowObject&) = delete;
+    WindowObject& operator=(const WindowObject&) = delete;
+    virtual ~WindowObject();
+
+    HWND handle() const { return hwnd_; }
+    bool alive() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
+
+    // Object attached to `hwnd`, or null.
+    static WindowObject* from_handle(HWND hwnd);
+
+    // Attaches this object to an existing window by subclassing it; the previous
+    // window procedure receives every message this object does not consume.
+    void attach(HWND hwnd);
+    // Restores the previous procedure and forgets the handle.
+    void detach();
+
+    // Offered each queued message for this window or its children before
+    // dispatch; true consumes it.
+    virtual bool pre_translate(MSG& msg);
+
+protected:
+    // Message handler; the default forwards to the previous procedure.
+    virtual LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT call_previous(UINT msg, WPARAM wp, LPARAM lp);
+    // Called after WM_NCDESTROY, when the handle is gone; the object may delete itself.
+    virtual void on_final_destroy() {}
+
+private:
+    static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND hwnd_ = nullptr;
+    WNDPROC previous_ = nullptr;
+};
+
+}  // namespace vantor

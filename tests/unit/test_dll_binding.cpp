@@ -1,0 +1,330 @@
+// Resolution order of declared functions, over a fake loader that logs every call.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "runtime/dll_binding.h"
+#include "runtime/fatal.h"
+
+using namespace vantor;
+
+namespace {
+
+struct RuntimeError : std::runtime_error {
+    int32_t code;
+    RuntimeError(const char* m, int32_t c) : std::runtime_error(m ? m : ""), code(c) {}
+};
+
+void throwing_hook(const char* message, int32_t code) {
+    throw RuntimeError(message, code);
+}
+
+void* fake_address(uintptr_t n) {
+    return reinterpret_cast<void*>(n);
+}
+
+// A file system of libraries: path -> exports. Handles are 1-based indexes into
+// `libraries`; every call is logged as one line and load counts are kept, so a
+// test sees the order of attempts and any handle released twice or never.
+class FakeLoader : public DllLoader {
+  public:
+    struct Library {
+        std::string path;
+        std::map<std::string, uintptr_t> by_name;
+        std::map<uint16_t, uintptr_t> by_ordinal;
+        int references = 0;
+    };
+
+    Library& add(const std::string& path) {
+        libraries.push_back(Library{path, {}, {}, 0});
+        return libraries.back();
+    }
+    void* handle_of(const std::string& path) const {
+        for (size_t i = 0; i < libraries.size(); ++i)
+            if (libraries[i].path == path)
+                return fake_address(i + 1);
+        return nullptr;
+    }
+    int references(const std::string& path) const {
+        return libraries[reinterpret_cast<uintptr_t>(handle_of(path)) - 1].references;
+    }
+
+    void* load(const char* path) override {
+        void* module = handle_of(path);
+        log.push_back(std::string("load ") + path + (module ? "" : " (missing)"));
+        if (module)
+            ++library(module).references;
+        return module;
+    }
+    void* get_proc(void* module, const char* name) override {
+        Library& lib = library(module);
+        log.push_back("find " + lib.path + " " + name);
+        auto it = lib.by_name.find(name);
+        return it == lib.by_name.end() ? nullptr : fake_address(it->second);
+    }
+    void* get_proc_ordinal(void* module, uint16_t ordinal) override {
+        Library& lib = library(module);
+        log.push_back("find " + lib.path + " @" + std::to_string(ordinal));
+        auto it = lib.by_ordinal.find(ordinal);
+        return it == lib.by_ordinal.end() ? nullptr : fake_address(it->second);
+    }
+    void release(void* module) override {
+        Library& lib = library(module);
+        log.push_back("release " + lib.path);
+        --lib.references;
+    }
+
+    std::vector<Library> libraries;
+    std::vector<std::string> log;
+
+  private:
+    Library& library(void* module) {
+        uintptr_t index = reinterpret_cast<uintptr_t>(module);
+        if (index == 0 || index > libraries.size())
+            throw std::logic_error("bad module handle");
+        return libraries[index - 1];
+    }
+};
+
+using Log = std::vector<std::string>;
+
+// One program's declarations; the tables are released on teardown like at shutdown.
+class DllBindingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = set_fatal_hook(throwing_hook);
+        for (const char* name : kSystemLibraries)
+            loader.add(name);
+    }
+    void TearDown() override {
+        release_dll_tables(tables, loader);
+        for (const auto& lib : loader.libraries)
+            EXPECT_EQ(lib.references, 0) << lib.path << " leaked or released too often";
+        set_fatal_hook(previous_);
+    }
+
+    void declare(std::vector<const char*> libs, std::vector<const char*> functions) {
+        libs_ = std::move(libs);
+        functions_ = std::move(functions);
+        create_dll_tables(tables, uint32_t(libs_.size()), libs_.data(), functions_.data());
+    }
+    void* resolve(uint32_t i, const char* dir = "C:\\App") {
+        return resolve_dll_function(tables, i, loader, dir);
+    }
+    // The runtime error raised by resolving i (fails the test if none is raised).
+    RuntimeError resolve_error(uint32_t i, const char* dir = "C:\\App") {
+        try {
+            resolve(i, dir);
+        } catch (const RuntimeError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "resolving " << i << " raised no runtime error";
+        return RuntimeError("", -1);
+    }
+
+    FakeLoader loader;
+    DllTables tables{};
+
+  private:
+    std::vector<const char*> libs_, functions_;
+    FatalHook previous_ = nullptr;
+};
+
+} // namespace
+
+TEST(OrdinalNames, LowSixteenBitsOfTheDecimalNumber) {
+    struct Case {
+        const char* name;
+        uint16_t ordinal;
+    } cases[] = {{"#5", 5}, {"#65541", 5}, {"#65535", 65535}, {"#0", 0}, {"#007", 7},
+                 {"#", 0},  {"#12x", 12},  {"#4294967301", 5}}; // 2^32 + 5: no 32-bit overflow
+                                                                // changes the low bits
+    for (const Case& c : cases) {
+        uint16_t ordinal = 0xBEEF;
+        EXPECT_TRUE(parse_ordinal_name(c.name, ordinal)) << c.name;
+        EXPECT_EQ(ordinal, c.ordinal) << c.name;
+    }
+    for (const char* name : {"Add2", "", "5", " #5"}) {
+        uint16_t ordinal = 0xBEEF;
+        EXPECT_FALSE(parse_ordinal_name(name, ordinal)) << '"' << name << '"';
+    }
+    uint16_t unused = 0;
+    EXPECT_FALSE(parse_ordinal_name(nullptr, unused));
+}
+
+TEST_F(DllBindingTest, NoLibrarySearchesTheSystemListInOrderReleasingMisses) {
+    loader.libraries[2].by_name["MsgWaitForMultipleObjects"] = 0x7000; // User32.dll
+    declare({""}, {"MsgWaitForMultipleObjects"});
+
+    EXPECT_EQ(resolve(0), fake_address(0x7000));
+    EXPECT_EQ(loader.log, (Log{"load Kernel32.dll", "find Kernel32.dll MsgWaitForMultipleObjects",
+                               "release Kernel32.dll", "load Gdi32.dll",
+                               "find Gdi32.dll MsgWaitForMultipleObjects", "release Gdi32.dll",
+                               "load User32.dll", "find User32.dll MsgWaitForMultipleObjects"}));
+    EXPECT_EQ(tables.modules[0], loader.handle_of("User32.dll"));
+    EXPECT_EQ(loader.references("User32.dll"), 1); // kept until shutdown
+}
+
+TEST_F(DllBindingTest, SystemLibraryThatDoesNotLoadIsSkipped) {
+    loader.libraries[0].path = "gone"; // Kernel32.dll cannot be loaded
+    loader.libraries[1].by_name["CreateWaitableTimerA"] = 0x1234;
+    declare({""}, {"CreateWaitableTimerA"});
+
+    EXPECT_EQ(resolve(0), fake_address(0x1234));
+    EXPECT_EQ(loader.log, (Log{"load Kernel32.dll (missing)", "load Gdi32.dll",
+                               "find Gdi32.dll CreateWaitableTimerA"}));
+}
+
+TEST_F(DllBindingTest, SecondCallUsesTheCacheWithoutLoading) {
+    loader.libraries[0].by_name["CloseHandle"] = 0x42;
+    declare({"", "kernel32"}, {"CloseHandle", "CloseHandle"});
+    loader.add("kernel32").by_name["CloseHandle"] = 0x43;
+
+    EXPECT_EQ(resolve(0), fake_address(0x42));
+    EXPECT_EQ(resolve(1), fake_address(0x43));
+    size_t calls = loader.log.size();
+    EXPECT_EQ(resolve(0), fake_address(0x42));
+    EXPECT_EQ(resolve(1), fake_address(0x43));
+    EXPECT_EQ(loader.log.size(), calls) << "cached functions reached the loader again";
+}
+
+TEST_F(DllBindingTest, OrdinalNamesAreLookedUpByOrdinal) {
+    auto& user32 = loader.add("user32");
+    user32.by_ordinal[5] = 0x505;
+    user32.by_name["#5"] = 0xBAD; // must not be asked for by name
+    declare({"user32", "user32"}, {"#5", "#65541"});
+
+    EXPECT_EQ(resolve(0), fake_address(0x505));
+    EXPECT_EQ(resolve(1), fake_address(0x505));
+    EXPECT_EQ(loader.log, (Log{"load C:\\App\\user32 (missing)", "load user32", "find user32 @5",
+                               "load C:\\App\\user32 (missing)", "load user32", "find user32 @5"}));
+}
+
+TEST_F(DllBindingTest, RelativeNamesTryTheProgramDirectoryFirst) {
+    loader.add("C:\\App\\local.dll").by_name["F"] = 0x10;
+    loader.add("local.dll").by_name["F"] = 0x20; // the system's search would find this one
+    loader.add("other.dll").by_name["G"] = 0x30;
+    declare({"local.dll", "other.dll"}, {"F", "G"});
+
+    EXPECT_EQ(resolve(0), fake_address(0x10));
+    EXPECT_EQ(tables.modules[0], loader.handle_of("C:\\App\\local.dll"));
+    EXPECT_EQ(resolve(1), fake_address(0x30));
+    EXPECT_EQ(tables.modules[1], loader.handle_of("other.dll"));
+    EXPECT_EQ(loader.log,
+              (Log{"load C:\\App\\local.dll", "find C:\\App\\local.dll F",
+                   "load C:\\App\\other.dll (missing)", "load other.dll", "find other.dll G"}));
+}
+
+TEST_F(DllBindingTest, WithoutProgramDirectoryOnlyTheNameIsLoaded) {
+    loader.add("other.dll").by_name["G"] = 0x30;
+    declare({"other.dll", "other.dll"}, {"G", "G"});
+
+    EXPECT_EQ(resolve(0, nullptr), fake_address(0x30));
+    EXPECT_EQ(resolve(1, ""), fake_address(0x30));
+    EXPECT_EQ(loader.log,
+              (Log{"load other.dll", "find other.dll G", "load other.dll", "find other.dll G"}));
+}
+
+TEST_F(DllBindingTest, NamesWithAColonAreLoadedAsTheyStandOnly) {
+    loader.add("D:\\libs\\abs.dll").by_name["F"] = 0x11;
+    loader.add("C:\\App\\D:\\gone.dll").by_name["F"] = 0xBAD; // a joined path must not be tried
+    loader.add("gone.dll").by_name["F"] = 0xBAD;
+    declare({"D:\\libs\\abs.dll", "D:\\gone.dll"}, {"F", "F"});
+
+    EXPECT_EQ(resolve(0), fake_address(0x11));
+    RuntimeError e = resolve_error(1);
+    EXPECT_EQ(loader.log, (Log{"load D:\\libs\\abs.dll", "find D:\\libs\\abs.dll F",
+                               "load D:\\gone.dll (missing)"}));
+    EXPECT_EQ(e.code, 0);
+}
+
+TEST_F(DllBindingTest, MissingExportOfANamedLibraryReleasesItAndNamesBoth) {
+    loader.add("C:\\App\\vantortest.dll").by_name["Add2"] = 0x1;
+    declare({"vantortest.dll"}, {"Mul2"});
+
+    RuntimeError e = resolve_error(0);
+    EXPECT_EQ(e.code, 0);
+    // GBK bytes: 无法找到指定DLL库文件“vantortest.dll”中的输出命令“Mul2”
+    EXPECT_EQ(std::string(e.what()), "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8"
+                                     "DLL\xBF\xE2\xCE\xC4\xBC\xFE\xA1\xB0"
+                                     "vantortest.dll\xA1\xB1\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6"
+                                     "\xC3\xFC\xC1\xEE\xA1\xB0Mul2\xA1\xB1");
+    EXPECT_EQ(loader.log.back(), "release C:\\App\\vantortest.dll");
+    EXPECT_EQ(tables.modules[0], nullptr);
+    EXPECT_EQ(tables.addresses[0], nullptr);
+}
+
+TEST_F(DllBindingTest, MissingOrdinalIsReportedAsDeclared) {
+    loader.add("user32");
+    declare({"user32"}, {"#65541"});
+
+    RuntimeError e = resolve_error(0);
+    EXPECT_EQ(std::string(e.what()), "无法找到指定DLL库文件“user32”中的输出命令“#65541”");
+    EXPECT_EQ(loader.log.back(), "release user32");
+}
+
+TEST_F(DllBindingTest, LibraryThatCannotBeLoadedIsReportedWithoutRelease) {
+    declare({"nowhere.dll"}, {"F"});
+
+    RuntimeError e = resolve_error(0);
+    EXPECT_EQ(std::string(e.what()), "无法找到指定DLL库文件“nowhere.dll”中的输出命令“F”");
+    EXPECT_EQ(loader.log,
+              (Log{"load C:\\App\\nowhere.dll (missing)", "load nowhere.dll (missing)"}));
+}
+
+TEST_F(DllBindingTest, ExportInNoSystemLibraryTriesAllSixAndNamesOnlyTheExport) {
+    declare({nullptr}, {"NoSuchExport"}); // a null library name counts as empty
+
+    RuntimeError e = resolve_error(0);
+    EXPECT_EQ(e.code, 0);
+    // GBK bytes: 无法找到指定DLL库文件中的输出命令“NoSuchExport”
+    EXPECT_EQ(std::string(e.what()), "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8"
+                                     "DLL\xBF\xE2\xCE\xC4\xBC\xFE\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6"
+                                     "\xC3\xFC\xC1\xEE\xA1\xB0NoSuchExport\xA1\xB1");
+    Log expected;
+    for (const char* name : kSystemLibraries) {
+        expected.push_back(std::string("load ") + name);
+        expected.push_back(std::string("find ") + name + " NoSuchExport");
+        expected.push_back(std::string("release ") + name);
+    }
+    EXPECT_EQ(loader.log, expected);
+}
+
+TEST_F(DllBindingTest, ShutdownReleasesEachKeptHandleOnce) {
+    loader.libraries[2].by_name["FindWindowExA"] = 0x2;
+    auto& k32 = loader.add("kernel32");
+    k32.by_name["CloseHandle"] = 0x3;
+    k32.by_name["OpenProcess"] = 0x4;
+    declare({"", "kernel32", "kernel32", "kernel32"},
+            {"FindWindowExA", "CloseHandle", "OpenProcess", "TerminateProcess"});
+    resolve(0);
+    resolve(1);
+    resolve(2); // declaration 3 is never called: nothing to release for it
+    EXPECT_EQ(loader.references("kernel32"), 2);
+
+    loader.log.clear();
+    release_dll_tables(tables, loader);
+    EXPECT_EQ(loader.log, (Log{"release User32.dll", "release kernel32", "release kernel32"}));
+    EXPECT_EQ(tables.count, 0u);
+    EXPECT_EQ(tables.modules, nullptr);
+    EXPECT_EQ(tables.addresses, nullptr);
+    release_dll_tables(tables, loader); // and once more on teardown: nothing left to release
+    EXPECT_EQ(loader.log.size(), 3u);
+}
+
+TEST(StackError, IsErrorSixWithItsMessage) {
+    FatalHook previous = set_fatal_hook(throwing_hook);
+    try {
+        raise_stack_error();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.code, 6);
+        EXPECT_EQ(std::string(e.what()), "\xB5\xF7\xD3\xC3"
+                                         "DLL\xC3\xFC\xC1\xEE\xBA\xF3\xB7\xA2"
+                                         "\xCF\xD6\xB6\xD1\xD5\xBB\xB4\xED\xCE\xF3");
+    }
+    set_fatal_hook(previous);
+}

@@ -1,0 +1,201 @@
+// A program on the runtime with its own descriptor and three support libraries
+// whose notify entries log. test_kernel runs it in one mode per scenario and
+// reads the log it writes next to itself (kernel_probe.<mode>.log).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "runtime/interface.h"
+#include "runtime/kernel.h"
+
+using namespace vantor;
+
+namespace {
+
+FILE* g_log = nullptr;
+std::string g_mode;
+std::vector<uint8_t> g_archive;
+
+void log_line(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(g_log, format, args);
+    va_end(args);
+    std::fputc('\n', g_log);
+    std::fflush(g_log);
+}
+
+int32_t notify_base(int32_t code, uint32_t first, uint32_t) {
+    log_line("notify Baselib %d %s", int(code),
+             code == 1 ? (first == uint32_t(uintptr_t(&runtime_request)) ? "request-entry" : "?")
+                       : std::to_string(first).c_str());
+    return 0;
+}
+int32_t notify_ui(int32_t code, uint32_t, uint32_t) {
+    log_line("notify Uilib %d", int(code));
+    return 0;
+}
+
+LibraryRecord make_library(const char* name, NotifyEntry notify) {
+    LibraryRecord r{};
+    r.signature = kLibrarySignature;
+    r.identifier = "0123456789ABCDEF0123456789ABCDEF";
+    r.display_name = name;
+    r.notify = notify;
+    return r;
+}
+
+const LibraryRecord kBaselib = make_library("Baselib", notify_base);
+const LibraryRecord kUilib = make_library("Uilib", notify_ui);
+const LibraryRecord kSpeclib = make_library("Speclib", nullptr);  // no notify entry: skipped
+const LibraryRecord* const kLibraries[] = {&kBaselib, &kUilib, &kSpeclib};
+
+alignas(4) const uint8_t kConstants[16] = "constant text";
+const uint8_t kBadArchive[] = {0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3};
+
+ProgramDescriptor g_descriptor{3, 0, 89757, 0x00400000, kConstants, sizeof kConstants,
+                               nullptr, 0, 3, kLibraries, 0, nullptr, nullptr};
+
+void exit_a() { log_line("exit A on %s", GetCurrentThreadId() == kernel().main_thread_id ? "main" : "other"); }
+void exit_b() { log_line("exit B"); }
+
+const InterfaceTable& rt() { return app_interface(); }
+
+void startup_and_register() {
+    rt().call_service(service::RuntimeStartup, 0, 0, 0, 0);
+    rt().call_service(service::RegisterExitRoutine, uint32_t(uintptr_t(&exit_a)), 0, 0, 0);
+    rt().call_service(service::RegisterExitRoutine, uint32_t(uintptr_t(&exit_b)), 0, 0, 0);
+    rt().call_service(service::RegisterExitRoutine, uint32_t(uintptr_t(&exit_a)), 0, 0, 0);
+}
+
+// ---- idle scenario ----
+HWND g_idle_window = nullptr;
+int g_idle_calls = 0;
+void CALLBACK quit_timer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+void idle_routine(uint32_t argument) {
+    ++g_idle_calls;
+    if (argument != 77) log_line("idle argument wrong %u", argument);
+    if (g_idle_calls == 1) {
+        DestroyWindow(g_idle_window);
+        PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
+        SetTimer(nullptr, 0, 300, quit_timer);
+    }
+}
+
+DWORD WINAPI end_from_thread(LPVOID) {
+    rt().end_program(7);
+    return 0;
+}
+
+int entry_routine() {
+    const std::string& m = g_mode;
+    if (m == "startup" || m == "archive") {
+        startup_and_register();
+        RuntimeKernel& k = kernel();
+        char cwd[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, cwd);
+        log_line("dir-is-cwd %d", k.program_dir == cwd);
+        log_line("file %s", k.program_file.c_str());
+        log_line("dir-slash %d", k.program_dir_slash == k.program_dir + "\\");
+        HWND owner = FindWindowA("_QZ_HideOwner", nullptr);
+        log_line("hidden-owner %d toolwindow %d", owner == k.hidden_owner_hwnd && owner != nullptr,
+                 (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0);
+        log_line("main-thread %d", k.main_thread_id == GetCurrentThreadId());
+        log_line("id-counter %u", k.id_counter);
+        log_line("windows %u", runtime_request(2032, 0, 0));
+        log_line("kind %u", runtime_request(2030, 0, 0));
+        log_line("unknown-request %u", runtime_request(2039, 1, 2));
+        // A constant is never freed; resizing copies it.
+        rt().release(const_cast<uint8_t*>(kConstants));
+        auto* copy = static_cast<char*>(rt().resize(const_cast<uint8_t*>(kConstants), 9));
+        log_line("constant-copy %.8s %d", copy, copy != reinterpret_cast<const char*>(kConstants));
+        rt().release(copy);
+        if (m == "archive") {
+            const forms::WindowRecord* w = forms::find_window(k.windows, 0x52010003);
+            log_line("launcher-window %d", w != nullptr);
+        }
+        rt().run_until_last_window_closed();
+        log_line("loop-skipped");
+        return 0;
+    }
+    if (m == "error") {
+        startup_and_register();
+        rt().raise_error(6);
+    }
+    if (m == "request-error") {
+        startup_and_register();
+        runtime_request(2027, uint32_t(uintptr_t("自定义错误")), 0);
+    }
+    if (m == "alloc-error") {
+        startup_and_register();
+        runtime_request(2024, 0x7FFFFFF0, 0);
+    }
+    if (m == "unchecked-alloc") {
+        startup_and_register();
+        log_line("unchecked %u", runtime_request(2024, 0x7FFFFFF0, 1));
+        return 0;
+    }
+    if (m == "bad-archive") {
+        g_descriptor.form_archive = kBadArchive;
+        g_descriptor.form_archive_size = sizeof kBadArchive;
+        startup_and_register();
+        log_line("not reached");
+    }
+    if (m == "thread-end") {
+        startup_and_register();
+        CreateThread(nullptr, 0, end_from_thread, nullptr, 0, nullptr);
+        run_message_loop(0);
+        log_line("not reached");
+    }
+    if (m == "quit-left") {
+        startup_and_register();
+        PostThreadMessageA(GetCurrentThreadId(), WM_USER + 1, 0, 0);
+        PostQuitMessage(5);
+        runtime_request(2018, 0, 0);
+        MSG msg;
+        BOOL waiting = PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        log_line("quit-waiting %d", waiting && msg.message == WM_QUIT);
+        log_line("loop %d", run_message_loop(0));
+        return 0;
+    }
+    if (m == "idle") {
+        startup_and_register();
+        g_idle_window = CreateWindowExA(0, "STATIC", "idle", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                        nullptr, GetModuleHandleA(nullptr), nullptr);
+        struct { HWND w; IdleRoutine r; uint32_t a; } record{g_idle_window, idle_routine, 77};
+        runtime_request(1012, uint32_t(uintptr_t(&record)), 0);
+        runtime_request(1012, uint32_t(uintptr_t(&record)), 0);  // second entry refused
+        log_line("idle-entries %u", unsigned(kernel().idle_windows.size()));
+        run_message_loop(0);
+        log_line("idle-calls %d entries %u", g_idle_calls, unsigned(kernel().idle_windows.size()));
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_mode = argc > 1 ? argv[1] : "startup";
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string log_path = path;
+    log_path = log_path.substr(0, log_path.find_last_of('\\') + 1) + "kernel_probe." + g_mode + ".log";
+    g_log = std::fopen(log_path.c_str(), "w");
+    if (!g_log) return 100;
+    if (g_mode == "archive" && argc > 2) {
+        FILE* f = std::fopen(argv[2], "rb");
+        if (f) {
+            uint8_t buf[65536];
+            size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) g_archive.insert(g_archive.end(), buf, buf + n);
+            std::fclose(f);
+        }
+        g_descriptor.form_archive = g_archive.data();
+        g_descriptor.form_archive_size = uint32_t(g_archive.size());
+    }
+    return run_program(g_descriptor, entry_routine);
+}

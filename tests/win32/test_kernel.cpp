@@ -1,0 +1,140 @@
+// Start-up, shutdown and runtime errors, observed from outside: each scenario
+// runs kernel_probe.exe in its own process and checks its log, its error box
+// and its exit code.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/support/automation.h"
+
+using namespace vantor::testing;
+
+namespace {
+
+struct ProbeRun {
+    DWORD exit_code = 0;
+    std::vector<std::string> log;
+    std::string box_text;  // text of the error box, when one was shown
+};
+
+// Runs the probe in `mode`; when `expect_box`, waits for the box captioned
+// "错误", records its text and presses OK.
+ProbeRun run_probe(const std::string& mode, bool expect_box, const std::string& extra = "") {
+    ProbeRun run;
+    std::string dir = program_directory();
+    Process p;
+    EXPECT_TRUE(start_process("\"" + dir + "kernel_probe.exe\" " + mode + " " + extra, p));
+    if (!p.process) return run;
+    if (expect_box) {
+        HWND box = find_top_window(p.pid, "错误", 15000);
+        EXPECT_NE(box, nullptr) << "no error box in mode " << mode;
+        if (box) {
+            run.box_text = message_box_text(box);
+            press_button(box, IDOK);
+        }
+    }
+    run.exit_code = p.wait(15000);
+    if (run.exit_code == STILL_ACTIVE) p.kill();
+    run.log = lines_of(read_file(dir + "kernel_probe." + mode + ".log"));
+    return run;
+}
+
+bool has_line(const ProbeRun& r, const std::string& line) {
+    return std::find(r.log.begin(), r.log.end(), line) != r.log.end();
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string s;
+    for (auto& l : lines) s += l + "\n";
+    return s;
+}
+
+}  // namespace
+
+TEST(Kernel, StartupStateAndNormalEndOrder) {
+    ProbeRun r = run_probe("startup", false);
+    EXPECT_EQ(r.exit_code, 0u);
+    const std::vector<std::string> expected = {
+        "notify Baselib 1 request-entry",
+        "notify Uilib 1",
+        "dir-is-cwd 1",
+        "file kernel_probe.exe",
+        "dir-slash 1",
+        "hidden-owner 1 toolwindow 1",
+        "main-thread 1",
+        "id-counter 89758",
+        "windows 0",
+        "kind 3",
+        "unknown-request 0",
+        "constant-copy constant 1",
+        "loop-skipped",
+        // end sequence: exit routines once each in registration order, then libraries
+        "exit A on main",
+        "exit B",
+        "notify Baselib 6 0",
+        "notify Uilib 6",
+    };
+    EXPECT_EQ(joined(r.log), joined(expected));
+}
+
+TEST(Kernel, ArchiveIsReadIntoTheWindowTable) {
+    ProbeRun r = run_probe("archive", false, VANTOR_TEST_ARCHIVE);
+    EXPECT_EQ(r.exit_code, 0u);
+    EXPECT_TRUE(has_line(r, "windows 1")) << joined(r.log);
+    EXPECT_TRUE(has_line(r, "launcher-window 1")) << joined(r.log);
+}
+
+TEST(Kernel, NumberedErrorShowsBoxSkipsExitRoutinesAndEndsWithMinusOne) {
+    ProbeRun r = run_probe("error", true);
+    EXPECT_EQ(r.box_text,
+              "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+    EXPECT_FALSE(has_line(r, "exit B")) << joined(r.log);
+    EXPECT_TRUE(has_line(r, "notify Baselib 6 0")) << joined(r.log);  // end sequence still ran
+}
+
+TEST(Kernel, RequestErrorShowsMessageWithoutCodeLine) {
+    ProbeRun r = run_probe("request-error", true);
+    EXPECT_EQ(r.box_text, "运行时出错!\r\n\r\n错误信息：自定义错误\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+}
+
+TEST(Kernel, CheckedAllocationFailureIsFatalUncheckedReturnsNull) {
+    ProbeRun r = run_probe("alloc-error", true);
+    EXPECT_EQ(r.box_text, "运行时出错!\r\n\r\n错误信息：分配 2147483632 字节内存失败!\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+    ProbeRun u = run_probe("unchecked-alloc", false);
+    EXPECT_TRUE(has_line(u, "unchecked 0")) << joined(u.log);
+    EXPECT_EQ(u.exit_code, 0u);
+}
+
+TEST(Kernel, DamagedArchiveIsAStartupError) {
+    ProbeRun r = run_probe("bad-archive", true);
+    EXPECT_EQ(r.box_text, "运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+    EXPECT_FALSE(has_line(r, "not reached"));
+}
+
+TEST(Kernel, EndRequestFromAnotherThreadRunsTheEndOnTheMainThread) {
+    ProbeRun r = run_probe("thread-end", false);
+    EXPECT_EQ(r.exit_code, 7u);
+    EXPECT_TRUE(has_line(r, "exit A on main")) << joined(r.log);
+    EXPECT_FALSE(has_line(r, "not reached"));
+}
+
+TEST(Kernel, ProcessingPendingMessagesLeavesQuitQueued) {
+    ProbeRun r = run_probe("quit-left", false);
+    EXPECT_TRUE(has_line(r, "quit-waiting 1")) << joined(r.log);
+    EXPECT_TRUE(has_line(r, "loop 5")) << joined(r.log);
+    EXPECT_EQ(r.exit_code, 5u);  // the process ends with the code of the last WM_QUIT
+}
+
+TEST(Kernel, IdleRoutineDroppedOnceItsWindowIsGone) {
+    ProbeRun r = run_probe("idle", false);
+    EXPECT_TRUE(has_line(r, "idle-entries 1")) << joined(r.log);
+    EXPECT_TRUE(has_line(r, "idle-calls 1 entries 0")) << joined(r.log);
+}
