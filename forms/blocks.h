@@ -46,6 +46,8 @@ struct WindowProps {
     ByteVec BackSound;
     std::string Caption;
     std::string HelpFile;
+
+    friend bool operator==(const WindowProps&, const WindowProps&) = default;
 };
 
 struct EditBoxProps {
@@ -71,6 +73,8 @@ struct EditBoxProps {
     std::string Content;
     std::string DataSource;  // version 2
     std::string DataColumn;  // version 2
+
+    friend bool operator==(const EditBoxProps&, const EditBoxProps&) = default;
 };
 
 struct ButtonProps {
@@ -82,6 +86,8 @@ struct ButtonProps {
     ByteVec Picture;
     ByteVec Font;
     std::string Caption = "按钮";
+
+    friend bool operator==(const ButtonProps&, const ButtonProps&) = default;
 };
 
 struct CommonDlgProps {
@@ -109,6 +115,8 @@ struct CommonDlgProps {
     std::string DefaultExt;
     std::string FontName;
     std::string HelpFile;
+
+    friend bool operator==(const CommonDlgProps&, const CommonDlgProps&) = default;
 };
 
 struct TransLabelProps {
@@ -121,6 +129,8 @@ struct TransLabelProps {
     int32_t WordWrap = 0;
     ByteVec Font;
     std::string Caption = "透明标签";
+
+    friend bool operator==(const TransLabelProps&, const TransLabelProps&) = default;
 };
 
 // Readers: an empty block (size 0) leaves every field at its default and
@@ -132,7 +142,10 @@ bool read_block(const uint8_t* data, size_t size, ButtonProps& out);
 bool read_block(const uint8_t* data, size_t size, CommonDlgProps& out);
 bool read_block(const uint8_t* data, size_t size, TransLabelProps& out);
 
-// Writers: serialise the current values (never an empty block).
+// Writers: serialise the current values (never an empty block) at props.version
+// (taken into 1..kMaxVersion), raised to the lowest version that carries every
+// later-version field holding a non-default value. Reading a block and writing
+// the result therefore reproduces the block's bytes.
 ByteVec write_block(const WindowProps& props);
 ByteVec write_block(const EditBoxProps& props);
 ByteVec write_block(const ButtonProps& props);

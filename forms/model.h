@@ -15,12 +15,16 @@ namespace vantor::forms {
 struct EventBinding {
     int32_t event;
     int32_t handler;  // offset from the code base as stored; -1 = none
+
+    friend bool operator==(const EventBinding&, const EventBinding&) = default;
 };
 
 struct UnitDesc {
     uint32_t id = 0;
     // Menu items (id bits 28-31 = 2, bits 24-27 = 6) have their own layout:
-    // only `id` and `raw_body` are meaningful for them.
+    // only `id` and `raw_body` are meaningful for them. raw_body starts with the
+    // item's handler offset dword (relocated like event bindings); the rest is
+    // opaque. Empty for every other unit.
     ByteVec raw_body;
 
     uint32_t kind = 0;
@@ -41,6 +45,8 @@ struct UnitDesc {
     std::vector<EventBinding> events;
     uint32_t reserved_c[5] = {0, 0, 0, 0, 0};
     ByteVec block;  // kind-specific property block, may be empty
+
+    friend bool operator==(const UnitDesc&, const UnitDesc&) = default;
 };
 
 struct WindowDesc {
@@ -50,17 +56,28 @@ struct WindowDesc {
     std::string text_a;
     std::string text_b;
     std::vector<UnitDesc> units;  // units[0] is the window's own unit
+
+    friend bool operator==(const WindowDesc&, const WindowDesc&) = default;
 };
 
 struct ArchiveModel {
     std::vector<WindowDesc> windows;
+
+    friend bool operator==(const ArchiveModel&, const ArchiveModel&) = default;
 };
 
 bool is_menu_item_id(uint32_t id);
 
-// Encodes the archive byte for byte as stored in the program image.
+// Encodes the archive byte for byte as stored in the program image: records
+// contiguous in stored order, window object slots 0. Name, remark and tag are
+// cut at a 0 byte (z-texts cannot hold one). Menu items need a raw_body of at
+// least 4 bytes, or the result will not read back.
 ByteVec encode_archive(const ArchiveModel& model);
 // Decodes an archive; false (with a message naming the offset) on any damage.
+// Stricter than the runtime's read_window_table: records must be contiguous in
+// stored order and nothing may follow the last window, so that for every valid
+// non-empty archive x, encode_archive(decode(x)) == x apart from the window
+// object slots (always written as 0). Size 0 gives an empty model.
 bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error);
 
 }  // namespace vantor::forms

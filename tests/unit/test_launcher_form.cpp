@@ -1,0 +1,301 @@
+// The launcher's compiled form archive (app/forms/main.form) holds exactly the
+// start-up window the program shows: checked here through the forms codecs and
+// the runtime's own archive reader, so the build's form and the readers agree.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "forms/archive.h"
+#include "forms/blocks.h"
+#include "forms/model.h"
+
+namespace {
+
+using vantor::forms::ByteVec;
+
+constexpr uint32_t kWindow = 0x00010001, kEditBox = 0x00010005, kButton = 0x0001000b,
+                   kCommonDlg = 0x0001001f, kTransLabel = 0x00020005;
+constexpr uint32_t kVisible = 1, kTabStop = 4;
+
+ByteVec read_archive() {
+    ByteVec data;
+    std::FILE* f = std::fopen(VANTOR_TEST_ARCHIVE, "rb");
+    if (!f)
+        return data;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data.insert(data.end(), buf, buf + n);
+    std::fclose(f);
+    return data;
+}
+
+class LauncherForm : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        bytes_ = new ByteVec(read_archive());
+        model_ = new vantor::forms::ArchiveModel;
+        std::string error;
+        decoded_ = vantor::forms::decode_archive(bytes_->data(), bytes_->size(), *model_, &error);
+        error_ = new std::string(error);
+    }
+    static void TearDownTestSuite() {
+        delete bytes_;
+        delete model_;
+        delete error_;
+    }
+    void SetUp() override {
+        ASSERT_FALSE(bytes_->empty()) << "cannot read " << VANTOR_TEST_ARCHIVE;
+        ASSERT_TRUE(decoded_) << *error_;
+        ASSERT_EQ(model_->windows.size(), 1u);
+        ASSERT_EQ(model_->windows[0].units.size(), 14u);
+    }
+    const vantor::forms::WindowDesc& window() const { return model_->windows[0]; }
+    const vantor::forms::UnitDesc& unit(size_t i) const { return model_->windows[0].units[i]; }
+
+    static ByteVec* bytes_;
+    static vantor::forms::ArchiveModel* model_;
+    static bool decoded_;
+    static std::string* error_;
+};
+
+ByteVec* LauncherForm::bytes_ = nullptr;
+vantor::forms::ArchiveModel* LauncherForm::model_ = nullptr;
+bool LauncherForm::decoded_ = false;
+std::string* LauncherForm::error_ = nullptr;
+
+struct ExpectedUnit {
+    uint32_t id;
+    const char* name; // GBK: narrow literals are compiled to GBK
+    uint32_t kind;
+    int32_t left, top, width, height;
+    uint32_t state;
+};
+
+// Stored order: the window's own unit, then the controls from the top of the z-order.
+const ExpectedUnit kUnits[] = {
+    {0x06010002, "", kWindow, 50, 50, 217, 210, kVisible},
+    {0x16011eab, "按钮_导入EXE", kButton, 120, 152, 80, 32, kVisible | kTabStop},
+    {0x16011eaa, "通用对话框1", kCommonDlg, 176, 88, 16, 16, 0},
+    {0x16011ea9, "编辑框_路径", kEditBox, 72, 112, 128, 24, kVisible | kTabStop},
+    {0x16011ea8, "透明标签5", kTransLabel, 0, 112, 80, 24, kVisible},
+    {0x16011ea7, "编辑框_DPI", kEditBox, 72, 80, 40, 24, kVisible | kTabStop},
+    {0x16011ea6, "透明标签4", kTransLabel, 40, 88, 24, 16, kVisible},
+    {0x16011ea5, "编辑框_高", kEditBox, 136, 48, 40, 24, kVisible | kTabStop},
+    {0x16011ea4, "透明标签3", kTransLabel, 120, 56, 16, 16, kVisible},
+    {0x16011ea2, "编辑框_宽", kEditBox, 72, 48, 40, 24, kVisible | kTabStop},
+    {0x16011ea1, "透明标签2", kTransLabel, 8, 56, 56, 16, kVisible},
+    {0x16010006, "按钮_启动", kButton, 0, 152, 80, 32, kVisible | kTabStop},
+    {0x16010005, "编辑框_多开数量", kEditBox, 112, 16, 48, 24, kVisible | kTabStop},
+    {0x16010004, "透明标签1", kTransLabel, 8, 16, 88, 24, kVisible},
+};
+constexpr size_t kImport = 1, kDialog = 2, kStart = 11;
+
+TEST(LauncherFormLiterals, NarrowLiteralsAreGbk) {
+    // Every expected name below relies on the GBK execution character set.
+    EXPECT_EQ(std::string("高"), std::string("\xb8\xdf"));
+}
+
+TEST_F(LauncherForm, WindowRecord) {
+    EXPECT_EQ(window().id, 0x52010003u);
+    EXPECT_EQ(window().attr_a, 0x02050c88u);
+    EXPECT_EQ(window().attr_b, 0x19010007u);
+    EXPECT_EQ(window().text_a, "");
+    EXPECT_EQ(window().text_b, "");
+}
+
+TEST_F(LauncherForm, UnitsInStoredOrderWithTheirFields) {
+    for (size_t i = 0; i < 14; ++i) {
+        const ExpectedUnit& e = kUnits[i];
+        const vantor::forms::UnitDesc& u = unit(i);
+        SCOPED_TRACE("unit " + std::to_string(i));
+        EXPECT_EQ(u.id, e.id);
+        EXPECT_EQ(u.name, e.name);
+        EXPECT_EQ(u.kind, e.kind);
+        EXPECT_EQ(u.left, e.left);
+        EXPECT_EQ(u.top, e.top);
+        EXPECT_EQ(u.width, e.width);
+        EXPECT_EQ(u.height, e.height);
+        EXPECT_EQ(u.state, e.state);
+        // Shared by every unit of this window.
+        EXPECT_EQ(u.event_source, 0u);
+        EXPECT_EQ(u.remark, "");
+        EXPECT_EQ(u.tag, "");
+        EXPECT_EQ(u.parent, 0u);
+        EXPECT_TRUE(u.children.empty());
+        EXPECT_EQ(u.tab_order, 0u);
+        EXPECT_EQ(u.mouse_pointer, ByteVec(4, 0));
+        EXPECT_EQ(u.object_slot, 0u);
+        EXPECT_EQ(u.cursor_slot, 0u);
+    }
+}
+
+TEST_F(LauncherForm, OnlyTheTwoButtonsHaveClickHandlers) {
+    for (size_t i = 0; i < 14; ++i) {
+        SCOPED_TRACE("unit " + std::to_string(i));
+        const auto& events = unit(i).events;
+        if (i != kImport && i != kStart) {
+            EXPECT_TRUE(events.empty());
+            continue;
+        }
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].event, 0);
+        EXPECT_NE(events[0].handler, -1);
+    }
+    // The import button's binding as the stored form has always had it.
+    EXPECT_EQ(unit(kImport).events[0].handler, 0x44);
+    EXPECT_NE(unit(kStart).events[0].handler, unit(kImport).events[0].handler);
+}
+
+TEST_F(LauncherForm, EditBoxesAndDialogHaveEmptyBlocks) {
+    for (size_t i = 0; i < 14; ++i) {
+        if (kUnits[i].kind != kEditBox && kUnits[i].kind != kCommonDlg)
+            continue;
+        SCOPED_TRACE("unit " + std::to_string(i));
+        EXPECT_EQ(unit(i).block.size(), 0u);
+    }
+    EXPECT_EQ(unit(kDialog).state & kVisible, 0u);
+}
+
+TEST_F(LauncherForm, ButtonBlocks) {
+    const std::pair<size_t, std::string> buttons[] = {{kImport, "导入EXE"}, {kStart, "启动"}};
+    for (const auto& [index, caption] : buttons) {
+        SCOPED_TRACE("unit " + std::to_string(index));
+        const ByteVec& block = unit(index).block;
+        vantor::forms::ButtonProps p;
+        ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
+        EXPECT_EQ(p.version, 1u);
+        EXPECT_EQ(p.Caption, caption);
+        EXPECT_EQ(p.ButtonType, 0);
+        EXPECT_EQ(p.HAlign, 1);
+        EXPECT_EQ(p.VAlign, 1);
+        EXPECT_TRUE(p.Picture.empty());
+        EXPECT_TRUE(p.Font.empty());
+    }
+}
+
+TEST_F(LauncherForm, LabelBlocks) {
+    const std::pair<size_t, std::string> labels[] = {
+        {4, "Nox.exe路径"}, {6, "DPI "}, {8, "高"}, {10, "分辨率 宽 "}, {13, "启动模拟器数量"}};
+    for (const auto& [index, caption] : labels) {
+        SCOPED_TRACE("unit " + std::to_string(index));
+        const ByteVec& block = unit(index).block;
+        vantor::forms::TransLabelProps p;
+        ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
+        EXPECT_EQ(p.version, 1u);
+        EXPECT_EQ(p.Caption, caption);
+        EXPECT_EQ(p.TextEffect, 0);
+        EXPECT_EQ(p.TextColor, 0u);
+        EXPECT_EQ(p.HAlign, 0);
+        EXPECT_EQ(p.VAlign, 1);
+        EXPECT_EQ(p.WordWrap, 0);
+        EXPECT_TRUE(p.Font.empty());
+    }
+}
+
+TEST_F(LauncherForm, WindowBlock) {
+    const ByteVec& block = unit(0).block;
+    vantor::forms::WindowProps p;
+    ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
+    EXPECT_EQ(p.version, 6u);
+    EXPECT_EQ(p.Caption, "Vantor");
+    EXPECT_EQ(p.BorderStyle, 2);
+    EXPECT_EQ(p.BackColor, 0xFF000000u);
+    EXPECT_EQ(p.ControlBox, 1);
+    EXPECT_EQ(p.MaxButton, 1);
+    EXPECT_EQ(p.MinButton, 1);
+    EXPECT_EQ(p.Position, 1);
+    EXPECT_EQ(p.Movable, 1);
+    EXPECT_EQ(p.EscCloses, 1);
+    EXPECT_EQ(p.ShowInTaskbar, 1);
+    EXPECT_EQ(p.PictureMode, 1);
+    // Everything else at its default.
+    EXPECT_TRUE(p.BackPicture.empty());
+    EXPECT_TRUE(p.BackSound.empty());
+    EXPECT_EQ(p.SoundMode, 0);
+    EXPECT_EQ(p.EnterMovesFocus, 0);
+    EXPECT_EQ(p.F1OpensHelp, 0);
+    EXPECT_EQ(p.HelpContext, 0);
+    EXPECT_EQ(p.DragByClient, 0);
+    EXPECT_EQ(p.Shape, 0);
+    EXPECT_EQ(p.AlwaysOnTop, 0);
+    EXPECT_EQ(p.KeepTitleActive, 0);
+    EXPECT_EQ(p.ClassName, "");
+    EXPECT_EQ(p.HelpFile, "");
+}
+
+uint32_t le16(const ByteVec& b, size_t at) {
+    return b[at] | b[at + 1] << 8;
+}
+uint32_t le32(const ByteVec& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+// Size of an icon DIB: header, palette, XOR rows and AND rows padded to 4 bytes.
+uint32_t dib_size(uint32_t side, uint32_t bpp) {
+    uint32_t palette = bpp <= 8 ? 4u << bpp : 0;
+    uint32_t xor_row = (side * bpp + 31) / 32 * 4;
+    uint32_t and_row = (side + 31) / 32 * 4;
+    return 40 + palette + side * (xor_row + and_row);
+}
+
+TEST_F(LauncherForm, WindowIconHasThirteenImages) {
+    vantor::forms::WindowProps p;
+    ASSERT_TRUE(vantor::forms::read_block(unit(0).block.data(), unit(0).block.size(), p));
+    const ByteVec& ico = p.Icon;
+    ASSERT_EQ(ico.size(), 454998u);
+    EXPECT_EQ(le16(ico, 0), 0u);
+    EXPECT_EQ(le16(ico, 2), 1u); // icon, not cursor
+    ASSERT_EQ(le16(ico, 4), 13u);
+    const uint32_t sizes[13] = {48, 32, 16, 256, 48, 32, 16, 256, 128, 64, 48, 32, 16};
+    const uint32_t bpps[13] = {4, 4, 4, 8, 8, 8, 8, 32, 32, 32, 32, 32, 32};
+    uint32_t next = 6 + 13 * 16;
+    for (size_t i = 0; i < 13; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        size_t e = 6 + 16 * i;
+        EXPECT_EQ(ico[e], sizes[i] % 256); // 0 stands for 256
+        EXPECT_EQ(ico[e + 1], sizes[i] % 256);
+        EXPECT_EQ(ico[e + 2], bpps[i] == 4 ? 16 : 0);
+        EXPECT_EQ(le16(ico, e + 4), 1u);
+        EXPECT_EQ(le16(ico, e + 6), bpps[i]);
+        uint32_t length = le32(ico, e + 8), offset = le32(ico, e + 12);
+        EXPECT_EQ(offset, next); // images follow each other without gaps
+        ASSERT_LE(static_cast<uint64_t>(offset) + length, ico.size());
+        next = offset + length;
+        if (sizes[i] == 256) {
+            const uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+            EXPECT_EQ(ByteVec(ico.begin() + offset, ico.begin() + offset + 8),
+                      ByteVec(png, png + 8));
+            continue;
+        }
+        EXPECT_EQ(length, dib_size(sizes[i], bpps[i]));
+        EXPECT_EQ(le32(ico, offset), 40u);
+        EXPECT_EQ(le32(ico, offset + 4), sizes[i]);
+        EXPECT_EQ(le32(ico, offset + 8), 2 * sizes[i]); // XOR and AND masks
+        EXPECT_EQ(le16(ico, offset + 14), bpps[i]);
+    }
+    EXPECT_EQ(next, ico.size());
+}
+
+TEST_F(LauncherForm, RuntimeReaderAcceptsItAndRecordSizesMatch) {
+    vantor::forms::WindowTable table;
+    std::string error;
+    ASSERT_TRUE(vantor::forms::read_window_table(
+        bytes_->data(), static_cast<uint32_t>(bytes_->size()), table, &error))
+        << error;
+    const vantor::forms::WindowRecord* w = vantor::forms::find_window(table, 0x52010003);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->unit_count, 14u);
+    auto import = vantor::forms::find_unit(*w, 0x16011eab);
+    ASSERT_TRUE(import.has_value());
+    EXPECT_EQ(import->index, 1u);
+    EXPECT_EQ(import->size, 158u);
+    EXPECT_EQ(unit(kImport).block.size(), 35u);
+    // Window table (4 + 8), attributes, two empty texts, count, unit table length.
+    EXPECT_EQ(bytes_->size(), 36 + w->units.size());
+}
+
+} // namespace
