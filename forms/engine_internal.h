@@ -1,0 +1,54 @@
+// Helpers the engine's modules share: record fields by unit index, live
+// objects, cursors and the event block. Record bytes move when a tag or mouse
+// pointer is written, so every helper re-opens the record by index instead of
+// keeping body pointers across calls that may run other code.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "forms/archive.h"
+#include "forms/record.h"
+#include "forms/unit_object.h"
+#include "forms/unit_type.h"
+
+namespace vantor::forms::detail {
+
+WindowRecord* window_record(uint32_t window_id);
+// Index of `unit_id` (0: the window's own unit); nullopt when absent.
+std::optional<uint32_t> unit_index(const WindowRecord& w, uint32_t unit_id);
+uint32_t own_unit_id(const WindowRecord& w);
+bool is_menu_item_at(const WindowRecord& w, uint32_t index);
+
+// A field of a non-menu unit; 0 when the unit cannot be opened.
+uint32_t field(const WindowRecord& w, uint32_t index, Field f);
+const UnitTypeRecord* type_at(const WindowRecord& w, uint32_t index);
+
+UnitObject* slot_object(const WindowRecord& w, uint32_t index);
+// The slot's object while its window handle is valid, else null.
+UnitObject* live_object(const WindowRecord& w, uint32_t index);
+HWND live_handle(const WindowRecord& w, uint32_t index);
+void set_slot_object(WindowRecord& w, uint32_t index, UnitObject* object);
+
+// Cursors: made from mouse pointer data, always private copies, so that
+// destroying a slot's cursor never destroys a shared system cursor.
+HCURSOR make_cursor(const uint8_t* data, uint32_t size);
+HCURSOR slot_cursor(const WindowRecord& w, uint32_t index);
+void set_slot_cursor(WindowRecord& w, uint32_t index, HCURSOR cursor);
+void destroy_slot_cursor(WindowRecord& w, uint32_t index);
+
+// Places unit `index`'s window right after the window of the nearest earlier
+// unit with the same parent id, or at the top; no move, size or activation.
+void place_in_z_order(const WindowRecord& w, uint32_t index);
+
+// True when unit `index` is listed on a page other than the selected one of a
+// page container unit (kind::PageContainer) of the window.
+bool on_hidden_page(const WindowRecord& w, uint32_t index);
+
+// Requests 2009 and 2010: pending messages first, then the lock count.
+void block_events();
+void unblock_events();
+
+}  // namespace vantor::forms::detail

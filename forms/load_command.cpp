@@ -1,0 +1,26 @@
+#include "forms/load_command.h"
+
+#include "forms/loader.h"
+#include "forms/unit_object.h"
+#include "runtime/call.h"
+#include "runtime/libraries.h"
+
+namespace vantor::forms {
+
+void load_window_command(TypedValue* result, int32_t argc, const TypedValue* args) {
+    TypedValue window = argument(argc, args, 0);
+    TypedValue owner = argument(argc, args, 1);
+    TypedValue modal = argument(argc, args, 2);
+    LoadRequest request{};
+    request.modal = modal.low != 0 ? 1 : 0;
+    if (!omitted(owner)) {
+        request.owner_given = 1;
+        request.owner = reinterpret_cast<UnitObject*>(
+            uintptr_t(library_request(Library::Base, 2006, owner.low, owner.high)));
+    }
+    uint32_t loaded = library_request(Library::Base, 2005, window.low,
+                                      uint32_t(reinterpret_cast<uintptr_t>(&request)));
+    *result = make_bool(loaded != 0);
+}
+
+}  // namespace vantor::forms

@@ -1,0 +1,103 @@
+// A program on the runtime with the test archive and the test kinds, run by
+// test_forms_fatal in one mode per scenario: runtime errors of the form engine
+// (which end the process) and the end of the program when the last window goes.
+// It writes a log next to itself (forms_probe.<mode>.log).
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "forms/engine.h"
+#include "forms/events.h"
+#include "runtime/interface.h"
+#include "runtime/kernel.h"
+#include "runtime/libraries.h"
+#include "tests/win32/support_forms/harness.h"
+
+using namespace vantor;
+using namespace vantor::testforms;
+
+namespace {
+
+FILE* g_log = nullptr;
+std::string g_mode;
+
+void log_line(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(g_log, format, args);
+    va_end(args);
+    std::fputc('\n', g_log);
+    std::fflush(g_log);
+}
+
+const InterfaceTable& rt() { return app_interface(); }
+
+void raise(uint32_t window, uint32_t unit, int32_t event) {
+    forms::EventRecord record{};
+    record.window_id = window;
+    record.unit_id = unit;
+    record.event = event;
+    library_request(Library::Base, 2008, uint32_t(uintptr_t(&record)), 0);
+}
+
+bool quit_waiting() {
+    MSG msg;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+void CALLBACK close_order(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    log_line("closing");
+    PostMessageA(handle_of(ids::Order, 0), WM_CLOSE, 0, 0);
+}
+
+int entry_routine() {
+    rt().call_service(service::RuntimeStartup, 0, 0, 0, 0);
+    const std::string& m = g_mode;
+    if (m == "kind-read-closed") {
+        log_line("left %u", unsigned(rt().read_property(ids::Main, ids::MainX, 0, -1)));
+        rt().read_property(ids::Main, ids::MainX, 8, -1);
+    } else if (m == "kind-write-closed") {
+        rt().write_property(ids::Main, ids::MainX, 8, -1, 1, 0);
+    } else if (m == "unknown-window") {
+        rt().read_property(ids::Missing, 0, 0, -1);
+    } else if (m == "event-window") {
+        raise(ids::Missing, 0, 0);
+    } else if (m == "event-unit") {
+        raise(ids::Events, 0x16019999, 0);
+    } else if (m == "event-invalid") {
+        raise(ids::Events, ids::EvMute, 0);
+    } else if (m == "find-unit") {
+        library_request(Library::Base, 2007, ids::Main, ids::MainA);
+    } else if (m == "startup-window") {
+        rt().load_startup_window(ids::BrokenUnit);
+    } else if (m == "lifecycle") {
+        rt().load_startup_window(ids::Order);
+        log_line("loaded %d", handle_of(ids::Order, 0) != nullptr);
+        forms::request_close(ids::Order);
+        log_line("closed during start routine, quit posted %d", quit_waiting());
+        rt().load_startup_window(ids::Order);
+        SetTimer(nullptr, 0, 100, close_order);
+        rt().run_until_last_window_closed();
+        log_line("loop ended, windows open %d", any_window_open());
+        return 0;
+    }
+    log_line("not reached");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_mode = argc > 1 ? argv[1] : "lifecycle";
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string log_path = path;
+    log_path = log_path.substr(0, log_path.find_last_of('\\') + 1) + "forms_probe." + g_mode + ".log";
+    g_log = std::fopen(log_path.c_str(), "w");
+    if (!g_log) return 100;
+    prepare_runtime(VANTOR_FORMS_TEST_ARCHIVE);
+    return run_program(test_descriptor(), entry_routine);
+}

@@ -1,0 +1,486 @@
+// Property access by index: the fixed properties from the live window or the
+// stored record, the conversions of the kinds' properties by property type,
+// fonts, and re-creation after a write that asks for it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "forms/engine.h"
+#include "forms/loader.h"
+#include "forms/properties.h"
+#include "forms/record.h"
+#include "runtime/allocator.h"
+#include "runtime/kernel.h"
+#include "tests/win32/support_forms/harness.h"
+#include "tests/win32/support_forms/sequence.h"
+#include "tests/win32/support_forms/test_kinds.h"
+
+using namespace vantor;
+using namespace vantor::testforms;
+
+namespace {
+
+class FormsProperties : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
+    void SetUp() override { close_all_windows(); }
+    void TearDown() override {
+        close_all_windows();
+        EXPECT_EQ(kernel().event_lock, 0);
+    }
+};
+
+uint32_t word(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+
+std::vector<uint8_t> byte_set(const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> set(8 + data.size());
+    write_u32(set.data(), 1);
+    write_u32(set.data() + 4, uint32_t(data.size()));
+    std::copy(data.begin(), data.end(), set.begin() + 8);
+    return set;
+}
+
+std::vector<uint8_t> dword_bytes(uint32_t v) {
+    std::vector<uint8_t> b(4);
+    write_u32(b.data(), v);
+    return b;
+}
+
+// Takes a byte set the engine returned: its data, and frees it.
+std::vector<uint8_t> take_byte_set(uint64_t value) {
+    auto* set = reinterpret_cast<uint8_t*>(uintptr_t(uint32_t(value)));
+    if (!set) return {};
+    EXPECT_EQ(read_u32(set), 1u) << "a byte set starts with 1";
+    std::vector<uint8_t> data(set + 8, set + 8 + read_u32(set + 4));
+    mem_free(set);
+    return data;
+}
+
+int32_t as_signed(uint64_t v) { return int32_t(uint32_t(v)); }
+
+LOGFONTA stored_font(const TestUnit& unit) {
+    LOGFONTA lf{};
+    EXPECT_EQ(unit.font.size(), sizeof lf);
+    if (unit.font.size() == sizeof lf) std::memcpy(&lf, unit.font.data(), sizeof lf);
+    return lf;
+}
+
+int dpi() {
+    HDC dc = GetDC(nullptr);
+    int d = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return d;
+}
+
+const forms::WindowRecord& main_record() { return *forms::find_window(kernel().windows, ids::Main); }
+
+uint32_t stored_field(uint32_t unit, forms::Field f) {
+    const forms::WindowRecord& w = main_record();
+    auto view = forms::find_unit(w, unit);
+    forms::RecordCursor cursor;
+    EXPECT_TRUE(view && cursor.open(view->body, view->size));
+    return cursor.get(f);
+}
+
+std::vector<HWND> children_of(HWND parent) {
+    std::vector<HWND> list;
+    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) list.push_back(h);
+    return list;
+}
+
+}  // namespace
+
+TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
+    struct Row {
+        int32_t index;
+        int32_t written;
+        int32_t stored;
+    };
+    const Row rows[] = {{2, 40000, 32627}, {2, -5, 0},          {3, 32628, 32627}, {3, -1, 0},
+                        {0, -40000, -32627}, {1, 40000, 32627}, {0, -32627, -32627}, {2, 77, 77}};
+    for (const Row& r : rows) {
+        write(ids::Main, ids::MainA, r.index, uint32_t(r.written));
+        EXPECT_EQ(as_signed(read(ids::Main, ids::MainA, r.index)), r.stored)
+            << "property " << r.index << " written " << r.written;
+    }
+}
+
+TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
+    ASSERT_TRUE(load(ids::Main));
+    HWND a = handle_of(ids::Main, ids::MainA);
+    MoveWindow(a, 20, 30, 111, 22, TRUE);  // as if the user had moved it
+    EXPECT_EQ(read(ids::Main, ids::MainA, 0), 20u);
+    EXPECT_EQ(read(ids::Main, ids::MainA, 1), 30u);
+    EXPECT_EQ(read(ids::Main, ids::MainA, 2), 111u);
+    EXPECT_EQ(read(ids::Main, ids::MainA, 3), 22u);
+    // A control on a container reports its parent's client coordinates.
+    EXPECT_EQ(read(ids::Main, ids::MainQ, 0), 5u);
+    // The window itself reports screen coordinates.
+    RECT r;
+    GetWindowRect(handle_of(ids::Main, 0), &r);
+    EXPECT_EQ(as_signed(read(ids::Main, 0, 0)), r.left);
+    EXPECT_EQ(as_signed(read(ids::Main, 0, 2)), r.right - r.left);
+
+    write(ids::Main, ids::MainA, 0, 44);  // moves, keeping top and size
+    GetWindowRect(a, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(a), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 44);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(r.right - r.left, 111);
+    write(ids::Main, ids::MainA, 3, 40000);
+    GetWindowRect(a, &r);
+    EXPECT_EQ(r.bottom - r.top, 32627);
+    EXPECT_EQ(stored_field(ids::MainA, forms::Field::Height), 32627u);
+    EXPECT_EQ(stored_field(ids::MainA, forms::Field::Left), 44u);
+}
+
+TEST_F(FormsProperties, VisibleAndDisabledFollowTheWindowAndTheRecord) {
+    EXPECT_EQ(read(ids::Main, ids::MainD, 5), 0u) << "stored: not visible";
+    EXPECT_EQ(read(ids::Main, ids::MainD, 6), 1u) << "stored: disabled";
+    ASSERT_TRUE(load(ids::Main));
+    HWND d = handle_of(ids::Main, ids::MainD);
+    write(ids::Main, ids::MainD, 5, 1);
+    write(ids::Main, ids::MainD, 6, 0);
+    EXPECT_TRUE(IsWindowVisible(d));
+    EXPECT_TRUE(IsWindowEnabled(d));
+    EXPECT_EQ(read(ids::Main, ids::MainD, 5), 1u);
+    EXPECT_EQ(read(ids::Main, ids::MainD, 6), 0u);
+    EXPECT_EQ(stored_field(ids::MainD, forms::Field::State) & 3, 1u);
+    ShowWindow(d, SW_HIDE);
+    EXPECT_EQ(read(ids::Main, ids::MainD, 5), 0u) << "read from the live window";
+}
+
+TEST_F(FormsProperties, VisibleWriteKeepsNeverShownAndOtherPageUnitsHidden) {
+    ASSERT_TRUE(load(ids::Main));
+    write(ids::Main, ids::MainC, 5, 1);
+    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainC))) << "never-shown kind";
+    write(ids::Main, ids::MainI, 5, 1);
+    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainI))) << "second page, first selected";
+    write(ids::Main, ids::MainG, kRecreateProperty, 1);  // Pages: select the second page
+    write(ids::Main, ids::MainI, 5, 1);
+    EXPECT_TRUE(IsWindowVisible(handle_of(ids::Main, ids::MainI)));
+    write(ids::Main, ids::MainH, 5, 0);
+    write(ids::Main, ids::MainH, 5, 1);
+    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainH))) << "first page, not selected";
+}
+
+TEST_F(FormsProperties, TagIsRewrittenInPlaceWithoutDisturbingLaterRecords) {
+    const std::string long_tag(300, 'x');
+    for (bool live : {false, true}) {
+        if (live) {
+            ASSERT_TRUE(load(ids::Main));
+        }
+        EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), "标签");
+        write(ids::Main, ids::MainX, 4, word(long_tag.c_str()));
+        EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), long_tag);
+        write(ids::Main, ids::MainX, 4, 0);
+        EXPECT_EQ(read(ids::Main, ids::MainX, 4), 0u) << "no text: empty, read as none";
+        EXPECT_TRUE(forms::check_unit_table(main_record(), nullptr));
+        EXPECT_EQ(stored_field(ids::MainS, forms::Field::Left), 270u) << "a later record";
+        EXPECT_EQ(stored_field(ids::MainS, forms::Field::TabOrder), 1u);
+        write(ids::Main, ids::MainX, 4, word("标签"));
+        if (live) {
+            EXPECT_NE(handle_of(ids::Main, ids::MainS), nullptr) << "later unit's object slot intact";
+        }
+    }
+}
+
+TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdAndReadAsNumber) {
+    ASSERT_TRUE(load(ids::Main));
+    EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), dword_bytes(2));
+    HCURSOR before = forms::unit_cursor(ids::Main, ids::MainX);
+    EXPECT_NE(before, nullptr) << "the cursor pass made the stored cross";
+    auto ibeam = byte_set(dword_bytes(3));
+    write(ids::Main, ids::MainX, 7, word(ibeam.data()));
+    const forms::WindowRecord& w = main_record();
+    forms::RecordCursor cursor;
+    auto view = forms::find_unit(w, ids::MainX);
+    ASSERT_TRUE(view && cursor.open(view->body, view->size));
+    ASSERT_EQ(cursor.mouse_pointer().size(), 4u);
+    EXPECT_EQ(read_u32(cursor.mouse_pointer().data()), 32513u);
+    EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), dword_bytes(3));
+    EXPECT_NE(forms::unit_cursor(ids::Main, ids::MainX), nullptr);
+    write(ids::Main, ids::MainX, 7, 0);
+    EXPECT_EQ(read(ids::Main, ids::MainX, 7), 0u);
+    EXPECT_EQ(forms::unit_cursor(ids::Main, ids::MainX), nullptr);
+}
+
+// A 32 x 32 monochrome cursor file with its hot spot at (5, 6).
+std::vector<uint8_t> cursor_file() {
+    std::vector<uint8_t> f(22 + 40 + 8 + 256, 0);
+    auto put16 = [&](size_t at, uint16_t v) { f[at] = uint8_t(v); f[at + 1] = uint8_t(v >> 8); };
+    put16(2, 2);  // a cursor
+    put16(4, 1);  // one image
+    f[6] = 32;
+    f[7] = 32;
+    put16(10, 5);
+    put16(12, 6);
+    write_u32(f.data() + 14, 40 + 8 + 256);
+    write_u32(f.data() + 18, 22);
+    uint8_t* bih = f.data() + 22;
+    write_u32(bih, 40);
+    write_u32(bih + 4, 32);
+    write_u32(bih + 8, 64);  // XOR and AND masks
+    put16(22 + 12, 1);
+    put16(22 + 14, 1);
+    std::fill(f.begin() + 22 + 40 + 4, f.begin() + 22 + 40 + 8, uint8_t(0xFF));  // white
+    std::fill(f.begin() + 22 + 40 + 8 + 128, f.end(), uint8_t(0xFF));            // AND: transparent
+    return f;
+}
+
+TEST_F(FormsProperties, MousePointerImagesBecomeCursorsWithTheirHotSpot) {
+    ASSERT_TRUE(load(ids::Main));
+    std::vector<uint8_t> file = cursor_file();
+    std::vector<uint8_t> marked = dword_bytes(0xFFFFFFFF);
+    marked.insert(marked.end(), file.begin(), file.end());
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> data;
+        bool cursor;
+    };
+    const Row rows[] = {
+        {"-1 then a cursor file", marked, true},
+        {"a cursor file as a whole", file, true},
+        {"-1 then a cut cursor file", std::vector<uint8_t>(marked.begin(), marked.begin() + 60), false},
+        {"-1 alone", dword_bytes(0xFFFFFFFF), false},
+    };
+    for (const Row& r : rows) {
+        auto set = byte_set(r.data);
+        write(ids::Main, ids::MainX, 7, word(set.data()));
+        HCURSOR cursor = forms::unit_cursor(ids::Main, ids::MainX);
+        EXPECT_EQ(cursor != nullptr, r.cursor) << r.name;
+        EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), r.data) << r.name << ": stored as given";
+        ICONINFO info{};
+        if (cursor && GetIconInfo(reinterpret_cast<HICON>(cursor), &info)) {
+            EXPECT_EQ(info.xHotspot, 5u) << r.name;
+            EXPECT_EQ(info.yHotspot, 6u) << r.name;
+            if (info.hbmMask) DeleteObject(info.hbmMask);
+            if (info.hbmColor) DeleteObject(info.hbmColor);
+        }
+    }
+}
+
+TEST_F(FormsProperties, KindValuesAreConvertedByPropertyType) {
+    ASSERT_TRUE(load(ids::Main));
+    TestUnit& x = *test_unit(ids::Main, ids::MainX);
+    struct Row {
+        const char* name;
+        int32_t index;
+        uint32_t low, high;
+        uint32_t received0, received1;  // what the write routine gets
+        uint64_t read_back;
+    };
+    const Row rows[] = {
+        {"integer", probe::Integer, 0xFFFFFFFB, 9, 0xFFFFFFFB, 0, 0xFFFFFFFB},
+        {"choice keeps non-negative", probe::Choice, 3, 0, 3, 0, 3},
+        {"choice negative becomes 0", probe::Choice, uint32_t(-3), 0, 0, 0, 0},
+        {"logical nonzero becomes 1", probe::Logical, 7, 0, 1, 0, 1},
+        {"logical zero", probe::Logical, 0, 0, 0, 0, 0},
+        {"eight bytes", probe::Eight, 0x11223344, 0x55667788, 0x11223344, 0x55667788,
+         0x5566778811223344ull},
+        {"colour", probe::Color, 0x00FF8000, 1, 0x00FF8000, 0, 0x00FF8000},
+    };
+    for (const Row& r : rows) {
+        write(ids::Main, ids::MainX, r.index, r.low, r.high);
+        EXPECT_EQ(x.last_value.word0, r.received0) << r.name;
+        EXPECT_EQ(x.last_value.word1, r.received1) << r.name;
+        EXPECT_EQ(read(ids::Main, ids::MainX, r.index), r.read_back) << r.name;
+    }
+    x.logical = 2;  // a stored logical is true only when it is 1
+    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Logical), 0u);
+}
+
+TEST_F(FormsProperties, ByteDataAndTextsAreCopiedBothWays) {
+    ASSERT_TRUE(load(ids::Main));
+    TestUnit& x = *test_unit(ids::Main, ids::MainX);
+    auto picture = byte_set({'a', 'b', 'c'});
+    write(ids::Main, ids::MainX, probe::Picture, word(picture.data()));
+    EXPECT_EQ(x.last_value.word0, word(picture.data() + 8)) << "the routine sees the data";
+    EXPECT_EQ(x.last_value.word1, 3u);
+    uint64_t copy = read(ids::Main, ids::MainX, probe::Picture);
+    EXPECT_NE(uint32_t(copy), word(x.picture.data())) << "the caller gets its own copy";
+    EXPECT_EQ(take_byte_set(copy), (std::vector<uint8_t>{'a', 'b', 'c'}));
+    write(ids::Main, ids::MainX, probe::Picture, 0);
+    EXPECT_EQ(x.last_value.word0, 0u);
+    EXPECT_EQ(x.last_value.word1, 0u);
+    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Picture), 0u) << "no data reads as none";
+
+    auto cross = byte_set(dword_bytes(2));
+    write(ids::Main, ids::MainX, probe::Pointer, word(cross.data()));
+    EXPECT_EQ(x.pointer, dword_bytes(32515)) << "number to system id";
+    EXPECT_EQ(read_u32(cross.data() + 8), 2u) << "the caller's byte set is left alone";
+    EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, probe::Pointer)), dword_bytes(2));
+
+    write(ids::Main, ids::MainX, probe::Text, 0);
+    ASSERT_NE(x.last_value.word0, 0u) << "no text arrives as the empty text";
+    EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(x.last_value.word0)), "");
+    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Text), 0u) << "the empty text reads as none";
+    write(ids::Main, ids::MainX, probe::Text, word("中文"));
+    uint64_t text = read(ids::Main, ids::MainX, probe::Text);
+    EXPECT_NE(uint32_t(text), word(x.text.c_str()));
+    EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Text), "中文");
+    mem_free(reinterpret_cast<void*>(uintptr_t(uint32_t(text))));
+}
+
+TEST_F(FormsProperties, FontMembersAreWrittenIntoTheLogicalFont) {
+    ASSERT_TRUE(load(ids::Main));
+    TestUnit& x = *test_unit(ids::Main, ids::MainX);
+    using namespace forms::font_member;
+    struct AngleRow {
+        int32_t written;
+        LONG stored;
+    };
+    for (AngleRow r : {AngleRow{-10, 3590}, AngleRow{7210, 10}, AngleRow{3600, 0}, AngleRow{-3610, 3590}}) {
+        write(ids::Main, ids::MainX, probe::Font, uint32_t(r.written), 0, Angle);
+        LOGFONTA lf = stored_font(x);
+        EXPECT_EQ(lf.lfEscapement, r.stored) << "angle " << r.written;
+        EXPECT_EQ(lf.lfOrientation, r.stored) << "angle " << r.written;
+        EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, Angle), uint32_t(r.stored));
+    }
+    write(ids::Main, ids::MainX, probe::Font, 5, 0, Bold);
+    EXPECT_EQ(stored_font(x).lfWeight, 700);
+    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, Bold), 1u);
+    write(ids::Main, ids::MainX, probe::Font, 0, 0, Bold);
+    EXPECT_EQ(stored_font(x).lfWeight, 0);
+    for (int32_t member : {Italic, StrikeOut, Underline}) {
+        write(ids::Main, ids::MainX, probe::Font, 9, 0, member);
+        EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, member), 1u) << "member " << member;
+    }
+    EXPECT_EQ(stored_font(x).lfItalic, 1);
+    write(ids::Main, ids::MainX, probe::Font, 12, 0, Size);
+    EXPECT_EQ(stored_font(x).lfHeight, -MulDiv(12, dpi(), 72));
+    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, Size), 12u);
+    write(ids::Main, ids::MainX, probe::Font, uint32_t(-4), 0, Size);
+    EXPECT_EQ(stored_font(x).lfHeight, 0) << "a negative size is 0";
+    EXPECT_EQ(stored_font(x).lfWeight, 0) << "other members kept";
+}
+
+TEST_F(FormsProperties, FaceNamesOutsideOneTo31BytesBecomeSongTi) {
+    ASSERT_TRUE(load(ids::Main));
+    TestUnit& x = *test_unit(ids::Main, ids::MainX);
+    const std::string b31(31, 'f'), b32(32, 'f');
+    struct Row {
+        const char* written;
+        std::string stored;
+    };
+    const Row rows[] = {{"Tahoma", "Tahoma"}, {b31.c_str(), b31}, {b32.c_str(), "宋体"},
+                        {"", "宋体"},         {nullptr, "宋体"}};
+    for (const Row& r : rows) {
+        write(ids::Main, ids::MainX, probe::Font, word(r.written), 0, forms::font_member::FaceName);
+        EXPECT_EQ(std::string(stored_font(x).lfFaceName), r.stored)
+            << "written " << (r.written ? std::to_string(std::strlen(r.written)) + " bytes" : "none");
+        EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Font, forms::font_member::FaceName), r.stored);
+    }
+}
+
+TEST_F(FormsProperties, WholeFontRecordTakesTheAngleAsGivenAndItsOwnFaceRules) {
+    ASSERT_TRUE(load(ids::Main));
+    TestUnit& x = *test_unit(ids::Main, ids::MainX);
+    const std::string b31(31, 'f'), b30(30, 'f');
+    struct Row {
+        forms::FontRecord record;
+        LONG angle, weight, height;
+        std::string face;
+    };
+    const Row rows[] = {
+        {{4000, 1, 0, 1, 0, 9, "Tahoma"}, 4000, 700, -MulDiv(9, dpi(), 72), "Tahoma"},
+        {{-10, 0, 1, 0, 1, -3, ""}, -10, 0, 0, ""},
+        {{0, 0, 0, 0, 0, 12, nullptr}, 0, 0, -MulDiv(12, dpi(), 72), "宋体"},
+        {{0, 0, 0, 0, 0, 12, b31.c_str()}, 0, 0, -MulDiv(12, dpi(), 72), "宋体"},
+        {{0, 0, 0, 0, 0, 12, b30.c_str()}, 0, 0, -MulDiv(12, dpi(), 72), b30},
+    };
+    for (const Row& r : rows) {
+        write(ids::Main, ids::MainX, probe::Font, word(&r.record), 0, forms::font_member::Whole);
+        LOGFONTA lf = stored_font(x);
+        EXPECT_EQ(lf.lfEscapement, r.angle);
+        EXPECT_EQ(lf.lfOrientation, r.angle);
+        EXPECT_EQ(lf.lfWeight, r.weight);
+        EXPECT_EQ(lf.lfHeight, r.height);
+        EXPECT_EQ(lf.lfStrikeOut, r.record.strike_out);
+        EXPECT_EQ(std::string(lf.lfFaceName), r.face);
+    }
+    auto* back = reinterpret_cast<forms::FontRecord*>(
+        uintptr_t(uint32_t(read(ids::Main, ids::MainX, probe::Font, forms::font_member::Whole))));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->size, 12);
+    EXPECT_STREQ(back->face, b30.c_str());
+    mem_free(const_cast<char*>(back->face));
+    mem_free(back);
+    write(ids::Main, ids::MainX, probe::Font, 0, 0, forms::font_member::Whole);
+    EXPECT_EQ(x.last_value.word0, 0u) << "no record: the routine gets no data";
+    EXPECT_EQ(x.last_value.word1, 0u);
+}
+
+TEST_F(FormsProperties, WithoutAFontTheDefaultInterfaceFontIsRead) {
+    ASSERT_TRUE(load(ids::Main));
+    LOGFONTA lf{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Font, forms::font_member::FaceName),
+              std::string(lf.lfFaceName));
+}
+
+TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
+    ASSERT_TRUE(load(ids::Main));
+    HWND window = handle_of(ids::Main, 0);
+    HWND old_panel = handle_of(ids::Main, ids::MainP);
+    HWND q = handle_of(ids::Main, ids::MainQ);
+    HWND r = handle_of(ids::Main, ids::MainR);
+    int control_id = GetDlgCtrlID(old_panel);
+    std::vector<HWND> order = children_of(window);
+    SetFocus(q);
+    ASSERT_EQ(GetFocus(), q);
+    clear_log();
+    write(ids::Main, ids::MainP, kRecreateProperty, 1);
+    HWND panel = handle_of(ids::Main, ids::MainP);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_NE(panel, old_panel);
+    EXPECT_FALSE(IsWindow(old_panel));
+    EXPECT_EQ(test_unit(ids::Main, ids::MainP)->generation, 1u) << "created from the serialised block";
+    std::replace(order.begin(), order.end(), old_panel, panel);
+    EXPECT_EQ(children_of(window), order) << "z-order kept";
+    EXPECT_EQ(children_of(panel), (std::vector<HWND>{q, r})) << "children moved in their order";
+    EXPECT_EQ(GetFocus(), q) << "the focus stayed on the moved child";
+    EXPECT_TRUE(IsWindowVisible(panel));
+    EXPECT_EQ(GetDlgCtrlID(panel), control_id);
+    // The new panel gets 32879 and 32886 (its event 5 dropped while events are
+    // blocked), its parent 32772; the old one is destroyed last.
+    static const Step expected[] = {{"P 806F"}, {"P 8076"}, {"W 8004"}, {"P show 1"},
+                                    {"P show 0", kOptional}, {"P destroy"}, {nullptr}};
+    // Moving the children may hide and show them again; that is the platform's.
+    auto log = take_log();
+    std::erase_if(log, [](const std::string& line) { return line.rfind("Q ", 0) == 0 || line.rfind("R ", 0) == 0; });
+    EXPECT_TRUE(sequence_matches(log, expected));
+}
+
+TEST_F(FormsProperties, RecreationGivesTheFocusToTheNewObject) {
+    ASSERT_TRUE(load(ids::Main));
+    write(ids::Main, ids::MainX, probe::Integer, 42);
+    write(ids::Main, ids::MainX, probe::Text, word("kept"));
+    HWND old = handle_of(ids::Main, ids::MainX);
+    SetFocus(old);
+    RECT before;
+    GetWindowRect(old, &before);
+    write(ids::Main, ids::MainX, probe::Recreate, 1);
+    HWND fresh = handle_of(ids::Main, ids::MainX);
+    ASSERT_NE(fresh, old);
+    EXPECT_EQ(GetFocus(), fresh);
+    RECT after;
+    GetWindowRect(fresh, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Integer), 42u);
+    EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Text), "kept");
+    EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), "标签") << "the record is the unit's own";
+}
+
+TEST_F(FormsProperties, TypesMarkedNeverRecreatedKeepTheirObject) {
+    ASSERT_TRUE(load(ids::Main));
+    HWND fixed = handle_of(ids::Main, ids::MainF);
+    write(ids::Main, ids::MainF, kRecreateProperty, 1);
+    EXPECT_EQ(handle_of(ids::Main, ids::MainF), fixed);
+    EXPECT_EQ(test_unit(ids::Main, ids::MainF)->generation, 0u);
+}
