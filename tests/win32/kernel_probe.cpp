@@ -54,10 +54,15 @@ const LibraryRecord kSpeclib = make_library("Speclib", nullptr);  // no notify e
 const LibraryRecord* const kLibraries[] = {&kBaselib, &kUilib, &kSpeclib};
 
 alignas(4) const uint8_t kConstants[16] = "constant text";
+
+// Declared functions of the probe: a real one declared with too few arguments,
+// and exports that no library has.
+const char* const kDllLibraries[3] = {"user32", "kernel32", ""};
+const char* const kDllFunctions[3] = {"GetSystemMetrics", "NoSuchExport", "NoSuchExportAnywhere"};
 const uint8_t kBadArchive[] = {0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3};
 
 ProgramDescriptor g_descriptor{3, 0, 89757, 0x00400000, kConstants, sizeof kConstants,
-                               nullptr, 0, 3, kLibraries, 0, nullptr, nullptr};
+                               nullptr, 0, 3, kLibraries, 3, kDllLibraries, kDllFunctions};
 
 void exit_a() { log_line("exit A on %s", GetCurrentThreadId() == kernel().main_thread_id ? "main" : "other"); }
 void exit_b() { log_line("exit B"); }
@@ -132,6 +137,50 @@ int entry_routine() {
     if (m == "alloc-error") {
         startup_and_register();
         runtime_request(2024, 0x7FFFFFF0, 0);
+    }
+    if (m == "stack-error") {
+        startup_and_register();
+        rt().call_declared(0, 0, nullptr);  // GetSystemMetrics takes one argument
+        log_line("not reached");
+    }
+    if (m == "unknown-export") {
+        startup_and_register();
+        rt().call_declared(1, 0, nullptr);
+        log_line("not reached");
+    }
+    if (m == "unknown-system-export") {
+        startup_and_register();
+        rt().call_declared(2, 0, nullptr);
+        log_line("not reached");
+    }
+    if (m == "find-file") {
+        startup_and_register();
+        std::string dir = kernel().program_dir + "\\findfile";
+        CreateDirectoryA(dir.c_str(), nullptr);
+        CreateDirectoryA((dir + "\\sub").c_str(), nullptr);
+        FILE* f = std::fopen((dir + "\\a.txt").c_str(), "w");
+        if (f) std::fclose(f);
+        std::string pattern = dir + "\\*";
+        HANDLE search = nullptr;
+        uint32_t name = rt().call_service(service::FindFile, uint32_t(uintptr_t(pattern.c_str())), 0,
+                                          1, uint32_t(uintptr_t(&search)));
+        while (name) {
+            log_line("found %s", reinterpret_cast<const char*>(uintptr_t(name)));
+            rt().release(reinterpret_cast<void*>(uintptr_t(name)));
+            name = rt().call_service(service::FindFile, 0, 0, 1, uint32_t(uintptr_t(&search)));
+        }
+        log_line("handle-closed %d", search == nullptr);
+        // Directories only (attribute 0x10) finds the sub-directory and the dot entries.
+        name = rt().call_service(service::FindFile, uint32_t(uintptr_t(pattern.c_str())), 0x10, 0,
+                                 uint32_t(uintptr_t(&search)));
+        int dirs = 0;
+        while (name) {
+            ++dirs;
+            rt().release(reinterpret_cast<void*>(uintptr_t(name)));
+            name = rt().call_service(service::FindFile, 0, 0x10, 0, uint32_t(uintptr_t(&search)));
+        }
+        log_line("directories %d", dirs);
+        return 0;
     }
     if (m == "unchecked-alloc") {
         startup_and_register();

@@ -138,3 +138,30 @@ TEST(Kernel, IdleRoutineDroppedOnceItsWindowIsGone) {
     EXPECT_TRUE(has_line(r, "idle-entries 1")) << joined(r.log);
     EXPECT_TRUE(has_line(r, "idle-calls 1 entries 0")) << joined(r.log);
 }
+
+TEST(Kernel, UnbalancedDeclaredCallIsError6) {
+    ProbeRun r = run_probe("stack-error", true);
+    EXPECT_EQ(r.box_text,
+              "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+    EXPECT_FALSE(has_line(r, "not reached"));
+}
+
+TEST(Kernel, UnknownExportNamesLibraryAndFunction) {
+    ProbeRun r = run_probe("unknown-export", true);
+    EXPECT_EQ(r.box_text,
+              "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“kernel32”中的输出命令“NoSuchExport”\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+    ProbeRun s = run_probe("unknown-system-export", true);
+    EXPECT_EQ(s.box_text,
+              "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件中的输出命令“NoSuchExportAnywhere”\r\n");
+}
+
+TEST(Kernel, FindFileWithFilesOnlyNeverReturnsADirectory) {
+    ProbeRun r = run_probe("find-file", false);
+    EXPECT_EQ(joined(std::vector<std::string>(r.log.begin(), r.log.end())).find("found sub"),
+              std::string::npos) << joined(r.log);
+    EXPECT_TRUE(has_line(r, "found a.txt")) << joined(r.log);
+    EXPECT_TRUE(has_line(r, "handle-closed 1")) << joined(r.log);
+    EXPECT_TRUE(has_line(r, "directories 3")) << joined(r.log);  // ".", ".." and "sub"
+}

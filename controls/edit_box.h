@@ -1,0 +1,149 @@
+// The EditBox kind: a subclassed system EDIT control with input modes, colours,
+// a vertically centred single line and an optional up-down (spin) control.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "forms/blocks.h"
+#include "forms/unit_object.h"
+#include "forms/unit_type.h"
+
+namespace vantor::controls {
+
+// Interface routine of the EditBox unit type: routines 1, 4, 5, 6, 8 and 9 as
+// void*, null for any other number.
+void* edit_box_interface(int32_t number);
+
+// Own property indexes (property index minus 8).
+namespace edit_prop {
+enum : int32_t {
+    Content,
+    BorderStyle,
+    TextColor,
+    BackColor,
+    Font,
+    HideSelection,
+    MaxLength,
+    MultiLine,
+    ScrollBars,
+    Alignment,
+    InputMode,
+    PasswordChar,
+    CaseConversion,
+    SpinMode,
+    SpinMin,
+    SpinMax,
+    SelStart,
+    SelLength,
+    SelText,
+    DataSource,
+    DataColumn,
+    Count
+};
+}  // namespace edit_prop
+
+// Events of the kind besides the common -7 and -8.
+inline constexpr int32_t kEditEventChanged = 0;
+inline constexpr int32_t kEditEventSpin = 1;
+
+// The form engine's after-load notification; lParam names a data provider or is 0.
+inline constexpr UINT kMsgAfterLoad = 32879;
+
+class EditSpin;
+
+class EditBox final : public UnitObject {
+public:
+    // Routine 1: null when the block cannot be read or the EDIT cannot be created.
+    static EditBox* create(const forms::CreateParams& params);
+    ~EditBox() override;
+
+    // Routine 4: returns 1 when the form engine must re-create the control.
+    int32_t write(int32_t index, const forms::PropValue& value);
+    // Routine 6: texts as pointers to this object's strings, valid until the next
+    // read or write. False for an unknown index.
+    bool read(int32_t index, uint32_t result[2]);
+    // Routine 5: the current values with the live text and selection.
+    forms::EditBoxProps current_props();
+    // Routine 8: Enter in an editable multi-line box.
+    bool wants_key(const MSG& msg) const;
+
+    const forms::EditBoxProps& props() const { return props_; }
+    HWND spin_handle() const;
+
+    bool on_reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // The up-down control was pressed: delta > 0 up, < 0 down.
+    void on_spin(int32_t delta);
+
+protected:
+    LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    EditBox(const forms::CreateParams& params, const forms::EditBoxProps& props);
+
+    bool single_line() const;
+    std::string window_text() const;
+    void on_notification(WORD code);
+    void normalise_on_kill_focus();
+
+    void apply_font();
+    void apply_border_style();
+    void apply_password_char();
+    void set_background_brush();
+    void select(int32_t start, int32_t length);
+    int32_t text_length_in_positions() const;
+    std::string selected_text() const;
+    int32_t font_text_height(HFONT font, const char* sample, int length);
+
+    // Non-client handling of the single-line box.
+    void centre_client(RECT& client);
+    void paint_background_band();
+
+    // Spin control (spin.cpp).
+    void create_spin(bool disabled);
+    void place_spin();
+    void set_spin_range();
+    void set_spin_edge();
+
+    void rebind(const char* provider_name);
+
+    forms::EditBoxProps props_;
+    bool design_mode_;
+    HFONT font_ = nullptr;  // realised Font; null means DEFAULT_GUI_FONT
+    HBRUSH brush_ = nullptr;
+    bool setting_text_ = false;
+    std::string scratch_;  // SelText and PasswordChar reads
+    EditSpin* spin_ = nullptr;
+    HFONT measured_font_ = nullptr;  // cache of the "W" height for WM_NCCALCSIZE
+    int32_t measured_height_ = 0;
+    RECT frame_{};  // widths of the default frame, from the last WM_NCCALCSIZE
+};
+
+// The up-down control attached to a single-line box: a sibling of the box that
+// forwards its change notification to it. It shares the box's ids but is not a
+// unit of its own, so it never reports a destruction to the form engine.
+class EditSpin final : public UnitObject {
+public:
+    EditSpin(EditBox* owner, HWND hwnd, bool automatic_integer);
+    bool automatic_integer() const { return automatic_integer_; }
+    bool on_reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+protected:
+    // The box owns and deletes this object; nothing is reported.
+    void on_final_destroy() override {}
+
+private:
+    EditBox* owner_;
+    bool automatic_integer_;
+};
+
+// Recomputes and redraws the non-client area without moving anything.
+void refresh_frame(HWND hwnd);
+
+// Positions inside an ANSI EDIT control count bytes on Windows but UTF-16 units
+// under Wine; this tells which, probed once.
+bool edit_positions_count_bytes();
+
+}  // namespace vantor::controls

@@ -1,0 +1,236 @@
+#include "controls/trans_label.h"
+
+#include <string>
+#include <vector>
+
+#include "controls/kinds.h"
+
+namespace vantor::controls {
+
+namespace {
+
+UnitObject* create_routine(const forms::CreateParams& params) {
+    return TransLabelUnit::create(params);
+}
+
+int32_t write_routine(UnitObject* unit, int32_t index, const forms::PropValue* value,
+                      const char** error_text) {
+    if (error_text) *error_text = nullptr;
+    auto* l = dynamic_cast<TransLabelUnit*>(unit);
+    return l ? l->write(index, value) : 0;
+}
+
+bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
+    auto* l = dynamic_cast<TransLabelUnit*>(unit);
+    return l && hand_out_block(forms::write_block(l->props()), block, size);
+}
+
+int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
+    auto* l = dynamic_cast<TransLabelUnit*>(unit);
+    return l ? l->read(index, result) : 0;
+}
+
+void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
+                             void* context) {
+    forms::TransLabelProps p;
+    if (forms::read_block(block, size, p)) visit_texts({p.Caption}, visit, context);
+}
+
+bool register_label_class() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, TransLabelUnit::kClassName, &wc)) return true;
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcA;  // subclassed by the object
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    wc.lpszClassName = TransLabelUnit::kClassName;
+    return RegisterClassExA(&wc) != 0;
+}
+
+RECT screen_rect(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+// Visible windows below `parent`, each after its own visible descendants, from
+// the top of the stacking order down.
+void collect_visible(HWND parent, std::vector<HWND>& out) {
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c)) continue;
+        collect_visible(c, out);
+        out.push_back(c);
+    }
+}
+
+}  // namespace
+
+void* trans_label_interface(int32_t number) {
+    switch (number) {
+    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine);
+    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine);
+    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine);
+    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine);
+    case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
+    default: return nullptr;
+    }
+}
+
+UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap) {
+    UINT format = DT_NOCLIP;
+    format |= halign == 1 ? DT_CENTER : halign == 2 ? DT_RIGHT : DT_LEFT;
+    if (word_wrap == 1) return format | DT_WORDBREAK | DT_VCENTER;
+    return format | DT_SINGLELINE | (valign == 1 ? DT_VCENTER : valign == 2 ? DT_BOTTOM : DT_TOP);
+}
+
+TransLabelUnit::TransLabelUnit(uint32_t window_id, uint32_t unit_id)
+    : UnitObject(window_id, unit_id, &kTransLabelType) {}
+
+UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
+    forms::TransLabelProps props;
+    if (!forms::read_block(p.block, p.block_size, props) || !register_label_class()) return nullptr;
+    HWND hwnd = CreateWindowExA(WS_EX_TRANSPARENT, kClassName, props.Caption.c_str(),
+                                p.styles | WS_CHILD | WS_CLIPSIBLINGS, p.left, p.top, p.width,
+                                p.height, p.parent,
+                                reinterpret_cast<HMENU>(uintptr_t(p.control_id)),
+                                GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd) return nullptr;
+    auto* l = new TransLabelUnit(p.window_id, p.unit_id);
+    l->props_ = std::move(props);
+    l->attach(hwnd);
+    return l;
+}
+
+void TransLabelUnit::paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(handle(), &ps);
+    int length = GetWindowTextLengthA(handle());
+    if (!dc || length <= 0) {
+        EndPaint(handle(), &ps);
+        return;
+    }
+    std::string text(size_t(length) + 1, '\0');
+    length = GetWindowTextA(handle(), text.data(), length + 1);
+    RECT rc;
+    GetClientRect(handle(), &rc);
+
+    HFONT font = realise_font(props_.Font);
+    HGDIOBJ old_font = SelectObject(dc, font_or_default(font));
+    const UINT format = trans_label_format(props_.HAlign, props_.VAlign, props_.WordWrap);
+    SetBkMode(dc, TRANSPARENT);
+    auto draw = [&](COLORREF color, RECT r) {
+        SetTextColor(dc, color);
+        DrawTextA(dc, text.c_str(), length, &r, format);
+    };
+    switch (props_.TextEffect) {
+    case 1:
+        draw(RGB(255, 255, 255), RECT{rc.left + 1, rc.top + 1, rc.right + 1, rc.bottom + 1});
+        break;
+    case 2:
+        draw(RGB(255, 255, 255), rc);
+        OffsetRect(&rc, 1, 1);
+        break;
+    case 3: draw(RGB(0, 0, 0), RECT{rc.left + 2, rc.top + 2, rc.right + 2, rc.bottom + 2}); break;
+    default: break;
+    }
+    draw(COLORREF(props_.TextColor), rc);
+    SelectObject(dc, old_font);
+    if (font) DeleteObject(font);
+    EndPaint(handle(), &ps);
+}
+
+void TransLabelUnit::redraw_through() {
+    HWND label = handle();
+    if (!label) return;
+    // 1. The top-level ancestor.
+    HWND top = label;
+    while (!(GetWindowLongA(top, GWL_STYLE) & WS_POPUP) && GetParent(top)) top = GetParent(top);
+
+    // 2. Repaint the ancestor beneath the label at once.
+    RECT r;
+    GetClientRect(label, &r);
+    MapWindowPoints(label, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    if (top != label) {
+        RECT in_top = r;
+        MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&in_top), 2);
+        InvalidateRect(top, &in_top, TRUE);
+        UpdateWindow(top);
+    }
+    // 3-4. Then every visible window below it that meets the label, bottom first.
+    std::vector<HWND> below;
+    collect_visible(top, below);
+    for (auto it = below.rbegin(); it != below.rend(); ++it) {
+        RECT meet, wr = screen_rect(*it);
+        if (!IntersectRect(&meet, &wr, &r)) continue;
+        POINT origin{0, 0};
+        ClientToScreen(*it, &origin);
+        OffsetRect(&meet, -origin.x, -origin.y);
+        RedrawWindow(*it, &meet, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW | RDW_FRAME);
+    }
+    // 5. The label draws itself over the fresh background.
+    InvalidateRect(label, nullptr, FALSE);
+}
+
+int32_t TransLabelUnit::write(int32_t index, const forms::PropValue* value) {
+    const int32_t v = value ? int32_t(value->word0) : 0;
+    switch (index + 8) {
+    case 8:
+        props_.Caption = text_of(value);
+        SetWindowTextA(handle(), props_.Caption.c_str());
+        break;
+    case 9: props_.TextEffect = clamp_choice(v, 3); break;
+    case 10: props_.Font = bytes_of(value); break;
+    case 11: props_.TextColor = uint32_t(v); break;
+    case 12: props_.HAlign = clamp_choice(v, 2); break;
+    case 13: props_.WordWrap = v; break;
+    case 14: props_.VAlign = clamp_choice(v, 2); break;
+    default: return 0;
+    }
+    redraw_through();
+    return 0;
+}
+
+int32_t TransLabelUnit::read(int32_t index, uint32_t result[2]) {
+    auto word = [result](int32_t v) {
+        result[0] = uint32_t(v);
+        result[1] = 0;
+        return 1;
+    };
+    switch (index + 8) {
+    case 8: put_text(props_.Caption, result); return 1;
+    case 9: return word(props_.TextEffect);
+    case 10: put_bytes(props_.Font, result); return 1;
+    case 11: return word(int32_t(props_.TextColor));
+    case 12: return word(props_.HAlign);
+    case 13: return word(props_.WordWrap);
+    case 14: return word(props_.VAlign);
+    default: return 0;
+    }
+}
+
+LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // never a background: the parent shows through
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;  // clicks go to what lies beneath
+    case WM_MOVE: {
+        LRESULT r = call_previous(msg, wp, lp);
+        redraw_through();
+        return r;
+    }
+    default:
+        return call_previous(msg, wp, lp);
+    }
+}
+
+}  // namespace vantor::controls

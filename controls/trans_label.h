@@ -1,0 +1,42 @@
+// The `TransLabel` kind: text drawn straight over whatever lies beneath, with no
+// background of its own. It takes neither clicks nor the focus and raises no events.
+#pragma once
+
+#include <windows.h>
+
+#include "controls/common.h"
+#include "forms/blocks.h"
+#include "forms/unit_object.h"
+
+namespace vantor::controls {
+
+class TransLabelUnit : public UnitObject {
+public:
+    static constexpr char kClassName[] = "VantorTransLabel";
+
+    // Routine 1. Null when the block cannot be read or the control not created.
+    static UnitObject* create(const forms::CreateParams& params);
+
+    const forms::TransLabelProps& props() const { return props_; }
+    // Routines 4 (never asks for re-creation) and 6 (index minus 8).
+    int32_t write(int32_t index, const forms::PropValue* value);
+    int32_t read(int32_t index, uint32_t result[2]);
+
+    // Erases what the label drew by repainting everything beneath it, then has
+    // it draw again: a changed or moved text leaves no trace.
+    void redraw_through();
+
+protected:
+    LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    TransLabelUnit(uint32_t window_id, uint32_t unit_id);
+    void paint();
+
+    forms::TransLabelProps props_;
+};
+
+// The DrawTextA format of the stored alignment and wrapping values.
+UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap);
+
+}  // namespace vantor::controls

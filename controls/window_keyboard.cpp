@@ -1,0 +1,258 @@
+// Keyboard handling of a window for the keys pressed in it or its controls:
+// Tab order, Enter and the default button, Esc, F1 help and Alt mnemonics.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "controls/kinds.h"
+#include "controls/window_kind.h"
+#include "forms/record.h"
+#include "runtime/kernel.h"
+
+namespace vantor::controls {
+
+namespace {
+
+using TabKey = std::pair<uint32_t, uint32_t>;  // tab order, then control order
+
+TabKey key_of(const TabEntry& e) { return {e.tab_order, e.index}; }
+
+bool can_take_focus(const UnitObject* u) {
+    const forms::UnitTypeRecord* t = u->type();
+    return !t || (t->flags & (forms::type_flag::NoTabFocus | forms::type_flag::NeverShown)) == 0;
+}
+
+bool takes_mnemonics(const UnitObject* u) {
+    return u->type() == &kButtonType || u->type() == &kTransLabelType;
+}
+
+template <class Routine>
+Routine routine_of(const UnitObject* u, int32_t number) {
+    const forms::UnitTypeRecord* t = u->type();
+    if (!t || !t->routine) return nullptr;
+    return reinterpret_cast<Routine>(t->routine(number));
+}
+
+bool is_default_button(UnitObject* u) {
+    auto query = routine_of<forms::IsDefaultButtonRoutine>(u, forms::routine::IsDefaultButton);
+    return query && query(u);
+}
+
+// "&x" marks x; "&&" is a literal ampersand. Multi-byte characters are stepped
+// over whole so that a trail byte is never read as a letter.
+bool has_mnemonic(const char* caption, char key) {
+    for (const char* p = caption; *p;) {
+        if (*p == '&') {
+            if (p[1] == '&') {
+                p += 2;
+                continue;
+            }
+            if (p[1] && std::toupper(static_cast<unsigned char>(p[1])) == key) return true;
+            ++p;
+            continue;
+        }
+        p = CharNextA(p);
+    }
+    return false;
+}
+
+BOOL CALLBACK collect_unit(HWND hwnd, LPARAM lp) {
+    if (auto* u = dynamic_cast<UnitObject*>(WindowObject::from_handle(hwnd)))
+        reinterpret_cast<std::vector<UnitObject*>*>(lp)->push_back(u);
+    return TRUE;
+}
+
+bool is_candidate(UnitObject* u, bool tab_stop) {
+    HWND h = u->handle();
+    return tab_stop && IsWindowVisible(h) && IsWindowEnabled(h) && can_take_focus(u);
+}
+
+}  // namespace
+
+std::vector<TabEntry> WindowUnit::units() const {
+    std::vector<TabEntry> out;
+    HWND hwnd = handle();
+    if (!hwnd) return out;
+    std::vector<UnitObject*> live;
+    EnumChildWindows(hwnd, collect_unit, reinterpret_cast<LPARAM>(&live));
+
+    const forms::WindowRecord* record = forms::find_window(kernel().windows, window_id());
+    if (record && record->unit_count > 0) {
+        for (uint32_t i = 1; i < record->unit_count; ++i) {
+            forms::RecordCursor c;
+            std::optional<uint32_t> id = forms::unit_id_at(*record, i);
+            if (!id || !forms::open_unit(*record, i, c)) continue;
+            auto it = std::find_if(live.begin(), live.end(),
+                                   [&](UnitObject* u) { return u->unit_id() == *id; });
+            if (it == live.end()) continue;
+            bool tab_stop = (c.get(forms::Field::State) & forms::state_bit::TabStop) != 0;
+            out.push_back({*it, i, c.get(forms::Field::TabOrder), is_candidate(*it, tab_stop)});
+        }
+        return out;
+    }
+    // Not in the window table (created on its own): the children in stacking
+    // order, which the load makes the stored order, with their tab-stop style.
+    uint32_t i = 1;
+    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
+        auto* u = dynamic_cast<UnitObject*>(WindowObject::from_handle(c));
+        if (!u) continue;
+        bool tab_stop = (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) != 0;
+        out.push_back({u, i, i, is_candidate(u, tab_stop)});
+    }
+    return out;
+}
+
+UnitObject* WindowUnit::focused_unit() const {
+    HWND hwnd = handle();
+    for (HWND h = GetFocus(); h && h != hwnd; h = GetParent(h)) {
+        if (!IsChild(hwnd, h)) return nullptr;
+        if (auto* u = dynamic_cast<UnitObject*>(WindowObject::from_handle(h))) return u;
+    }
+    return nullptr;
+}
+
+bool WindowUnit::key_wanted(UnitObject* unit, const MSG& msg) const {
+    auto wanted = routine_of<forms::KeyWantedRoutine>(unit, forms::routine::KeyWanted);
+    return wanted && wanted(unit, &msg);
+}
+
+// Focus to the candidate after (or before) `from` in Tab order, wrapping; from
+// nothing, to the first (or last).
+bool WindowUnit::focus_after(const TabEntry* from, bool forward) {
+    std::optional<TabKey> start;
+    if (from) start = key_of(*from);
+    std::vector<TabEntry> list = units();
+    std::vector<TabEntry> candidates;
+    for (const TabEntry& e : list)
+        if (e.candidate) candidates.push_back(e);
+    if (candidates.empty()) return false;
+    std::sort(candidates.begin(), candidates.end(),
+              [](const TabEntry& a, const TabEntry& b) { return key_of(a) < key_of(b); });
+    const TabEntry* target = nullptr;
+    if (start && forward) {
+        for (const TabEntry& e : candidates)
+            if (key_of(e) > *start) {
+                target = &e;
+                break;
+            }
+    } else if (start) {
+        for (auto it = candidates.rbegin(); it != candidates.rend(); ++it)
+            if (key_of(*it) < *start) {
+                target = &*it;
+                break;
+            }
+    }
+    if (!target) target = forward ? &candidates.front() : &candidates.back();
+    SetFocus(target->unit->handle());
+    return true;
+}
+
+bool WindowUnit::move_focus(bool forward) {
+    UnitObject* focused = focused_unit();
+    std::vector<TabEntry> list = units();
+    auto it = std::find_if(list.begin(), list.end(),
+                           [focused](const TabEntry& e) { return e.unit == focused; });
+    return focus_after(it == list.end() ? nullptr : &*it, forward);
+}
+
+bool WindowUnit::focus_first_candidate() { return focus_after(nullptr, true); }
+
+bool WindowUnit::pre_translate(MSG& msg) {
+    HWND hwnd = handle();
+    if (!hwnd || design_mode_ != 0) return false;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (msg.hwnd != hwnd && !IsChild(hwnd, msg.hwnd)) return false;
+    return on_key(msg);
+}
+
+bool WindowUnit::on_key(const MSG& msg) {
+    UnitObject* focused = focused_unit();
+    if (focused && key_wanted(focused, msg)) return false;
+    if (msg.message == WM_SYSKEYDOWN) {
+        const bool alt = (msg.lParam & (1 << 29)) != 0;
+        const WPARAM k = msg.wParam;
+        if (alt && ((k >= 'A' && k <= 'Z') || (k >= '0' && k <= '9'))) return on_mnemonic(char(k));
+        return false;
+    }
+    switch (msg.wParam) {
+    case VK_TAB:
+        if (GetKeyState(VK_CONTROL) & 0x8000) return false;
+        return move_focus((GetKeyState(VK_SHIFT) & 0x8000) == 0);
+    case VK_RETURN:
+        return on_enter(focused);
+    case VK_ESCAPE:
+        if (props_.EscCloses == 0) return false;
+        SendMessageA(handle(), WM_CLOSE, 0, 0);
+        return true;
+    case VK_F1:
+        if (props_.F1OpensHelp == 0) return false;
+        open_help();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WindowUnit::on_enter(UnitObject* focused) {
+    if (focused && is_default_button(focused)) {
+        focused->raise_event(0);
+        return true;
+    }
+    if (props_.EnterMovesFocus != 0) {
+        move_focus(true);
+        return true;
+    }
+    // A disabled default button is not clicked: the user could not click it either.
+    for (const TabEntry& e : units()) {
+        if (IsWindowEnabled(e.unit->handle()) && is_default_button(e.unit)) {
+            e.unit->raise_event(0);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool WindowUnit::on_mnemonic(char key) {
+    std::vector<TabEntry> list = units();
+    for (const TabEntry& e : list) {
+        HWND h = e.unit->handle();
+        if (!takes_mnemonics(e.unit) || !IsWindowVisible(h) || !IsWindowEnabled(h)) continue;
+        char caption[1024];
+        GetWindowTextA(h, caption, sizeof caption);
+        if (!has_mnemonic(caption, key)) continue;
+        if (e.unit->type() == &kButtonType)
+            e.unit->raise_event(0);
+        else
+            focus_after(&e, true);
+        return true;
+    }
+    return false;
+}
+
+void WindowUnit::open_help() {
+    std::string file = props_.HelpFile;
+    if (file.empty()) {
+        char path[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return;
+        // The extension of the last path component; stepping by characters keeps
+        // a GBK trail byte 0x5C from counting as a separator.
+        const char* name = path;
+        for (const char* p = path; *p; p = CharNextA(p))
+            if (*p == '\\') name = p + 1;
+        const char* dot = nullptr;
+        for (const char* p = name; *p; p = CharNextA(p))
+            if (*p == '.') dot = p;
+        file.assign(path, dot ? size_t(dot - path) : std::strlen(path));
+        file += ".hlp";
+    }
+    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    const UINT command = props_.HelpContext != 0 ? HELP_CONTEXT : HELP_FINDER;
+    WinHelpA(handle(), file.c_str(), command, ULONG_PTR(uint32_t(props_.HelpContext)));
+    help_open_ = true;
+    help_file_ = file;
+}
+
+}  // namespace vantor::controls

@@ -1,0 +1,390 @@
+#include "controls/window_kind.h"
+
+#include <algorithm>
+
+#include "controls/kinds.h"
+#include "controls/window_internal.h"
+#include "forms/engine.h"
+#include "runtime/kernel.h"
+
+namespace vantor::controls {
+
+namespace window_detail {
+
+static BOOL CALLBACK collect_window(HWND hwnd, LPARAM lp) {
+    if (auto* w = dynamic_cast<WindowUnit*>(WindowObject::from_handle(hwnd)))
+        reinterpret_cast<std::vector<WindowUnit*>*>(lp)->push_back(w);
+    return TRUE;
+}
+
+std::vector<WindowUnit*> loaded_windows() {
+    std::vector<WindowUnit*> out;
+    EnumThreadWindows(GetCurrentThreadId(), collect_window, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+}  // namespace window_detail
+
+namespace {
+
+using namespace window_detail;
+
+constexpr char kDefaultClass[] = "QZWindow";
+
+CloseRequest g_close_request = nullptr;
+
+bool register_window_class(const char* name) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, name, &wc)) return true;
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcA;  // the object subclasses every window it creates
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    wc.lpszClassName = name;
+    return RegisterClassExA(&wc) != 0;
+}
+
+// The loaded windows of this thread (top-level windows with a window object).
+bool handler_refused(bool has_result, uint32_t result) { return has_result && result == 0; }
+
+// ---- routines ----------------------------------------------------------------------
+
+UnitObject* create_routine(const forms::CreateParams& params) { return WindowUnit::create(params); }
+
+int32_t write_routine(UnitObject* unit, int32_t index, const forms::PropValue* value,
+                      const char** error_text) {
+    if (error_text) *error_text = nullptr;
+    auto* w = dynamic_cast<WindowUnit*>(unit);
+    return w ? w->write(index, value) : 0;
+}
+
+bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
+    auto* w = dynamic_cast<WindowUnit*>(unit);
+    return w && hand_out_block(forms::write_block(w->props()), block, size);
+}
+
+int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
+    auto* w = dynamic_cast<WindowUnit*>(unit);
+    return w ? w->read(index, result) : 0;
+}
+
+bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
+    auto* w = dynamic_cast<WindowUnit*>(unit);
+    if (!w || w->props().Icon.empty()) return false;
+    *data = w->props().Icon.data();
+    *size = uint32_t(w->props().Icon.size());
+    return true;
+}
+
+void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
+                             void* context) {
+    forms::WindowProps p;
+    if (forms::read_block(block, size, p))
+        visit_texts({p.ClassName, p.Caption, p.HelpFile}, visit, context);
+}
+
+}  // namespace
+
+void* window_interface(int32_t number) {
+    switch (number) {
+    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine);
+    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine);
+    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine);
+    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine);
+    case forms::routine::IconData: return reinterpret_cast<void*>(&icon_data_routine);
+    case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
+    default: return nullptr;
+    }
+}
+
+HICON program_icon(bool small) {
+    int cx = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
+    int cy = GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1),
+                                         IMAGE_ICON, cx, cy, LR_SHARED));
+}
+
+void set_close_request(CloseRequest request) { g_close_request = request; }
+
+void default_close_request(WindowUnit& window) {
+    HWND hwnd = window.handle();
+    if (window.close_allowed() && IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+// ---- creation --------------------------------------------------------------------------
+
+WindowUnit::WindowUnit(uint32_t window_id, uint32_t unit_id, uint32_t design_mode)
+    : UnitObject(window_id, unit_id, &kWindowType), design_mode_(design_mode) {}
+
+WindowUnit::~WindowUnit() {
+    sound_.stop();
+    drop_picture();
+    if (own_icons_) {
+        if (large_icon_) DestroyIcon(large_icon_);
+        if (small_icon_) DestroyIcon(small_icon_);
+    }
+    if (shape_copy_) DeleteObject(shape_copy_);
+}
+
+UnitObject* WindowUnit::create(const forms::CreateParams& p) {
+    forms::WindowProps props;
+    if (!forms::read_block(p.block, p.block_size, props)) return nullptr;
+    const bool design = p.design_mode != 0;
+
+    // Steps 1-4: styles from the border and the title-bar properties.
+    uint32_t style = p.styles | WS_CLIPCHILDREN;
+    uint32_t ex = 0;
+    if (props.BorderStyle != 0) {
+        if (!props.Caption.empty() || props.ControlBox != 0) {
+            style |= WS_CAPTION;
+            if (props.ControlBox != 0) style |= WS_SYSMENU;
+        }
+        if (design)
+            ex |= WS_EX_DLGMODALFRAME;
+        else
+            style |= WS_DLGFRAME;
+    }
+    style |= border_style_bits(props.BorderStyle);
+    ex |= border_ex_bits(props.BorderStyle);
+    if (props.MaxButton != 0) style |= WS_MAXIMIZEBOX;
+    if (props.MinButton != 0) style |= WS_MINIMIZEBOX;
+
+    // Step 5: start position and state.
+    int x = p.left, y = p.top;
+    if (!design) {
+        switch (props.Position) {
+        case 1:
+            x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+            y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
+            break;
+        case 2: style |= WS_MINIMIZE; break;
+        case 3:
+            if (style & WS_THICKFRAME) style |= WS_MAXIMIZE;
+            break;
+        default: break;
+        }
+    }
+
+    // Steps 6-7: child in design mode, pop-up when owned, the hidden owner for
+    // windows kept off the taskbar.
+    HWND owner = p.parent;
+    if (design) {
+        style = (style & ~uint32_t(WS_THICKFRAME)) | WS_CHILD;
+    } else if (owner) {
+        style = (style & ~uint32_t(WS_POPUP | WS_CHILD)) | WS_POPUP;
+    } else if (kernel().program_kind != 0 && (props.ShowInTaskbar == 0 || p.modal)) {
+        owner = kernel().hidden_owner_hwnd;
+    }
+
+    // Steps 8-9: class and window.
+    const char* class_name = props.ClassName.empty() ? kDefaultClass : props.ClassName.c_str();
+    if (!register_window_class(class_name)) return nullptr;
+    HMENU menu = design ? reinterpret_cast<HMENU>(uintptr_t(p.control_id)) : p.menu;
+    HWND hwnd = CreateWindowExA(ex, class_name, props.Caption.c_str(), style, x, y, p.width,
+                                p.height, owner, menu, GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd) {
+        if (p.menu && !design) DestroyMenu(p.menu);
+        return nullptr;
+    }
+    auto* w = new WindowUnit(p.window_id, p.unit_id, p.design_mode);
+    w->props_ = std::move(props);
+    w->attach(hwnd);
+
+    // Step 10: the platform adds a title bar to overlapped windows and enforces a
+    // minimum tracking size; both are undone. A window that starts minimised or
+    // maximised keeps the platform's rectangle (its restore rectangle is the
+    // requested one).
+    w->apply_title_styles();
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    if (!IsIconic(hwnd) && !IsZoomed(hwnd) &&
+        (r.right - r.left != p.width || r.bottom - r.top != p.height))
+        SetWindowPos(hwnd, nullptr, x, y, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // Step 11.
+    w->apply_icons();
+    if (w->props_.Shape != 0) w->apply_shape(false);
+    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    if (w->props_.AlwaysOnTop == 1)
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (w->props_.Movable == 0) w->apply_movable(false);
+    w->start_sound();
+    return w;
+}
+
+// ---- messages --------------------------------------------------------------------------
+
+// A handler may destroy the window (and with it this object) while an event
+// runs, so the handle is checked before anything else is touched.
+bool WindowUnit::close_allowed() {
+    HWND hwnd = handle();
+    bool has = false;
+    uint32_t result = 0;
+    raise_event(12, {}, &has, &result);
+    if (!IsWindow(hwnd) || handler_refused(has, result)) return false;
+    has = false;
+    raise_event(1, {}, &has, &result);
+    return IsWindow(hwnd) && !handler_refused(has, result);
+}
+
+void WindowUnit::request_close() {
+    if (g_close_request) {
+        g_close_request(*this);
+    } else if (kernel().forms.request && forms::find_unit_object(window_id(), 0) == this) {
+        // A window the form engine loaded closes through it, which also gives
+        // back what a modal load disabled.
+        forms::request_close(window_id());
+    } else {
+        default_close_request(*this);
+    }
+}
+
+void WindowUnit::on_activate(WPARAM wp, LPARAM) {
+    if (in_activation_) return;
+    in_activation_ = true;
+    HWND hwnd = handle();
+    if (LOWORD(wp) != WA_INACTIVE) {
+        // A window disabled by a modal one hands the activation to that window.
+        uint32_t modal = kernel().current_modal_window;
+        if (!IsWindowEnabled(hwnd) && modal != 0 && modal != window_id()) {
+            for (WindowUnit* w : loaded_windows()) {
+                HWND other = w->handle();
+                if (w->window_id() == modal && other != hwnd && IsWindowVisible(other) &&
+                    IsWindowEnabled(other)) {
+                    SetActiveWindow(other);
+                    in_activation_ = false;
+                    return;
+                }
+            }
+        }
+        if (!activated_once_) {
+            activated_once_ = true;
+            raise_event(8);
+            if (!IsWindow(hwnd)) return;
+        }
+        raise_event(5);
+    } else {
+        HWND focus = GetFocus();
+        last_focus_ = focus && IsChild(hwnd, focus) ? focus : nullptr;
+        raise_event(6);
+    }
+    if (IsWindow(hwnd)) in_activation_ = false;
+}
+
+void WindowUnit::on_set_focus() {
+    HWND hwnd = handle();
+    raise_event(forms::kEventGotFocus);
+    if (!IsWindow(hwnd) || GetFocus() != hwnd) return;
+    HWND remembered = last_focus_;
+    last_focus_ = nullptr;
+    if (remembered && IsWindow(remembered) && IsChild(hwnd, remembered)) {
+        SetFocus(remembered);
+        return;
+    }
+    focus_first_candidate();
+}
+
+LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_PRINTCLIENT: {
+        // Themed controls ask for the parent's background behind their corners.
+        RECT clip;
+        HDC dc = reinterpret_cast<HDC>(wp);
+        if (GetClipBox(dc, &clip) == ERROR) GetClientRect(handle(), &clip);
+        paint_background(dc, clip);
+        return 0;
+    }
+    case WM_CLOSE:
+        request_close();
+        return 0;
+    case WM_QUERYENDSESSION: {
+        HWND hwnd = handle();
+        bool has = false;
+        uint32_t result = 0;
+        raise_event(1, {}, &has, &result);
+        if (handler_refused(has, result)) return FALSE;
+        if (!IsWindow(hwnd)) return TRUE;
+        break;
+    }
+    case WM_DESTROY:
+        raise_event(2);
+        sound_.stop();
+        if (help_open_) {
+            WinHelpA(handle(), help_file_.c_str(), HELP_QUIT, 0);
+            help_open_ = false;
+        }
+        break;
+    case WM_MOVE: {
+        LRESULT r = call_previous(msg, wp, lp);
+        raise_event(3);
+        return r;
+    }
+    case WM_SIZE: {
+        LRESULT r = call_previous(msg, wp, lp);
+        if (wp != SIZE_MINIMIZED) apply_shape(false);
+        raise_event(4);
+        return r;
+    }
+    case WM_ACTIVATE: {
+        LRESULT r = call_previous(msg, wp, lp);
+        on_activate(wp, lp);
+        return r;
+    }
+    case WM_NCACTIVATE:
+        if (!wp && props_.KeepTitleActive != 0 && IsWindowEnabled(handle()))
+            return call_previous(msg, TRUE, lp);
+        break;
+    case WM_SETFOCUS: {
+        LRESULT r = call_previous(msg, wp, lp);
+        on_set_focus();
+        return r;
+    }
+    case WM_KILLFOCUS: {
+        LRESULT r = call_previous(msg, wp, lp);
+        raise_event(forms::kEventLostFocus);
+        return r;
+    }
+    case WM_SHOWWINDOW: {
+        LRESULT r = call_previous(msg, wp, lp);
+        raise_event(wp ? 10 : 11);
+        return r;
+    }
+    case WM_LBUTTONDOWN:
+        if (props_.DragByClient != 0) {
+            POINT pt{short(LOWORD(lp)), short(HIWORD(lp))};
+            ClientToScreen(handle(), &pt);
+            ReleaseCapture();
+            SendMessageA(handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
+            return 0;
+        }
+        break;
+    case MM_MCINOTIFY:
+        sound_.on_mci_notify(wp, lp);
+        return 0;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        LRESULT result = 0;
+        if (reflect_notification(msg, wp, lp, result)) return result;
+        break;
+    }
+    default: break;
+    }
+    return call_previous(msg, wp, lp);
+}
+
+}  // namespace vantor::controls

@@ -1,0 +1,106 @@
+// Background painting of a window: the mapped BackColor and the BackPicture in
+// its four PictureModes, decoded once and kept until the picture changes.
+#include "controls/window_kind.h"
+
+namespace vantor::controls {
+
+namespace {
+
+void fill(HDC dc, const RECT& r, COLORREF color) {
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+// Fills the clip box except `picture`, which has just been drawn.
+void fill_around(HDC dc, const RECT& clip, const RECT& picture, COLORREF color) {
+    int saved = SaveDC(dc);
+    ExcludeClipRect(dc, picture.left, picture.top, picture.right, picture.bottom);
+    fill(dc, clip, color);
+    RestoreDC(dc, saved);
+}
+
+}  // namespace
+
+void WindowUnit::drop_picture() {
+    if (composed_) DeleteObject(composed_);
+    composed_ = nullptr;
+    picture_ = Pixels{};
+    picture_decoded_ = false;
+    picture_failed_ = false;
+}
+
+HBITMAP WindowUnit::picture_bitmap(COLORREF background) {
+    if (props_.BackPicture.empty() || picture_failed_) return nullptr;
+    if (!picture_decoded_) {
+        picture_decoded_ =
+            decode_pixels(props_.BackPicture.data(), uint32_t(props_.BackPicture.size()), picture_);
+        picture_failed_ = !picture_decoded_;
+        if (!picture_decoded_) return nullptr;
+    }
+    // Transparent parts take the current BackColor, so the composition follows it.
+    if (!composed_ || composed_color_ != background) {
+        if (composed_) DeleteObject(composed_);
+        composed_ = compose_bitmap(picture_, background);
+        composed_color_ = background;
+    }
+    return composed_;
+}
+
+void WindowUnit::paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(handle(), &ps);
+    if (dc) paint_background(dc, ps.rcPaint);
+    EndPaint(handle(), &ps);
+}
+
+void WindowUnit::paint_background(HDC dc, const RECT& clip) {
+    const COLORREF back = map_back_color(props_.BackColor);
+    HBITMAP picture = picture_bitmap(back);
+    if (!picture) {
+        fill(dc, clip, back);
+        return;
+    }
+    RECT client;
+    GetClientRect(handle(), &client);
+    const int cw = client.right, ch = client.bottom;
+    const int pw = picture_.width, ph = picture_.height;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, picture);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    switch (props_.PictureMode) {
+    case 1:  // tiled from (0, 0), only the tiles that meet the clip box
+        for (int y = clip.top - clip.top % ph; y < clip.bottom && y < ch; y += ph)
+            for (int x = clip.left - clip.left % pw; x < clip.right && x < cw; x += pw)
+                BitBlt(dc, x, y, pw, ph, mem, 0, 0, SRCCOPY);
+        break;
+    case 2: {  // centred, shrunk uniformly when larger than the client area
+        int w = pw, h = ph;
+        if (pw > cw || ph > ch) {
+            double scale = std::min(double(cw) / pw, double(ch) / ph);
+            w = int(pw * scale);
+            h = int(ph * scale);
+        }
+        RECT dest{(cw - w) / 2, (ch - h) / 2, 0, 0};
+        dest.right = dest.left + w;
+        dest.bottom = dest.top + h;
+        StretchBlt(dc, dest.left, dest.top, w, h, mem, 0, 0, pw, ph, SRCCOPY);
+        fill_around(dc, clip, dest, back);
+        break;
+    }
+    case 3:  // stretched over the client area
+        StretchBlt(dc, 0, 0, cw, ch, mem, 0, 0, pw, ph, SRCCOPY);
+        break;
+    default: {  // 0: top-left at natural size
+        RECT dest{0, 0, pw, ph};
+        BitBlt(dc, 0, 0, pw, ph, mem, 0, 0, SRCCOPY);
+        fill_around(dc, clip, dest, back);
+        break;
+    }
+    }
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+}  // namespace vantor::controls

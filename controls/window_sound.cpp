@@ -1,0 +1,101 @@
+// A window's background sound: WAVE through PlaySoundA from memory, MIDI through
+// the MCI sequencer, which plays only from a file.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "controls/window_kind.h"
+
+namespace vantor::controls {
+
+namespace {
+
+std::string alias_of(const BackSoundPlayer* player) {
+    char alias[32];
+    std::snprintf(alias, sizeof alias, "vantor_bgm_%p", static_cast<const void*>(player));
+    return alias;
+}
+
+bool mci(const std::string& command, HWND notify = nullptr) {
+    return mciSendStringA(command.c_str(), nullptr, 0, notify) == 0;
+}
+
+// A temporary file holding `data`; empty on failure.
+std::string write_temp_file(const std::vector<uint8_t>& data) {
+    char dir[MAX_PATH], path[MAX_PATH];
+    DWORD n = GetTempPathA(MAX_PATH, dir);
+    if (n == 0 || n >= MAX_PATH || !GetTempFileNameA(dir, "vmd", 0, path)) return {};
+    HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        DeleteFileA(path);
+        return {};
+    }
+    DWORD written = 0;
+    bool ok = WriteFile(f, data.data(), DWORD(data.size()), &written, nullptr) &&
+              written == data.size();
+    CloseHandle(f);
+    if (!ok) {
+        DeleteFileA(path);
+        return {};
+    }
+    return path;
+}
+
+}  // namespace
+
+BackSoundPlayer::Format BackSoundPlayer::format_of(const std::vector<uint8_t>& d) {
+    if (d.size() >= 36 && std::memcmp(d.data(), "RIFF", 4) == 0 &&
+        std::memcmp(d.data() + 8, "WAVE", 4) == 0)
+        return Format::Wave;
+    if (d.size() >= 4 && std::memcmp(d.data(), "MThd", 4) == 0) return Format::Midi;
+    return Format::None;
+}
+
+void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND notify) {
+    stop();
+    if (mode != 0 && mode != 1) return;
+    repeat_ = mode == 0;
+    notify_ = notify;
+    switch (format_of(data)) {
+    case Format::Wave: {
+        wave_ = data;
+        DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (repeat_ ? SND_LOOP : 0);
+        if (PlaySoundA(reinterpret_cast<LPCSTR>(wave_.data()), nullptr, flags))
+            playing_ = Format::Wave;
+        break;
+    }
+    case Format::Midi: {
+        midi_file_ = write_temp_file(data);
+        if (midi_file_.empty()) return;
+        const std::string alias = alias_of(this);
+        if (mci("open \"" + midi_file_ + "\" type sequencer alias " + alias)) {
+            playing_ = Format::Midi;
+            midi_device_ = mciGetDeviceIDA(alias.c_str());
+            if (mci("play " + alias + " notify", notify_)) return;
+        }
+        stop();
+        break;
+    }
+    case Format::None: break;
+    }
+}
+
+void BackSoundPlayer::stop() {
+    if (playing_ == Format::Wave) PlaySoundA(nullptr, nullptr, 0);
+    if (playing_ == Format::Midi) mci("close " + alias_of(this));
+    if (!midi_file_.empty()) DeleteFileA(midi_file_.c_str());
+    midi_file_.clear();
+    midi_device_ = 0;
+    playing_ = Format::None;
+}
+
+void BackSoundPlayer::on_mci_notify(WPARAM flags, LPARAM device) {
+    if (playing_ == Format::Midi && repeat_ && flags == MCI_NOTIFY_SUCCESSFUL &&
+        UINT(device) == midi_device_)
+        mci("play " + alias_of(this) + " from 0 notify", notify_);
+}
+
+}  // namespace vantor::controls

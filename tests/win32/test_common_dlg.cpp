@@ -1,0 +1,318 @@
+// The CommonDlg kind under Wine: its hidden window and property writes, and its
+// Open method with the platform's real dialogs, operated from a second thread as
+// a user would (type a name, press OK or Cancel).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "controls/common_dlg.h"
+#include "runtime/call.h"
+#include "tests/win32/test_edit_box_support.h"
+
+using namespace vantor;
+using namespace vantor::controls;
+using namespace vantor::test;
+using forms::CommonDlgProps;
+
+namespace {
+
+template <class R> R routine(int32_t number) { return reinterpret_cast<R>(common_dlg_interface(number)); }
+uint32_t word_of(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+
+TEST(FileDialogLogic, FilterListFollowsTheClosingBarsRule) {
+    const std::string one_entry("EXE\0*.exe\0\0\0", 12);
+    EXPECT_EQ(file_dialog_filter("EXE|*.exe"), one_entry);
+    EXPECT_EQ(file_dialog_filter("EXE|*.exe||"), one_entry);
+    EXPECT_EQ(file_dialog_filter("EXE|*.exe|| \t\r\n"), one_entry);
+    EXPECT_EQ(file_dialog_filter(""), "");
+    EXPECT_EQ(file_dialog_filter(" \t"), "");
+    const char two[] = "文本文件 (*.txt)\0*.txt\0所有文件 (*.*)\0*.*\0\0";
+    EXPECT_EQ(file_dialog_filter("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||"),
+              std::string(two, sizeof two));
+    // 0x81 0x7C is one GBK character whose second byte is "|": it stays whole.
+    EXPECT_EQ(file_dialog_filter("\x81|A|*.a"), std::string("\x81|A\0*.a\0\0\0", 10));
+
+    EXPECT_EQ(file_dialog_filter_index(1, true), 2u);
+    EXPECT_EQ(file_dialog_filter_index(-5, true), 1u);
+    EXPECT_EQ(file_dialog_filter_index(3, false), 0u);
+}
+
+TEST(FileDialogLogic, FileNameIsCutToTheBufferWithoutSplittingACharacter) {
+    char buffer[kFileBufferSize];
+    copy_truncated(buffer, sizeof buffer, std::string(300, 'a'));
+    EXPECT_EQ(std::strlen(buffer), 259u);
+    std::string chinese = "aa";
+    for (int i = 0; i < 129; ++i) chinese += "国";  // 260 bytes: the last character does not fit
+    copy_truncated(buffer, sizeof buffer, chinese);
+    EXPECT_EQ(std::strlen(buffer), 258u);
+    EXPECT_EQ(std::string(buffer), chinese.substr(0, 258));
+}
+
+TEST(FileDialogLogic, PointsAndPixelsAndTheHelpFileName) {
+    EXPECT_EQ(points_to_pixels(12, 96), 16);
+    EXPECT_EQ(pixels_to_points(16, 96), 12);
+    EXPECT_EQ(points_to_pixels(9, 120), 15);
+    EXPECT_EQ(pixels_to_points(15, 120), 9);
+    EXPECT_EQ(default_help_file("C:\\a.b\\Vantor.exe"), "C:\\a.b\\Vantor.hlp");
+    EXPECT_EQ(default_help_file("C:\\a.b\\Vantor"), "C:\\a.b\\Vantor.hlp");
+}
+
+class CommonDlgTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }  // as the runtime's start-up does
+
+    CommonDlg* make(const CommonDlgProps& props = {}, uint32_t design_mode = 0) {
+        std::vector<uint8_t> block = forms::write_block(props);
+        forms::CreateParams params = create_params(block, host.hwnd(), 0, 0, 32, 32);
+        params.design_mode = design_mode;
+        auto* dlg = dynamic_cast<CommonDlg*>(
+            routine<forms::CreateRoutine>(forms::routine::Create)(params));
+        if (dlg) runtime.add_unit(kWindowId, kUnitId, dlg);
+        return dlg;
+    }
+    void write(CommonDlg* dlg, int32_t index, uint32_t word0) {
+        forms::PropValue value{word0, 0};
+        EXPECT_EQ(routine<forms::WriteRoutine>(forms::routine::PropertyWritten)(dlg, index, &value,
+                                                                                nullptr),
+                  0);
+    }
+    uint32_t read(CommonDlg* dlg, int32_t index) {
+        uint32_t result[2] = {};
+        EXPECT_EQ(routine<forms::ReadRoutine>(forms::routine::PropertyRead)(dlg, index, result), 1);
+        return result[0];
+    }
+    std::string read_text(CommonDlg* dlg, int32_t index) {
+        return reinterpret_cast<const char*>(uintptr_t(read(dlg, index)));
+    }
+    // The Open method as application code calls it, with the unit reference.
+    static bool open() {
+        TypedValue unit = make_unit_ref(kWindowId, kUnitId, forms::kind::CommonDlg);
+        TypedValue result = call_command(&cmd_common_dlg_open, 1, &unit);
+        EXPECT_EQ(result.type, type::Bool);
+        return result.low != 0;
+    }
+    // A window unit for the help requests, found through request 2006.
+    void add_window_unit() {
+        auto* window = new UnitObject(kWindowId, 0, nullptr);  // deletes itself with the host
+        window->attach(host.hwnd());
+        runtime.add_unit(kWindowId, 0, window);
+    }
+
+    FakeRuntime runtime;
+    Host host;
+};
+
+TEST_F(CommonDlgTest, IsAHiddenWindowOfItsOwnClass) {
+    CommonDlg* dlg = make();
+    ASSERT_NE(dlg, nullptr);
+    char cls[32] = {};
+    GetClassNameA(dlg->handle(), cls, sizeof cls);
+    EXPECT_STREQ(cls, "_QZ_CommonDlg");
+    EXPECT_FALSE(IsWindowVisible(dlg->handle()));
+    EXPECT_EQ(GetWindowLongA(dlg->handle(), GWL_STYLE) & (WS_CHILD | WS_BORDER), WS_CHILD);
+    CommonDlg* design = make({}, 1);
+    EXPECT_NE(GetWindowLongA(design->handle(), GWL_STYLE) & WS_BORDER, 0);
+}
+
+TEST_F(CommonDlgTest, WritesClampAndReadsReturnTheStoredValues) {
+    CommonDlg* dlg = make();
+    EXPECT_EQ(read(dlg, dlg_prop::FileMustExist), 1u);
+    const struct {
+        int32_t index;
+        int32_t value, stored;
+    } rows[] = {{dlg_prop::DialogType, 9, 3},   {dlg_prop::DialogType, -1, 0},
+                {dlg_prop::HelpCommand, 7, 5},  {dlg_prop::FilterIndex, -5, 0},
+                {dlg_prop::FontSize, -3, 0},    {dlg_prop::HelpContext, -7, -7}};
+    for (const auto& row : rows) {
+        write(dlg, row.index, uint32_t(row.value));
+        EXPECT_EQ(int32_t(read(dlg, row.index)), row.stored) << "property " << row.index + 8;
+    }
+    write(dlg, dlg_prop::FileName, word_of("C:\\Nox\\bin\\Nox.exe"));
+    write(dlg, dlg_prop::Title, 0);  // no text is the empty text
+    EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "C:\\Nox\\bin\\Nox.exe");
+    EXPECT_EQ(read_text(dlg, dlg_prop::Title), "");
+}
+
+struct FilterSeen {
+    int count = -1, selected = -1;
+    std::string first;
+};
+
+TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
+    const struct {
+        const char* filter;
+        int32_t index;
+        int count, selected;
+        const char* first;
+    } rows[] = {{"EXE|*.exe", 0, 1, 0, "EXE"},          {"EXE|*.exe||", 0, 1, 0, "EXE"},
+                {"A|*.a|B|*.b||", 1, 2, 1, "A"},        {"A|*.a|B|*.b||", -5, 2, 0, "A"},
+                {"", 3, 0, -1, ""}};
+    CommonDlg* dlg = make();
+    write(dlg, dlg_prop::FileName, word_of("keep.exe"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.filter);
+        write(dlg, dlg_prop::Filter, word_of(row.filter));
+        write(dlg, dlg_prop::FilterIndex, uint32_t(row.index));
+        FilterSeen seen;
+        DialogDriver driver([&seen](HWND dialog) {
+            HWND types = GetDlgItem(dialog, 0x470);  // cmb1: the file types
+            seen.count = int(SendMessageA(types, CB_GETCOUNT, 0, 0));
+            seen.selected = int(SendMessageA(types, CB_GETCURSEL, 0, 0));
+            char text[64] = {};
+            if (seen.count > 0) SendMessageA(types, CB_GETLBTEXT, 0, LPARAM(text));
+            seen.first = text;
+            press(dialog, IDCANCEL);
+        });
+        EXPECT_FALSE(open());
+        driver.stop();
+        EXPECT_TRUE(driver.found());
+        EXPECT_EQ(seen.count, row.count);
+        if (row.count) {
+            EXPECT_EQ(seen.selected, row.selected);
+        }
+        EXPECT_EQ(seen.first, row.first);
+        EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "keep.exe");  // cancel changes nothing
+    }
+}
+
+std::string temp_path(const char* name) {
+    char dir[MAX_PATH] = {};
+    GetTempPathA(sizeof dir, dir);
+    return std::string(dir) + name;
+}
+
+// Types `name` into the dialog's file name box and presses OK.
+std::function<void(HWND)> choose(const std::string& name) {
+    return [name](HWND dialog) {
+        SendMessageA(file_name_edit(dialog), WM_SETTEXT, 0, LPARAM(name.c_str()));
+        press(dialog, IDOK);
+    };
+}
+
+TEST_F(CommonDlgTest, ConfirmedOpenAndSaveDialogsStoreTheChosenPath) {
+    const std::string existing = temp_path("vantor_pick.exe");
+    std::fclose(std::fopen(existing.c_str(), "w"));
+    CommonDlg* dlg = make();
+    write(dlg, dlg_prop::Filter, word_of("EXE|*.exe"));
+    {
+        DialogDriver driver(choose(existing));
+        EXPECT_TRUE(open());
+    }
+    EXPECT_EQ(lstrcmpiA(read_text(dlg, dlg_prop::FileName).c_str(), existing.c_str()), 0)
+        << read_text(dlg, dlg_prop::FileName);
+
+    const std::string fresh = temp_path("vantor_new.exe");
+    DeleteFileA(fresh.c_str());
+    write(dlg, dlg_prop::DialogType, 1);
+    {
+        DialogDriver driver(choose(fresh));
+        EXPECT_TRUE(open());
+    }
+    EXPECT_EQ(lstrcmpiA(read_text(dlg, dlg_prop::FileName).c_str(), fresh.c_str()), 0)
+        << read_text(dlg, dlg_prop::FileName);
+    DeleteFileA(existing.c_str());
+}
+
+TEST_F(CommonDlgTest, OpenDialogRefusesAMissingFile) {
+    CommonDlg* dlg = make();
+    write(dlg, dlg_prop::FileName, word_of("keep.exe"));
+    std::string refusal;
+    DialogDriver driver([&refusal](HWND dialog) {
+        choose(temp_path("vantor_missing.exe"))(dialog);
+        if (HWND box = wait_for_dialog(5000, dialog)) {  // the platform's "file not found"
+            refusal = window_text(GetDlgItem(box, 0xFFFF));
+            press(box, IDOK);
+        }
+        Sleep(200);
+        press(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(open());
+    EXPECT_FALSE(refusal.empty()) << "no message box refused the name";
+    EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "keep.exe");
+}
+
+TEST_F(CommonDlgTest, AUnitDestroyedWhileItsDialogIsOpenIsLeftAlone) {
+    CommonDlg* dlg = make();
+    write(dlg, dlg_prop::FileMustExist, 0);
+    HWND unit = dlg->handle();
+    DialogDriver driver([unit](HWND dialog) {
+        PostMessageA(unit, WM_CLOSE, 0, 0);  // the dialog's message loop destroys the unit
+        Sleep(200);
+        choose(temp_path("vantor_any.exe"))(dialog);
+    });
+    EXPECT_FALSE(open());
+    EXPECT_FALSE(IsWindow(unit));
+    EXPECT_EQ(runtime.destroyed.size(), 1u);
+}
+
+int CALLBACK take_face(const LOGFONTA* lf, const TEXTMETRICA*, DWORD type, LPARAM out) {
+    if (!(type & TRUETYPE_FONTTYPE) || lf->lfFaceName[0] == '@') return 1;
+    *reinterpret_cast<std::string*>(out) = lf->lfFaceName;
+    return 0;
+}
+
+// The first TrueType face of this system.
+std::string installed_face() {
+    std::string face;
+    LOGFONTA any{};
+    any.lfCharSet = DEFAULT_CHARSET;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExA(screen, &any, take_face, LPARAM(&face), 0);
+    ReleaseDC(nullptr, screen);
+    return face;
+}
+
+TEST_F(CommonDlgTest, FontDialogRoundTripsPointsThroughPixels) {
+    CommonDlgProps props;
+    props.DialogType = 2;
+    props.FontSize = 12;
+    props.Bold = 1;
+    props.FontName = installed_face();
+    ASSERT_FALSE(props.FontName.empty());
+    CommonDlg* dlg = make(props);
+    std::string size_shown;
+    {
+        DialogDriver driver([&size_shown](HWND dialog) {
+            char text[16] = {};
+            GetWindowTextA(FindWindowExA(GetDlgItem(dialog, 0x472), nullptr, "Edit", nullptr), text,
+                           sizeof text);  // cmb3: the size box
+            size_shown = text;
+            press(dialog, IDOK);
+        });
+        EXPECT_TRUE(open());
+    }
+    EXPECT_EQ(size_shown, "12");
+    EXPECT_EQ(read(dlg, dlg_prop::FontSize), 12u);
+    EXPECT_EQ(read(dlg, dlg_prop::Bold), 1u);
+    EXPECT_EQ(read_text(dlg, dlg_prop::FontName), props.FontName);
+}
+
+TEST_F(CommonDlgTest, DialogTypeNineIsAHelpRequest) {
+    CommonDlg* dlg = make();
+    write(dlg, dlg_prop::DialogType, 9);
+    EXPECT_FALSE(open()) << "the window is not loaded";
+    add_window_unit();
+    // No help file, and none next to the program: no help and no dialog.
+    DialogDriver driver([](HWND dialog) { press(dialog, IDCANCEL); });
+    EXPECT_FALSE(open());
+    write(dlg, dlg_prop::HelpFile, word_of("Z:\\nowhere\\missing.hlp"));
+    EXPECT_FALSE(open());
+    driver.stop();
+    EXPECT_FALSE(driver.found());
+    EXPECT_EQ(GetPropA(host.hwnd(), kHelpOpenProp), nullptr);
+
+    write(dlg, dlg_prop::HelpCommand, 5);  // closing help needs no file
+    EXPECT_TRUE(open());
+}
+
+TEST_F(CommonDlgTest, OpenOfAMissingUnitGivesFalse) {
+    make();
+    runtime.units.clear();
+    EXPECT_FALSE(open());
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+// The TransLabel kind on the screen: no background of its own, text effects,
+// alignment, and redrawing through so that changed or moved text leaves no trace.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "controls/kinds.h"
+#include "controls/trans_label.h"
+#include "runtime/allocator.h"
+#include "tests/win32/test_window_kind_support.h"
+
+using namespace vantor;
+using namespace vantor::ctest;
+
+namespace {
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+forms::WindowProps window_props(uint32_t back) {
+    forms::WindowProps p;
+    p.Position = 0;
+    p.Caption = "Labels";
+    p.BackColor = back;
+    return p;
+}
+
+forms::TransLabelProps props(const char* caption, uint32_t color = 0, int effect = 0) {
+    forms::TransLabelProps l;
+    l.Caption = caption;
+    l.TextColor = color;
+    l.TextEffect = effect;
+    l.Font = logfont_bytes("Tahoma", -24, FW_BOLD);
+    return l;
+}
+
+RECT rect_in_parent(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string box(RECT r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+RECT offset(RECT r, int d) { return RECT{r.left + d, r.top + d, r.right + d, r.bottom + d}; }
+
+}  // namespace
+
+TEST(TransLabelPaint, EmptyCaptionDrawsNothingAtAll) {
+    TestForm form(window_props(kGreen), RECT{50, 50, 300, 200},
+                  {label(10, 10, 200, 40, props("", kRed))});
+    ASSERT_TRUE(form.ok());
+    form.show();
+    Capture c = capture_client(form.hwnd());
+    RECT r = rect_in_parent(form.control_hwnd(0));
+    EXPECT_EQ(c.count_not(kGreen, r.left, r.top, r.right, r.bottom), 0)
+        << "the window's background shows through the whole label " << box(r);
+    EXPECT_EQ(SendMessageA(form.control_hwnd(0), WM_NCHITTEST, 0, MAKELPARAM(70, 70)),
+              HTTRANSPARENT);
+    EXPECT_NE(GetWindowLongA(form.control_hwnd(0), GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+}
+
+TEST(TransLabelPaint, ShortenedCaptionAndMovedLabelLeaveNoTrace) {
+    TestForm form(window_props(kWhite), RECT{50, 50, 360, 200},
+                  {label(10, 10, 300, 40, props("WWWWWWWWWW", kBlack))});
+    form.show();
+    UnitObject* l = form.control(0);
+    RECT r = rect_in_parent(form.control_hwnd(0));
+    Capture before = capture_client(form.hwnd());
+    before.save("label_long");
+    const int right_part = r.left + 60;  // well past the first "W"
+    ASSERT_GT(before.count_not(kWhite, right_part, r.top, r.right, r.bottom), 50);
+
+    EXPECT_EQ(form.write_text(l, 8, "W"), 0);
+    pump(20);
+    Capture after = capture_client(form.hwnd());
+    after.save("label_shortened");
+    EXPECT_EQ(after.count_not(kWhite, right_part, r.top, r.right, r.bottom), 0)
+        << "old text left behind";
+    EXPECT_GT(after.count_not(kWhite, r.left, r.top, right_part, r.bottom), 20) << "new text drawn";
+
+    // Moving the label repaints where it was.
+    SetWindowPos(form.control_hwnd(0), nullptr, 10, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    pump(20);
+    Capture moved = capture_client(form.hwnd());
+    EXPECT_EQ(moved.count_not(kWhite, r.left, r.top, r.right, r.bottom), 0)
+        << "trace at the old place";
+    EXPECT_GT(moved.count_not(kWhite, 10, 100, 70, 140), 20) << "drawn at the new place";
+}
+
+TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
+    struct Row {
+        int effect;
+        int text_shift;   // where the main text is, against effect 0
+        COLORREF copy;    // colour of the copy
+        int copy_shift;   // its offset against the main text of effect 0
+    } rows[] = {{1, 0, kWhite, 1}, {2, 1, kWhite, 0}, {3, 0, kBlack, 2}};
+    RECT plain;
+    {
+        TestForm form(window_props(kBlue), RECT{50, 50, 300, 120},
+                      {label(10, 10, 200, 40, props("HH", kRed, 0))});
+        form.show();
+        Capture c = capture_client(form.hwnd());
+        plain = c.bounds_of(kRed);
+        ASSERT_GT(plain.right - plain.left, 10) << "no text found";
+        EXPECT_EQ(c.count_of(kWhite, 0, 0, c.width, c.height), 0);
+    }
+    for (const Row& row : rows) {
+        TestForm form(window_props(kBlue), RECT{50, 50, 300, 120},
+                      {label(10, 10, 200, 40, props("HH", kRed, row.effect))});
+        form.show();
+        Capture c = capture_client(form.hwnd());
+        if (row.effect == 2) c.save("label_effect2");
+        EXPECT_EQ(box(c.bounds_of(kRed)), box(offset(plain, row.text_shift)))
+            << "TextEffect " << row.effect;
+        // The main text covers the copy except along the copy's outer edges: its
+        // right and bottom when it lies behind, its left and top when in front.
+        RECT copy = c.bounds_of(row.copy);
+        if (row.copy_shift > 0) {
+            EXPECT_EQ(copy.right, plain.right + row.copy_shift) << "TextEffect " << row.effect;
+            EXPECT_EQ(copy.bottom, plain.bottom + row.copy_shift) << "TextEffect " << row.effect;
+        } else {
+            EXPECT_EQ(copy.left, plain.left) << "TextEffect " << row.effect;
+            EXPECT_EQ(copy.top, plain.top) << "TextEffect " << row.effect;
+        }
+    }
+}
+
+TEST(TransLabelPaint, AlignmentAndWordWrapPlaceTheText) {
+    struct Row {
+        int h, v, wrap;
+        bool right, bottom;  // text in the right half, in the lower half
+    } rows[] = {
+        {0, 0, 0, false, false}, {2, 2, 0, true, true},  {2, 0, 0, true, false},
+        {0, 2, 0, false, true},  {0, 2, 1, false, false},  // word wrap starts at the top
+        {9, 9, 0, false, false},                            // out of range: left, top
+    };
+    for (const Row& row : rows) {
+        forms::TransLabelProps p = props("Hi", kRed);
+        p.HAlign = row.h;
+        p.VAlign = row.v;
+        p.WordWrap = row.wrap;
+        TestForm form(window_props(kWhite), RECT{50, 50, 320, 220}, {label(10, 10, 240, 120, p)});
+        form.show();
+        Capture c = capture_client(form.hwnd());
+        RECT text = c.bounds_of(kRed);
+        ASSERT_GT(text.right, 0) << "row h" << row.h << " v" << row.v;
+        EXPECT_EQ(text.left > 10 + 120, row.right)
+            << "HAlign " << row.h << " VAlign " << row.v << " WordWrap " << row.wrap << " at "
+            << box(text);
+        EXPECT_EQ(text.top > 10 + 60, row.bottom)
+            << "HAlign " << row.h << " VAlign " << row.v << " WordWrap " << row.wrap << " at "
+            << box(text);
+    }
+    EXPECT_EQ(controls::trans_label_format(1, 1, 0),
+              UINT(DT_NOCLIP | DT_CENTER | DT_SINGLELINE | DT_VCENTER));
+}
+
+TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
+    TestForm form(window_props(kWhite), RECT{50, 50, 300, 200},
+                  {label(10, 10, 200, 40, props("x"))});
+    UnitObject* l = form.control(0);
+    struct Row {
+        int32_t index, written;
+        uint32_t read;
+    } rows[] = {{9, 7, 3}, {9, -1, 0}, {12, 5, 2}, {12, -2, 0}, {14, 3, 2}, {14, -9, 0},
+                {13, 1, 1}, {11, 0x00123456, 0x00123456}};
+    for (const Row& r : rows) {
+        EXPECT_EQ(form.write(l, r.index, uint32_t(r.written)), 0) << "index " << r.index;
+        EXPECT_EQ(form.read(l, r.index), r.read) << "index " << r.index << " wrote " << r.written;
+    }
+    EXPECT_EQ(form.write_text(l, 8, "透明"), 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(form.read(l, 8))), "透明");
+    char text[16];
+    GetWindowTextA(form.control_hwnd(0), text, sizeof text);
+    EXPECT_STREQ(text, "透明");
+    EXPECT_EQ(form.read(l, 15), 0xFFFFFFFFu);
+
+    auto serialise = reinterpret_cast<forms::SerialiseRoutine>(
+        controls::kTransLabelType.routine(forms::routine::CurrentData));
+    uint8_t* block = nullptr;
+    uint32_t size = 0;
+    ASSERT_TRUE(serialise(l, &block, &size));
+    forms::TransLabelProps back;
+    ASSERT_TRUE(forms::read_block(block, size, back));
+    EXPECT_EQ(back.Caption, "透明");
+    EXPECT_EQ(back.TextColor, 0x00123456u);
+    EXPECT_EQ(back.VAlign, 0);
+    mem_free(block);
+}
+
+TEST(TransLabelPaint, ScreenshotOfLabelsOverAButtonFaceWindow) {
+    forms::ButtonProps b;
+    b.Caption = "导入EXE";
+    forms::TransLabelProps l1 = props("Nox.exe路径");
+    l1.Font.clear();
+    forms::TransLabelProps l2 = props("效果", kRed, 1);
+    TestForm form(
+        window_props(0xFF000000), RECT{50, 50, 240, 160},
+        {button(120, 80, 80, 32, b), label(10, 20, 100, 24, l1), label(10, 50, 100, 30, l2)});
+    form.show();
+    Capture c = capture_client(form.hwnd());
+    c.save("labels_and_button");
+    RECT r = rect_in_parent(form.control_hwnd(1));
+    EXPECT_GT(c.count_of(GetSysColor(COLOR_BTNFACE), r.left, r.top, r.right, r.bottom),
+              (r.right - r.left) * (r.bottom - r.top) / 2)
+        << "mostly the window's background";
+    EXPECT_GT(c.count_not(GetSysColor(COLOR_BTNFACE), r.left, r.top, r.right, r.bottom), 20)
+        << "with text";
+}

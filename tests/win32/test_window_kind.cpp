@@ -1,0 +1,712 @@
+// The window kind under Wine: creation styles and placement, title bars, close
+// requests, events and their order, keyboard handling, shapes and properties.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "controls/kinds.h"
+#include "controls/window_kind.h"
+#include "runtime/allocator.h"
+#include "runtime/kernel.h"
+#include "runtime/libraries.h"
+#include "tests/win32/test_window_kind_support.h"
+
+using namespace vantor;
+using namespace vantor::ctest;
+using vantor::controls::WindowUnit;
+
+namespace {
+
+RECT window_rect(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return r;
+}
+
+// Height of the non-client band above the client area.
+int top_band(HWND h) {
+    RECT r = window_rect(h);
+    POINT origin{0, 0};
+    ClientToScreen(h, &origin);
+    return origin.y - r.top;
+}
+
+forms::WindowProps fixed_props(const char* caption = "Test") {
+    forms::WindowProps p;
+    p.Caption = caption;
+    p.Position = 0;
+    return p;
+}
+
+forms::ButtonProps button_props(const char* caption, int type = 0) {
+    forms::ButtonProps b;
+    b.Caption = caption;
+    b.ButtonType = type;
+    return b;
+}
+
+}  // namespace
+
+// ---- creation ------------------------------------------------------------------------
+
+TEST(WindowCreation, CentredWhateverTheStoredPosition) {
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    for (RECT stored : {RECT{5, 7, 301, 201}, RECT{-900, 4000, 300, 200}}) {
+        forms::WindowProps p = fixed_props();
+        p.Position = 1;
+        TestForm form(p, stored);
+        ASSERT_TRUE(form.ok());
+        RECT r = window_rect(form.hwnd());
+        EXPECT_EQ(r.left, (cx - stored.right) / 2) << "stored left " << stored.left;
+        EXPECT_EQ(r.top, (cy - stored.bottom) / 2) << "stored top " << stored.top;
+        EXPECT_EQ(r.right - r.left, stored.right);
+        EXPECT_EQ(r.bottom - r.top, stored.bottom);
+    }
+    forms::WindowProps normal = fixed_props();
+    TestForm form(normal, RECT{40, 60, 300, 200});
+    RECT r = window_rect(form.hwnd());
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 60);
+}
+
+TEST(WindowCreation, FixedBorderCannotBeResizedNorStartMaximised) {
+    struct Row {
+        int border;
+        bool sizable;
+    } rows[] = {{1, true}, {2, false}, {3, true}, {4, false}, {5, true}, {6, false}};
+    for (const Row& row : rows) {
+        forms::WindowProps p = fixed_props();
+        p.BorderStyle = row.border;
+        TestForm form(p, RECT{100, 100, 240, 160});
+        ASSERT_TRUE(form.ok());
+        form.show();
+        RECT r = window_rect(form.hwnd());
+        LRESULT hit = SendMessageA(form.hwnd(), WM_NCHITTEST, 0,
+                                   MAKELPARAM(r.right - 1, (r.top + r.bottom) / 2));
+        EXPECT_EQ(hit == HTRIGHT, row.sizable) << "BorderStyle " << row.border << " hit " << hit;
+        EXPECT_EQ((GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_THICKFRAME) != 0, row.sizable)
+            << "BorderStyle " << row.border;
+    }
+    for (int border : {1, 2}) {
+        forms::WindowProps p = fixed_props();
+        p.BorderStyle = border;
+        p.Position = 3;
+        TestForm form(p, RECT{100, 100, 240, 160});
+        form.show();
+        EXPECT_EQ(IsZoomed(form.hwnd()) != 0, border == 1) << "BorderStyle " << border;
+        EXPECT_EQ(form.read(nullptr, 18), border == 1 ? 3u : 0u);
+    }
+}
+
+TEST(WindowCreation, TitleBarOnlyWithABorderAndACaptionOrControlBox) {
+    struct Row {
+        int border;
+        const char* caption;
+        int control_box;
+        bool title;
+    } rows[] = {
+        {0, "Title", 1, false}, {0, "", 0, false}, {2, "", 0, false},
+        {2, "", 1, true},       {2, "T", 0, true}, {1, "Title", 1, true},
+    };
+    const int caption_height = GetSystemMetrics(SM_CYCAPTION);
+    for (const Row& row : rows) {
+        forms::WindowProps p = fixed_props(row.caption);
+        p.BorderStyle = row.border;
+        p.ControlBox = row.control_box;
+        TestForm form(p, RECT{50, 50, 200, 150});
+        ASSERT_TRUE(form.ok());
+        form.show();
+        const LONG style = GetWindowLongA(form.hwnd(), GWL_STYLE);
+        EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, row.title)
+            << "BorderStyle " << row.border << " caption \"" << row.caption << "\" ControlBox "
+            << row.control_box << " style " << std::hex << style;
+        EXPECT_EQ(top_band(form.hwnd()) >= caption_height, row.title)
+            << "BorderStyle " << row.border << " band " << top_band(form.hwnd());
+        EXPECT_EQ((style & WS_SYSMENU) != 0, row.border != 0 && row.control_box == 1);
+        RECT r = window_rect(form.hwnd());
+        EXPECT_EQ(r.right - r.left, 200) << "requested size kept";
+        EXPECT_EQ(r.bottom - r.top, 150);
+    }
+}
+
+TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
+    HWND hidden = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    RuntimeKernel& k = kernel();
+    k.hidden_owner_hwnd = hidden;
+    struct Row {
+        uint32_t program_kind;
+        int show_in_taskbar;
+        bool modal;
+        bool owned;
+    } rows[] = {{3, 1, false, false}, {3, 0, false, true}, {3, 1, true, true}, {0, 0, true, false}};
+    for (const Row& row : rows) {
+        k.program_kind = row.program_kind;
+        forms::WindowProps p = fixed_props();
+        p.ShowInTaskbar = row.show_in_taskbar;
+        TestForm form(p, RECT{0, 0, 100, 80}, {}, {row.modal, nullptr, 0});
+        ASSERT_TRUE(form.ok());
+        EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER) == hidden, row.owned)
+            << "kind " << row.program_kind << " ShowInTaskbar " << row.show_in_taskbar
+            << " modal " << row.modal;
+    }
+    // A given owner makes a pop-up window, owned by it.
+    k.program_kind = 3;
+    TestForm owner(fixed_props(), RECT{0, 0, 100, 80});
+    {
+        forms::WindowProps p = fixed_props();
+        p.ShowInTaskbar = 0;
+        TestForm form(p, RECT{0, 0, 100, 80}, {}, {false, owner.hwnd(), 1});
+        EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER), owner.hwnd());
+        EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_POPUP, 0);
+    }
+    k.program_kind = 0;
+    k.hidden_owner_hwnd = nullptr;
+    DestroyWindow(hidden);
+}
+
+TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
+    forms::WindowProps p = fixed_props();
+    p.ClassName = "VantorTestClass";
+    {
+        TestForm a(p, RECT{0, 0, 100, 80});
+        TestForm b(p, RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
+        ASSERT_TRUE(a.ok() && b.ok());
+        char name[64];
+        GetClassNameA(a.hwnd(), name, sizeof name);
+        EXPECT_STREQ(name, "VantorTestClass");
+    }
+    TestForm plain(fixed_props(), RECT{0, 0, 100, 80}, {}, {false, nullptr, 2});
+    char name[64];
+    GetClassNameA(plain.hwnd(), name, sizeof name);
+    EXPECT_STREQ(name, "QZWindow");
+
+    std::vector<uint8_t> block = forms::write_block(fixed_props());
+    block[0] = 7;  // version above 6
+    forms::CreateParams c{};
+    c.block = block.data();
+    c.block_size = uint32_t(block.size());
+    c.width = c.height = 50;
+    EXPECT_EQ(WindowUnit::create(c), nullptr) << "version 7";
+    block[0] = 6;
+    c.block_size = 20;  // truncated
+    EXPECT_EQ(WindowUnit::create(c), nullptr) << "truncated";
+}
+
+TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
+    forms::WindowProps p = fixed_props();
+    p.Icon = project_icon();
+    ASSERT_FALSE(p.Icon.empty());
+    TestForm form(p, RECT{0, 0, 100, 80});
+    HICON big = reinterpret_cast<HICON>(SendMessageA(form.hwnd(), WM_GETICON, ICON_BIG, 0));
+    HICON small = reinterpret_cast<HICON>(SendMessageA(form.hwnd(), WM_GETICON, ICON_SMALL, 0));
+    ASSERT_NE(big, nullptr);
+    ASSERT_NE(small, nullptr);
+    ICONINFO info{};
+    BITMAP bm{};
+    ASSERT_TRUE(GetIconInfo(small, &info));
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+
+    TestForm plain(fixed_props(), RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
+    EXPECT_EQ(SendMessageA(plain.hwnd(), WM_GETICON, ICON_BIG, 0),
+              reinterpret_cast<LRESULT>(controls::program_icon(false)));
+    EXPECT_NE(controls::program_icon(false), nullptr) << "the test program carries icon 1";
+
+    // A new value replaces the icons; the program's shared ones are never destroyed.
+    form.write(nullptr, 20, 0, 0);
+    EXPECT_EQ(SendMessageA(form.hwnd(), WM_GETICON, ICON_SMALL, 0),
+              reinterpret_cast<LRESULT>(controls::program_icon(true)));
+    EXPECT_FALSE(GetIconInfo(small, &info)) << "the decoded icon was destroyed";
+    form.write(nullptr, 20, 0, 0);
+    EXPECT_TRUE(GetIconInfo(controls::program_icon(true), &info)) << "program icon still valid";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
+// ---- close, events ------------------------------------------------------------------
+
+TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
+    struct Row {
+        int veto_event;  // -1: none
+        bool closed;
+        const char* events;
+    } rows[] = {{-1, true, "w:12 w:1 w:2"}, {12, false, "w:12"}, {1, false, "w:12 w:1"}};
+    for (const Row& row : rows) {
+        EventLog log;
+        if (row.veto_event >= 0) log.answer(kWindowUnitId, row.veto_event, 0);
+        log.answer(kWindowUnitId, row.veto_event == 12 ? 1 : 12, 1);  // true: no veto
+        TestForm form(fixed_props(), RECT{60, 60, 200, 120},
+                      {button(10, 10, 80, 24, button_props("A"))});
+        ASSERT_TRUE(form.ok());
+        form.show();
+        SetFocus(form.control_hwnd(0));
+        log.clear();
+        press_key(VK_ESCAPE);
+        EXPECT_EQ(IsWindow(form.hwnd()) == 0, row.closed) << "veto by " << row.veto_event;
+        EXPECT_EQ(log.text({12, 1, 2}), row.events) << "veto by " << row.veto_event;
+    }
+    // EscCloses 0: Esc does nothing.
+    EventLog log;
+    forms::WindowProps p = fixed_props();
+    p.EscCloses = 0;
+    TestForm form(p, RECT{60, 60, 200, 120});
+    form.show();
+    log.clear();
+    press_key(VK_ESCAPE, false, form.hwnd());
+    EXPECT_TRUE(IsWindow(form.hwnd()));
+    EXPECT_EQ(log.text({12, 1}), "");
+}
+
+TEST(WindowClose, HandlersThatDestroyTheWindowThemselves) {
+    struct Row {
+        int32_t event;
+        const char* events;
+    } rows[] = {{12, "w:12 w:2"}, {1, "w:12 w:1 w:2"}};
+    for (const Row& row : rows) {
+        EventLog log;
+        TestForm form(fixed_props(), RECT{60, 60, 200, 120},
+                      {button(10, 10, 80, 24, button_props("Close", 1))});
+        form.show();
+        HWND hwnd = form.hwnd();
+        log.on(kWindowUnitId, row.event, [hwnd] { DestroyWindow(hwnd); });
+        log.clear();
+        press_key(VK_ESCAPE, false, hwnd);
+        EXPECT_FALSE(IsWindow(hwnd));
+        EXPECT_EQ(log.text({12, 1, 2}), row.events);
+    }
+    // A click handler that closes the window from the Enter key.
+    EventLog log;
+    TestForm form(fixed_props(), RECT{60, 60, 200, 120},
+                  {button(10, 10, 80, 24, button_props("Close", 1))});
+    form.show();
+    HWND hwnd = form.hwnd();
+    log.on(form.control_unit_id(0), 0, [hwnd] { SendMessageA(hwnd, WM_CLOSE, 0, 0); });
+    press_key(VK_RETURN, false, hwnd);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(log.count(kWindowUnitId, 1), 1);
+}
+
+TEST(WindowClose, LogOffAsksEvent1WhoseFalseRefusesIt) {
+    EventLog log;
+    TestForm form(fixed_props(), RECT{60, 60, 200, 120});
+    log.answer(kWindowUnitId, 1, 0);
+    EXPECT_EQ(SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    log.answer(kWindowUnitId, 1, 1);
+    EXPECT_EQ(SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(log.text(), "w:1 w:1");
+    EXPECT_TRUE(IsWindow(form.hwnd()));
+}
+
+TEST(WindowEvents, ShowActivateMoveSizeInOrder) {
+    EventLog log;
+    TestForm form(fixed_props(), RECT{60, 60, 200, 120});
+    ASSERT_TRUE(form.ok());
+    TestForm other(fixed_props(), RECT{300, 60, 200, 120}, {}, {false, nullptr, 1});
+    log.clear();
+    form.show();
+    // Shown, got the focus, first activation (8) before activation (5).
+    std::string shown = log.text({10, 8, 5, -7});
+    EXPECT_EQ(shown, "w:10 w:-7 w:8 w:5") << "actual: " << log.text();
+
+    log.clear();
+    other.show();
+    SetActiveWindow(form.hwnd());
+    pump(20);
+    SetActiveWindow(other.hwnd());
+    pump(20);
+    SetActiveWindow(form.hwnd());
+    pump(20);
+    // Event 8 comes only with the first activation of the window object.
+    EXPECT_EQ(log.count(kWindowUnitId, 8), 0) << log.text();
+    EXPECT_GE(log.count(kWindowUnitId, 5), 2) << log.text();
+    EXPECT_GE(log.count(kWindowUnitId, 6), 1) << log.text();
+
+    log.clear();
+    SetWindowPos(form.hwnd(), nullptr, 80, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(form.hwnd(), nullptr, 0, 0, 220, 140, SWP_NOMOVE | SWP_NOZORDER);
+    ShowWindow(form.hwnd(), SW_HIDE);
+    EXPECT_EQ(log.text({3, 4, 11}), "w:3 w:4 w:11");
+}
+
+TEST(WindowEvents, FocusReturnsToTheControlThatHadItAtDeactivation) {
+    EventLog log;
+    TestForm form(fixed_props(), RECT{60, 60, 240, 120},
+                  {button(10, 10, 80, 24, button_props("A"), 0),
+                   button(100, 10, 80, 24, button_props("B"), 1)});
+    TestForm other(fixed_props(), RECT{320, 60, 200, 120}, {}, {false, nullptr, 1});
+    form.show();
+    // Activation focuses the candidate with the smallest tab order.
+    EXPECT_EQ(GetFocus(), form.control_hwnd(0));
+    SetFocus(form.control_hwnd(1));
+    other.show();
+    EXPECT_EQ(GetActiveWindow(), other.hwnd());
+    SetActiveWindow(form.hwnd());
+    pump(20);
+    EXPECT_EQ(GetFocus(), form.control_hwnd(1)) << "focus " << GetFocus();
+}
+
+TEST(WindowEvents, KeepTitleActiveKeepsTheActiveLookWhileEnabled) {
+    forms::WindowProps keep = fixed_props();
+    keep.KeepTitleActive = 1;
+    TestForm kept(keep, RECT{60, 60, 200, 120});
+    TestForm plain(fixed_props(), RECT{300, 60, 200, 120}, {}, {false, nullptr, 1});
+    TestForm third(fixed_props(), RECT{60, 300, 200, 120}, {}, {false, nullptr, 2});
+    kept.show();
+    plain.show();
+    auto title_pixel = [](HWND h) {
+        Capture c = capture_window(h);
+        return c.at(c.width / 2, GetSystemMetrics(SM_CYFRAME) + 4);
+    };
+    COLORREF plain_active = title_pixel(plain.hwnd());
+    kept.show();
+    COLORREF kept_active = title_pixel(kept.hwnd());
+    third.show();
+    pump(20);
+    COLORREF plain_inactive = title_pixel(plain.hwnd());
+    ASSERT_NE(hex(plain_active), hex(plain_inactive))
+        << "active and inactive title bars look alike";
+    EXPECT_EQ(hex(title_pixel(kept.hwnd())), hex(kept_active)) << "inactive but kept active";
+    EnableWindow(kept.hwnd(), FALSE);
+    SendMessageA(kept.hwnd(), WM_NCACTIVATE, FALSE, 0);
+    EXPECT_EQ(hex(title_pixel(kept.hwnd())), hex(plain_inactive)) << "disabled: the inactive look";
+}
+
+TEST(WindowKeyboard, TabFollowsStoredTabOrderAndWrapsBothWays) {
+    EventLog log;
+    forms::TransLabelProps lp;
+    lp.Caption = "label";
+    TestForm form(fixed_props(), RECT{60, 60, 400, 200},
+                  {
+                      button(10, 10, 60, 24, button_props("A"), 2),          // 0
+                      button(80, 10, 60, 24, button_props("B"), 0),          // 1
+                      label(150, 10, 60, 24, lp, 1),                         // 2 never a candidate
+                      button(220, 10, 60, 24, button_props("C"), 3, 1 | 2 | 4),  // 3 disabled
+                      button(10, 50, 60, 24, button_props("D"), 1),          // 4
+                      button(80, 50, 60, 24, button_props("E"), 4, 1),       // 5 no tab stop
+                      button(150, 50, 60, 24, button_props("F"), 5),         // 6 hidden below
+                  });
+    ASSERT_TRUE(form.ok());
+    form.show();
+    ShowWindow(form.control_hwnd(6), SW_HIDE);
+    auto name = [&form](HWND h) {
+        for (size_t i = 0; i < 7; ++i)
+            if (form.control_hwnd(i) == h) return std::string(1, "ABLCDEF"[i]);
+        return std::string("?");
+    };
+    SetFocus(form.control_hwnd(1));
+    std::string forward = name(GetFocus());
+    for (int i = 0; i < 4; ++i) {
+        press_key(VK_TAB);
+        forward += name(GetFocus());
+    }
+    EXPECT_EQ(forward, "BDABD");
+    std::string backward = name(GetFocus());
+    for (int i = 0; i < 4; ++i) {
+        press_key(VK_TAB, true);
+        backward += name(GetFocus());
+    }
+    EXPECT_EQ(backward, "DBADB");
+}
+
+TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
+    EventLog log;
+    TestForm form(fixed_props(), RECT{60, 60, 300, 120},
+                  {button(10, 10, 60, 24, button_props("A"), 0),
+                   button(80, 10, 60, 24, button_props("B", 1), 1),
+                   button(150, 10, 60, 24, button_props("C", 1), 2)});
+    form.show();
+    SetFocus(form.control_hwnd(0));
+    log.clear();
+    press_key(VK_RETURN);
+    EXPECT_EQ(log.text({0}), "1:0") << "first default button in control order";
+    SetFocus(form.control_hwnd(2));
+    log.clear();
+    press_key(VK_RETURN);
+    EXPECT_EQ(log.text({0}), "2:0") << "the focused default button";
+
+    form.write(nullptr, 21, 1);  // EnterMovesFocus
+    SetFocus(form.control_hwnd(0));
+    log.clear();
+    press_key(VK_RETURN);
+    EXPECT_EQ(log.text({0}), "");
+    EXPECT_EQ(GetFocus(), form.control_hwnd(1));
+}
+
+TEST(WindowKeyboard, AltMnemonicClicksAButtonOrPassesTheFocusOnFromALabel) {
+    EventLog log;
+    forms::TransLabelProps lp;
+    lp.Caption = "&Name";
+    TestForm form(fixed_props(), RECT{60, 60, 300, 120},
+                  {button(10, 10, 60, 24, button_props("&Go"), 0),
+                   label(10, 50, 60, 24, lp, 1),
+                   button(80, 50, 60, 24, button_props("Ne&xt"), 2),
+                   button(150, 50, 60, 24, button_props("A&&B"), 3)});
+    form.show();
+    SetFocus(form.control_hwnd(2));
+    log.clear();
+    press_alt_key('G');
+    EXPECT_EQ(log.text({0}), "0:0");
+    SetFocus(form.control_hwnd(0));
+    press_alt_key('N');
+    EXPECT_EQ(GetFocus(), form.control_hwnd(2)) << "the control after the label in Tab order";
+    log.clear();
+    press_alt_key('B');
+    EXPECT_EQ(log.text({0}), "") << "&& is a literal ampersand";
+}
+
+TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
+    EventLog log;
+    forms::EditBoxProps edit;
+    edit.MultiLine = 1;
+    TestForm form(
+        fixed_props(), RECT{60, 60, 300, 160},
+        {button(10, 10, 60, 24, button_props("OK", 1), 1),
+         ControlSpec{forms::kind::EditBox, 10, 50, 200, 60, forms::write_block(edit), 1 | 4, 0}});
+    ASSERT_TRUE(form.ok());
+    ASSERT_NE(form.control(1), nullptr);
+    form.show();
+    SetFocus(form.control_hwnd(1));
+    log.clear();
+    press_key(VK_RETURN);
+    EXPECT_EQ(log.count(form.control_unit_id(0), 0), 0) << "the default button was clicked";
+    EXPECT_EQ(log.count(form.control_unit_id(1), 0), 1) << "the box took the line break";
+    // A single-line box does not want Enter: the default button takes it.
+    form.write(form.control(1), 15, 0);
+    pump();
+    UnitObject* box = form.control(1);
+    if (box && box->alive()) {
+        SetFocus(box->handle());
+        log.clear();
+        press_key(VK_RETURN);
+        EXPECT_EQ(log.count(form.control_unit_id(0), 0), 1) << log.text();
+    }
+}
+
+TEST(WindowEvents, ADisabledWindowHandsActivationToTheModalOne) {
+    EventLog log;
+    TestForm first(fixed_props(), RECT{60, 60, 200, 120});
+    TestForm modal(fixed_props(), RECT{300, 60, 200, 120}, {}, {true, nullptr, 1});
+    first.show();
+    modal.show();
+    EnableWindow(first.hwnd(), FALSE);
+    kernel().current_modal_window = modal.window_id();
+    log.clear();
+    SendMessageA(first.hwnd(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    pump(20);
+    EXPECT_EQ(GetActiveWindow(), modal.hwnd());
+    EXPECT_EQ(log.count(first.window_unit_id(), 5), 0) << log.text();
+    kernel().current_modal_window = 0;
+    EnableWindow(first.hwnd(), TRUE);
+}
+
+TEST(WindowSound, OnlyWholeWaveAndMidiDataIsPlayed) {
+    using controls::BackSoundPlayer;
+    std::vector<uint8_t> wave(44, 0);
+    std::memcpy(wave.data(), "RIFF", 4);
+    std::memcpy(wave.data() + 8, "WAVE", 4);
+    EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::Wave);
+    wave.resize(35);  // shorter than a wave header
+    EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::None);
+    // Mode 2 never plays; MIDI data the sequencer refuses is dropped.
+    forms::WindowProps p = fixed_props();
+    p.BackSound = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
+    p.SoundMode = 2;
+    TestForm form(p, RECT{0, 0, 100, 80});
+    EXPECT_EQ(form.window()->sound().playing(), BackSoundPlayer::Format::None);
+    form.write(nullptr, 14, 1);
+    EXPECT_EQ(form.window()->sound().playing(), BackSoundPlayer::Format::None);
+}
+
+TEST(WindowShape, EllipseKeptAfterResize) {
+    forms::WindowProps p = fixed_props();
+    p.Shape = 1;
+    p.BorderStyle = 1;
+    TestForm form(p, RECT{60, 60, 200, 100});
+    form.show();
+    SetWindowPos(form.hwnd(), nullptr, 0, 0, 300, 240, SWP_NOMOVE | SWP_NOZORDER);
+    pump();
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(form.hwnd(), rgn), ERROR);
+    RECT box;
+    GetRgnBox(rgn, &box);
+    // An elliptic region leaves out its right and bottom edges.
+    EXPECT_EQ(box.right - box.left, 299);
+    EXPECT_EQ(box.bottom - box.top, 239);
+    EXPECT_TRUE(PtInRegion(rgn, 150, 120));
+    EXPECT_FALSE(PtInRegion(rgn, 3, 3)) << "corner outside the ellipse";
+    EXPECT_TRUE(PtInRegion(rgn, 2, 120)) << "left middle inside";
+    DeleteObject(rgn);
+
+    form.write(nullptr, 28, 0);
+    rgn = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(form.hwnd(), rgn), ERROR) << "Shape 0 removes the region";
+    DeleteObject(rgn);
+    form.write(nullptr, 28, 99);
+    EXPECT_EQ(form.read(nullptr, 28), 29u);
+}
+
+TEST(WindowShape, EveryShapeIsAClosedOutlineInsideTheWindow) {
+    for (int32_t shape = 1; shape <= 29; ++shape) {
+        HRGN rgn = controls::make_shape_region(shape, 320, 200);
+        ASSERT_NE(rgn, nullptr) << "shape " << shape;
+        RECT box;
+        EXPECT_NE(GetRgnBox(rgn, &box), NULLREGION) << "shape " << shape;
+        EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= 320 && box.bottom <= 200)
+            << "shape " << shape;
+        EXPECT_GT((box.right - box.left) * (box.bottom - box.top), 320 * 200 / 4)
+            << "shape " << shape << " too small";
+        DeleteObject(rgn);
+        if (shape >= 4) {
+            for (POINT pt : controls::shape_points(shape))
+                EXPECT_TRUE(pt.x >= 0 && pt.x <= 32767 && pt.y >= 0 && pt.y <= 32767);
+        }
+    }
+    EXPECT_EQ(controls::make_shape_region(0, 320, 200), nullptr);
+    EXPECT_EQ(controls::make_shape_region(30, 320, 200), nullptr);
+    // The given examples: an upward triangle, a diamond, a ring.
+    HRGN tri = controls::make_shape_region(4, 100, 100);
+    EXPECT_TRUE(PtInRegion(tri, 50, 3));
+    EXPECT_FALSE(PtInRegion(tri, 5, 5));
+    EXPECT_TRUE(PtInRegion(tri, 5, 97));
+    DeleteObject(tri);
+    HRGN ring = controls::make_shape_region(3, 100, 100);
+    EXPECT_FALSE(PtInRegion(ring, 50, 50)) << "the ring's hole";
+    EXPECT_TRUE(PtInRegion(ring, 50, 10));
+    DeleteObject(ring);
+    EXPECT_EQ(controls::shape_points(12).size(), 4u);
+    EXPECT_EQ(controls::shape_points(10).size(), 6u);
+}
+
+// ---- properties ------------------------------------------------------------------------
+
+TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
+    TestForm form(fixed_props(), RECT{60, 60, 200, 120});
+    struct Row {
+        int32_t index;
+        int32_t written;
+        uint32_t read;
+    } rows[] = {{9, 9, 6},  {9, -1, 0},   {12, 7, 3},  {12, -2, 0}, {14, 5, 2},
+                {28, 40, 29}, {28, -3, 0}, {25, -77, uint32_t(-77)}, {10, 0x123456, 0x123456}};
+    for (const Row& r : rows) {
+        EXPECT_EQ(form.write(nullptr, r.index, uint32_t(r.written)), 0) << "no re-creation";
+        EXPECT_EQ(form.read(nullptr, r.index), r.read) << "index " << r.index << " wrote "
+                                                        << r.written;
+    }
+    EXPECT_EQ(form.write_text(nullptr, 8, "新标题"), 0);
+    char title[32];
+    GetWindowTextA(form.hwnd(), title, sizeof title);
+    EXPECT_STREQ(title, "新标题");
+    EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(form.read(nullptr, 8))), "新标题");
+    EXPECT_EQ(form.read(nullptr, 32), 0xFFFFFFFFu) << "unknown index";
+
+    // Serialised current values read back as the same properties.
+    auto serialise = reinterpret_cast<forms::SerialiseRoutine>(
+        controls::kWindowType.routine(forms::routine::CurrentData));
+    uint8_t* block = nullptr;
+    uint32_t size = 0;
+    ASSERT_TRUE(serialise(form.window(), &block, &size));
+    forms::WindowProps back;
+    ASSERT_TRUE(forms::read_block(block, size, back));
+    EXPECT_EQ(back, form.window()->props());
+    EXPECT_EQ(back.Caption, "新标题");
+    EXPECT_EQ(back.Shape, 0);
+    mem_free(block);
+}
+
+TEST(WindowProperties, BorderStyleWriteReplacesFrameAndTitleStyles) {
+    forms::WindowProps p = fixed_props("");
+    p.ControlBox = 0;
+    TestForm form(p, RECT{60, 60, 200, 120});
+    form.show();
+    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    form.write_text(nullptr, 8, "Now titled");
+    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    form.write(nullptr, 9, 3);
+    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_THICKFRAME, 0);
+    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    form.write(nullptr, 9, 0);
+    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    form.write(nullptr, 16, 1);  // MaxButton
+    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0) << "no frame, no buttons";
+    form.write(nullptr, 9, 2);
+    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+}
+
+TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
+    forms::WindowProps p = fixed_props();
+    p.BorderStyle = 1;
+    p.MaxButton = 1;
+    TestForm form(p, RECT{10, 20, 200, 120});
+    form.write(nullptr, 18, 1);  // hidden: only stored
+    RECT r = window_rect(form.hwnd());
+    EXPECT_EQ(r.left, 10);
+    form.show();
+    EXPECT_EQ(form.read(nullptr, 18), 0u);
+    form.write(nullptr, 18, 1);
+    r = window_rect(form.hwnd());
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 200) / 2);
+    EXPECT_EQ(r.right - r.left, 200) << "centring keeps the size";
+    form.write(nullptr, 18, 2);
+    pump();
+    EXPECT_EQ(form.read(nullptr, 18), 2u);
+    form.write(nullptr, 18, 7);  // clamped to 3: maximised to the work area
+    pump();
+    EXPECT_EQ(form.read(nullptr, 18), 3u);
+    RECT area;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    r = window_rect(form.hwnd());
+    EXPECT_EQ(r.right - r.left, area.right - area.left);
+    form.write(nullptr, 18, 0);
+    pump();
+    EXPECT_EQ(form.read(nullptr, 18), 0u) << "0 shows the window normally";
+}
+
+TEST(WindowProperties, MovableAndAlwaysOnTop) {
+    forms::WindowProps p = fixed_props();
+    p.Movable = 0;
+    p.AlwaysOnTop = 1;
+    TestForm form(p, RECT{10, 20, 200, 120});
+    HMENU menu = GetSystemMenu(form.hwnd(), FALSE);
+    EXPECT_EQ(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), UINT(-1)) << "Move deleted";
+    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    form.write(nullptr, 19, 1);
+    menu = GetSystemMenu(form.hwnd(), FALSE);
+    EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), UINT(-1)) << "menu reset";
+
+    // Another always-on-top window kept off the taskbar stays topmost.
+    forms::WindowProps q = fixed_props();
+    q.AlwaysOnTop = 1;
+    q.ShowInTaskbar = 0;
+    TestForm other(q, RECT{40, 20, 200, 120}, {}, {false, nullptr, 1});
+    SetWindowPos(other.hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    form.write(nullptr, 29, 0);
+    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_NE(GetWindowLongA(other.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+TEST(WindowKinds, LibraryTablesHoldTheFiveKindsAtTheirPositions) {
+    controls::register_control_kinds();
+    const auto* base = static_cast<const forms::UnitTypeRecord*>(kSupportLibraries[0]->data_types);
+    const auto* ui = static_cast<const forms::UnitTypeRecord*>(kSupportLibraries[1]->data_types);
+    ASSERT_EQ(kSupportLibraries[0]->data_type_count, 51u);
+    ASSERT_EQ(kSupportLibraries[1]->data_type_count, 5u);
+    struct Row {
+        const forms::UnitTypeRecord* record;
+        uint32_t flags, properties;
+    } rows[] = {{&base[0], 0x800000D0, 32}, {&base[4], 0x80000040, 29}, {&base[10], 0x80000840, 14},
+                {&base[30], 0x80008040, 30}, {&ui[4], 0x00012040, 15}};
+    for (const Row& r : rows) {
+        EXPECT_EQ(r.record->flags, r.flags);
+        EXPECT_EQ(r.record->property_count, r.properties) << std::hex << r.flags;
+        for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(r.record->properties[i].flags, 0xE000);
+    }
+    EXPECT_EQ(base[1].flags, 0u) << "unused entries are zero";
+    EXPECT_EQ(&base[0], &controls::kWindowType) << "units point into the library table";
+}

@@ -1,0 +1,337 @@
+// Window backgrounds on the screen (colour, picture modes, transparency) and the
+// shared picture, icon and font facilities they rest on.
+#include <windows.h>
+#include <wincodec.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "controls/common.h"
+#include "controls/window_kind.h"
+#include "tests/win32/test_window_kind_support.h"
+
+using namespace vantor;
+using namespace vantor::ctest;
+
+namespace {
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+
+// 8 x 6: left half blue, right half green.
+std::vector<uint8_t> halves_bmp(int w = 8, int h = 6) {
+    return bmp_file(w, h, [w](int x, int) { return x < w / 2 ? kBlue : kGreen; });
+}
+
+forms::WindowProps back_props(uint32_t color, std::vector<uint8_t> picture = {}, int mode = 1) {
+    forms::WindowProps p;
+    p.Position = 0;
+    p.Caption = "Background";
+    p.BackColor = color;
+    p.BackPicture = std::move(picture);
+    p.PictureMode = mode;
+    return p;
+}
+
+// Left half fully transparent, right half opaque green, one column half transparent blue.
+uint32_t alpha_pixels(int x, int) {
+    if (x == 4) return 0x800000FFu;
+    return x < 4 ? 0x00000000u : 0xFF00FF00u;
+}
+
+// The window geometry for a client area of w x h with the default border.
+RECT client_of(int w, int h) {
+    RECT r{0, 0, w, h};
+    AdjustWindowRectEx(&r, WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, FALSE, 0);
+    return RECT{50, 50, r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+// ---- on the screen -------------------------------------------------------------------
+
+TEST(WindowBackground, MappedColourFillsTheClientAndFollowsWrites) {
+    TestForm form(back_props(0xFF000000), client_of(200, 120));
+    form.show();
+    Capture c = capture_client(form.hwnd());
+    EXPECT_EQ(c.count_not(GetSysColor(COLOR_BTNFACE), 0, 0, c.width, c.height), 0)
+        << "0xFF000000 is the button face " << hex(GetSysColor(COLOR_BTNFACE)) << ", centre is "
+        << hex(c.at(50, 40));
+    form.write(nullptr, 10, kRed);
+    pump(20);
+    c = capture_client(form.hwnd());
+    EXPECT_EQ(c.count_not(kRed, 0, 0, c.width, c.height), 0) << "centre " << hex(c.at(50, 40));
+}
+
+TEST(WindowBackground, PictureModesPlaceTheDecodedPicture) {
+    struct Probe {
+        int x, y;
+        COLORREF color;
+    };
+    struct Row {
+        int mode;
+        std::vector<uint8_t> picture;
+        std::vector<Probe> probes;
+        bool no_back_color;  // modes 1 and 3 paint nothing but the picture
+    };
+    std::vector<Row> rows = {
+        {0, halves_bmp(), {{1, 1, kBlue}, {6, 4, kGreen}, {9, 1, kRed}, {50, 40, kRed}}, false},
+        {1,
+         halves_bmp(),
+         {{1, 1, kBlue}, {9, 1, kBlue}, {14, 7, kGreen}, {199, 119, kGreen}},
+         true},
+        // 8 x 6 centred at (96, 57).
+        {2,
+         halves_bmp(),
+         {{97, 58, kBlue}, {101, 60, kGreen}, {90, 60, kRed}, {1, 1, kRed}},
+         false},
+        // 400 x 60 shrinks by one half to 200 x 30, centred at y 45.
+        {2,
+         halves_bmp(400, 60),
+         {{40, 60, kBlue}, {160, 60, kGreen}, {100, 20, kRed}, {100, 100, kRed}},
+         false},
+        {3, halves_bmp(), {{20, 20, kBlue}, {180, 100, kGreen}}, true},
+    };
+    for (const Row& row : rows) {
+        TestForm form(back_props(kRed, row.picture, row.mode), client_of(200, 120));
+        ASSERT_TRUE(form.ok());
+        form.show();
+        Capture c = capture_client(form.hwnd());
+        ASSERT_EQ(c.width, 200);
+        ASSERT_EQ(c.height, 120);
+        for (const Probe& p : row.probes)
+            EXPECT_EQ(hex(c.at(p.x, p.y)), hex(p.color))
+                << "PictureMode " << row.mode << " at (" << p.x << ", " << p.y << ")";
+        if (row.no_back_color) {
+            EXPECT_EQ(c.count_of(kRed, 0, 0, 200, 120), 0) << "PictureMode " << row.mode;
+        }
+        if (row.mode == 1) c.save("window_tiled");
+    }
+}
+
+TEST(WindowBackground, TransparentPartsShowTheBackColourAndTheCacheFollowsThePicture) {
+    std::vector<uint8_t> png = encode_image(GUID_ContainerFormatPng, 8, 8, alpha_pixels);
+    ASSERT_FALSE(png.empty());
+    TestForm form(back_props(kRed, png, 0), client_of(200, 120));
+    EXPECT_FALSE(form.window()->picture_cached()) << "decoded at the first paint";
+    form.show();
+    EXPECT_TRUE(form.window()->picture_cached());
+    Capture c = capture_client(form.hwnd());
+    EXPECT_EQ(hex(c.at(1, 1)), hex(kRed)) << "transparent";
+    EXPECT_EQ(hex(c.at(6, 1)), hex(kGreen)) << "opaque";
+    COLORREF half = c.at(4, 1);
+    EXPECT_NEAR(GetRValue(half), 127, 2) << hex(half);
+    EXPECT_NEAR(GetBValue(half), 128, 2) << hex(half);
+
+    // A new BackColor shows through the same cached picture.
+    form.write(nullptr, 10, kBlue);
+    pump(20);
+    c = capture_client(form.hwnd());
+    EXPECT_EQ(hex(c.at(1, 1)), hex(kBlue));
+    EXPECT_EQ(hex(c.at(50, 50)), hex(kBlue));
+
+    // A new picture drops the cache; undecodable data leaves the colour alone.
+    const uint8_t junk[] = "not a picture at all";
+    form.write(nullptr, 11, uint32_t(reinterpret_cast<uintptr_t>(junk)), sizeof junk);
+    EXPECT_FALSE(form.window()->picture_cached());
+    pump(20);
+    c = capture_client(form.hwnd());
+    EXPECT_EQ(c.count_not(kBlue, 0, 0, c.width, c.height), 0);
+}
+
+TEST(WindowBackground, PrintClientPaintsTheBackgroundIntoTheGivenContext) {
+    // Themed controls and PrintWindow draw the parent's background this way.
+    TestForm form(back_props(kRed, halves_bmp(), 0), client_of(200, 120));
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 120);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(form.hwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    EXPECT_EQ(hex(GetPixel(dc, 1, 1)), hex(kBlue));
+    EXPECT_EQ(hex(GetPixel(dc, 100, 100)), hex(kRed));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+// ---- decoders ---------------------------------------------------------------------------
+
+TEST(Pictures, PlatformDecodersTakeEveryFormat) {
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> data;
+    };
+    auto opaque = [](int x, int) -> uint32_t { return x < 8 ? 0xFF0000FFu : 0xFFFF0000u; };
+    std::vector<Row> rows = {
+        {"bmp", bmp_file(16, 12, [](int x, int) { return x < 8 ? kBlue : kRed; })},
+        {"png", encode_image(GUID_ContainerFormatPng, 16, 12, opaque)},
+        {"jpeg", encode_image(GUID_ContainerFormatJpeg, 16, 12, opaque)},
+        {"gif", encode_image(GUID_ContainerFormatGif, 16, 12, opaque)},
+    };
+    for (const Row& row : rows) {
+        ASSERT_FALSE(row.data.empty()) << row.name << " could not be encoded";
+        controls::Pixels px;
+        ASSERT_TRUE(controls::decode_pixels(row.data.data(), uint32_t(row.data.size()), px))
+            << row.name;
+        EXPECT_EQ(px.width, 16) << row.name;
+        EXPECT_EQ(px.height, 12) << row.name;
+        EXPECT_EQ(px.bgra[0] >> 24, 0xFFu) << row.name;
+        EXPECT_GT(px.bgra[0] & 0xFF, 0xC0u) << row.name << " left is blue";
+        EXPECT_GT((px.bgra[15] >> 16) & 0xFF, 0xC0u) << row.name << " right is red";
+        controls::Picture pic;
+        ASSERT_TRUE(
+            controls::decode_picture(row.data.data(), uint32_t(row.data.size()), kGreen, pic))
+            << row.name;
+        EXPECT_NE(pic.bitmap, nullptr);
+        EXPECT_EQ(pic.icon, nullptr);
+        pic.release();
+    }
+    const uint8_t junk[64] = {'B', 'M'};
+    controls::Picture pic;
+    EXPECT_FALSE(controls::decode_picture(junk, sizeof junk, kGreen, pic));
+    EXPECT_FALSE(controls::decode_picture(nullptr, 0, kGreen, pic));
+}
+
+TEST(Pictures, IconFilesGiveTheSystemSizesIncludingFromPngImages) {
+    std::vector<uint8_t> ico = project_icon();
+    ASSERT_GT(ico.size(), 1000u);
+    HICON large = nullptr, small = nullptr;
+    ASSERT_TRUE(controls::decode_icon_pair(ico.data(), uint32_t(ico.size()), large, small));
+    auto width_of = [](HICON icon) {
+        ICONINFO info{};
+        BITMAP bm{};
+        GetIconInfo(icon, &info);
+        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        return bm.bmWidth;
+    };
+    EXPECT_EQ(width_of(large), GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(width_of(small), GetSystemMetrics(SM_CXSMICON));
+    DestroyIcon(large);
+    DestroyIcon(small);
+
+    // An icon file holding only a PNG image (the 256-pixel one of the project icon).
+    std::vector<uint8_t> png_only = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+    auto entry = [&ico](int i, int field) {
+        uint32_t v;
+        std::memcpy(&v, ico.data() + 6 + 16 * i + field, 4);
+        return v;
+    };
+    int png_index = -1;
+    for (int i = 0; i < 13; ++i) {
+        uint32_t offset = entry(i, 12);
+        if (std::memcmp(ico.data() + offset, "\x89PNG", 4) == 0) png_index = i;
+    }
+    ASSERT_GE(png_index, 0);
+    uint32_t bytes = entry(png_index, 8), offset = entry(png_index, 12);
+    for (uint32_t v : {bytes, 22u})
+        for (int k = 0; k < 4; ++k) png_only.push_back(uint8_t(v >> (8 * k)));
+    png_only.insert(png_only.end(), ico.begin() + offset, ico.begin() + offset + bytes);
+    ASSERT_TRUE(
+        controls::decode_icon_pair(png_only.data(), uint32_t(png_only.size()), large, small));
+    EXPECT_EQ(width_of(large), GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(width_of(small), GetSystemMetrics(SM_CXSMICON));
+    DestroyIcon(large);
+    DestroyIcon(small);
+
+    // As a picture, an icon file stays an icon at its largest size.
+    controls::Picture pic;
+    ASSERT_TRUE(controls::decode_picture(ico.data(), uint32_t(ico.size()), kRed, pic));
+    EXPECT_NE(pic.icon, nullptr);
+    EXPECT_EQ(pic.width, 256);
+    pic.release();
+    controls::Pixels px;
+    ASSERT_TRUE(controls::decode_pixels(png_only.data(), uint32_t(png_only.size()), px));
+    EXPECT_EQ(px.width, 256);
+}
+
+TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
+    std::vector<uint8_t> ico = project_icon();
+    auto with = [&ico](size_t at, uint32_t v, size_t keep = 0) {
+        std::vector<uint8_t> d(ico.begin(), keep ? ico.begin() + ptrdiff_t(keep) : ico.end());
+        for (int k = 0; k < 4; ++k) d[at + k] = uint8_t(v >> (8 * k));
+        return d;
+    };
+    struct Row {
+        const char* what;
+        std::vector<uint8_t> data;
+    } rows[] = {
+        {"no images", with(4, 0)},
+        {"directory cut short", std::vector<uint8_t>(ico.begin(), ico.begin() + 30)},
+    };
+    for (const Row& row : rows) {
+        HICON large = nullptr, small = nullptr;
+        EXPECT_FALSE(controls::decode_icon_pair(row.data.data(), uint32_t(row.data.size()), large,
+                                                small))
+            << row.what;
+    }
+    // Every image pointing outside the data (offset past the end, length wrapping
+    // around, a bitmap header claiming more rows than stored).
+    std::vector<uint8_t> outside = ico;
+    for (int i = 0; i < 13; ++i) {
+        for (int k = 0; k < 4; ++k) outside[6 + 16 * i + 12 + k] = uint8_t(0x7FFFFFF0u >> (8 * k));
+    }
+    std::vector<uint8_t> wrapping = ico;
+    for (int i = 0; i < 13; ++i) {
+        for (int k = 0; k < 4; ++k) wrapping[6 + 16 * i + 8 + k] = 0xFF;
+    }
+    HICON large = nullptr, small = nullptr;
+    EXPECT_FALSE(
+        controls::decode_icon_pair(outside.data(), uint32_t(outside.size()), large, small));
+    EXPECT_FALSE(
+        controls::decode_icon_pair(wrapping.data(), uint32_t(wrapping.size()), large, small));
+    // A single 16-pixel image whose header claims 1000 rows.
+    std::vector<uint8_t> tall = {0, 0,  1, 0,  1, 0, 16, 16, 0, 0, 1,
+                                 0, 32, 0, 40, 0, 0, 0,  22, 0, 0, 0};
+    std::vector<uint8_t> header(40, 0);
+    header[0] = 40;
+    header[4] = 16;
+    header[8] = 0xE8;  // 1000
+    header[9] = 0x03;
+    header[12] = 1;
+    header[14] = 32;
+    tall.insert(tall.end(), header.begin(), header.end());
+    EXPECT_FALSE(controls::decode_icon_pair(tall.data(), uint32_t(tall.size()), large, small));
+    controls::Picture pic;
+    EXPECT_FALSE(controls::decode_picture(tall.data(), uint32_t(tall.size()), kRed, pic));
+}
+
+TEST(Fonts, RealisedWithForcedFieldsOnlyFromSixtyBytes) {
+    std::vector<uint8_t> font = logfont_bytes("Arial", -20, FW_BOLD);
+    LOGFONTA* stored = reinterpret_cast<LOGFONTA*>(font.data());
+    stored->lfCharSet = GB2312_CHARSET;
+    stored->lfQuality = NONANTIALIASED_QUALITY;
+    stored->lfPitchAndFamily = FIXED_PITCH;
+    stored->lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    HFONT f = controls::realise_font(font);
+    ASSERT_NE(f, nullptr);
+    LOGFONTA back{};
+    GetObjectA(f, sizeof back, &back);
+    EXPECT_EQ(back.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_EQ(back.lfQuality, PROOF_QUALITY);
+    EXPECT_EQ(back.lfPitchAndFamily, 0);
+    EXPECT_EQ(back.lfOutPrecision, 0);
+    EXPECT_EQ(back.lfHeight, -20);
+    EXPECT_EQ(back.lfWeight, FW_BOLD);
+    DeleteObject(f);
+
+    // A face name without its terminator is cut, not read past the record.
+    std::memset(stored->lfFaceName, 'A', LF_FACESIZE);
+    f = controls::realise_font(font);
+    ASSERT_NE(f, nullptr);
+    GetObjectA(f, sizeof back, &back);
+    EXPECT_EQ(std::strlen(back.lfFaceName), size_t(LF_FACESIZE - 1));
+    DeleteObject(f);
+
+    for (size_t size : {0u, 59u, 61u}) {
+        std::vector<uint8_t> other(size, 0);
+        EXPECT_EQ(controls::realise_font(other), nullptr) << size << " bytes";
+    }
+    EXPECT_EQ(controls::font_or_default(nullptr), GetStockObject(DEFAULT_GUI_FONT));
+    EXPECT_EQ(controls::map_back_color(0xFF000000), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(controls::map_back_color(0x00123456), 0x00123456u);
+}
