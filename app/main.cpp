@@ -1,10 +1,15 @@
-// Vantor's process entry: the runtime runs the application's entry routine over
-// the program descriptor stored in the image.
+// Vantor's process entry: the form engine and the control kinds are put in
+// place, then the runtime runs the application's entry routine over the program
+// descriptor stored in the image.
 #include <windows.h>
 
 #include "app/program.h"
+#include "controls/kinds.h"
+#include "forms/engine.h"
 #include "runtime/kernel.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    vantor::controls::register_control_kinds();
+    vantor::forms::install_form_engine();
     return vantor::run_program(vantor::app::program_descriptor(), vantor::app::entry_routine);
 }

@@ -1,7 +1,22 @@
-// The launcher's routines. The window they work on arrives with the form
-// engine; until then the start routine loads nothing and the program ends.
+// The launcher's routines: the start routine that opens the window, the
+// executable picker and the launch sequence (the click handlers).
+#include "app/launcher.h"
 #include "app/program.h"
+#include "forms/load_command.h"
+#include "forms/unit_type.h"
+#include "runtime/interface.h"
 
-extern "C" int vantor_start_routine() { return 0; }
+using namespace vantor;
+
+extern "C" int vantor_start_routine() {
+    const TypedValue args[3] = {
+        make_unit_ref(app::kMainWindow, app::kMainWindowUnit, forms::kind::Window),
+        kOmitted,          // no owner
+        make_bool(false),  // not modal
+    };
+    app_interface().call_command(forms::load_window_command, 3, args);
+    return 0;
+}
+
 extern "C" void vantor_pick_executable() {}
 extern "C" void vantor_launch_sequence() {}

@@ -8,7 +8,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 PACKAGES=(
   g++-mingw-w64-i686 wine wine32:i386 wine64
-  xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
+  xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-wine locales
   g++-multilib lib32asan8 lib32ubsan1 clang libclang-rt-14-dev
   libgtest-dev:i386 libbenchmark-dev:i386 googletest cmake ninja-build
   python3
