@@ -3,6 +3,7 @@
 #include <cfenv>
 
 #include "app/form_archive.h"
+#include "app/system_helpers.h"
 #include "runtime/interface.h"
 #include "runtime/libraries.h"
 
@@ -23,13 +24,7 @@ namespace vantor::app {
 
 namespace {
 
-// The operating-system functions the launcher declares (library, export).
-const char* const kDllLibraries[10] = {"", "", "", "kernel32", "user32", "", "", "", "", ""};
-const char* const kDllFunctions[10] = {
-    "CreateWaitableTimerA", "SetWaitableTimer",         "MsgWaitForMultipleObjects",
-    "CloseHandle",          "FindWindowExA",            "OpenProcess",
-    "TerminateProcess",     "CreateToolhelp32Snapshot", "Process32First",
-    "Process32Next"};
+
 
 // Generated routines of the program; empty in this program.
 void generated_first() {}
@@ -47,7 +42,7 @@ const ProgramDescriptor& program_descriptor() {
         nullptr, 0,       // constant area: the launcher's literals live in its own routines
         vantor_form_archive, form_archive_size(),
         3, kSupportLibraries,
-        10, kDllLibraries, kDllFunctions};
+        kDeclaredFunctionCount, kDeclaredLibraries, kDeclaredExports};
     return descriptor;
 }
 

@@ -1,5 +1,6 @@
 // The launcher's routines: the start routine that opens the window, the
 // executable picker and the launch sequence (the click handlers).
+#include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/program.h"
 #include "forms/load_command.h"
@@ -18,5 +19,5 @@ extern "C" int vantor_start_routine() {
     return 0;
 }
 
-extern "C" void vantor_pick_executable() {}
-extern "C" void vantor_launch_sequence() {}
+extern "C" void vantor_pick_executable() { app::pick_executable(); }
+extern "C" void vantor_launch_sequence() { app::launch_sequence(); }

@@ -155,7 +155,7 @@ uint32_t find_window(uint32_t parent, uint32_t after, const char* class_name, co
     return declared(kFindWindowExA, {parent, after, word(class_name), word(title)});
 }
 
-uint32_t find_process_id(const char* image_name, bool exact_case) {
+uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_pid) {
     const uint32_t snapshot = declared(kCreateToolhelp32Snapshot, {kSnapProcess, 0});
     if (snapshot == 0 || snapshot == kInvalidHandle)
         return 0;
@@ -168,6 +168,7 @@ uint32_t find_process_id(const char* image_name, bool exact_case) {
     uint32_t found = 0;
     for (bool ok = declared(kProcess32First, {snapshot, word(&entry)}) != 0; ok;
          ok = declared(kProcess32Next, {snapshot, word(&entry)}) != 0) {
+        if (only_pid != 0 && entry.th32ProcessID != only_pid) continue;
         // The name field is zero-terminated by the system; the bound guards
         // against a record filled to its last byte.
         char name[sizeof entry.szExeFile + 1] = {};
@@ -185,6 +186,16 @@ uint32_t find_process_id(const char* image_name, bool exact_case) {
     return found;
 }
 
+bool terminate_process_id(uint32_t pid) {
+    const uint32_t handle = declared(kOpenProcess, {kProcessTerminate, 0, pid});
+    // TerminateProcess is not asked with a null handle: to the kernel below
+    // it, null would mean the calling process itself.
+    if (handle == 0) return false;
+    const uint32_t r = declared(kTerminateProcess, {handle, 0});
+    declared(kCloseHandle, {handle});
+    return r == 1;
+}
+
 bool terminate_process(std::optional<const char*> image_name, bool exact_case) {
     const InterfaceTable& rt = app_interface();
     char* own_name = nullptr;
@@ -193,15 +204,7 @@ bool terminate_process(std::optional<const char*> image_name, bool exact_case) {
     }
     const uint32_t pid = find_process_id(image_name ? *image_name : own_name, exact_case);
     rt.release(own_name);
-
-    const uint32_t handle = declared(kOpenProcess, {kProcessTerminate, 0, pid});
-    // TerminateProcess is not asked with a null handle: to the kernel below
-    // it, null would mean the calling process itself.
-    if (handle == 0)
-        return false;
-    const uint32_t r = declared(kTerminateProcess, {handle, 0});
-    declared(kCloseHandle, {handle});
-    return r == 1;
+    return terminate_process_id(pid);
 }
 
 } // namespace vantor::app

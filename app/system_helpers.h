@@ -25,10 +25,11 @@ enum DeclaredFunction : uint32_t {
     kCreateToolhelp32Snapshot,
     kProcess32First,
     kProcess32Next,
+    kGetWindowThreadProcessId,  // the owner of an instance window (launch sequence)
     kDeclaredFunctionCount
 };
 inline constexpr const char* kDeclaredLibraries[kDeclaredFunctionCount] = {
-    "", "", "", "kernel32", "user32", "", "", "", "", ""};
+    "", "", "", "kernel32", "user32", "", "", "", "", "", "user32"};
 inline constexpr const char* kDeclaredExports[kDeclaredFunctionCount] = {
     "CreateWaitableTimerA",
     "SetWaitableTimer",
@@ -39,7 +40,8 @@ inline constexpr const char* kDeclaredExports[kDeclaredFunctionCount] = {
     "TerminateProcess",
     "CreateToolhelp32Snapshot",
     "Process32First",
-    "Process32Next"};
+    "Process32Next",
+    "GetWindowThreadProcessId"};
 
 // ---- delay ------------------------------------------------------------------------
 
@@ -79,13 +81,19 @@ uint32_t find_window(uint32_t parent, uint32_t after, const char* class_name, co
 
 // Id of the first process, in the system's listing order, whose image file
 // name (without path) equals `image_name` as a whole; letter case ignored for
-// ASCII letters unless `exact_case`. 0 when none matches or no snapshot can be
-// taken. Null `image_name` is the empty text.
-uint32_t find_process_id(const char* image_name, bool exact_case);
+// ASCII letters unless `exact_case`. With `only_pid` not 0, only the process
+// with that id is considered (is it still running under that name?). 0 when
+// none matches or no snapshot can be taken. Null `image_name` is the empty
+// text.
+uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_pid = 0);
 
-// Terminates (exit code 0) the first process found by find_process_id; an
-// omitted name means the program's own executable file name. True when the
-// termination request succeeded. The process handle is closed afterwards.
+// Terminates process `pid` with exit code 0; true when the termination request
+// succeeded. The process handle is closed afterwards. Pid 0 gives false.
+bool terminate_process_id(uint32_t pid);
+
+// Terminates the first process found by find_process_id; an omitted name
+// means the program's own executable file name. True when the termination
+// request succeeded.
 bool terminate_process(std::optional<const char*> image_name = std::nullopt,
                        bool exact_case = false);
 

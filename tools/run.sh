@@ -19,7 +19,7 @@ else
     echo "run: no display found; starting Vantor on a new Xvfb (invisible; take screenshots with 'import -window root')"
 fi
 vantor_wine_setup "$build"
-trap vantor_wine_teardown EXIT
+trap 'vantor_wine_teardown kill_server' EXIT
 [ -z "${VANTOR_DISPLAY:-}" ] && echo "run: Xvfb display is $DISPLAY"
 set +e
 wine "$build/Vantor.exe"

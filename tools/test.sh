@@ -62,7 +62,7 @@ if build_tree win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_
         (cd "$build/win" && ctest --output-on-failure -j "$jobs" --timeout 600) \
             2>&1 | tee "$build/win.ctest.log"
         count_ctest "$build/win.ctest.log" windows
-        vantor_wine_teardown
+        vantor_wine_teardown kill_server
         unset VANTOR_DISPLAY VANTOR_WINEPREFIX
     else
         failed=$((failed + 1)); failures+=("windows: Wine set-up failed")

@@ -1,7 +1,7 @@
 # Sourced by the scripts that run Windows programs under Wine: one prefix per
 # build tree, one Xvfb display per run, both started and stopped by pid.
 #   vantor_wine_setup <build-dir>   exports WINEPREFIX, DISPLAY, LANG, WINEDEBUG...
-#   vantor_wine_teardown            ends what vantor_wine_setup started
+#   vantor_wine_teardown [kill_server]  ends what vantor_wine_setup started
 
 vantor_free_display() {
     local n
@@ -63,9 +63,14 @@ vantor_wine_setup() {
     vantor_init_prefix
 }
 
+# Ends what vantor_wine_setup started. With `kill_server` the prefix's Wine
+# processes are ended too; without, the server is left to end by itself once
+# its last program is gone (other programs may still share the prefix).
 vantor_wine_teardown() {
-    if [ -n "${VANTOR_XVFB_PID:-}" ]; then
+    if [ "${1:-}" = kill_server ]; then
         WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [ -n "${VANTOR_XVFB_PID:-}" ]; then
         kill "$VANTOR_XVFB_PID" 2>/dev/null || true
         wait "$VANTOR_XVFB_PID" 2>/dev/null || true
         VANTOR_XVFB_PID=""

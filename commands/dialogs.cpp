@@ -1,0 +1,42 @@
+#include "commands/dialogs.h"
+
+#include <windows.h>
+
+#include "forms/unit_object.h"
+#include "runtime/call.h"
+#include "runtime/libraries.h"
+
+namespace vantor {
+
+namespace {
+
+HWND owner_window(const TypedValue& unit) {
+    if (omitted(unit)) return nullptr;
+    auto object = reinterpret_cast<UnitObject*>(
+        uintptr_t(library_request(Library::Base, 2006, unit.low, unit.high)));
+    return object ? object->handle() : nullptr;
+}
+
+const char* text_or_empty(const TypedValue& v) {
+    const char* text = v.type == type::Text ? as_text(v) : nullptr;
+    return text ? text : "";
+}
+
+}  // namespace
+
+void cmd_message_box(TypedValue* result, int32_t argc, const TypedValue* args) {
+    TypedValue text = argument(argc, args, 0);
+    TypedValue style = argument(argc, args, 1);
+    TypedValue caption = argument(argc, args, 2);
+    HWND owner = owner_window(argument(argc, args, 3));
+    int pressed = MessageBoxA(owner, text_or_empty(text), text_or_empty(caption),
+                              omitted(style) ? MB_OK : UINT(style.low));
+    *result = make_int(pressed);
+}
+
+void cmd_quit_pending(TypedValue* result, int32_t, const TypedValue*) {
+    MSG msg;
+    *result = make_bool(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE);
+}
+
+}  // namespace vantor

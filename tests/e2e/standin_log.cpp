@@ -1,0 +1,113 @@
+#include "tests/e2e/standin_log.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace vantor::e2e {
+
+double now_ms() {
+    LARGE_INTEGER frequency, count;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    return double(count.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+void append_log_line(const std::string& path, const std::string& event, const std::string& fields) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%.3f\t%lu\t", now_ms(),
+                  static_cast<unsigned long>(GetCurrentProcessId()));
+    const std::string line = head + event + "\t" + fields + "\r\n";
+    // Appends of several processes are serialised: Wine writes an append-only
+    // handle at the end position it read, so two writers can overwrite each
+    // other's line.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\VantorStandinLog");
+    if (mutex)
+        WaitForSingleObject(mutex, 5000);
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    if (mutex) {
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    }
+}
+
+std::string standin_title(const char* command_line) {
+    std::string title = "夜神模拟器";
+    const char* clone = command_line ? std::strstr(command_line, " -clone:Nox_") : nullptr;
+    if (!clone)
+        return title;
+    for (const char* p = clone + std::strlen(" -clone:Nox_"); *p >= '0' && *p <= '9'; ++p) {
+        title += *p;
+    }
+    return title;
+}
+
+std::string LogEntry::field(const char* key) const {
+    std::string value = rest(key);
+    return value.substr(0, value.find(' '));
+}
+
+std::string LogEntry::rest(const char* key) const {
+    const std::string wanted = std::string(key) + "=";
+    for (size_t at = fields.find(wanted); at != std::string::npos;
+         at = fields.find(wanted, at + 1)) {
+        if (at == 0 || fields[at - 1] == ' ')
+            return fields.substr(at + wanted.size());
+    }
+    return {};
+}
+
+std::vector<LogEntry> read_log(const std::string& path) {
+    std::vector<LogEntry> entries;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return entries;
+    std::string text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, n);
+    std::fclose(file);
+
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            break; // a line still being written
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t t1 = line.find('\t');
+        const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+        const size_t t3 = t2 == std::string::npos ? t2 : line.find('\t', t2 + 1);
+        if (t3 == std::string::npos)
+            continue;
+        LogEntry e;
+        e.ms = std::strtod(line.c_str(), nullptr);
+        e.pid = uint32_t(std::strtoul(line.c_str() + t1 + 1, nullptr, 10));
+        e.event = line.substr(t2 + 1, t3 - t2 - 1);
+        e.fields = line.substr(t3 + 1);
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+std::vector<LogEntry> entries_of(const std::vector<LogEntry>& log, const char* event) {
+    std::vector<LogEntry> out;
+    for (const auto& e : log) {
+        if (e.event == event)
+            out.push_back(e);
+    }
+    return out;
+}
+
+} // namespace vantor::e2e
