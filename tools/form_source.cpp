@@ -1139,6 +1139,7 @@ std::string signed_str(uint32_t v) {
 class Printer {
   public:
     explicit Printer(const DumpOptions& options) : options_(options) {}
+    bool all_properties() const { return options_.all_properties; }
 
     std::string out;
 
@@ -1233,7 +1234,7 @@ template <class P> bool print_props(const ByteVec& block, Printer& pr, const std
     pr.out += "    block version=" + std::to_string(p.version) + "\n";
     const P defaults{};
     for (const Field<P>& f : fields<P>()) {
-        if (!differs(p, defaults, f))
+        if (!pr.all_properties() && !differs(p, defaults, f))
             continue;
         pr.out += std::string("    prop ") + f.name + " " + field_value(p, f, pr, label);
         pr.end_line();

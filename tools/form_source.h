@@ -85,6 +85,9 @@ struct DumpOptions {
     // Directory the printed source will be read from: extracted file names are
     // written relative to it. Empty: absolute names.
     std::string source_dir;
+    // Print every property of a block, not only those that differ from the
+    // kind's defaults.
+    bool all_properties = false;
 };
 
 // Prints `model` as form source; compiling the result gives the same archive

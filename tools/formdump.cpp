@@ -14,7 +14,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: vantor-formdump ARCHIVE [-o SOURCE] [--extract-dir DIR] [--inline-limit N]\n"
+    "usage: vantor-formdump ARCHIVE [-o SOURCE] [--all] [--extract-dir DIR] [--inline-limit N]\n"
+    "  --all prints every property of each block, defaults included.\n"
     "  Prints a form archive as form source (texts converted from GBK to UTF-8).\n"
     "  Byte buffers longer than N bytes (default 256) are written as files into\n"
     "  DIR and named by file:\"...\"; without --extract-dir they are summarised as\n"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
             return usage_error(arg + " needs a value");
         if (arg == "-o") {
             output = argv[++i];
+        } else if (arg == "--all") {
+            options.all_properties = true;
         } else if (arg == "--extract-dir") {
             options.extract_dir = argv[++i];
         } else if (arg == "--inline-limit") {

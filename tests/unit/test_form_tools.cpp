@@ -408,6 +408,21 @@ TEST_F(FormTools, BigBuffersAreSummarisedWithoutExtractDir) {
     EXPECT_NE(diag.message.find("--extract-dir"), std::string::npos) << diag.str();
 }
 
+TEST_F(FormTools, AllPropertiesListsDefaultsTooAndStillCompilesBack) {
+    ArchiveModel m = compile_ok(utf8(kHeader) +
+                                "  unit 0x06010002 kind=window\n    prop Caption \"x\"\n");
+    vantor::tools::DumpOptions options;
+    options.all_properties = true;
+    std::string text, error;
+    ASSERT_TRUE(vantor::tools::dump_form_source(m, options, text, &error)) << error;
+    EXPECT_NE(text.find("prop BorderStyle 2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("prop EscCloses 1\n"), std::string::npos) << text;
+    ArchiveModel again;
+    Diagnostic diag;
+    ASSERT_TRUE(compile(text, again, diag)) << diag.str();
+    EXPECT_TRUE(vantor::forms::encode_archive(again) == vantor::forms::encode_archive(m));
+}
+
 TEST_F(FormTools, ExtractionFailureIsReported) {
     write("big.bin", std::string(300, '\x01'));
     write("blocker", "a file where the directory should go");
