@@ -1,5 +1,6 @@
 #include "controls/button.h"
 
+#include "controls/kind_routines.h"
 #include "controls/kinds.h"
 
 namespace vantor::controls {
@@ -8,25 +9,6 @@ namespace {
 
 constexpr uint32_t kHAlignBits = BS_LEFT | BS_CENTER | BS_RIGHT;
 constexpr uint32_t kVAlignBits = BS_TOP | BS_VCENTER | BS_BOTTOM;
-
-UnitObject* create_routine(const forms::CreateParams& params) { return ButtonUnit::create(params); }
-
-int32_t write_routine(UnitObject* unit, int32_t index, const forms::PropValue* value,
-                      const char** error_text) {
-    if (error_text) *error_text = nullptr;
-    auto* b = dynamic_cast<ButtonUnit*>(unit);
-    return b ? b->write(index, value) : 0;
-}
-
-bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
-    auto* b = dynamic_cast<ButtonUnit*>(unit);
-    return b && hand_out_block(forms::write_block(b->props()), block, size);
-}
-
-int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
-    auto* b = dynamic_cast<ButtonUnit*>(unit);
-    return b ? b->read(index, result) : 0;
-}
 
 void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
                              void* context) {
@@ -43,10 +25,10 @@ bool is_default_routine(UnitObject* unit) {
 
 void* button_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine);
-    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine);
-    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine);
-    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine);
+    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine<ButtonUnit>);
+    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine<ButtonUnit>);
+    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine<ButtonUnit>);
+    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine<ButtonUnit>);
     case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
     case forms::routine::IsDefaultButton: return reinterpret_cast<void*>(&is_default_routine);
     default: return nullptr;

@@ -3,32 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "controls/kind_routines.h"
 #include "controls/kinds.h"
 
 namespace vantor::controls {
 
 namespace {
-
-UnitObject* create_routine(const forms::CreateParams& params) {
-    return TransLabelUnit::create(params);
-}
-
-int32_t write_routine(UnitObject* unit, int32_t index, const forms::PropValue* value,
-                      const char** error_text) {
-    if (error_text) *error_text = nullptr;
-    auto* l = dynamic_cast<TransLabelUnit*>(unit);
-    return l ? l->write(index, value) : 0;
-}
-
-bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
-    auto* l = dynamic_cast<TransLabelUnit*>(unit);
-    return l && hand_out_block(forms::write_block(l->props()), block, size);
-}
-
-int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
-    auto* l = dynamic_cast<TransLabelUnit*>(unit);
-    return l ? l->read(index, result) : 0;
-}
 
 void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
                              void* context) {
@@ -72,10 +52,10 @@ void collect_visible(HWND parent, std::vector<HWND>& out) {
 
 void* trans_label_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine);
-    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine);
-    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine);
-    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine);
+    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine<TransLabelUnit>);
+    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine<TransLabelUnit>);
+    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine<TransLabelUnit>);
+    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine<TransLabelUnit>);
     case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
     default: return nullptr;
     }

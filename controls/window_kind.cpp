@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "controls/window_internal.h"
 #include "forms/engine.h"
@@ -54,25 +55,6 @@ bool handler_refused(bool has_result, uint32_t result) { return has_result && re
 
 // ---- routines ----------------------------------------------------------------------
 
-UnitObject* create_routine(const forms::CreateParams& params) { return WindowUnit::create(params); }
-
-int32_t write_routine(UnitObject* unit, int32_t index, const forms::PropValue* value,
-                      const char** error_text) {
-    if (error_text) *error_text = nullptr;
-    auto* w = dynamic_cast<WindowUnit*>(unit);
-    return w ? w->write(index, value) : 0;
-}
-
-bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
-    auto* w = dynamic_cast<WindowUnit*>(unit);
-    return w && hand_out_block(forms::write_block(w->props()), block, size);
-}
-
-int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
-    auto* w = dynamic_cast<WindowUnit*>(unit);
-    return w ? w->read(index, result) : 0;
-}
-
 bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
     auto* w = dynamic_cast<WindowUnit*>(unit);
     if (!w || w->props().Icon.empty()) return false;
@@ -92,10 +74,10 @@ void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVis
 
 void* window_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine);
-    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine);
-    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine);
-    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine);
+    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine<WindowUnit>);
+    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine<WindowUnit>);
+    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine<WindowUnit>);
+    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine<WindowUnit>);
     case forms::routine::IconData: return reinterpret_cast<void*>(&icon_data_routine);
     case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
     default: return nullptr;
