@@ -112,4 +112,31 @@ std::vector<std::string> lines_of(const std::string& text) {
     return lines;
 }
 
+ProbeRun run_probe(const std::string& program, const std::string& mode, bool expect_box,
+                   const std::string& extra) {
+    ProbeRun run;
+    std::string dir = program_directory();
+    Process p;
+    run.started = start_process("\"" + dir + program + ".exe\" " + mode + " " + extra, p);
+    if (!run.started) return run;
+    if (expect_box) {
+        HWND box = find_top_window(p.pid, "错误", 15000);
+        run.box_found = box != nullptr;
+        if (box) {
+            run.box_text = message_box_text(box);
+            press_button(box, IDOK);
+        }
+    }
+    run.exit_code = p.wait(15000);
+    if (run.exit_code == STILL_ACTIVE) p.kill();
+    run.log = lines_of(read_file(dir + program + "." + mode + ".log"));
+    return run;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const auto& l : lines) s += l + "\n";
+    return s;
+}
+
 }  // namespace vantor::testing

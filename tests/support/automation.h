@@ -40,4 +40,21 @@ std::string read_file(const std::string& path);
 // Splits text into lines (CR/LF removed).
 std::vector<std::string> lines_of(const std::string& text);
 
+// One run of a probe program (a test program on the runtime that logs to
+// "<program>.<mode>.log" next to itself): its exit code, its log, and the text
+// of the error box captioned "错误" when one was expected and shown.
+struct ProbeRun {
+    bool started = false;
+    bool box_found = false;
+    DWORD exit_code = 0;
+    std::vector<std::string> log;
+    std::string box_text;
+};
+// Runs "<program>.exe <mode> <extra>" from the test programs' directory; with
+// `expect_box`, waits for the error box, records its text and presses OK.
+ProbeRun run_probe(const std::string& program, const std::string& mode, bool expect_box,
+                   const std::string& extra = "");
+// The lines joined with line feeds, for failure messages.
+std::string joined(const std::vector<std::string>& lines);
+
 }  // namespace vantor::testing

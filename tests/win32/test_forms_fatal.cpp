@@ -14,36 +14,11 @@ using namespace vantor::testing;
 
 namespace {
 
-struct ProbeRun {
-    DWORD exit_code = 0;
-    std::vector<std::string> log;
-    std::string box_text;
-};
-
 ProbeRun run_probe(const std::string& mode, bool expect_box) {
-    ProbeRun run;
-    std::string dir = program_directory();
-    Process p;
-    EXPECT_TRUE(start_process("\"" + dir + "forms_probe.exe\" " + mode, p));
-    if (!p.process) return run;
-    if (expect_box) {
-        HWND box = find_top_window(p.pid, "错误", 15000);
-        EXPECT_NE(box, nullptr) << "no error box in mode " << mode;
-        if (box) {
-            run.box_text = message_box_text(box);
-            press_button(box, IDOK);
-        }
-    }
-    run.exit_code = p.wait(15000);
-    if (run.exit_code == STILL_ACTIVE) p.kill();
-    run.log = lines_of(read_file(dir + "forms_probe." + mode + ".log"));
+    ProbeRun run = vantor::testing::run_probe("forms_probe", mode, expect_box);
+    EXPECT_TRUE(run.started) << mode;
+    EXPECT_EQ(run.box_found, expect_box) << "error box in mode " << mode;
     return run;
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string s;
-    for (const auto& l : lines) s += l + "\n";
-    return s;
 }
 
 std::string box(const std::string& message) { return "运行时出错!\r\n\r\n错误信息：" + message + "\r\n"; }

@@ -15,42 +15,15 @@ using namespace vantor::testing;
 
 namespace {
 
-struct ProbeRun {
-    DWORD exit_code = 0;
-    std::vector<std::string> log;
-    std::string box_text;  // text of the error box, when one was shown
-};
-
-// Runs the probe in `mode`; when `expect_box`, waits for the box captioned
-// "错误", records its text and presses OK.
 ProbeRun run_probe(const std::string& mode, bool expect_box, const std::string& extra = "") {
-    ProbeRun run;
-    std::string dir = program_directory();
-    Process p;
-    EXPECT_TRUE(start_process("\"" + dir + "kernel_probe.exe\" " + mode + " " + extra, p));
-    if (!p.process) return run;
-    if (expect_box) {
-        HWND box = find_top_window(p.pid, "错误", 15000);
-        EXPECT_NE(box, nullptr) << "no error box in mode " << mode;
-        if (box) {
-            run.box_text = message_box_text(box);
-            press_button(box, IDOK);
-        }
-    }
-    run.exit_code = p.wait(15000);
-    if (run.exit_code == STILL_ACTIVE) p.kill();
-    run.log = lines_of(read_file(dir + "kernel_probe." + mode + ".log"));
+    ProbeRun run = vantor::testing::run_probe("kernel_probe", mode, expect_box, extra);
+    EXPECT_TRUE(run.started) << mode;
+    EXPECT_EQ(run.box_found, expect_box) << "error box in mode " << mode;
     return run;
 }
 
 bool has_line(const ProbeRun& r, const std::string& line) {
     return std::find(r.log.begin(), r.log.end(), line) != r.log.end();
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string s;
-    for (auto& l : lines) s += l + "\n";
-    return s;
 }
 
 }  // namespace
