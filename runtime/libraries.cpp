@@ -22,7 +22,7 @@ int32_t notify(Library lib, int32_t code, uint32_t first) {
 
 int32_t notify_baselib(int32_t code, uint32_t first, uint32_t) { return notify(Library::Base, code, first); }
 int32_t notify_uilib(int32_t code, uint32_t first, uint32_t) { return notify(Library::Ui, code, first); }
-int32_t notify_speclib(int32_t code, uint32_t first, uint32_t) { return notify(Library::Spec, code, first); }
+int32_t notify_speclib(int32_t code, uint32_t first, uint32_t) { return notify(Library::Special, code, first); }
 
 LibraryRecord make_record(const char* identifier, const char* name, NotifyEntry entry,
                           uint32_t type_count) {

@@ -10,7 +10,7 @@
 
 namespace vantor {
 
-enum class Library : uint32_t { Base = 0, Ui = 1, Spec = 2 };
+enum class Library : uint32_t { Base = 0, Ui = 1, Special = 2 };
 
 // Sends a request to the runtime on behalf of `lib`; 0 before notify code 1.
 uint32_t library_request(Library lib, int32_t code, uint32_t first, uint32_t second);

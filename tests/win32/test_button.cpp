@@ -73,9 +73,9 @@ TEST(ButtonCreation, StylesFromTypeAndAlignment) {
         {0, 7, -1, BS_PUSHBUTTON, BS_RIGHT, BS_BOTTOM},  // anything else: right, bottom
         {3, 1, 0, BS_PUSHBUTTON, BS_CENTER, BS_TOP},     // only 1 is a default button
     };
-    std::vector<ControlSpec> specs;
-    for (const Row& r : rows) specs.push_back(button(0, 0, 80, 24, props("B", r.type, r.h, r.v)));
-    TestForm form(window_props(), RECT{50, 50, 300, 200}, specs);
+    std::vector<ControlDesc> controls;
+    for (const Row& r : rows) controls.push_back(button(0, 0, 80, 24, props("B", r.type, r.h, r.v)));
+    TestForm form(window_props(), RECT{50, 50, 300, 200}, controls);
     ASSERT_TRUE(form.ok());
     for (size_t i = 0; i < std::size(rows); ++i) {
         const Row& r = rows[i];

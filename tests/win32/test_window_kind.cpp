@@ -466,7 +466,7 @@ TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
     TestForm form(
         fixed_props(), RECT{60, 60, 300, 160},
         {button(10, 10, 60, 24, button_props("OK", 1), 1),
-         ControlSpec{forms::kind::EditBox, 10, 50, 200, 60, forms::write_block(edit), 1 | 4, 0}});
+         ControlDesc{forms::kind::EditBox, 10, 50, 200, 60, forms::write_block(edit), 1 | 4, 0}});
     ASSERT_TRUE(form.ok());
     ASSERT_NE(form.control(1), nullptr);
     form.show();

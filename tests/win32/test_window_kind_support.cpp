@@ -89,19 +89,19 @@ int EventLog::count(uint32_t unit_id, int32_t event) const {
 
 // ---- forms ----------------------------------------------------------------------------
 
-ControlSpec button(int left, int top, int width, int height, const forms::ButtonProps& props,
+ControlDesc button(int left, int top, int width, int height, const forms::ButtonProps& props,
                    uint32_t tab_order, uint32_t state) {
     return {forms::kind::Button, left, top, width, height, forms::write_block(props), state,
             tab_order};
 }
 
-ControlSpec label(int left, int top, int width, int height, const forms::TransLabelProps& props,
+ControlDesc label(int left, int top, int width, int height, const forms::TransLabelProps& props,
                   uint32_t tab_order) {
     return {forms::kind::TransLabel, left, top, width, height, forms::write_block(props), 1,
             tab_order};
 }
 
-TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<ControlSpec>& specs,
+TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<ControlDesc>& controls,
                    FormOptions options)
     : number_(options.number) {
     controls::register_control_kinds();
@@ -119,18 +119,18 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<Co
     wu.mouse_pointer = {0, 0, 0, 0};
     wu.block = forms::write_block(props);
     wd.units.push_back(wu);
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < controls.size(); ++i) {
         forms::UnitDesc u;
         u.id = control_unit_id(i);
-        u.kind = specs[i].kind;
-        u.left = specs[i].left;
-        u.top = specs[i].top;
-        u.width = specs[i].width;
-        u.height = specs[i].height;
-        u.state = specs[i].state;
-        u.tab_order = specs[i].tab_order;
+        u.kind = controls[i].kind;
+        u.left = controls[i].left;
+        u.top = controls[i].top;
+        u.width = controls[i].width;
+        u.height = controls[i].height;
+        u.state = controls[i].state;
+        u.tab_order = controls[i].tab_order;
         u.mouse_pointer = {0, 0, 0, 0};
-        u.block = specs[i].block;
+        u.block = controls[i].block;
         wd.units.push_back(u);
     }
     model.windows.push_back(wd);
@@ -159,15 +159,15 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<Co
     hwnd_ = window_->handle();
     record.object = window_;
 
-    controls_.assign(specs.size(), nullptr);
-    for (size_t n = specs.size(); n-- > 0;) {
-        const ControlSpec& s = specs[n];
+    controls_.assign(controls.size(), nullptr);
+    for (size_t n = controls.size(); n-- > 0;) {
+        const ControlDesc& s = controls[n];
         forms::CreateParams c{};
         c.block = s.block.data();
         c.block_size = uint32_t(s.block.size());
         c.styles = (s.state & 2 ? WS_DISABLED : 0) | (s.state & 4 ? WS_TABSTOP : 0);
         c.parent = hwnd_;
-        c.control_id = 100 + 10 * uint32_t(specs.size() - 1 - n);
+        c.control_id = 100 + 10 * uint32_t(controls.size() - 1 - n);
         c.left = s.left;
         c.top = s.top;
         c.width = s.width;

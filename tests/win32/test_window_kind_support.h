@@ -57,7 +57,7 @@ private:
     static uint32_t request(int32_t code, uint32_t first, uint32_t second);
 };
 
-struct ControlSpec {
+struct ControlDesc {
     uint32_t kind;
     int left, top, width, height;
     std::vector<uint8_t> block;  // kind-specific block; empty = all defaults
@@ -65,9 +65,9 @@ struct ControlSpec {
     uint32_t tab_order = 0;
 };
 
-ControlSpec button(int left, int top, int width, int height, const forms::ButtonProps& props,
+ControlDesc button(int left, int top, int width, int height, const forms::ButtonProps& props,
                    uint32_t tab_order = 0, uint32_t state = 1 | 4);
-ControlSpec label(int left, int top, int width, int height, const forms::TransLabelProps& props,
+ControlDesc label(int left, int top, int width, int height, const forms::TransLabelProps& props,
                   uint32_t tab_order = 0);
 
 struct FormOptions {
@@ -84,7 +84,7 @@ struct FormOptions {
 class TestForm {
 public:
     TestForm(const forms::WindowProps& props, RECT geometry,
-             const std::vector<ControlSpec>& controls = {}, FormOptions options = {});
+             const std::vector<ControlDesc>& controls = {}, FormOptions options = {});
     ~TestForm();
     TestForm(const TestForm&) = delete;
     TestForm& operator=(const TestForm&) = delete;
