@@ -9,7 +9,7 @@ build="${VANTOR_BUILD_DIR:-$root/build}/win"
 bash "$root/tools/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$build" Vantor
+ninja -C "$build" Vantor standin_Nox
 
 . "$root/tools/wine-env.sh"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
