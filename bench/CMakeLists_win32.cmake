@@ -16,3 +16,7 @@ add_dependencies(bench_startup_win32 startup_probe plain_probe plain_gui_probe)
 # Control kinds: creation, property round trips, painting.
 include(${CMAKE_CURRENT_LIST_DIR}/controls_win32.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/edit_win32.cmake)
+
+# The whole launcher with the stand-in emulator of tests/e2e: launch sequence,
+# CPU share, start-up beside a plain program with the same controls.
+include(${CMAKE_CURRENT_LIST_DIR}/sequence_win32.cmake)

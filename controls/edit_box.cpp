@@ -56,6 +56,11 @@ DWORD border_ex_style(int32_t border) {
     }
 }
 
+// Trail bytes of the DBCS code pages (GBK: 40-7E and 80-FE) are never control
+// characters, digits or the common ASCII signs, so such a byte after a lead byte
+// starts afresh.
+bool can_be_trail_byte(uint8_t b) { return b >= 0x40 && b != 0x7F && b != 0xFF; }
+
 // A sample two-byte character: the box must be tall enough for Chinese text.
 const char kChineseSample[] = "国";
 
@@ -107,6 +112,7 @@ EditBox* EditBox::create(const forms::CreateParams& params) {
     if (!hwnd) return nullptr;
     auto* box = new EditBox(params, props);
     box->set_background_brush();
+    box->unicode_proc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
     box->attach(hwnd);
     box->apply_font();
     SendMessageA(hwnd, EM_LIMITTEXT, WPARAM(std::max(props.MaxLength, 0)), 0);
@@ -406,6 +412,38 @@ bool EditBox::wants_key(const MSG& msg) const {
 
 // ---- messages ----------------------------------------------------------------------------
 
+// Typed characters of an ANSI window arrive byte by byte; a two-byte character as
+// its lead byte, then its trail byte. The lead byte is held until the trail byte
+// comes, so that the input-mode filter judges the whole character and a rejected
+// one leaves nothing behind. An accepted pair goes to the control's Unicode
+// procedure as one character: the ANSI procedure of Wine's EDIT turns each byte
+// into "?", and its common-controls EDIT pairs a stray lead byte with whatever
+// byte comes next. Windows' own controls take a Unicode character through that
+// procedure as well. Single bytes go on unchanged.
+LRESULT EditBox::on_char(WPARAM wp, LPARAM lp) {
+    const auto byte = uint8_t(wp);
+    if (lead_byte_) {
+        const char pair[2] = {char(lead_byte_), char(byte)};
+        const uint32_t character = uint32_t(lead_byte_) << 8 | byte;
+        lead_byte_ = 0;
+        if (wp <= 0xFF && can_be_trail_byte(byte)) {
+            WCHAR wide[2] = {};
+            // Wine converts an undefined pair to "?" instead of failing.
+            if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) != 1 ||
+                wide[0] == L'?' || !unicode_proc_ || !input_accepts(props_.InputMode, character))
+                return 0;
+            return CallWindowProcW(unicode_proc_, handle(), WM_CHAR, wide[0], lp);
+        }
+        // No trail byte: the lone lead byte is dropped and this byte stands alone.
+    }
+    if (wp <= 0xFF && IsDBCSLeadByte(byte)) {
+        lead_byte_ = byte;
+        return 0;
+    }
+    if (!input_accepts(props_.InputMode, uint32_t(wp))) return 0;  // dropped silently
+    return call_previous(WM_CHAR, wp, lp);
+}
+
 void EditBox::on_notification(WORD code) {
     switch (code) {
     case EN_CHANGE:
@@ -488,9 +526,12 @@ void EditBox::paint_background_band() {
 
 LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CHAR:
-        if (!input_accepts(props_.InputMode, uint32_t(wp))) return 0;  // dropped silently
+    case WM_CHAR: return on_char(wp, lp);
+    case WM_IME_CHAR:  // the whole character at once, lead byte high
+        if (!input_accepts(props_.InputMode, uint32_t(wp & 0xFFFF))) return 0;
         break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: lead_byte_ = 0; break;  // a pair never spans a focus change
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lp) == handle()) {  // the change notification of a Content write
             on_notification(HIWORD(wp));

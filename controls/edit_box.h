@@ -85,6 +85,7 @@ private:
 
     bool single_line() const;
     std::string window_text() const;
+    LRESULT on_char(WPARAM wp, LPARAM lp);
     void on_notification(WORD code);
     void normalise_on_kill_focus();
 
@@ -119,6 +120,10 @@ private:
     HFONT measured_font_ = nullptr;  // cache of the "W" height for WM_NCCALCSIZE
     int32_t measured_height_ = 0;
     RECT frame_{};  // widths of the default frame, from the last WM_NCCALCSIZE
+    // The control's own Unicode procedure, taken before subclassing: a joined
+    // two-byte character is handed to it as one UTF-16 unit.
+    WNDPROC unicode_proc_ = nullptr;
+    uint8_t lead_byte_ = 0;  // first byte of a two-byte character awaiting its trail byte
 };
 
 // The up-down control attached to a single-line box: a sibling of the box that

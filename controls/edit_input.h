@@ -24,9 +24,11 @@ inline constexpr int32_t DateTime = 11;
 inline constexpr int32_t Last = DateTime;
 }  // namespace input_mode
 
-// Whether a typed character passes the filter of `mode`. `ch` is the WM_CHAR
-// value of an ANSI window: one byte of the system code page. Control characters
-// (below 32) always pass; bytes of two-byte characters fail every numeric mode.
+// Whether a typed character passes the filter of `mode`. `ch` is one whole
+// character of the system code page: a single byte, or a two-byte character as
+// lead byte * 256 + trail byte (the WM_IME_CHAR form of an ANSI window). Control
+// characters (below 32) always pass; a two-byte character, full-width digits
+// included, is none of the characters a filtering mode lets through.
 bool input_accepts(int32_t mode, uint32_t ch);
 
 // Whether `mode` rewrites the text on losing the focus (modes 5 to 11).

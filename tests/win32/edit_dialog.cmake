@@ -15,3 +15,12 @@ vantor_test(test_common_dlg LIBS vantor_edit_dialog_support
   SOURCES test_common_dlg.cpp ${VANTOR_EDIT_DIALOG_RC})
 target_compile_options(test_edit_box PRIVATE ${VANTOR_WARNINGS})
 target_compile_options(test_common_dlg PRIVATE ${VANTOR_WARNINGS})
+
+# Two-byte characters typed into the edit box: once with the manifest (the
+# common-controls EDIT, as in Vantor.exe) and once without (the classic EDIT).
+vantor_test(test_edit_box_dbcs LIBS vantor_edit_dialog_support
+  SOURCES test_edit_box_dbcs.cpp ${VANTOR_EDIT_DIALOG_RC})
+vantor_test(test_edit_box_dbcs_classic LIBS vantor_edit_dialog_support
+  SOURCES test_edit_box_dbcs.cpp)
+target_compile_options(test_edit_box_dbcs PRIVATE ${VANTOR_WARNINGS})
+target_compile_options(test_edit_box_dbcs_classic PRIVATE ${VANTOR_WARNINGS})
