@@ -19,6 +19,17 @@ namespace vantor::app {
 
 namespace {
 
+// Upper bounds of the two window waits of the first pass (milliseconds). The
+// end-to-end tests build this file a second time with short limits.
+#ifndef VANTOR_APPEAR_LIMIT_MS
+#define VANTOR_APPEAR_LIMIT_MS 120000
+#endif
+#ifndef VANTOR_DISAPPEAR_LIMIT_MS
+#define VANTOR_DISAPPEAR_LIMIT_MS 30000
+#endif
+constexpr uint32_t kAppearLimitMs = VANTOR_APPEAR_LIMIT_MS;
+constexpr uint32_t kDisappearLimitMs = VANTOR_DISAPPEAR_LIMIT_MS;
+
 const InterfaceTable& rt() { return app_interface(); }
 
 // A text the handler owns, released when it goes out of scope.
@@ -57,8 +68,16 @@ char* join(std::initializer_list<const char*> pieces) {
     return join_texts(int32_t(pieces.size()), std::data(pieces));
 }
 
-// The program is ending (its window was closed): every wait gives up.
-bool window_closing() { return as_int(rt().call_command(cmd_quit_pending, 0, nullptr)) != 0; }
+// The program is ending (its window was closed): every wait gives up. Asked
+// at the start of every delay and after each of its wake-ups. Messages queued
+// while the sequence was busy (a launch holds the thread for up to 1 s) are
+// dispatched first: the look for WM_QUIT marks them as seen, and the delay's
+// MsgWaitForMultipleObjects then wakes only for newer ones, so they (a close
+// request among them) would wait until some other message came.
+bool window_closing() {
+    rt().call_command(cmd_process_events, 0, nullptr);
+    return as_int(rt().call_command(cmd_quit_pending, 0, nullptr)) != 0;
+}
 
 // True when `path` names one existing file (wildcards never do).
 bool names_existing_file(const char* path) {

@@ -1,0 +1,72 @@
+// The import button: whatever the open-file dialog ends with is written into
+// the path box, a choice as well as a cancel.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/launcher_support.h"
+
+using namespace vantor::e2e;
+
+namespace {
+
+class Picker : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(vantor_.ready()) << "no window titled Vantor"; }
+
+    // Presses 导入EXE and returns the open-file dialog it opens.
+    HWND open_dialog() {
+        vantor_.press_import();
+        return vantor_.wait_dialog(kOpenMs);
+    }
+
+    Launcher vantor_;
+    // Two files that exist: a choice is not checked to be the emulator.
+    const std::string first_ = standin_exe();
+    const std::string second_ = decoy_exe();
+};
+
+TEST_F(Picker, ChosenFileReplacesTypedPath) {
+    ASSERT_EQ("C:\\typed\\by\\hand.exe", vantor_.enter(kPathBox, "C:\\typed\\by\\hand.exe"));
+    HWND dialog = open_dialog();
+    ASSERT_NE(nullptr, dialog) << "no file dialog";
+    ASSERT_TRUE(file_dialog_choose(dialog, first_));
+    EXPECT_EQ(first_, vantor_.wait_content(kPathBox, first_));
+}
+
+TEST_F(Picker, LaterChoiceReplacesEarlierChoice) {
+    HWND dialog = open_dialog();
+    ASSERT_NE(nullptr, dialog) << "no file dialog";
+    ASSERT_TRUE(file_dialog_choose(dialog, first_));
+    ASSERT_EQ(first_, vantor_.wait_content(kPathBox, first_));
+    ASSERT_TRUE(wait_window_gone(dialog, 5000));
+
+    dialog = open_dialog();
+    ASSERT_NE(nullptr, dialog) << "no file dialog the second time";
+    ASSERT_TRUE(file_dialog_choose(dialog, second_));
+    EXPECT_EQ(second_, vantor_.wait_content(kPathBox, second_));
+}
+
+TEST_F(Picker, CancellingFirstErasesTypedPath) {
+    ASSERT_EQ("C:\\typed\\by\\hand.exe", vantor_.enter(kPathBox, "C:\\typed\\by\\hand.exe"));
+    HWND dialog = open_dialog();
+    ASSERT_NE(nullptr, dialog) << "no file dialog";
+    file_dialog_cancel(dialog);
+    ASSERT_TRUE(wait_window_gone(dialog, 5000)) << "the dialog stays after cancel";
+    EXPECT_EQ("", vantor_.wait_content(kPathBox, ""));
+}
+
+TEST_F(Picker, CancellingAfterChoiceWritesEarlierChoiceAgain) {
+    HWND dialog = open_dialog();
+    ASSERT_NE(nullptr, dialog) << "no file dialog";
+    ASSERT_TRUE(file_dialog_choose(dialog, first_));
+    ASSERT_EQ(first_, vantor_.wait_content(kPathBox, first_));
+    ASSERT_TRUE(wait_window_gone(dialog, 5000));
+
+    ASSERT_EQ("D:\\edited.exe", vantor_.enter(kPathBox, "D:\\edited.exe"));
+    dialog = open_dialog();
+    ASSERT_NE(nullptr, dialog) << "no file dialog the second time";
+    file_dialog_cancel(dialog);
+    ASSERT_TRUE(wait_window_gone(dialog, 5000)) << "the dialog stays after cancel";
+    EXPECT_EQ(first_, vantor_.wait_content(kPathBox, first_));
+}
+
+} // namespace

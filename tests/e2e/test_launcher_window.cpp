@@ -1,0 +1,165 @@
+// The launcher's window as the user meets it: where it opens, its fixed
+// border, the controls at their stored places with their captions, how it
+// closes; a screenshot is kept as an artifact.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/e2e/launcher_support.h"
+
+using namespace vantor::e2e;
+
+namespace {
+
+constexpr int kStoredWidth = 217; // outer size of the stored window
+constexpr int kStoredHeight = 210;
+
+std::string rect_text(const RECT& r) {
+    char text[96];
+    std::snprintf(text, sizeof text, "left %ld top %ld width %ld height %ld", long(r.left),
+                  long(r.top), long(r.right - r.left), long(r.bottom - r.top));
+    return text;
+}
+
+class LauncherWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(vantor_.ready()) << "no window titled Vantor";
+        ASSERT_TRUE(settle(vantor_.window()));
+    }
+    Launcher vantor_;
+};
+
+// ---- placement and frame -------------------------------------------------------------
+
+TEST_F(LauncherWindow, OpensCentredOnTheScreenWithItsStoredSize) {
+    const RECT r = screen_rect(vantor_.window());
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    EXPECT_EQ(kStoredWidth, width) << rect_text(r);
+    EXPECT_EQ(kStoredHeight, height) << rect_text(r);
+    const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+    const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ((screen_width - kStoredWidth) / 2, r.left)
+        << rect_text(r) << " on a screen of " << screen_width << " x " << screen_height;
+    EXPECT_EQ((screen_height - kStoredHeight) / 2, r.top)
+        << rect_text(r) << " on a screen of " << screen_width << " x " << screen_height;
+}
+
+TEST_F(LauncherWindow, HasFixedBorderWithCaptionAndItsButtons) {
+    const LONG style = GetWindowLongA(vantor_.window(), GWL_STYLE);
+    EXPECT_EQ(0, style & WS_THICKFRAME) << "the border can be dragged: style " << std::hex << style;
+    EXPECT_EQ(WS_CAPTION, style & WS_CAPTION) << std::hex << style;
+    EXPECT_EQ(WS_SYSMENU, style & WS_SYSMENU) << std::hex << style;
+    EXPECT_EQ(WS_MINIMIZEBOX, style & WS_MINIMIZEBOX) << std::hex << style;
+    EXPECT_EQ(WS_MAXIMIZEBOX, style & WS_MAXIMIZEBOX) << std::hex << style;
+    EXPECT_EQ("Vantor", window_text(vantor_.window()));
+}
+
+// ---- controls -------------------------------------------------------------------------------
+
+struct Placed {
+    int id;
+    const char* what;
+    const char* caption; // null: not compared (edit boxes start empty)
+    RECT at;             // left, top, right, bottom in the client area
+    bool edit;           // an edit box may be taller than stored, to fit a text line
+};
+
+// Geometry of the stored form (left, top, width, height as right/bottom).
+const Placed kPlaced[] = {
+    {kCountLabel, "label 1", "启动模拟器数量", {8, 16, 8 + 88, 16 + 24}, false},
+    {kCountBox, "count box", "", {112, 16, 112 + 48, 16 + 24}, true},
+    {kStartButton, "start button", "启动", {0, 152, 0 + 80, 152 + 32}, false},
+    {kResolutionLabel, "label 2", "分辨率 宽 ", {8, 56, 8 + 56, 56 + 16}, false},
+    {kWidthBox, "width box", "", {72, 48, 72 + 40, 48 + 24}, true},
+    {kHeightLabel, "label 3", "高", {120, 56, 120 + 16, 56 + 16}, false},
+    {kHeightBox, "height box", "", {136, 48, 136 + 40, 48 + 24}, true},
+    {kDpiLabel, "label 4", "DPI ", {40, 88, 40 + 24, 88 + 16}, false},
+    {kDpiBox, "DPI box", "", {72, 80, 72 + 40, 80 + 24}, true},
+    {kPathLabel, "label 5", "Nox.exe路径", {0, 112, 0 + 80, 112 + 24}, false},
+    {kPathBox, "path box", "", {72, 112, 72 + 128, 112 + 24}, true},
+    {kImportButton, "import button", "导入EXE", {120, 152, 120 + 80, 152 + 32}, false},
+};
+
+TEST_F(LauncherWindow, ControlsSitAtTheStoredGeometryWithTheirCaptions) {
+    for (const Placed& p : kPlaced) {
+        SCOPED_TRACE(std::string(p.what) + ", id " + std::to_string(p.id));
+        HWND control = vantor_.control(p.id);
+        ASSERT_NE(nullptr, control) << "no control with this id";
+        EXPECT_TRUE(IsWindowVisible(control));
+        const RECT r = rect_in_parent(control);
+        const std::string expected = rect_text(p.at);
+        const std::string actual = rect_text(r);
+        EXPECT_EQ(p.at.left, r.left) << "expected " << expected << ", is " << actual;
+        EXPECT_EQ(p.at.top, r.top) << "expected " << expected << ", is " << actual;
+        EXPECT_EQ(p.at.right - p.at.left, r.right - r.left)
+            << "expected " << expected << ", is " << actual;
+        if (p.edit) {
+            EXPECT_GE(r.bottom - r.top, p.at.bottom - p.at.top)
+                << "expected " << expected << " or taller, is " << actual;
+        } else {
+            EXPECT_EQ(p.at.bottom - p.at.top, r.bottom - r.top)
+                << "expected " << expected << ", is " << actual;
+        }
+        EXPECT_EQ(p.caption, window_text(control));
+    }
+}
+
+TEST_F(LauncherWindow, FileDialogUnitIsNeverShown) {
+    HWND unit = vantor_.control(kFileDialogUnit);
+    if (unit) {
+        EXPECT_FALSE(IsWindowVisible(unit));
+    }
+    // Every visible child is one of the twelve placed controls.
+    int visible = 0;
+    for (HWND child : children_of(vantor_.window()))
+        visible += IsWindowVisible(child) ? 1 : 0;
+    EXPECT_EQ(int(std::size(kPlaced)), visible);
+}
+
+TEST_F(LauncherWindow, ScreenshotIsKept) {
+    // Filled in as for a launch, so the picture shows the window in use.
+    ASSERT_TRUE(vantor_.fill({"2", "720", "1280", "320", "D:\\Nox\\bin\\Nox.exe"}));
+    // On top of any window another test may have opened at the same place.
+    SetWindowPos(vantor_.window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ASSERT_TRUE(settle(vantor_.window()));
+    RedrawWindow(vantor_.window(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ASSERT_TRUE(settle(vantor_.window()));
+    const std::string path = artifact_directory() + "launcher_window.bmp";
+    ASSERT_TRUE(screenshot(vantor_.window(), path)) << path;
+    int width = 0, height = 0;
+    ASSERT_TRUE(bmp_size(path, width, height)) << path;
+    EXPECT_EQ(kStoredWidth, width);
+    EXPECT_EQ(kStoredHeight, height);
+}
+
+// ---- closing ---------------------------------------------------------------------------------
+
+struct CloseCase {
+    const char* name;
+    int target; // 0: the window itself, otherwise a control id
+};
+
+class EscapeCloses : public LauncherWindow, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(EscapeCloses, TheWindowAndTheProgramEndsWithCodeZero) {
+    HWND target = GetParam().target ? vantor_.control(GetParam().target) : vantor_.window();
+    ASSERT_NE(nullptr, target);
+    press_key(target, VK_ESCAPE);
+    EXPECT_EQ(0u, vantor_.wait_exit(5000)) << "exit code (259: still running)";
+}
+
+INSTANTIATE_TEST_SUITE_P(Closing, EscapeCloses,
+                         ::testing::Values(CloseCase{"InWindow", 0},
+                                           CloseCase{"InCountBox", kCountBox},
+                                           CloseCase{"OnStartButton", kStartButton}),
+                         case_name<CloseCase>);
+
+TEST_F(LauncherWindow, CloseCommandEndsTheProgramWithCodeZero) {
+    PostMessageA(vantor_.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0u, vantor_.wait_exit(5000)) << "exit code (259: still running)";
+}
+
+} // namespace
