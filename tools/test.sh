@@ -58,8 +58,6 @@ if build_tree win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_
         # a test's stdout would keep ctest waiting for ever).
         wineserver -p >/dev/null 2>&1
         wine cmd /c exit </dev/null >/dev/null 2>&1
-        # Likewise the desktop process that the first window program starts.
-        wine "$build/win/tests/win32/test_platform.exe" --gtest_list_tests </dev/null >/dev/null 2>&1
         echo "=== tests: Windows under Wine (display $DISPLAY)"
         (cd "$build/win" && ctest --output-on-failure -j "$jobs" --timeout 600) \
             2>&1 | tee "$build/win.ctest.log"
