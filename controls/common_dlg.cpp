@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "controls/kinds.h"
+#include "controls/on_demand.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/libraries.h"
@@ -280,7 +281,12 @@ bool CommonDlg::open_file_dialog() {
     ofn.Flags = file_dialog_flags(p);
 
     HWND self = handle();
-    BOOL ok = p.DialogType == 0 ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);
+    static const auto open_file =
+        on_demand<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    static const auto save_file =
+        on_demand<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+    const auto run_dialog = p.DialogType == 0 ? open_file : save_file;
+    BOOL ok = run_dialog && run_dialog(&ofn);
     if (!ok || !still_alive(self)) return false;
     file[kFileBufferSize - 1] = '\0';
     props_.FileName = file;
@@ -306,7 +312,9 @@ bool CommonDlg::open_font_dialog() {
     choose.rgbColors = p.FontColor;
 
     HWND self = handle();
-    if (!ChooseFontA(&choose) || !still_alive(self)) return false;
+    static const auto choose_font =
+        on_demand<decltype(&ChooseFontA)>("comdlg32.dll", "ChooseFontA");
+    if (!choose_font || !choose_font(&choose) || !still_alive(self)) return false;
     props_.FontColor = choose.rgbColors;
     props_.Bold = font.lfWeight >= FW_BOLD ? 1 : 0;
     props_.Italic = font.lfItalic ? 1 : 0;

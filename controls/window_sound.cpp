@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "controls/on_demand.h"
 #include "controls/window_kind.h"
 
 namespace vantor::controls {
@@ -19,7 +20,19 @@ std::string alias_of(const BackSoundPlayer* player) {
 }
 
 bool mci(const std::string& command, HWND notify = nullptr) {
-    return mciSendStringA(command.c_str(), nullptr, 0, notify) == 0;
+    static const auto send = on_demand<decltype(&mciSendStringA)>("winmm.dll", "mciSendStringA");
+    return send && send(command.c_str(), nullptr, 0, notify) == 0;
+}
+
+BOOL play_sound(LPCSTR sound, DWORD flags) {
+    static const auto play = on_demand<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+    return play && play(sound, nullptr, flags);
+}
+
+MCIDEVICEID mci_device(const std::string& alias) {
+    static const auto device_id =
+        on_demand<decltype(&mciGetDeviceIDA)>("winmm.dll", "mciGetDeviceIDA");
+    return device_id ? device_id(alias.c_str()) : 0;
 }
 
 // A temporary file holding `data`; empty on failure.
@@ -63,7 +76,7 @@ void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND
     case Format::Wave: {
         wave_ = data;
         DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (repeat_ ? SND_LOOP : 0);
-        if (PlaySoundA(reinterpret_cast<LPCSTR>(wave_.data()), nullptr, flags))
+        if (play_sound(reinterpret_cast<LPCSTR>(wave_.data()), flags))
             playing_ = Format::Wave;
         break;
     }
@@ -73,7 +86,7 @@ void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND
         const std::string alias = alias_of(this);
         if (mci("open \"" + midi_file_ + "\" type sequencer alias " + alias)) {
             playing_ = Format::Midi;
-            midi_device_ = mciGetDeviceIDA(alias.c_str());
+            midi_device_ = mci_device(alias);
             if (mci("play " + alias + " notify", notify_)) return;
         }
         stop();
@@ -84,7 +97,7 @@ void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND
 }
 
 void BackSoundPlayer::stop() {
-    if (playing_ == Format::Wave) PlaySoundA(nullptr, nullptr, 0);
+    if (playing_ == Format::Wave) play_sound(nullptr, 0);
     if (playing_ == Format::Midi) mci("close " + alias_of(this));
     if (!midi_file_.empty()) DeleteFileA(midi_file_.c_str());
     midi_file_.clear();

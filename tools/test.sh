@@ -59,7 +59,9 @@ if build_tree win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_
         wineserver -p >/dev/null 2>&1
         wine cmd /c exit </dev/null >/dev/null 2>&1
         echo "=== tests: Windows under Wine (display $DISPLAY)"
-        (cd "$build/win" && ctest --output-on-failure -j "$jobs" --timeout 600) \
+        # One test program at a time: programs on one display compete for the
+        # foreground window and the keyboard focus, which many tests check.
+        (cd "$build/win" && ctest --output-on-failure -j 1 --timeout 600) \
             2>&1 | tee "$build/win.ctest.log"
         count_ctest "$build/win.ctest.log" windows
         vantor_wine_teardown kill_server
