@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "controls/button.h"
 #include "controls/common.h"
 #include "controls/kinds.h"
@@ -21,16 +22,7 @@ using namespace vantor;
 
 namespace {
 
-double now_us() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1e6 / double(frequency.QuadPart);
-}
+double now_us() { return now_ms() * 1000.0; }
 
 void pump() {
     MSG msg;

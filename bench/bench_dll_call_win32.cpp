@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "runtime/dll_binding.h"
 #include "runtime/dll_call_win32.h"
 
@@ -22,16 +23,7 @@ constexpr int kIterations = 2'000'000;
 
 volatile uint32_t g_sink; // keeps every result alive
 
-double now_ns() {
-    static const double ns_per_tick = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return 1e9 / double(f.QuadPart);
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * ns_per_tick;
-}
+double now_ns() { return now_ms() * 1e6; }
 
 // ns per call of one body over kIterations calls.
 template <typename Body> double ns_per_call(Body body) {
@@ -42,11 +34,6 @@ template <typename Body> double ns_per_call(Body body) {
     double elapsed = now_ns() - start;
     g_sink = sum;
     return elapsed / kIterations;
-}
-
-double median(std::vector<double> v) {
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
 }
 
 // Times `direct` and `declared` alternately, so that load on the machine hits

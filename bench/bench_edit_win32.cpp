@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "controls/common_dlg.h"
 #include "controls/edit_box.h"
 #include "forms/blocks.h"
@@ -15,17 +16,6 @@ using namespace vantor;
 using namespace vantor::controls;
 
 namespace {
-
-double now_ms() {
-    static const double ticks_per_ms = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return double(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / ticks_per_ms;
-}
 
 void print(const char* what, std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
 #include "tests/win32/support_forms/harness.h"
@@ -23,22 +24,6 @@ constexpr uint32_t kWindow = 0x52010101;
 constexpr uint32_t kFirstControl = 0x16010102;
 constexpr uint32_t kProbe = 0x1601010E;
 constexpr int kRounds = 60;
-
-double now_ms() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The same window by hand: a registered class, 13 STATIC and BUTTON children at
 // the stored positions, shown.

@@ -9,18 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "bench/bench_clock.h"
 
-double now_ms() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
+namespace {
 
 std::string directory() {
     char path[MAX_PATH] = {};
@@ -42,11 +33,6 @@ double run_once(const std::string& command_line) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return elapsed;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace

@@ -133,17 +133,12 @@ int32_t ButtonUnit::write(int32_t index, const forms::PropValue* value) {
 }
 
 int32_t ButtonUnit::read(int32_t index, uint32_t result[2]) {
-    auto word = [result](int32_t v) {
-        result[0] = uint32_t(v);
-        result[1] = 0;
-        return 1;
-    };
     switch (index + 8) {
     case 8: put_bytes(props_.Picture, result); return 1;
-    case 9: return word(props_.ButtonType);
+    case 9: return put_word(props_.ButtonType, result);
     case 10: put_text(props_.Caption, result); return 1;
-    case 11: return word(props_.HAlign);
-    case 12: return word(props_.VAlign);
+    case 11: return put_word(props_.HAlign, result);
+    case 12: return put_word(props_.VAlign, result);
     case 13: put_bytes(props_.Font, result); return 1;
     default: return 0;
     }

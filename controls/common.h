@@ -71,6 +71,12 @@ inline std::vector<uint8_t> bytes_of(const forms::PropValue* v) {
     const uint8_t* p = v ? reinterpret_cast<const uint8_t*>(uintptr_t(v->word0)) : nullptr;
     return p && v->word1 ? std::vector<uint8_t>(p, p + v->word1) : std::vector<uint8_t>();
 }
+// A 32-bit value as a read routine's result; returns 1 (a known index).
+inline int32_t put_word(int32_t v, uint32_t result[2]) {
+    result[0] = uint32_t(v);
+    result[1] = 0;
+    return 1;
+}
 inline void put_text(const std::string& s, uint32_t result[2]) {
     result[0] = uint32_t(reinterpret_cast<uintptr_t>(s.c_str()));
     result[1] = 0;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "controls/common.h"
 #include "controls/kinds.h"
 #include "controls/on_demand.h"
 #include "runtime/allocator.h"
@@ -373,12 +374,7 @@ int32_t write_routine(UnitObject* unit, int32_t index, const PropValue* value,
 
 bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
     CommonDlg* dlg = as_dialog(unit);
-    if (!dlg) return false;
-    forms::ByteVec bytes = forms::write_block(dlg->props());
-    *size = uint32_t(bytes.size());
-    *block = static_cast<uint8_t*>(mem_alloc(*size));
-    std::memcpy(*block, bytes.data(), bytes.size());
-    return true;
+    return dlg && hand_out_block(forms::write_block(dlg->props()), block, size);
 }
 
 int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {

@@ -608,12 +608,7 @@ int32_t write_routine(UnitObject* unit, int32_t index, const PropValue* value,
 
 bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
     EditBox* box = as_edit_box(unit);
-    if (!box) return false;
-    forms::ByteVec bytes = forms::write_block(box->current_props());
-    *size = uint32_t(bytes.size());
-    *block = static_cast<uint8_t*>(mem_alloc(*size));
-    std::memcpy(*block, bytes.data(), bytes.size());
-    return true;
+    return box && hand_out_block(forms::write_block(box->current_props()), block, size);
 }
 
 int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {

@@ -177,19 +177,14 @@ int32_t TransLabelUnit::write(int32_t index, const forms::PropValue* value) {
 }
 
 int32_t TransLabelUnit::read(int32_t index, uint32_t result[2]) {
-    auto word = [result](int32_t v) {
-        result[0] = uint32_t(v);
-        result[1] = 0;
-        return 1;
-    };
     switch (index + 8) {
     case 8: put_text(props_.Caption, result); return 1;
-    case 9: return word(props_.TextEffect);
+    case 9: return put_word(props_.TextEffect, result);
     case 10: put_bytes(props_.Font, result); return 1;
-    case 11: return word(int32_t(props_.TextColor));
-    case 12: return word(props_.HAlign);
-    case 13: return word(props_.WordWrap);
-    case 14: return word(props_.VAlign);
+    case 11: return put_word(int32_t(props_.TextColor), result);
+    case 12: return put_word(props_.HAlign, result);
+    case 13: return put_word(props_.WordWrap, result);
+    case 14: return put_word(props_.VAlign, result);
     default: return 0;
     }
 }

@@ -247,35 +247,30 @@ int32_t WindowUnit::write(int32_t index, const forms::PropValue* value) {
 }
 
 int32_t WindowUnit::read(int32_t index, uint32_t result[2]) {
-    auto word = [result](int32_t v) {
-        result[0] = uint32_t(v);
-        result[1] = 0;
-        return 1;
-    };
     switch (index + 8) {
     case 8: put_text(props_.Caption, result); return 1;
-    case 9: return word(props_.BorderStyle);
-    case 10: return word(int32_t(props_.BackColor));
+    case 9: return put_word(props_.BorderStyle, result);
+    case 10: return put_word(int32_t(props_.BackColor), result);
     case 11: put_bytes(props_.BackPicture, result); return 1;
-    case 12: return word(props_.PictureMode);
+    case 12: return put_word(props_.PictureMode, result);
     case 13: put_bytes(props_.BackSound, result); return 1;
-    case 14: return word(props_.SoundMode);
-    case 15: return word(props_.ControlBox);
-    case 16: return word(props_.MaxButton);
-    case 17: return word(props_.MinButton);
-    case 18: return word(IsIconic(handle()) ? 2 : IsZoomed(handle()) ? 3 : 0);
-    case 19: return word(props_.Movable);
+    case 14: return put_word(props_.SoundMode, result);
+    case 15: return put_word(props_.ControlBox, result);
+    case 16: return put_word(props_.MaxButton, result);
+    case 17: return put_word(props_.MinButton, result);
+    case 18: return put_word(IsIconic(handle()) ? 2 : IsZoomed(handle()) ? 3 : 0, result);
+    case 19: return put_word(props_.Movable, result);
     case 20: put_bytes(props_.Icon, result); return 1;
-    case 21: return word(props_.EnterMovesFocus);
-    case 22: return word(props_.EscCloses);
-    case 23: return word(props_.F1OpensHelp);
+    case 21: return put_word(props_.EnterMovesFocus, result);
+    case 22: return put_word(props_.EscCloses, result);
+    case 23: return put_word(props_.F1OpensHelp, result);
     case 24: put_text(props_.HelpFile, result); return 1;
-    case 25: return word(props_.HelpContext);
-    case 26: return word(props_.ShowInTaskbar);
-    case 27: return word(props_.DragByClient);
-    case 28: return word(props_.Shape);
-    case 29: return word(props_.AlwaysOnTop);
-    case 30: return word(props_.KeepTitleActive);
+    case 25: return put_word(props_.HelpContext, result);
+    case 26: return put_word(props_.ShowInTaskbar, result);
+    case 27: return put_word(props_.DragByClient, result);
+    case 28: return put_word(props_.Shape, result);
+    case 29: return put_word(props_.AlwaysOnTop, result);
+    case 30: return put_word(props_.KeepTitleActive, result);
     case 31: put_text(props_.ClassName, result); return 1;
     default: return 0;
     }
