@@ -133,6 +133,10 @@ ProbeRun run_probe(const std::string& program, const std::string& mode, bool exp
     return run;
 }
 
+FILE* open_probe_log(const char* program, const std::string& mode) {
+    return std::fopen((program_directory() + program + "." + mode + ".log").c_str(), "w");
+}
+
 std::string joined(const std::vector<std::string>& lines) {
     std::string s;
     for (const auto& l : lines) s += l + "\n";

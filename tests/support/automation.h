@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ struct ProbeRun {
 // `expect_box`, waits for the error box, records its text and presses OK.
 ProbeRun run_probe(const std::string& program, const std::string& mode, bool expect_box,
                    const std::string& extra = "");
+// The log a probe program writes in `mode`: "<program>.<mode>.log" next to it,
+// opened anew for writing; null when it cannot be created.
+FILE* open_probe_log(const char* program, const std::string& mode);
+
 // The lines joined with line feeds, for failure messages.
 std::string joined(const std::vector<std::string>& lines);
 

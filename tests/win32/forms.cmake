@@ -18,7 +18,7 @@ target_compile_definitions(vantor_forms_test_kinds PUBLIC
 add_dependencies(vantor_forms_test_kinds forms_test_archive)
 
 add_executable(forms_probe support_forms/forms_probe.cpp)
-target_link_libraries(forms_probe PRIVATE vantor_forms_test_kinds)
+target_link_libraries(forms_probe PRIVATE vantor_forms_test_kinds vantor_test_support)
 target_compile_options(forms_probe PRIVATE ${VANTOR_WARNINGS})
 
 foreach(part load properties events)

@@ -10,6 +10,7 @@
 
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
+#include "tests/support/automation.h"
 
 using namespace vantor;
 
@@ -229,11 +230,7 @@ int entry_routine() {
 
 int main(int argc, char** argv) {
     g_mode = argc > 1 ? argv[1] : "startup";
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string log_path = path;
-    log_path = log_path.substr(0, log_path.find_last_of('\\') + 1) + "kernel_probe." + g_mode + ".log";
-    g_log = std::fopen(log_path.c_str(), "w");
+    g_log = vantor::testing::open_probe_log("kernel_probe", g_mode);
     if (!g_log) return 100;
     if (g_mode == "archive" && argc > 2) {
         FILE* f = std::fopen(argv[2], "rb");

@@ -14,6 +14,7 @@
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
 #include "tests/win32/support_forms/harness.h"
+#include "tests/support/automation.h"
 
 using namespace vantor;
 using namespace vantor::testforms;
@@ -92,11 +93,7 @@ int entry_routine() {
 
 int main(int argc, char** argv) {
     g_mode = argc > 1 ? argv[1] : "lifecycle";
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string log_path = path;
-    log_path = log_path.substr(0, log_path.find_last_of('\\') + 1) + "forms_probe." + g_mode + ".log";
-    g_log = std::fopen(log_path.c_str(), "w");
+    g_log = vantor::testing::open_probe_log("forms_probe", g_mode);
     if (!g_log) return 100;
     prepare_runtime(VANTOR_FORMS_TEST_ARCHIVE);
     return run_program(test_descriptor(), entry_routine);
