@@ -30,22 +30,26 @@ namespace {
 constexpr uint32_t kAppearLimitMs = VANTOR_APPEAR_LIMIT_MS;
 constexpr uint32_t kDisappearLimitMs = VANTOR_DISAPPEAR_LIMIT_MS;
 
-const InterfaceTable& rt() { return app_interface(); }
+const InterfaceTable& rt() {
+    return app_interface();
+}
 
 // A text the handler owns, released when it goes out of scope.
 class OwnedText {
-public:
+  public:
     explicit OwnedText(char* text = nullptr) : text_(text) {}
     OwnedText(const OwnedText&) = delete;
     OwnedText& operator=(const OwnedText&) = delete;
     ~OwnedText() { rt().release(text_); }
     const char* get() const { return text_; }
 
-private:
+  private:
     char* text_;
 };
 
-char* text_result(const TypedValue& v) { return const_cast<char*>(as_text(v)); }
+char* text_result(const TypedValue& v) {
+    return const_cast<char*>(as_text(v));
+}
 
 // The current content of an edit box of the window (a new text; null = empty).
 char* read_content(uint32_t unit) {
@@ -81,7 +85,8 @@ bool window_closing() {
 
 // True when `path` names one existing file (wildcards never do).
 bool names_existing_file(const char* path) {
-    if (!path || !*path || std::strpbrk(path, "*?")) return false;
+    if (!path || !*path || std::strpbrk(path, "*?"))
+        return false;
     uint32_t search = 0;
     uint32_t name = rt().call_service(service::FindFile, uint32_t(uintptr_t(path)), 0, 1,
                                       uint32_t(uintptr_t(&search)));
@@ -120,13 +125,16 @@ enum class WaitEnd { Met, TimedOut, Abandoned };
 WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint32_t& window) {
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
-        if (!delay(200)) return WaitEnd::Abandoned;
+        if (!delay(200))
+            return WaitEnd::Abandoned;
         OwnedText number(number_text(i));
         OwnedText title(join({"夜神模拟器", number.get()}));
         window = find_window(0, 0, "Qt5QWindowIcon", title.get());
-        if (appear ? window != 0 : int32_t(window) <= 0) return WaitEnd::Met;
+        if (appear ? window != 0 : int32_t(window) <= 0)
+            return WaitEnd::Met;
         auto elapsed = std::chrono::steady_clock::now() - start;
-        if (elapsed >= std::chrono::milliseconds(limit_ms)) return WaitEnd::TimedOut;
+        if (elapsed >= std::chrono::milliseconds(limit_ms))
+            return WaitEnd::TimedOut;
     }
 }
 
@@ -144,7 +152,8 @@ uint32_t window_process_id(uint32_t window) {
 void terminate_instance(uint32_t window) {
     const uint32_t owner = window_process_id(window);
     if (owner != 0) {
-        if (find_process_id("Nox.exe", false, owner) == owner) terminate_process_id(owner);
+        if (find_process_id("Nox.exe", false, owner) == owner)
+            terminate_process_id(owner);
         return;
     }
     terminate_process("Nox.exe", false);
@@ -158,16 +167,17 @@ bool prepare_instance(int32_t i) {
     OwnedText height(read_content(kHeightBox));
     OwnedText dpi(read_content(kDpiBox));
     OwnedText program(command_path(path.get()));
-    OwnedText command_line(join({program.get(), " -clone:Nox_", number.get(), " -resolution:",
-                                 width.get(), "x", height.get(), " -dpi:", dpi.get(),
-                                 " -performance:low -root:false -cpu:1 -memory:1024"}));
+    OwnedText command_line(join(
+        {program.get(), " -clone:Nox_", number.get(), " -resolution:", width.get(), "x",
+         height.get(), " -dpi:", dpi.get(), " -performance:low -root:false -cpu:1 -memory:1024"}));
     if (!launch(command_line.get())) {
         report_launch_failure(command_line.get());
         return false;
     }
     uint32_t window = 0;
     WaitEnd appeared = wait_for_instance_window(i, true, kAppearLimitMs, window);
-    if (appeared == WaitEnd::Abandoned) return false;
+    if (appeared == WaitEnd::Abandoned)
+        return false;
     if (appeared == WaitEnd::Met) {
         terminate_instance(window);
         if (wait_for_instance_window(i, false, kDisappearLimitMs, window) == WaitEnd::Abandoned)
@@ -179,7 +189,8 @@ bool prepare_instance(int32_t i) {
 bool first_pass() {
     const int32_t count = read_count();
     for (int32_t i = 1; i <= count; ++i) {
-        if (!prepare_instance(i)) return false;
+        if (!prepare_instance(i))
+            return false;
     }
     return true;
 }
@@ -192,21 +203,24 @@ void second_pass() {
         OwnedText program(command_path(path.get()));
         OwnedText command_line(join({program.get(), " -clone:Nox_", number.get()}));
         launch(command_line.get());
-        if (!delay(800)) return;
+        if (!delay(800))
+            return;
     }
 }
 
 bool g_running = false;
 
-}  // namespace
+} // namespace
 
 void launch_sequence() {
     // A second sequence inside the first one's waits would terminate the
     // instances the first one is preparing.
-    if (g_running) return;
+    if (g_running)
+        return;
     g_running = true;
     AbandonCheck previous = set_abandon_check(window_closing);
-    if (first_pass()) second_pass();
+    if (first_pass())
+        second_pass();
     set_abandon_check(previous);
     g_running = false;
 }
@@ -220,4 +234,4 @@ void pick_executable() {
                         uint32_t(uintptr_t(file_name.get())), 0);
 }
 
-}  // namespace vantor::app
+} // namespace vantor::app

@@ -13,4 +13,4 @@ void launch_sequence();
 // path box.
 void pick_executable();
 
-}  // namespace vantor::app
+} // namespace vantor::app

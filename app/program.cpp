@@ -24,25 +24,28 @@ namespace vantor::app {
 
 namespace {
 
-
-
 // Generated routines of the program; empty in this program.
 void generated_first() {}
 void generated_exit() {}
 void generated_third() {}
 
-}  // namespace
+} // namespace
 
 const ProgramDescriptor& program_descriptor() {
     static const ProgramDescriptor descriptor{
-        3,                // program kind
-        0,                // reserved
-        89757,            // identifier counter base
+        3,     // program kind
+        0,     // reserved
+        89757, // identifier counter base
         uint32_t(reinterpret_cast<uintptr_t>(vantor_code_base)),
-        nullptr, 0,       // constant area: the launcher's literals live in its own routines
-        vantor_form_archive, form_archive_size(),
-        3, kSupportLibraries,
-        kDeclaredFunctionCount, kDeclaredLibraries, kDeclaredExports};
+        nullptr,
+        0, // constant area: the launcher's literals live in its own routines
+        vantor_form_archive,
+        form_archive_size(),
+        3,
+        kSupportLibraries,
+        kDeclaredFunctionCount,
+        kDeclaredLibraries,
+        kDeclaredExports};
     return descriptor;
 }
 
@@ -54,9 +57,9 @@ int entry_routine() {
     rt.call_service(service::RegisterExitRoutine,
                     uint32_t(reinterpret_cast<uintptr_t>(&generated_exit)), 0, 0, 0);
     generated_third();
-    reinterpret_cast<int (*)()>(const_cast<uint8_t*>(vantor_code_base))();  // start routine
+    reinterpret_cast<int (*)()>(const_cast<uint8_t*>(vantor_code_base))(); // start routine
     rt.run_until_last_window_closed();
     return 0;
 }
 
-}  // namespace vantor::app
+} // namespace vantor::app

@@ -24,4 +24,4 @@ inline constexpr uint32_t kLaunchSequenceOffset = 0xC0;
 const ProgramDescriptor& program_descriptor();
 int entry_routine();
 
-}  // namespace vantor::app
+} // namespace vantor::app

@@ -12,12 +12,16 @@ using namespace vantor;
 extern "C" int vantor_start_routine() {
     const TypedValue args[3] = {
         make_unit_ref(app::kMainWindow, app::kMainWindowUnit, forms::kind::Window),
-        kOmitted,          // no owner
-        make_bool(false),  // not modal
+        kOmitted,         // no owner
+        make_bool(false), // not modal
     };
     app_interface().call_command(forms::load_window_command, 3, args);
     return 0;
 }
 
-extern "C" void vantor_pick_executable() { app::pick_executable(); }
-extern "C" void vantor_launch_sequence() { app::launch_sequence(); }
+extern "C" void vantor_pick_executable() {
+    app::pick_executable();
+}
+extern "C" void vantor_launch_sequence() {
+    app::launch_sequence();
+}

@@ -168,7 +168,8 @@ uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_
     uint32_t found = 0;
     for (bool ok = declared(kProcess32First, {snapshot, word(&entry)}) != 0; ok;
          ok = declared(kProcess32Next, {snapshot, word(&entry)}) != 0) {
-        if (only_pid != 0 && entry.th32ProcessID != only_pid) continue;
+        if (only_pid != 0 && entry.th32ProcessID != only_pid)
+            continue;
         // The name field is zero-terminated by the system; the bound guards
         // against a record filled to its last byte.
         char name[sizeof entry.szExeFile + 1] = {};
@@ -190,7 +191,8 @@ bool terminate_process_id(uint32_t pid) {
     const uint32_t handle = declared(kOpenProcess, {kProcessTerminate, 0, pid});
     // TerminateProcess is not asked with a null handle: to the kernel below
     // it, null would mean the calling process itself.
-    if (handle == 0) return false;
+    if (handle == 0)
+        return false;
     const uint32_t r = declared(kTerminateProcess, {handle, 0});
     declared(kCloseHandle, {handle});
     return r == 1;

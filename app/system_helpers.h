@@ -25,7 +25,7 @@ enum DeclaredFunction : uint32_t {
     kCreateToolhelp32Snapshot,
     kProcess32First,
     kProcess32Next,
-    kGetWindowThreadProcessId,  // the owner of an instance window (launch sequence)
+    kGetWindowThreadProcessId, // the owner of an instance window (launch sequence)
     kDeclaredFunctionCount
 };
 inline constexpr const char* kDeclaredLibraries[kDeclaredFunctionCount] = {

@@ -22,7 +22,9 @@ using namespace vantor;
 
 namespace {
 
-double now_us() { return now_ms() * 1000.0; }
+double now_us() {
+    return now_ms() * 1000.0;
+}
 
 void pump() {
     MSG msg;
@@ -82,7 +84,7 @@ std::vector<uint8_t> read_icon() {
     return data;
 }
 
-}  // namespace
+} // namespace
 
 int main() {
     OleInitialize(nullptr);

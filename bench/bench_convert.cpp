@@ -89,7 +89,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
     void print_ratio(const char* ours, const char* theirs) const {
         auto a = ns_per_op_.find(ours), b = ns_per_op_.find(theirs);
-        if (a == ns_per_op_.end() || b == ns_per_op_.end() || b->second <= 0) return;
+        if (a == ns_per_op_.end() || b == ns_per_op_.end() || b->second <= 0)
+            return;
         std::printf("ratio %-14s / %-16s = %.2f\n", ours, theirs, a->second / b->second);
     }
 
@@ -97,11 +98,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::map<std::string, double> ns_per_op_;
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.print_ratio("BM_ToIntText", "BM_Strtol");

@@ -23,7 +23,9 @@ constexpr int kIterations = 2'000'000;
 
 volatile uint32_t g_sink; // keeps every result alive
 
-double now_ns() { return now_ms() * 1e6; }
+double now_ns() {
+    return now_ms() * 1e6;
+}
 
 // ns per call of one body over kIterations calls.
 template <typename Body> double ns_per_call(Body body) {

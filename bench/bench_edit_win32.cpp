@@ -26,7 +26,8 @@ void print(const char* what, std::vector<double> samples) {
 
 LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
-    if (reflect_notification(msg, wp, lp, result)) return result;
+    if (reflect_notification(msg, wp, lp, result))
+        return result;
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -61,12 +62,13 @@ void bench_create(const char* what, HWND host, const std::vector<uint8_t>& block
         double start = now_ms();
         UnitObject* unit = create(params_for(block, host));
         samples.push_back(now_ms() - start);
-        if (unit) DestroyWindow(unit->handle());
+        if (unit)
+            DestroyWindow(unit->handle());
     }
     print(what, samples);
 }
 
-}  // namespace
+} // namespace
 
 int main() {
     HWND host = make_host();
@@ -85,7 +87,8 @@ int main() {
     std::vector<double> samples;
     for (int i = 0; i < 1000; ++i) {
         double start = now_ms();
-        box->write(edit_prop::Content, forms::PropValue{uint32_t(reinterpret_cast<uintptr_t>(path)), 0});
+        box->write(edit_prop::Content,
+                   forms::PropValue{uint32_t(reinterpret_cast<uintptr_t>(path)), 0});
         uint32_t result[2];
         box->read(edit_prop::Content, result);
         samples.push_back(now_ms() - start);

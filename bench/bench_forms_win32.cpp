@@ -40,9 +40,10 @@ HWND create_plain() {
         RegisterClassA(&wc);
         registered = true;
     }
-    HWND window = CreateWindowExA(0, "VantorBenchPlain", "Bench",
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                                  100, 100, 400, 300, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, "VantorBenchPlain", "Bench",
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                        100, 100, 400, 300, nullptr, nullptr, instance, nullptr);
     for (int i = 0; i < 13; ++i) {
         bool button = i % 2 == 0 && i != 12;
         char name[8];
@@ -79,10 +80,10 @@ void compare_load() {
     std::printf("  ratio engine / plain           %8.2f\n", e / p);
 }
 
-template <typename Op>
-void throughput(const char* name, int count, Op op) {
+template <typename Op> void throughput(const char* name, int count, Op op) {
     double t0 = now_ms();
-    for (int i = 0; i < count; ++i) op(i);
+    for (int i = 0; i < count; ++i)
+        op(i);
     double ms = now_ms() - t0;
     std::printf("  %-40s %10.0f per second\n", name, count * 1000.0 / ms);
 }
@@ -101,15 +102,17 @@ void property_throughput() {
     throughput("write a kind property (integer)", 200000,
                [&](int i) { rt.write_property(kWindow, kProbe, 8, -1, uint32_t(i), 0); });
     throughput("write the tag (record resized)", 50000, [&](int i) {
-        rt.write_property(kWindow, kProbe, 4, -1, uint32_t(uintptr_t(i & 1 ? "短" : "长一些的标签")), 0);
+        rt.write_property(kWindow, kProbe, 4, -1,
+                          uint32_t(uintptr_t(i & 1 ? "短" : "长一些的标签")), 0);
     });
     throughput("read left of the last unit, window closed", 200000, [&](int i) {
-        if (i == 0) close_all_windows();
+        if (i == 0)
+            close_all_windows();
         rt.read_property(kWindow, kProbe, 0, -1);
     });
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     start_runtime(argc > 1 ? argv[1] : VANTOR_BENCH_FORMS_ARCHIVE);

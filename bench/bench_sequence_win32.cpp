@@ -30,23 +30,33 @@ namespace {
 
 constexpr int kInstances = 5;
 constexpr double kFloorPausesMs = kInstances * (200 + 200 + 500) + kInstances * 800;
-enum : int { kCountBox = 110, kStartButton = 120, kWidthBox = 140, kHeightBox = 160,
-             kDpiBox = 180, kPathBox = 200 };
+enum : int {
+    kCountBox = 110,
+    kStartButton = 120,
+    kWidthBox = 140,
+    kHeightBox = 160,
+    kDpiBox = 180,
+    kPathBox = 200
+};
 const char kInstanceClass[] = "Qt5QWindowIcon";
 
 double median(std::vector<double> v) {
-    if (v.empty()) return 0;
+    if (v.empty())
+        return 0;
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-std::string instance_title(int i) { return "夜神模拟器" + std::to_string(i); }
+std::string instance_title(int i) {
+    return "夜神模拟器" + std::to_string(i);
+}
 
 // User plus kernel time of a process, in ms.
 double cpu_ms(HANDLE process) {
     FILETIME created, ended, kernel, user;
-    if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
+    if (!GetProcessTimes(process, &created, &ended, &kernel, &user))
+        return -1;
     auto ms = [](const FILETIME& t) {
         return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
     };
@@ -77,10 +87,13 @@ std::vector<std::string> stat_fields(const std::string& stat, const std::string&
         return {};
     std::vector<std::string> fields;
     for (size_t i = close + 1; i < stat.size();) {
-        while (i < stat.size() && stat[i] == ' ') ++i;
+        while (i < stat.size() && stat[i] == ' ')
+            ++i;
         size_t end = stat.find(' ', i);
-        if (end == std::string::npos) end = stat.size();
-        if (end > i) fields.push_back(stat.substr(i, end - i));
+        if (end == std::string::npos)
+            end = stat.size();
+        if (end > i)
+            fields.push_back(stat.substr(i, end - i));
         i = end;
     }
     return fields;
@@ -92,18 +105,21 @@ std::vector<std::string> stat_fields(const std::string& stat, const std::string&
 // work), so there the Linux counters of the newest process of that name are
 // read through drive Z:.
 class CpuClock {
-public:
+  public:
     CpuClock(HANDLE process, const std::string& name) : process_(process), name_(name) {
-        if (!under_wine()) return;
+        if (!under_wine())
+            return;
         WIN32_FIND_DATAA entry;
         HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
-        if (search == INVALID_HANDLE_VALUE) return;
+        if (search == INVALID_HANDLE_VALUE)
+            return;
         double newest = -1;
         do {
-            if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+            if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9')
+                continue;
             const std::string path = std::string("Z:\\proc\\") + entry.cFileName + "\\stat";
             const std::vector<std::string> f = stat_fields(read_small_file(path), name);
-            if (f.size() > 19 && std::atof(f[19].c_str()) > newest) {  // field 22: start time
+            if (f.size() > 19 && std::atof(f[19].c_str()) > newest) { // field 22: start time
                 newest = std::atof(f[19].c_str());
                 stat_path_ = path;
             }
@@ -112,17 +128,19 @@ public:
     }
     bool from_linux() const { return !stat_path_.empty(); }
     double ms() const {
-        if (!from_linux()) return cpu_ms(process_);
+        if (!from_linux())
+            return cpu_ms(process_);
         // Fields 14 and 15: user and system time in clock ticks of 1/100 s
         // (Linux's USER_HZ).
         const std::vector<std::string> f = stat_fields(read_small_file(stat_path_), name_);
-        if (f.size() < 13) return -1;
+        if (f.size() < 13)
+            return -1;
         return (std::atof(f[11].c_str()) + std::atof(f[12].c_str())) * 10.0;
     }
 
     const std::string& source() const { return stat_path_; }
 
-private:
+  private:
     HANDLE process_;
     std::string name_;
     std::string stat_path_;
@@ -149,12 +167,12 @@ double launch_once(const std::string& command_line, HANDLE* process) {
 }
 
 struct LaunchCost {
-    double wall = 0;  // median
-    double cpu = 0;   // mean CPU time of the launching process per launch
+    double wall = 0; // median
+    double cpu = 0;  // mean CPU time of the launching process per launch
 };
 
 LaunchCost measure_launch_cost(int runs) {
-    StandinLog log;  // its own log, so the sequence's log holds the sequence only
+    StandinLog log; // its own log, so the sequence's log holds the sequence only
     std::vector<double> taken;
     double cpu = 0;
     const std::string line = standin_exe() + " -clone:Nox_9 -resolution:720x1280 -dpi:320";
@@ -162,16 +180,19 @@ LaunchCost measure_launch_cost(int runs) {
         HANDLE process = nullptr;
         const double cpu_before = cpu_ms(GetCurrentProcess());
         const double t = launch_once(line, &process);
-        if (i > 0) cpu += cpu_ms(GetCurrentProcess()) - cpu_before;
+        if (i > 0)
+            cpu += cpu_ms(GetCurrentProcess()) - cpu_before;
         if (t < 0) {
             std::printf("cannot start the stand-in %s\n", standin_exe().c_str());
             return {};
         }
-        if (i > 0) taken.push_back(t);  // the first warms the file cache
+        if (i > 0)
+            taken.push_back(t); // the first warms the file cache
         TerminateProcess(process, 0);
         WaitForSingleObject(process, 5000);
         CloseHandle(process);
-        while (FindWindowA(kInstanceClass, instance_title(9).c_str())) Sleep(2);
+        while (FindWindowA(kInstanceClass, instance_title(9).c_str()))
+            Sleep(2);
     }
     return {median(taken), cpu / runs};
 }
@@ -179,25 +200,27 @@ LaunchCost measure_launch_cost(int runs) {
 // Samples a process's CPU time every few milliseconds, so that it can be told
 // which part of a run it was spent in.
 class CpuSampler {
-public:
+  public:
     explicit CpuSampler(const CpuClock& clock) : clock_(clock), thread_([this] { run(); }) {}
     ~CpuSampler() { stop(); }
     void stop() {
         stop_ = true;
-        if (thread_.joinable()) thread_.join();
+        if (thread_.joinable())
+            thread_.join();
     }
     // CPU time at the last sample taken at or before `t`.
     double at(double t) const {
         double cpu = samples_.empty() ? 0 : samples_.front().second;
         for (const auto& [when, value] : samples_) {
-            if (when > t) break;
+            if (when > t)
+                break;
             cpu = value;
         }
         return cpu;
     }
     double during(double from, double to) const { return at(to) - at(from); }
 
-private:
+  private:
     void run() {
         while (!stop_) {
             samples_.emplace_back(now_ms(), clock_.ms());
@@ -213,23 +236,26 @@ private:
 // Watches the first pass's instance windows from outside: when each appeared
 // and when it was gone.
 class WindowWatcher {
-public:
+  public:
     WindowWatcher() : thread_([this] { run(); }) {}
     ~WindowWatcher() { stop(); }
     void stop() {
         stop_ = true;
-        if (thread_.joinable()) thread_.join();
+        if (thread_.joinable())
+            thread_.join();
     }
     double appeared[kInstances + 1] = {};
     double gone[kInstances + 1] = {};
 
-private:
+  private:
     void run() {
         for (int i = 1; i <= kInstances && !stop_; ++i) {
             const std::string title = instance_title(i);
-            while (!stop_ && !FindWindowA(kInstanceClass, title.c_str())) Sleep(1);
+            while (!stop_ && !FindWindowA(kInstanceClass, title.c_str()))
+                Sleep(1);
             appeared[i] = now_ms();
-            while (!stop_ && FindWindowA(kInstanceClass, title.c_str())) Sleep(1);
+            while (!stop_ && FindWindowA(kInstanceClass, title.c_str()))
+                Sleep(1);
             gone[i] = now_ms();
         }
     }
@@ -238,8 +264,8 @@ private:
 };
 
 struct SequenceRun {
-    double total = 0;      // click to the end of the last 800 ms pause
-    double cpu = 0;        // Vantor's CPU time over `cpu_wall`
+    double total = 0; // click to the end of the last 800 ms pause
+    double cpu = 0;   // Vantor's CPU time over `cpu_wall`
     double cpu_wall = 0;
     bool ok = false;
 };
@@ -249,9 +275,10 @@ struct SequenceRun {
 SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, double launch_cost,
                          double& in_sequence_launches) {
     SequenceRun run;
-    log.end_running();  // the instances of an earlier run would be found by title
+    log.end_running(); // the instances of an earlier run would be found by title
     for (int i = 1; i <= kInstances; ++i) {
-        while (FindWindowA(kInstanceClass, instance_title(i).c_str())) Sleep(5);
+        while (FindWindowA(kInstanceClass, instance_title(i).c_str()))
+            Sleep(5);
     }
     const size_t starts_before = entries_of(log.entries(), "start").size();
     const size_t shown_before = entries_of(log.entries(), "window").size();
@@ -262,7 +289,7 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     std::printf("  Vantor's CPU time from %s\n",
                 clock.from_linux() ? clock.source().c_str() : "GetProcessTimes");
     const double idle_from = now_ms();
-    Sleep(2000);  // Vantor idle: its CPU time when nothing happens
+    Sleep(2000); // Vantor idle: its CPU time when nothing happens
     const double idle_to = now_ms();
     const double cpu_before = clock.ms();
     WindowWatcher watcher;
@@ -270,18 +297,20 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     vantor::e2e::click(control_by_id(window, kStartButton));
     std::vector<LogEntry> starts = log.wait_for("start", starts_before + 2 * kInstances, 60000);
     std::vector<LogEntry> shown = log.wait_for("window", shown_before + 2 * kInstances, 10000);
-    starts.erase(starts.begin(), starts.begin() + ptrdiff_t(std::min(starts_before, starts.size())));
+    starts.erase(starts.begin(),
+                 starts.begin() + ptrdiff_t(std::min(starts_before, starts.size())));
     shown.erase(shown.begin(), shown.begin() + ptrdiff_t(std::min(shown_before, shown.size())));
     if (starts.size() < 2 * kInstances || shown.size() < 2 * kInstances) {
-        std::printf("  sequence incomplete: %u starts, %u windows logged\n", unsigned(starts.size()),
-                    unsigned(shown.size()));
+        std::printf("  sequence incomplete: %u starts, %u windows logged\n",
+                    unsigned(starts.size()), unsigned(shown.size()));
         return run;
     }
     // Vantor's last launch returns once the last stand-in is idle, right after
     // it logged its window; then comes the last 800 ms pause, and the handler
     // returns. CPU is read a little after that.
     const double end = shown.back().ms + 800;
-    while (now_ms() < end + 200) Sleep(10);
+    while (now_ms() < end + 200)
+        Sleep(10);
     const double cpu_after = clock.ms();
     run.cpu = cpu_after - cpu_before;
     run.cpu_wall = now_ms() - click;
@@ -289,24 +318,25 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     run.ok = true;
     watcher.stop();
     sampler.stop();
-    double in_launches = 0;  // CreateProcess (before the stand-in runs) to its window
+    double in_launches = 0; // CreateProcess (before the stand-in runs) to its window
     for (size_t i = 0; i < starts.size(); ++i)
         in_launches += sampler.during(starts[i].ms - 60, shown[i].ms + 30);
-    double after_termination = 0;  // the instance window gone: Vantor active again
+    double after_termination = 0; // the instance window gone: Vantor active again
     for (int i = 1; i <= kInstances; ++i)
         after_termination += sampler.during(watcher.gone[i] - 30, watcher.gone[i] + 100);
-    double pausing = 0, paused = 0;  // inside the second pass's 800 ms pauses
+    double pausing = 0, paused = 0; // inside the second pass's 800 ms pauses
     for (size_t i = kInstances; i + 1 < starts.size(); ++i) {
         pausing += sampler.during(shown[i].ms + 100, starts[i + 1].ms - 100);
         paused += starts[i + 1].ms - 100 - (shown[i].ms + 100);
     }
-    std::printf("  Vantor CPU: idle before the click %.1f ms per s; in the sequence %.1f ms: %.1f ms "
-                "in the ten launches (stand-in start - 60 ms to its window + 30 ms), %.1f ms around "
-                "the five window ends (-30 to +100 ms), %.1f ms per s inside the second pass's "
-                "pauses, %.1f ms elsewhere\n",
-                sampler.during(idle_from, idle_to) / (idle_to - idle_from) * 1000, run.cpu,
-                in_launches, after_termination, paused > 0 ? pausing / paused * 1000 : 0,
-                run.cpu - in_launches - after_termination);
+    std::printf(
+        "  Vantor CPU: idle before the click %.1f ms per s; in the sequence %.1f ms: %.1f ms "
+        "in the ten launches (stand-in start - 60 ms to its window + 30 ms), %.1f ms around "
+        "the five window ends (-30 to +100 ms), %.1f ms per s inside the second pass's "
+        "pauses, %.1f ms elsewhere\n",
+        sampler.during(idle_from, idle_to) / (idle_to - idle_from) * 1000, run.cpu, in_launches,
+        after_termination, paused > 0 ? pausing / paused * 1000 : 0,
+        run.cpu - in_launches - after_termination);
 
     std::printf("  click to the first stand-in running          %8.1f ms\n", starts[0].ms - click);
     for (int i = 0; i < kInstances; ++i) {
@@ -321,7 +351,8 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     // The launches as the stand-in saw them: its start logged to its window
     // shown (the process creation before its first line is not in it).
     in_sequence_launches = 0;
-    for (size_t i = 0; i < starts.size(); ++i) in_sequence_launches += shown[i].ms - starts[i].ms;
+    for (size_t i = 0; i < starts.size(); ++i)
+        in_sequence_launches += shown[i].ms - starts[i].ms;
     for (int i = kInstances; i < 2 * kInstances - 1; ++i) {
         const double cycle = starts[size_t(i) + 1].ms - starts[size_t(i)].ms;
         std::printf("  second pass %d: start to start %6.1f ms  (floor %6.1f, excess %6.1f)\n",
@@ -334,23 +365,27 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
 double start_to_visible(const std::string& exe) {
     Program program;
     const double start = now_ms();
-    if (!program.start("\"" + exe + "\"")) return -1;
+    if (!program.start("\"" + exe + "\""))
+        return -1;
     HWND window = nullptr;
     while (!window && now_ms() - start < 15000) {
         window = wait_top_window(program.pid(), nullptr, nullptr, 0);
-        if (!window) Sleep(1);
+        if (!window)
+            Sleep(1);
     }
     const double taken = now_ms() - start;
-    if (!window) return -1;
+    if (!window)
+        return -1;
     PostMessageA(window, WM_CLOSE, 0, 0);
-    if (program.wait_exit(5000) == STILL_ACTIVE) program.kill();
+    if (program.wait_exit(5000) == STILL_ACTIVE)
+        program.kill();
     return taken;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);  // figures show as they come
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // figures show as they come
     const int sequence_runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const int startup_runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
     ScopedEnv no_delay("VANTOR_STANDIN_SHOW_DELAY_MS", "0");
@@ -384,25 +419,28 @@ int main(int argc, char** argv) {
         std::printf("sequence run %d:\n", r + 1);
         double launches_seen = 0;
         SequenceRun run = run_sequence(vantor, window, log, launch_cost, launches_seen);
-        if (!run.ok) continue;
+        if (!run.ok)
+            continue;
         totals.push_back(run.total);
         // A lower floor: the launches only as long as the stand-ins took from
         // their start to their window.
         const double strict_floor = kFloorPausesMs + launches_seen;
         strict_ratios.push_back(run.total / strict_floor);
         shares.push_back(run.cpu / run.cpu_wall * 100);
-        std::printf("  total %.1f ms, floor %.1f ms, ratio %.3f (with the launches as the stand-ins "
-                    "saw them, floor %.1f ms, ratio %.3f); Vantor CPU %.1f ms of %.1f ms (%.2f%%)\n",
-                    run.total, floor, run.total / floor, strict_floor, run.total / strict_floor,
-                    run.cpu, run.cpu_wall, run.cpu / run.cpu_wall * 100);
+        std::printf(
+            "  total %.1f ms, floor %.1f ms, ratio %.3f (with the launches as the stand-ins "
+            "saw them, floor %.1f ms, ratio %.3f); Vantor CPU %.1f ms of %.1f ms (%.2f%%)\n",
+            run.total, floor, run.total / floor, strict_floor, run.total / strict_floor, run.cpu,
+            run.cpu_wall, run.cpu / run.cpu_wall * 100);
     }
     PostMessageA(window, WM_CLOSE, 0, 0);
-    if (vantor.wait_exit(10000) == STILL_ACTIVE) vantor.kill();
+    if (vantor.wait_exit(10000) == STILL_ACTIVE)
+        vantor.kill();
     log.end_running();
 
     // c: start to visible window, interleaved so that drift hits both alike.
     const std::string plain = program_directory() + "plain_window_13.exe";
-    start_to_visible(vantor_exe());  // warm the file cache
+    start_to_visible(vantor_exe()); // warm the file cache
     start_to_visible(plain);
     std::vector<double> vantor_ms, plain_ms;
     for (int i = 0; i < startup_runs; ++i) {
@@ -413,9 +451,10 @@ int main(int argc, char** argv) {
     std::printf("\nsummary\n");
     if (!totals.empty()) {
         const double total = median(totals);
-        std::printf("a. launch sequence, %d instances, median of %u runs: total %.1f ms, floor %.1f ms "
-                    "(5 x 900 + 5 x 800 + 10 x %.1f), ratio %.3f (goal <= 1.10)\n",
-                    kInstances, unsigned(totals.size()), total, floor, launch_cost, total / floor);
+        std::printf(
+            "a. launch sequence, %d instances, median of %u runs: total %.1f ms, floor %.1f ms "
+            "(5 x 900 + 5 x 800 + 10 x %.1f), ratio %.3f (goal <= 1.10)\n",
+            kInstances, unsigned(totals.size()), total, floor, launch_cost, total / floor);
         std::printf("   with the launches as the stand-ins saw them (a lower floor): ratio %.3f\n",
                     median(strict_ratios));
         std::printf("b. Vantor CPU during the sequence: %.2f%% of wall time (median; goal < 2%%)\n",
@@ -423,8 +462,9 @@ int main(int argc, char** argv) {
     }
     auto low = [](const std::vector<double>& x) { return *std::min_element(x.begin(), x.end()); };
     auto high = [](const std::vector<double>& x) { return *std::max_element(x.begin(), x.end()); };
-    std::printf("   start to visible window: Vantor min %.1f max %.1f ms; plain min %.1f max %.1f ms\n",
-                low(vantor_ms), high(vantor_ms), low(plain_ms), high(plain_ms));
+    std::printf(
+        "   start to visible window: Vantor min %.1f max %.1f ms; plain min %.1f max %.1f ms\n",
+        low(vantor_ms), high(vantor_ms), low(plain_ms), high(plain_ms));
     const double v = median(vantor_ms), p = median(plain_ms);
     std::printf("c. start to visible window, median of %d runs: Vantor %.1f ms, plain 13 controls "
                 "%.1f ms, ratio %.2f (goal <= 1.2)\n",

@@ -33,7 +33,7 @@ const Control kControls[] = {
     {"EDIT", "", 72, 80, 40, 24, 180, WS_VISIBLE | kEdit, WS_EX_CLIENTEDGE},
     {"STATIC", "Nox.exe路径", 0, 112, 80, 24, 190, WS_VISIBLE | kLabel, 0},
     {"EDIT", "", 72, 112, 128, 24, 200, WS_VISIBLE | kEdit, WS_EX_CLIENTEDGE},
-    {"STATIC", "", 176, 88, 16, 16, 210, 0, 0},  // the common dialog unit: never shown
+    {"STATIC", "", 176, 88, 16, 16, 210, 0, 0}, // the common dialog unit: never shown
     {"BUTTON", "导入EXE", 120, 152, 80, 32, 220, WS_VISIBLE | kButton, 0},
 };
 
@@ -46,20 +46,22 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HINSTANCE instance = GetModuleHandleA(nullptr);
         HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
         for (const Control& c : kControls) {
-            HWND child = CreateWindowExA(c.ex_style, c.cls, c.text, WS_CHILD | WS_CLIPSIBLINGS | c.style,
-                                         c.x, c.y, c.w, c.h, hwnd,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                         instance, nullptr);
+            HWND child = CreateWindowExA(
+                c.ex_style, c.cls, c.text, WS_CHILD | WS_CLIPSIBLINGS | c.style, c.x, c.y, c.w, c.h,
+                hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
             SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
         return 0;
     }
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(hwnd, msg, wp, lp);
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wp, lp);
     }
 }
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     WNDCLASSA wc{};
@@ -71,15 +73,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     RegisterClassA(&wc);
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Plain13",
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
-                                x, y, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
-    if (!hwnd) return 1;
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "Plain13",
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+                        x, y, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
+    if (!hwnd)
+        return 1;
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(hwnd, &msg)) continue;
+        if (IsDialogMessageA(hwnd, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -14,16 +14,17 @@ namespace {
 bool g_full = false;
 
 int entry() {
-    if (!g_full) ExitProcess(0);
+    if (!g_full)
+        ExitProcess(0);
     vantor::app_interface().call_service(vantor::service::RuntimeStartup, 0, 0, 0, 0);
     vantor::app_interface().run_until_last_window_closed();
     return 0;
 }
 
-const vantor::ProgramDescriptor kDescriptor{3, 0, 89757, 0, nullptr, 0, nullptr, 0,
-                                            3, vantor::kSupportLibraries, 0, nullptr, nullptr};
+const vantor::ProgramDescriptor kDescriptor{
+    3, 0, 89757, 0, nullptr, 0, nullptr, 0, 3, vantor::kSupportLibraries, 0, nullptr, nullptr};
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
     g_full = std::strstr(command_line, "startup") != nullptr;

@@ -18,12 +18,16 @@ namespace {
 // Half-width form of a GBK two-byte character, or 0 when it has none.
 uint8_t half_width_of(uint8_t lead, uint8_t trail) {
     if (lead == 0xA1) {
-        if (trail == 0xA1) return ' ';  // ideographic space
-        if (trail == 0xAB) return '~';
-        if (trail == 0xEE || trail == 0xEF) return '*';
+        if (trail == 0xA1)
+            return ' '; // ideographic space
+        if (trail == 0xAB)
+            return '~';
+        if (trail == 0xEE || trail == 0xEF)
+            return '*';
         return 0;
     }
-    if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) return uint8_t(trail & 0x7F);
+    if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE)
+        return uint8_t(trail & 0x7F);
     return 0;
 }
 
@@ -44,16 +48,18 @@ class HalfWidthReader {
         }
         uint8_t b = *p_;
         if (b < 0x80) {
-            if (b) ++p_;
+            if (b)
+                ++p_;
             return b;
         }
         uint8_t trail = p_[1];
-        if (!trail) {  // a lead byte cut off by the terminator is dropped
+        if (!trail) { // a lead byte cut off by the terminator is dropped
             ++p_;
             return 0;
         }
         p_ += 2;
-        if (uint8_t half = half_width_of(b, trail)) return half;
+        if (uint8_t half = half_width_of(b, trail))
+            return half;
         pending_ = trail;
         return b;
     }
@@ -63,7 +69,9 @@ class HalfWidthReader {
     uint8_t pending_ = 0;
 };
 
-bool is_blank(uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_blank(uint8_t c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // ---- building a text in two passes ----------------------------------------------
 
@@ -73,7 +81,8 @@ struct Sink {
     char* out;
     uint64_t length;
     void put(uint8_t c) {
-        if (out) out[length] = char(c);
+        if (out)
+            out[length] = char(c);
         ++length;
     }
 };
@@ -81,7 +90,8 @@ struct Sink {
 template <typename Produce> char* build_text(Produce produce) {
     Sink counter{nullptr, 0};
     produce(counter);
-    if (counter.length == 0) return nullptr;
+    if (counter.length == 0)
+        return nullptr;
     Sink writer{new_text_block(counter.length), 0};
     produce(writer);
     return writer.out;
@@ -89,14 +99,16 @@ template <typename Produce> char* build_text(Produce produce) {
 
 void produce_half_width(const char* text, Sink& sink) {
     HalfWidthReader reader(text);
-    while (uint8_t c = reader.next()) sink.put(c);
+    while (uint8_t c = reader.next())
+        sink.put(c);
 }
 
 void produce_full_width(const char* text, Sink& sink) {
     for (auto* p = reinterpret_cast<const uint8_t*>(text); *p; ++p) {
         uint8_t b = *p;
         if (b >= 0x80) {
-            if (!p[1]) break;  // lone lead byte before the terminator: dropped
+            if (!p[1])
+                break; // lone lead byte before the terminator: dropped
             sink.put(b);
             sink.put(*++p);
         } else if (b == ' ') {
@@ -119,7 +131,8 @@ void produce_full_width(const char* text, Sink& sink) {
 void shift_letters(char* text, uint8_t first, uint8_t last, int delta) {
     for (auto* p = reinterpret_cast<uint8_t*>(text); *p; ++p) {
         if (*p >= 0x80) {
-            if (!p[1]) break;
+            if (!p[1])
+                break;
             ++p;
         } else if (*p >= first && *p <= last) {
             *p = uint8_t(*p + delta);
@@ -143,7 +156,8 @@ char* signed_decimal(int64_t v, char* end) {
     uint64_t magnitude = v < 0 ? 0 - uint64_t(v) : uint64_t(v);
     char* p = magnitude <= 0xFFFFFFFFu ? digits_before(uint32_t(magnitude), end)
                                        : digits_before(magnitude, end);
-    if (v < 0) *--p = '-';
+    if (v < 0)
+        *--p = '-';
     return p;
 }
 
@@ -157,7 +171,8 @@ char* decimal_text(int64_t v) {
 // The C libraries disagree on NaN and infinity ("-nan", "1.#QNAN"), so both
 // floating types spell them one way here.
 const char* non_finite_name(double d) {
-    if (std::isnan(d)) return "nan";
+    if (std::isnan(d))
+        return "nan";
     return d < 0 ? "-inf" : "inf";
 }
 
@@ -176,9 +191,11 @@ void format_float(float f, char* out, size_t size) {
     std::snprintf(digits, sizeof digits, "%.112e", std::fabs(d));
     // digits: "D.DDDDDDDDD...e+XX"
     long kept = digits[0] - '0';
-    for (int i = 2; i <= 6; ++i) kept = kept * 10 + (digits[i] - '0');
+    for (int i = 2; i <= 6; ++i)
+        kept = kept * 10 + (digits[i] - '0');
     long exponent = std::strtol(std::strchr(digits, 'e') + 1, nullptr, 10);
-    if (digits[7] >= '5') ++kept;
+    if (digits[7] >= '5')
+        ++kept;
     char rounded[32];
     std::snprintf(rounded, sizeof rounded, "%ldE%ld", kept, exponent - 5);
     double r = std::strtod(rounded, nullptr);
@@ -190,7 +207,7 @@ void format_float(float f, char* out, size_t size) {
 // OLE automation dates covered here: 1 January 100 to 31 December 9999.
 constexpr int32_t kFirstOleDay = -657434;
 constexpr int32_t kLastOleDay = 2958465;
-constexpr int32_t kOleDayOfUnixEpoch = 25569;  // 1 January 1970
+constexpr int32_t kOleDayOfUnixEpoch = 25569; // 1 January 1970
 
 struct CivilDate {
     int32_t year;
@@ -200,13 +217,13 @@ struct CivilDate {
 
 // Proleptic Gregorian date of a day count from 1 January 1970, by 400-year eras.
 CivilDate civil_from_days(int32_t days) {
-    int32_t z = days + 719468;  // from 1 March 0000
+    int32_t z = days + 719468; // from 1 March 0000
     int32_t era = (z >= 0 ? z : z - 146096) / 146097;
     int32_t day_of_era = z - era * 146097;
     int32_t year_of_era =
         (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
     int32_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-    int32_t mp = (5 * day_of_year + 2) / 153;  // March-based month 0..11
+    int32_t mp = (5 * day_of_year + 2) / 153; // March-based month 0..11
     int32_t month = mp < 10 ? mp + 3 : mp - 9;
     int32_t day = day_of_year - (153 * mp + 2) / 5 + 1;
     return {year_of_era + era * 400 + (month <= 2 ? 1 : 0), month, day};
@@ -218,7 +235,8 @@ CivilDate civil_from_days(int32_t days) {
 // 14:05:09 is often 14:05:08.99999..., and a time that rounds up to 24:00 moves
 // to the next day. False when the date is outside the years 100 to 9999.
 bool format_datetime(double d, char* out, size_t size) {
-    if (!(std::fabs(d) < 1e7)) return false;  // also NaN and infinities
+    if (!(std::fabs(d) < 1e7))
+        return false; // also NaN and infinities
     double whole = std::trunc(d);
     int32_t day = int32_t(whole);
     int32_t seconds = int32_t(std::lround(std::fabs(d - whole) * 86400.0));
@@ -226,12 +244,14 @@ bool format_datetime(double d, char* out, size_t size) {
         seconds -= 86400;
         ++day;
     }
-    if (day < kFirstOleDay || day > kLastOleDay) return false;
+    if (day < kFirstOleDay || day > kLastOleDay)
+        return false;
 
     CivilDate date = civil_from_days(day - kOleDayOfUnixEpoch);
-    int n = std::snprintf(out, size, "%d年%d月%d日", int(date.year), int(date.month),
-                          int(date.day));
-    if (n < 0 || size_t(n) >= size) return false;
+    int n =
+        std::snprintf(out, size, "%d年%d月%d日", int(date.year), int(date.month), int(date.day));
+    if (n < 0 || size_t(n) >= size)
+        return false;
     int hour = int(seconds / 3600), minute = int(seconds / 60 % 60), second = int(seconds % 60);
     char* rest = out + n;
     size_t room = size - size_t(n);
@@ -251,76 +271,100 @@ bool format_datetime(double d, char* out, size_t size) {
 // corrupt count cannot wrap to a small number; counts beyond any real block
 // give the empty text without reading the data.
 char* raw_bytes_text(const uint8_t* block, uint32_t element_bytes) {
-    if (!block) return nullptr;
+    if (!block)
+        return nullptr;
     uint64_t n = uint64_t(read_u32(block + 4)) * element_bytes;
-    if (n > 0x7FFFFFFE) return nullptr;
+    if (n > 0x7FFFFFFE)
+        return nullptr;
     const uint8_t* data = block + 8;
     if (const void* zero = std::memchr(data, 0, size_t(n)))
         n = uint64_t(static_cast<const uint8_t*>(zero) - data);
     return copy_bytes_as_text(data, int32_t(n));
 }
 
-}  // namespace
+} // namespace
 
 int32_t text_to_int(const char* text) {
     HalfWidthReader reader(text);
     uint8_t c = reader.next();
-    while (is_blank(c)) c = reader.next();
+    while (is_blank(c))
+        c = reader.next();
     bool negative = c == '-';
-    if (c == '+' || c == '-') c = reader.next();
+    if (c == '+' || c == '-')
+        c = reader.next();
     // Unsigned arithmetic: the value wraps around in 32 bits by definition.
     uint32_t value = 0;
-    for (; c >= '0' && c <= '9'; c = reader.next()) value = value * 10 + uint32_t(c - '0');
+    for (; c >= '0' && c <= '9'; c = reader.next())
+        value = value * 10 + uint32_t(c - '0');
     return int32_t(negative ? 0 - value : value);
 }
 
 int32_t to_int(const TypedValue& value) {
     switch (value.type) {
-    case type::Text: return text_to_int(as_text(value));
-    case type::Bool: return value.low ? 1 : 0;
-    case type::Byte: return int32_t(value.low & 0xFF);
-    case type::Short: return int32_t(int16_t(uint16_t(value.low)));
+    case type::Text:
+        return text_to_int(as_text(value));
+    case type::Bool:
+        return value.low ? 1 : 0;
+    case type::Byte:
+        return int32_t(value.low & 0xFF);
+    case type::Short:
+        return int32_t(int16_t(uint16_t(value.low)));
     case type::Int:
     case type::Long:
-    case type::SubPtr: return int32_t(value.low);
-    case type::Float: return truncate_to_int32(double(as_float(value)));
-    case type::Double: return truncate_to_int32(as_double(value));
-    default: return 0;
+    case type::SubPtr:
+        return int32_t(value.low);
+    case type::Float:
+        return truncate_to_int32(double(as_float(value)));
+    case type::Double:
+        return truncate_to_int32(as_double(value));
+    default:
+        return 0;
     }
 }
 
 char* to_text(const TypedValue& value) {
     char buffer[64];
     switch (value.type) {
-    case type::Int: return decimal_text(int32_t(value.low));
-    case type::Short: return decimal_text(int16_t(uint16_t(value.low)));
-    case type::Byte: return decimal_text(value.low & 0xFF);
-    case type::Long: return decimal_text(as_long(value));
+    case type::Int:
+        return decimal_text(int32_t(value.low));
+    case type::Short:
+        return decimal_text(int16_t(uint16_t(value.low)));
+    case type::Byte:
+        return decimal_text(value.low & 0xFF);
+    case type::Long:
+        return decimal_text(as_long(value));
     case type::Float:
-        if (!std::isfinite(as_float(value))) return copy_text(non_finite_name(as_float(value)));
+        if (!std::isfinite(as_float(value)))
+            return copy_text(non_finite_name(as_float(value)));
         format_float(as_float(value), buffer, sizeof buffer);
         return copy_text(buffer);
     case type::Double:
-        if (!std::isfinite(as_double(value))) return copy_text(non_finite_name(as_double(value)));
+        if (!std::isfinite(as_double(value)))
+            return copy_text(non_finite_name(as_double(value)));
         std::snprintf(buffer, sizeof buffer, "%.13g", as_double(value));
         return copy_text(buffer);
-    case type::Bool: return copy_text(value.low ? "真" : "假");
+    case type::Bool:
+        return copy_text(value.low ? "真" : "假");
     case type::DateTime:
         return format_datetime(as_double(value), buffer, sizeof buffer) ? copy_text(buffer)
                                                                         : nullptr;
-    case type::Text: return copy_text(as_text(value));
-    case type::Bytes: return raw_bytes_text(as_block(value), 1);
+    case type::Text:
+        return copy_text(as_text(value));
+    case type::Bytes:
+        return raw_bytes_text(as_block(value), 1);
     default:
         if (is_array(value.type)) {
             uint32_t size = element_size(element_type(value.type));
-            if (size) return raw_bytes_text(as_block(value), size);
+            if (size)
+                return raw_bytes_text(as_block(value), size);
         }
         return nullptr;
     }
 }
 
 char* convert_case(const char* text, int mode) {
-    if (!text || !*text) return nullptr;
+    if (!text || !*text)
+        return nullptr;
     switch (mode) {
     case kUpperCase:
     case kLowerCase: {
@@ -331,9 +375,12 @@ char* convert_case(const char* text, int mode) {
             shift_letters(copy, 'A', 'Z', 'a' - 'A');
         return copy;
     }
-    case kFullWidth: return build_text([text](Sink& s) { produce_full_width(text, s); });
-    case kHalfWidth: return build_text([text](Sink& s) { produce_half_width(text, s); });
-    default: return copy_text(text);  // unknown modes change nothing
+    case kFullWidth:
+        return build_text([text](Sink& s) { produce_full_width(text, s); });
+    case kHalfWidth:
+        return build_text([text](Sink& s) { produce_half_width(text, s); });
+    default:
+        return copy_text(text); // unknown modes change nothing
     }
 }
 
@@ -350,7 +397,7 @@ const char* text_argument(int32_t argc, const TypedValue* args, int32_t i) {
     TypedValue v = argument(argc, args, i);
     return v.type == type::Text ? as_text(v) : nullptr;
 }
-}  // namespace
+} // namespace
 
 void cmd_to_lower(TypedValue* result, int32_t argc, const TypedValue* args) {
     *result = make_text(convert_case(text_argument(argc, args, 0), kLowerCase));
@@ -361,4 +408,4 @@ void cmd_convert_case(TypedValue* result, int32_t argc, const TypedValue* args) 
     *result = make_text(convert_case(text_argument(argc, args, 0), mode));
 }
 
-}  // namespace vantor
+} // namespace vantor

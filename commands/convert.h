@@ -31,10 +31,10 @@ char* to_text(const TypedValue& value);
 
 // Letter-case and width conversions of convert_case.
 enum CaseMode : int {
-    kUpperCase = 0,  // "a"-"z" to "A"-"Z"; two-byte characters untouched
-    kLowerCase = 1,  // "A"-"Z" to "a"-"z"; two-byte characters untouched
-    kFullWidth = 2,  // printable ASCII to its GBK full-width form
-    kHalfWidth = 3,  // GBK full-width forms to ASCII (the text_to_int normalisation)
+    kUpperCase = 0, // "a"-"z" to "A"-"Z"; two-byte characters untouched
+    kLowerCase = 1, // "A"-"Z" to "a"-"z"; two-byte characters untouched
+    kFullWidth = 2, // printable ASCII to its GBK full-width form
+    kHalfWidth = 3, // GBK full-width forms to ASCII (the text_to_int normalisation)
 };
 
 // New converted copy of `text` (null is empty), owned by the caller; null when the
@@ -51,4 +51,4 @@ void cmd_to_lower(TypedValue* result, int32_t argc, const TypedValue* args);
 // (Text, mode) -> Text; the mode is read with to_int, so an omitted mode is 0
 void cmd_convert_case(TypedValue* result, int32_t argc, const TypedValue* args);
 
-}  // namespace vantor
+} // namespace vantor

@@ -11,7 +11,8 @@ namespace vantor {
 namespace {
 
 HWND owner_window(const TypedValue& unit) {
-    if (omitted(unit)) return nullptr;
+    if (omitted(unit))
+        return nullptr;
     auto object = reinterpret_cast<UnitObject*>(
         uintptr_t(library_request(Library::Base, 2006, unit.low, unit.high)));
     return object ? object->handle() : nullptr;
@@ -22,7 +23,7 @@ const char* text_or_empty(const TypedValue& v) {
     return text ? text : "";
 }
 
-}  // namespace
+} // namespace
 
 void cmd_message_box(TypedValue* result, int32_t argc, const TypedValue* args) {
     TypedValue text = argument(argc, args, 0);
@@ -39,4 +40,4 @@ void cmd_quit_pending(TypedValue* result, int32_t, const TypedValue*) {
     *result = make_bool(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE);
 }
 
-}  // namespace vantor
+} // namespace vantor

@@ -17,4 +17,4 @@ void cmd_message_box(TypedValue* result, int32_t argc, const TypedValue* args);
 // is ending (its last window was closed) while a handler still runs.
 void cmd_quit_pending(TypedValue* result, int32_t argc, const TypedValue* args);
 
-}  // namespace vantor
+} // namespace vantor

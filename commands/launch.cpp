@@ -25,8 +25,8 @@ static_assert(sizeof(STARTUPINFOA) == kStartupInfoSize);
 // 4 maximised, 5 normal without activation, 6 minimised without activation;
 // modes below 1 count as 1, above 6 as 6.
 WORD show_value(int32_t mode) {
-    static constexpr WORD kShowValues[6] = {
-        SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE, SW_MINIMIZE};
+    static constexpr WORD kShowValues[6] = {SW_HIDE,          SW_SHOWNORMAL,     SW_SHOWMINIMIZED,
+                                            SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE, SW_MINIMIZE};
     return kShowValues[std::clamp(mode, 1, 6) - 1];
 }
 

@@ -25,17 +25,20 @@ char* new_text_block(uint64_t length) {
 }
 
 char* join_texts(int32_t count, const char* const* pieces) {
-    if (!pieces) count = 0;
+    if (!pieces)
+        count = 0;
     // The lengths are measured once and summed in 64 bits: the same long piece
     // passed many times could otherwise wrap a 32-bit total into a short block.
     uint64_t total = 0;
     for (int32_t i = 0; i < count; ++i) {
-        if (pieces[i]) total += std::strlen(pieces[i]);
+        if (pieces[i])
+            total += std::strlen(pieces[i]);
     }
     char* block = new_text_block(total);
     char* out = block;
     for (int32_t i = 0; i < count; ++i) {
-        if (!pieces[i]) continue;
+        if (!pieces[i])
+            continue;
         size_t n = std::strlen(pieces[i]);
         std::memcpy(out, pieces[i], n);
         out += n;
@@ -44,18 +47,23 @@ char* join_texts(int32_t count, const char* const* pieces) {
 }
 
 int32_t compare_texts(const char* a, const char* b) {
-    if (!a) return (!b || !*b) ? 0 : -1;
-    if (!b) return *a ? 1 : 0;
+    if (!a)
+        return (!b || !*b) ? 0 : -1;
+    if (!b)
+        return *a ? 1 : 0;
     auto* x = reinterpret_cast<const unsigned char*>(a);
     auto* y = reinterpret_cast<const unsigned char*>(b);
     while (*x && *x == *y) {
         ++x;
         ++y;
     }
-    if (*x == *y) return 0;
+    if (*x == *y)
+        return 0;
     return *x < *y ? -1 : 1;
 }
 
-int32_t text_length(const char* text) { return text ? int32_t(std::strlen(text)) : 0; }
+int32_t text_length(const char* text) {
+    return text ? int32_t(std::strlen(text)) : 0;
+}
 
-}  // namespace vantor
+} // namespace vantor

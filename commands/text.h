@@ -24,4 +24,4 @@ int32_t text_length(const char* text);
 // lengths no 32-bit heap can hold.
 char* new_text_block(uint64_t length);
 
-}  // namespace vantor
+} // namespace vantor

@@ -13,7 +13,8 @@ constexpr uint32_t kVAlignBits = BS_TOP | BS_VCENTER | BS_BOTTOM;
 void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
                              void* context) {
     forms::ButtonProps p;
-    if (forms::read_block(block, size, p)) visit_texts({p.Caption}, visit, context);
+    if (forms::read_block(block, size, p))
+        visit_texts({p.Caption}, visit, context);
 }
 
 bool is_default_routine(UnitObject* unit) {
@@ -21,17 +22,24 @@ bool is_default_routine(UnitObject* unit) {
     return b && b->is_default();
 }
 
-}  // namespace
+} // namespace
 
 void* button_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine<ButtonUnit>);
-    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine<ButtonUnit>);
-    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine<ButtonUnit>);
-    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine<ButtonUnit>);
-    case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
-    case forms::routine::IsDefaultButton: return reinterpret_cast<void*>(&is_default_routine);
-    default: return nullptr;
+    case forms::routine::Create:
+        return reinterpret_cast<void*>(&create_routine<ButtonUnit>);
+    case forms::routine::PropertyWritten:
+        return reinterpret_cast<void*>(&write_routine<ButtonUnit>);
+    case forms::routine::CurrentData:
+        return reinterpret_cast<void*>(&serialise_routine<ButtonUnit>);
+    case forms::routine::PropertyRead:
+        return reinterpret_cast<void*>(&read_routine<ButtonUnit>);
+    case forms::routine::EnumerateTexts:
+        return reinterpret_cast<void*>(&enumerate_texts_routine);
+    case forms::routine::IsDefaultButton:
+        return reinterpret_cast<void*>(&is_default_routine);
+    default:
+        return nullptr;
     }
 }
 
@@ -48,15 +56,18 @@ ButtonUnit::ButtonUnit(uint32_t window_id, uint32_t unit_id)
 
 ButtonUnit::~ButtonUnit() {
     picture_.release();
-    if (font_) DeleteObject(font_);
+    if (font_)
+        DeleteObject(font_);
 }
 
 UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
     forms::ButtonProps props;
-    if (!forms::read_block(p.block, p.block_size, props)) return nullptr;
-    uint32_t style = p.styles | button_halign_style(props.HAlign) |
-                     button_valign_style(props.VAlign);
-    if (props.ButtonType == 1) style |= BS_DEFPUSHBUTTON;
+    if (!forms::read_block(p.block, p.block_size, props))
+        return nullptr;
+    uint32_t style =
+        p.styles | button_halign_style(props.HAlign) | button_valign_style(props.VAlign);
+    if (props.ButtonType == 1)
+        style |= BS_DEFPUSHBUTTON;
 
     Picture picture;
     if (!props.Picture.empty() &&
@@ -64,11 +75,10 @@ UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
                        GetSysColor(COLOR_BTNFACE), picture))
         style |= picture.icon ? BS_ICON : BS_BITMAP;
 
-    HWND hwnd = CreateWindowExA(0, "BUTTON", props.Caption.c_str(),
-                                style | WS_CHILD | WS_CLIPSIBLINGS | BS_MULTILINE, p.left, p.top,
-                                p.width, p.height, p.parent,
-                                reinterpret_cast<HMENU>(uintptr_t(p.control_id)),
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = CreateWindowExA(
+        0, "BUTTON", props.Caption.c_str(), style | WS_CHILD | WS_CLIPSIBLINGS | BS_MULTILINE,
+        p.left, p.top, p.width, p.height, p.parent,
+        reinterpret_cast<HMENU>(uintptr_t(p.control_id)), GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) {
         picture.release();
         return nullptr;
@@ -89,7 +99,8 @@ void ButtonUnit::apply_font() {
     HFONT old = font_;
     font_ = realise_font(props_.Font);
     SendMessageA(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_or_default(font_)), TRUE);
-    if (old) DeleteObject(old);  // only once the control no longer uses it
+    if (old)
+        DeleteObject(old); // only once the control no longer uses it
 }
 
 bool ButtonUnit::is_default() const {
@@ -127,20 +138,31 @@ int32_t ButtonUnit::write(int32_t index, const forms::PropValue* value) {
         props_.Font = bytes_of(value);
         apply_font();
         break;
-    default: break;
+    default:
+        break;
     }
     return 0;
 }
 
 int32_t ButtonUnit::read(int32_t index, uint32_t result[2]) {
     switch (index + 8) {
-    case 8: put_bytes(props_.Picture, result); return 1;
-    case 9: return put_word(props_.ButtonType, result);
-    case 10: put_text(props_.Caption, result); return 1;
-    case 11: return put_word(props_.HAlign, result);
-    case 12: return put_word(props_.VAlign, result);
-    case 13: put_bytes(props_.Font, result); return 1;
-    default: return 0;
+    case 8:
+        put_bytes(props_.Picture, result);
+        return 1;
+    case 9:
+        return put_word(props_.ButtonType, result);
+    case 10:
+        put_text(props_.Caption, result);
+        return 1;
+    case 11:
+        return put_word(props_.HAlign, result);
+    case 12:
+        return put_word(props_.VAlign, result);
+    case 13:
+        put_bytes(props_.Font, result);
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -162,4 +184,4 @@ LRESULT ButtonUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     return call_previous(msg, wp, lp);
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -11,7 +11,7 @@
 namespace vantor::controls {
 
 class ButtonUnit : public UnitObject {
-public:
+  public:
     // Routine 1. Null when the block cannot be read or the control not created.
     static UnitObject* create(const forms::CreateParams& params);
 
@@ -28,21 +28,21 @@ public:
 
     bool on_reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
-protected:
+  protected:
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     ButtonUnit(uint32_t window_id, uint32_t unit_id);
     ~ButtonUnit() override;
     void apply_font();
 
     forms::ButtonProps props_;
     Picture picture_;
-    HFONT font_ = nullptr;  // realised Font; null means DEFAULT_GUI_FONT
+    HFONT font_ = nullptr; // realised Font; null means DEFAULT_GUI_FONT
 };
 
 // Style bits of the stored alignment values (anything out of range: right, bottom).
 uint32_t button_halign_style(int32_t halign);
 uint32_t button_valign_style(int32_t valign);
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -3,8 +3,8 @@
 #include <wincodec.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <tuple>
 
@@ -15,14 +15,14 @@ namespace vantor::controls {
 namespace {
 
 // Owns one COM interface pointer.
-template <class T>
-struct ComRef {
+template <class T> struct ComRef {
     T* p = nullptr;
     ComRef() = default;
     ComRef(const ComRef&) = delete;
     ComRef& operator=(const ComRef&) = delete;
     ~ComRef() {
-        if (p) p->Release();
+        if (p)
+            p->Release();
     }
     T* operator->() const { return p; }
     T** out() { return &p; }
@@ -33,7 +33,8 @@ struct ComRef {
 struct ComScope {
     HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ~ComScope() {
-        if (SUCCEEDED(hr)) CoUninitialize();
+        if (SUCCEEDED(hr))
+            CoUninitialize();
     }
 };
 
@@ -58,9 +59,8 @@ bool wic_decode(const uint8_t* data, uint32_t size, Pixels& out) {
                                                 decoder.out())) ||
         FAILED(decoder->GetFrame(0, frame.out())) ||
         FAILED(factory->CreateFormatConverter(converter.out())) ||
-        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom)))
+        FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         return false;
     UINT w = 0, h = 0;
     if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 0x7FFF || h > 0x7FFF ||
@@ -106,16 +106,19 @@ bool is_png(const uint8_t* data, uint32_t size) {
 // A stored DIB image must hold its header, palette and both masks, or the
 // platform's icon maker would read past the entry.
 bool dib_image_fits(const uint8_t* data, uint32_t size) {
-    if (size < sizeof(BITMAPINFOHEADER)) return false;
+    if (size < sizeof(BITMAPINFOHEADER))
+        return false;
     BITMAPINFOHEADER h;
     std::memcpy(&h, data, sizeof h);
     if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > size || h.biWidth <= 0 ||
         h.biWidth > 1024 || h.biHeight <= 0 || h.biHeight > 2048 || h.biPlanes != 1)
         return false;
     uint32_t bits = h.biBitCount;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return false;
     uint64_t colors = bits <= 8 ? (h.biClrUsed ? h.biClrUsed : (1u << bits)) : 0;
-    if (colors > 256) return false;
+    if (colors > 256)
+        return false;
     uint64_t w = uint64_t(h.biWidth), rows = uint64_t(h.biHeight) / 2;
     uint64_t xor_bytes = ((w * bits + 31) / 32) * 4 * rows;
     uint64_t and_bytes = ((w + 31) / 32) * 4 * rows;
@@ -125,18 +128,21 @@ bool dib_image_fits(const uint8_t* data, uint32_t size) {
 // The usable images of an icon or cursor file; empty when the data is not one.
 std::vector<IconImage> icon_images(const uint8_t* data, uint32_t size) {
     std::vector<IconImage> images;
-    if (!is_icon_file(data, size)) return images;
+    if (!is_icon_file(data, size))
+        return images;
     uint32_t count = uint32_t(data[4]) | uint32_t(data[5]) << 8;
     for (uint32_t i = 0; i < count && 6 + (i + 1) * 16 <= size; ++i) {
         IconDirEntry e;
         std::memcpy(&e, data + 6 + i * 16, sizeof e);
-        if (e.offset >= size || e.bytes > size - e.offset || e.bytes == 0) continue;
+        if (e.offset >= size || e.bytes > size - e.offset || e.bytes == 0)
+            continue;
         IconImage img{data + e.offset, e.bytes, e.width ? e.width : 256, e.bit_count, false};
         img.png = is_png(img.data, img.size);
-        if (!img.png && !dib_image_fits(img.data, img.size)) continue;
+        if (!img.png && !dib_image_fits(img.data, img.size))
+            continue;
         if (!img.png && img.bits == 0) {
             WORD bits;
-            std::memcpy(&bits, img.data + 14, 2);  // biBitCount
+            std::memcpy(&bits, img.data + 14, 2); // biBitCount
             img.bits = bits;
         }
         images.push_back(img);
@@ -153,7 +159,8 @@ const IconImage* pick_image(const std::vector<IconImage>& images, int want) {
         return std::make_tuple(distance, i.width < want ? 1 : 0, -i.bits);
     };
     for (const IconImage& i : images) {
-        if (!best || key(i) < key(*best)) best = &i;
+        if (!best || key(i) < key(*best))
+            best = &i;
     }
     return best;
 }
@@ -177,7 +184,8 @@ HICON icon_from_pixels(const Pixels& px) {
     HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS,
                                      &bits, nullptr, 0);
     ReleaseDC(nullptr, screen);
-    if (!color) return nullptr;
+    if (!color)
+        return nullptr;
     std::memcpy(bits, px.bgra.data(), px.bgra.size() * 4);
     int stride = ((px.width + 15) / 16) * 2;
     std::vector<uint8_t> mask_bits(size_t(stride) * px.height, 0);
@@ -189,7 +197,8 @@ HICON icon_from_pixels(const Pixels& px) {
     ICONINFO info{TRUE, 0, 0, mask, color};
     HICON icon = mask ? CreateIconIndirect(&info) : nullptr;
     DeleteObject(color);
-    if (mask) DeleteObject(mask);
+    if (mask)
+        DeleteObject(mask);
     return icon;
 }
 
@@ -198,16 +207,18 @@ HICON icon_from_image(const IconImage& img, int cx, int cy) {
     HICON icon = nullptr;
     if (img.png) {
         Pixels px;
-        if (wic_decode(img.data, img.size, px)) icon = icon_from_pixels(px);
+        if (wic_decode(img.data, img.size, px))
+            icon = icon_from_pixels(px);
         if (icon && cx && (px.width != cx || px.height != cy)) {
-            HICON scaled = static_cast<HICON>(
-                CopyImage(icon, IMAGE_ICON, cx, cy, LR_COPYDELETEORG));
-            if (scaled) icon = scaled;
+            HICON scaled =
+                static_cast<HICON>(CopyImage(icon, IMAGE_ICON, cx, cy, LR_COPYDELETEORG));
+            if (scaled)
+                icon = scaled;
         }
         return icon;
     }
-    return CreateIconFromResourceEx(const_cast<PBYTE>(img.data), img.size, TRUE, 0x00030000,
-                                    cx, cy, LR_DEFAULTCOLOR);
+    return CreateIconFromResourceEx(const_cast<PBYTE>(img.data), img.size, TRUE, 0x00030000, cx, cy,
+                                    LR_DEFAULTCOLOR);
 }
 
 // Pixels of any icon: drawn once on black and once on white, the difference
@@ -261,13 +272,16 @@ bool icon_pixels(HICON icon, int w, int h, Pixels& out) {
 
 bool icon_size(HICON icon, int& w, int& h) {
     ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) return false;
+    if (!GetIconInfo(icon, &info))
+        return false;
     BITMAP bm{};
     bool ok = GetObjectA(info.hbmMask, sizeof bm, &bm) != 0;
     w = bm.bmWidth;
     h = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    if (info.hbmMask)
+        DeleteObject(info.hbmMask);
     return ok && w > 0 && h > 0;
 }
 
@@ -275,7 +289,8 @@ bool icon_size(HICON icon, int& w, int& h) {
 HICON largest_icon(const uint8_t* data, uint32_t size, int& w, int& h) {
     std::vector<IconImage> images = icon_images(data, size);
     const IconImage* img = pick_image(images, 0);
-    if (!img) return nullptr;
+    if (!img)
+        return nullptr;
     HICON icon = icon_from_image(*img, 0, 0);
     if (icon && !icon_size(icon, w, h)) {
         DestroyIcon(icon);
@@ -284,14 +299,15 @@ HICON largest_icon(const uint8_t* data, uint32_t size, int& w, int& h) {
     return icon;
 }
 
-}  // namespace
+} // namespace
 
 COLORREF map_back_color(uint32_t color) {
     return color == 0xFF000000 ? GetSysColor(COLOR_BTNFACE) : COLORREF(color);
 }
 
 HFONT realise_font(const std::vector<uint8_t>& font) {
-    if (font.size() != sizeof(LOGFONTA)) return nullptr;
+    if (font.size() != sizeof(LOGFONTA))
+        return nullptr;
     LOGFONTA lf;
     std::memcpy(&lf, font.data(), sizeof lf);
     lf.lfCharSet = DEFAULT_CHARSET;
@@ -299,13 +315,15 @@ HFONT realise_font(const std::vector<uint8_t>& font) {
     lf.lfClipPrecision = 0;
     lf.lfQuality = PROOF_QUALITY;
     lf.lfPitchAndFamily = 0;
-    lf.lfFaceName[LF_FACESIZE - 1] = 0;  // stored data need not be terminated
+    lf.lfFaceName[LF_FACESIZE - 1] = 0; // stored data need not be terminated
     return CreateFontIndirectA(&lf);
 }
 
 void Picture::release() {
-    if (bitmap) DeleteObject(bitmap);
-    if (icon) DestroyIcon(icon);
+    if (bitmap)
+        DeleteObject(bitmap);
+    if (icon)
+        DestroyIcon(icon);
     bitmap = nullptr;
     icon = nullptr;
     width = height = 0;
@@ -318,11 +336,13 @@ bool is_icon_file(const uint8_t* data, uint32_t size) {
 
 bool decode_pixels(const uint8_t* data, uint32_t size, Pixels& out) {
     out = Pixels{};
-    if (!data || size == 0) return false;
+    if (!data || size == 0)
+        return false;
     if (is_icon_file(data, size)) {
         int w = 0, h = 0;
         HICON icon = largest_icon(data, size, w, h);
-        if (!icon) return false;
+        if (!icon)
+            return false;
         bool ok = icon_pixels(icon, w, h, out);
         DestroyIcon(icon);
         return ok;
@@ -331,7 +351,8 @@ bool decode_pixels(const uint8_t* data, uint32_t size, Pixels& out) {
 }
 
 HBITMAP compose_bitmap(const Pixels& px, COLORREF background) {
-    if (px.width <= 0 || px.height <= 0) return nullptr;
+    if (px.width <= 0 || px.height <= 0)
+        return nullptr;
     std::vector<uint32_t> rgb(px.bgra.size());
     const uint32_t bg[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
     for (size_t i = 0; i < rgb.size(); ++i) {
@@ -350,8 +371,7 @@ HBITMAP compose_bitmap(const Pixels& px, COLORREF background) {
     bi.bmiHeader.biBitCount = 32;
     HDC screen = GetDC(nullptr);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, px.width, px.height);
-    if (bitmap &&
-        !SetDIBits(screen, bitmap, 0, UINT(px.height), rgb.data(), &bi, DIB_RGB_COLORS)) {
+    if (bitmap && !SetDIBits(screen, bitmap, 0, UINT(px.height), rgb.data(), &bi, DIB_RGB_COLORS)) {
         DeleteObject(bitmap);
         bitmap = nullptr;
     }
@@ -361,15 +381,18 @@ HBITMAP compose_bitmap(const Pixels& px, COLORREF background) {
 
 bool decode_picture(const uint8_t* data, uint32_t size, COLORREF background, Picture& out) {
     out = Picture{};
-    if (!data || size == 0) return false;
+    if (!data || size == 0)
+        return false;
     if (is_icon_file(data, size)) {
         out.icon = largest_icon(data, size, out.width, out.height);
         return out.icon != nullptr;
     }
     Pixels px;
-    if (!wic_decode(data, size, px)) return false;
+    if (!wic_decode(data, size, px))
+        return false;
     out.bitmap = compose_bitmap(px, background);
-    if (!out.bitmap) return false;
+    if (!out.bitmap)
+        return false;
     out.width = px.width;
     out.height = px.height;
     return true;
@@ -378,20 +401,25 @@ bool decode_picture(const uint8_t* data, uint32_t size, COLORREF background, Pic
 bool decode_icon_pair(const uint8_t* data, uint32_t size, HICON& large, HICON& small) {
     large = small = nullptr;
     std::vector<IconImage> images = icon_images(data, size);
-    if (images.empty()) return false;
+    if (images.empty())
+        return false;
     int lx = GetSystemMetrics(SM_CXICON), ly = GetSystemMetrics(SM_CYICON);
     int sx = GetSystemMetrics(SM_CXSMICON), sy = GetSystemMetrics(SM_CYSMICON);
     large = icon_from_image(*pick_image(images, lx), lx, ly);
     small = icon_from_image(*pick_image(images, sx), sx, sy);
-    if (large && small) return true;
-    if (large) DestroyIcon(large);
-    if (small) DestroyIcon(small);
+    if (large && small)
+        return true;
+    if (large)
+        DestroyIcon(large);
+    if (small)
+        DestroyIcon(small);
     large = small = nullptr;
     return false;
 }
 
 bool hand_out_block(const std::vector<uint8_t>& bytes, uint8_t** block, uint32_t* size) {
-    if (bytes.empty()) return false;
+    if (bytes.empty())
+        return false;
     auto* p = static_cast<uint8_t*>(mem_alloc(uint32_t(bytes.size())));
     std::memcpy(p, bytes.data(), bytes.size());
     *block = p;
@@ -400,16 +428,19 @@ bool hand_out_block(const std::vector<uint8_t>& bytes, uint8_t** block, uint32_t
 }
 
 void visit_texts(const std::vector<std::string>& texts, forms::TextVisitor visit, void* context) {
-    if (!visit) return;
-    for (const std::string& t : texts) visit(context, t.c_str(), uint32_t(t.size()));
+    if (!visit)
+        return;
+    for (const std::string& t : texts)
+        visit(context, t.c_str(), uint32_t(t.size()));
 }
 
 bool replace_style(HWND hwnd, int which, uint32_t mask, uint32_t bits) {
     uint32_t old = uint32_t(GetWindowLongA(hwnd, which));
     uint32_t now = (old & ~mask) | (bits & mask);
-    if (now == old) return false;
+    if (now == old)
+        return false;
     SetWindowLongA(hwnd, which, LONG(now));
     return true;
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

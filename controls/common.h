@@ -26,8 +26,8 @@ inline HFONT font_or_default(HFONT realised) {
 // A decoded picture (BMP, JPEG, GIF, PNG, icon or cursor data) through the
 // platform's decoders.
 struct Picture {
-    HBITMAP bitmap = nullptr;  // for bitmaps and every non-icon format
-    HICON icon = nullptr;      // for icon and cursor data
+    HBITMAP bitmap = nullptr; // for bitmaps and every non-icon format
+    HICON icon = nullptr;     // for icon and cursor data
     int width = 0;
     int height = 0;
     void release();
@@ -95,4 +95,4 @@ void visit_texts(const std::vector<std::string>& texts, forms::TextVisitor visit
 // true when the style changed.
 bool replace_style(HWND hwnd, int which, uint32_t mask, uint32_t bits);
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -21,7 +21,9 @@ using forms::CommonDlgProps;
 using forms::PropValue;
 
 // The first byte of a two-byte GBK character.
-bool is_lead_byte(uint8_t c) { return c >= 0x81 && c <= 0xFE; }
+bool is_lead_byte(uint8_t c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // Byte length of the character starting at text[i] (a lone lead byte counts 1).
 size_t char_length(const std::string& text, size_t i) {
@@ -33,20 +35,30 @@ const char* text_of(const PropValue& v) {
     return s ? s : "";
 }
 
-const char* or_none(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
+const char* or_none(const std::string& s) {
+    return s.empty() ? nullptr : s.c_str();
+}
 
 // The field of a text property, or null for a property that is not a text.
 template <class Props> auto* text_member(Props& p, int32_t index) {
     using Text = std::conditional_t<std::is_const_v<Props>, const std::string, std::string>;
     switch (index) {
-    case dlg_prop::Title: return static_cast<Text*>(&p.Title);
-    case dlg_prop::FileName: return static_cast<Text*>(&p.FileName);
-    case dlg_prop::Filter: return static_cast<Text*>(&p.Filter);
-    case dlg_prop::InitialDir: return static_cast<Text*>(&p.InitialDir);
-    case dlg_prop::DefaultExt: return static_cast<Text*>(&p.DefaultExt);
-    case dlg_prop::FontName: return static_cast<Text*>(&p.FontName);
-    case dlg_prop::HelpFile: return static_cast<Text*>(&p.HelpFile);
-    default: return static_cast<Text*>(nullptr);
+    case dlg_prop::Title:
+        return static_cast<Text*>(&p.Title);
+    case dlg_prop::FileName:
+        return static_cast<Text*>(&p.FileName);
+    case dlg_prop::Filter:
+        return static_cast<Text*>(&p.Filter);
+    case dlg_prop::InitialDir:
+        return static_cast<Text*>(&p.InitialDir);
+    case dlg_prop::DefaultExt:
+        return static_cast<Text*>(&p.DefaultExt);
+    case dlg_prop::FontName:
+        return static_cast<Text*>(&p.FontName);
+    case dlg_prop::HelpFile:
+        return static_cast<Text*>(&p.HelpFile);
+    default:
+        return static_cast<Text*>(nullptr);
     }
 }
 
@@ -54,21 +66,36 @@ template <class Props> auto* text_member(Props& p, int32_t index) {
 template <class Props> auto* int_member(Props& p, int32_t index) {
     using Int = std::conditional_t<std::is_const_v<Props>, const int32_t, int32_t>;
     switch (index) {
-    case dlg_prop::DialogType: return static_cast<Int*>(&p.DialogType);
-    case dlg_prop::FilterIndex: return static_cast<Int*>(&p.FilterIndex);
-    case dlg_prop::CreatePrompt: return static_cast<Int*>(&p.CreatePrompt);
-    case dlg_prop::FileMustExist: return static_cast<Int*>(&p.FileMustExist);
-    case dlg_prop::OverwritePrompt: return static_cast<Int*>(&p.OverwritePrompt);
-    case dlg_prop::PathMustExist: return static_cast<Int*>(&p.PathMustExist);
-    case dlg_prop::KeepCurrentDir: return static_cast<Int*>(&p.KeepCurrentDir);
-    case dlg_prop::Bold: return static_cast<Int*>(&p.Bold);
-    case dlg_prop::Italic: return static_cast<Int*>(&p.Italic);
-    case dlg_prop::StrikeOut: return static_cast<Int*>(&p.StrikeOut);
-    case dlg_prop::Underline: return static_cast<Int*>(&p.Underline);
-    case dlg_prop::FontSize: return static_cast<Int*>(&p.FontSize);
-    case dlg_prop::HelpCommand: return static_cast<Int*>(&p.HelpCommand);
-    case dlg_prop::HelpContext: return static_cast<Int*>(&p.HelpContext);
-    default: return static_cast<Int*>(nullptr);
+    case dlg_prop::DialogType:
+        return static_cast<Int*>(&p.DialogType);
+    case dlg_prop::FilterIndex:
+        return static_cast<Int*>(&p.FilterIndex);
+    case dlg_prop::CreatePrompt:
+        return static_cast<Int*>(&p.CreatePrompt);
+    case dlg_prop::FileMustExist:
+        return static_cast<Int*>(&p.FileMustExist);
+    case dlg_prop::OverwritePrompt:
+        return static_cast<Int*>(&p.OverwritePrompt);
+    case dlg_prop::PathMustExist:
+        return static_cast<Int*>(&p.PathMustExist);
+    case dlg_prop::KeepCurrentDir:
+        return static_cast<Int*>(&p.KeepCurrentDir);
+    case dlg_prop::Bold:
+        return static_cast<Int*>(&p.Bold);
+    case dlg_prop::Italic:
+        return static_cast<Int*>(&p.Italic);
+    case dlg_prop::StrikeOut:
+        return static_cast<Int*>(&p.StrikeOut);
+    case dlg_prop::Underline:
+        return static_cast<Int*>(&p.Underline);
+    case dlg_prop::FontSize:
+        return static_cast<Int*>(&p.FontSize);
+    case dlg_prop::HelpCommand:
+        return static_cast<Int*>(&p.HelpCommand);
+    case dlg_prop::HelpContext:
+        return static_cast<Int*>(&p.HelpContext);
+    default:
+        return static_cast<Int*>(nullptr);
     }
 }
 
@@ -93,7 +120,8 @@ bool is_file(const std::string& path) {
 bool register_class() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc{};
-    if (GetClassInfoA(instance, kCommonDlgClass, &wc)) return true;
+    if (GetClassInfoA(instance, kCommonDlgClass, &wc))
+        return true;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = instance;
@@ -103,13 +131,14 @@ bool register_class() {
     return RegisterClassA(&wc) != 0;
 }
 
-}  // namespace
+} // namespace
 
 // ---- pure logic -----------------------------------------------------------------------
 
 std::string file_dialog_filter(const std::string& filter) {
     size_t end = filter.size();
-    while (end > 0 && std::strchr(" \t\r\n\v\f", filter[end - 1]) && filter[end - 1] != '\0') --end;
+    while (end > 0 && std::strchr(" \t\r\n\v\f", filter[end - 1]) && filter[end - 1] != '\0')
+        --end;
     std::string text = filter.substr(0, end);
     std::string list;
     int bars_at_end = 0;
@@ -124,9 +153,11 @@ std::string file_dialog_filter(const std::string& filter) {
         }
         i += n;
     }
-    if (list.empty()) return list;
-    if (bars_at_end < 2) list.append(2, '\0');
-    list += '\0';  // a list with an odd number of fields still ends in an empty string
+    if (list.empty())
+        return list;
+    if (bars_at_end < 2)
+        list.append(2, '\0');
+    list += '\0'; // a list with an odd number of fields still ends in an empty string
     return list;
 }
 
@@ -136,35 +167,48 @@ uint32_t file_dialog_filter_index(int32_t filter_index, bool has_filter) {
 
 DWORD file_dialog_flags(const CommonDlgProps& p) {
     DWORD flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
-    if (p.CreatePrompt == 1) flags |= OFN_CREATEPROMPT;
-    if (p.FileMustExist == 1) flags |= OFN_FILEMUSTEXIST;
-    if (p.OverwritePrompt == 1) flags |= OFN_OVERWRITEPROMPT;
-    if (p.PathMustExist == 1) flags |= OFN_PATHMUSTEXIST;
-    if (p.KeepCurrentDir == 1) flags |= OFN_NOCHANGEDIR;
+    if (p.CreatePrompt == 1)
+        flags |= OFN_CREATEPROMPT;
+    if (p.FileMustExist == 1)
+        flags |= OFN_FILEMUSTEXIST;
+    if (p.OverwritePrompt == 1)
+        flags |= OFN_OVERWRITEPROMPT;
+    if (p.PathMustExist == 1)
+        flags |= OFN_PATHMUSTEXIST;
+    if (p.KeepCurrentDir == 1)
+        flags |= OFN_NOCHANGEDIR;
     return flags;
 }
 
 void copy_truncated(char* buffer, size_t capacity, const std::string& text) {
-    if (capacity == 0) return;
+    if (capacity == 0)
+        return;
     size_t used = 0;
     while (used < text.size() && text[used] != '\0') {
         size_t n = char_length(text, used);
-        if (used + n > capacity - 1) break;
+        if (used + n > capacity - 1)
+            break;
         used += n;
     }
     std::memcpy(buffer, text.data(), used);
     buffer[used] = '\0';
 }
 
-int32_t points_to_pixels(int32_t points, int32_t dpi) { return MulDiv(points, dpi, 72); }
-int32_t pixels_to_points(int32_t pixels, int32_t dpi) { return MulDiv(pixels, 72, dpi); }
+int32_t points_to_pixels(int32_t points, int32_t dpi) {
+    return MulDiv(points, dpi, 72);
+}
+int32_t pixels_to_points(int32_t pixels, int32_t dpi) {
+    return MulDiv(pixels, 72, dpi);
+}
 
 std::string default_help_file(const std::string& program_path) {
     size_t dot = std::string::npos;
     for (size_t i = 0; i < program_path.size(); i += char_length(program_path, i)) {
         char c = program_path[i];
-        if (c == '\\' || c == '/' || c == ':') dot = std::string::npos;
-        if (c == '.') dot = i;
+        if (c == '\\' || c == '/' || c == ':')
+            dot = std::string::npos;
+        if (c == '.')
+            dot = i;
     }
     return (dot == std::string::npos ? program_path : program_path.substr(0, dot)) + ".hlp";
 }
@@ -175,20 +219,25 @@ HelpRequest help_request(int32_t help_command, int32_t help_context) {
                                  : HelpRequest{HELP_FINDER, 0, true};
     };
     switch (std::clamp(help_command, 0, 5)) {
-    case 1: return with_context(HELP_CONTEXT);
-    case 2: return with_context(HELP_CONTEXTPOPUP);
-    case 3: return {HELP_FORCEFILE, 0, true};
-    case 4: return {HELP_HELPONHELP, 0, false};
-    case 5: return {HELP_QUIT, 0, false};
-    default: return {HELP_FINDER, 0, true};
+    case 1:
+        return with_context(HELP_CONTEXT);
+    case 2:
+        return with_context(HELP_CONTEXTPOPUP);
+    case 3:
+        return {HELP_FORCEFILE, 0, true};
+    case 4:
+        return {HELP_HELPONHELP, 0, false};
+    case 5:
+        return {HELP_QUIT, 0, false};
+    default:
+        return {HELP_FINDER, 0, true};
     }
 }
 
 // ---- the unit object ------------------------------------------------------------------
 
 CommonDlg::CommonDlg(const forms::CreateParams& params, const CommonDlgProps& props)
-    : UnitObject(params.window_id, params.unit_id, &kCommonDlgType),
-      props_(props),
+    : UnitObject(params.window_id, params.unit_id, &kCommonDlgType), props_(props),
       design_mode_(params.design_mode != 0) {}
 
 CommonDlg* CommonDlg::create(const forms::CreateParams& params) {
@@ -196,12 +245,14 @@ CommonDlg* CommonDlg::create(const forms::CreateParams& params) {
     if (!forms::read_block(params.block, params.block_size, props) || !register_class())
         return nullptr;
     DWORD style = params.styles | WS_CHILD | WS_CLIPSIBLINGS;
-    if (params.design_mode) style |= WS_BORDER;
+    if (params.design_mode)
+        style |= WS_BORDER;
     HWND hwnd = CreateWindowExA(0, kCommonDlgClass, nullptr, style, params.left, params.top,
                                 params.width, params.height, params.parent,
                                 reinterpret_cast<HMENU>(uintptr_t(params.control_id)),
                                 GetModuleHandleA(nullptr), nullptr);
-    if (!hwnd) return nullptr;
+    if (!hwnd)
+        return nullptr;
     auto* dlg = new CommonDlg(params, props);
     dlg->attach(hwnd);
     return dlg;
@@ -210,11 +261,21 @@ CommonDlg* CommonDlg::create(const forms::CreateParams& params) {
 int32_t CommonDlg::write(int32_t index, const PropValue& value) {
     int32_t n = int32_t(value.word0);
     switch (index) {
-    case dlg_prop::DialogType: props_.DialogType = std::clamp(n, 0, 3); break;
-    case dlg_prop::HelpCommand: props_.HelpCommand = std::clamp(n, 0, 5); break;
-    case dlg_prop::FilterIndex: props_.FilterIndex = std::max(n, 0); break;
-    case dlg_prop::FontSize: props_.FontSize = std::max(n, 0); break;
-    case dlg_prop::FontColor: props_.FontColor = value.word0; break;
+    case dlg_prop::DialogType:
+        props_.DialogType = std::clamp(n, 0, 3);
+        break;
+    case dlg_prop::HelpCommand:
+        props_.HelpCommand = std::clamp(n, 0, 5);
+        break;
+    case dlg_prop::FilterIndex:
+        props_.FilterIndex = std::max(n, 0);
+        break;
+    case dlg_prop::FontSize:
+        props_.FontSize = std::max(n, 0);
+        break;
+    case dlg_prop::FontColor:
+        props_.FontColor = value.word0;
+        break;
     default:
         if (std::string* text = text_member(props_, index))
             *text = text_of(value);
@@ -222,7 +283,7 @@ int32_t CommonDlg::write(int32_t index, const PropValue& value) {
             *field = n;
         break;
     }
-    return 0;  // no write needs a new window
+    return 0; // no write needs a new window
 }
 
 bool CommonDlg::read(int32_t index, uint32_t result[2]) const {
@@ -245,9 +306,12 @@ bool CommonDlg::read(int32_t index, uint32_t result[2]) const {
 bool CommonDlg::open() {
     switch (props_.DialogType) {
     case 0:
-    case 1: return open_file_dialog();
-    case 2: return open_font_dialog();
-    default: return open_help();
+    case 1:
+        return open_file_dialog();
+    case 2:
+        return open_font_dialog();
+    default:
+        return open_help();
     }
 }
 
@@ -268,7 +332,7 @@ bool CommonDlg::open_file_dialog() {
     char file_title[kFileTitleSize] = {};
 
     OPENFILENAMEA ofn{};
-    ofn.lStructSize = 76;  // the size without the places-bar fields
+    ofn.lStructSize = 76; // the size without the places-bar fields
     ofn.hwndOwner = dialog_owner();
     ofn.lpstrFilter = filter.empty() ? nullptr : filter.data();
     ofn.nFilterIndex = file_dialog_filter_index(p.FilterIndex, !filter.empty());
@@ -288,7 +352,8 @@ bool CommonDlg::open_file_dialog() {
         on_demand<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
     const auto run_dialog = p.DialogType == 0 ? open_file : save_file;
     BOOL ok = run_dialog && run_dialog(&ofn);
-    if (!ok || !still_alive(self)) return false;
+    if (!ok || !still_alive(self))
+        return false;
     file[kFileBufferSize - 1] = '\0';
     props_.FileName = file;
     return true;
@@ -298,12 +363,14 @@ bool CommonDlg::open_font_dialog() {
     const CommonDlgProps p = props_;
     const int32_t dpi = screen_dpi();
     LOGFONTA font{};
-    if (p.Bold == 1) font.lfWeight = FW_BOLD;
+    if (p.Bold == 1)
+        font.lfWeight = FW_BOLD;
     font.lfItalic = p.Italic == 1;
     font.lfUnderline = p.Underline == 1;
     font.lfStrikeOut = p.StrikeOut == 1;
     copy_truncated(font.lfFaceName, sizeof font.lfFaceName, p.FontName);
-    if (p.FontSize != 0) font.lfHeight = -points_to_pixels(p.FontSize, dpi);
+    if (p.FontSize != 0)
+        font.lfHeight = -points_to_pixels(p.FontSize, dpi);
 
     CHOOSEFONTA choose{};
     choose.lStructSize = sizeof choose;
@@ -315,7 +382,8 @@ bool CommonDlg::open_font_dialog() {
     HWND self = handle();
     static const auto choose_font =
         on_demand<decltype(&ChooseFontA)>("comdlg32.dll", "ChooseFontA");
-    if (!choose_font || !choose_font(&choose) || !still_alive(self)) return false;
+    if (!choose_font || !choose_font(&choose) || !still_alive(self))
+        return false;
     props_.FontColor = choose.rgbColors;
     props_.Bold = font.lfWeight >= FW_BOLD ? 1 : 0;
     props_.Italic = font.lfItalic ? 1 : 0;
@@ -331,12 +399,14 @@ bool CommonDlg::open_help() {
     const auto* window = reinterpret_cast<const UnitObject*>(
         uintptr_t(library_request(Library::Base, 2006, window_id(), 0)));
     HWND owner = window ? window->handle() : nullptr;
-    if (!owner || !IsWindow(owner)) return false;
+    if (!owner || !IsWindow(owner))
+        return false;
     HelpRequest request = help_request(props_.HelpCommand, props_.HelpContext);
     std::string file;
     if (request.needs_file) {
         file = props_.HelpFile.empty() ? default_help_file(program_path()) : props_.HelpFile;
-        if (!is_file(file)) return false;
+        if (!is_file(file))
+            return false;
     }
     if (request.command == HELP_QUIT) {
         RemovePropA(owner, kHelpOpenProp);
@@ -361,13 +431,18 @@ LRESULT CommonDlg::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace {
 
-CommonDlg* as_dialog(UnitObject* unit) { return dynamic_cast<CommonDlg*>(unit); }
+CommonDlg* as_dialog(UnitObject* unit) {
+    return dynamic_cast<CommonDlg*>(unit);
+}
 
-UnitObject* create_routine(const forms::CreateParams& params) { return CommonDlg::create(params); }
+UnitObject* create_routine(const forms::CreateParams& params) {
+    return CommonDlg::create(params);
+}
 
 int32_t write_routine(UnitObject* unit, int32_t index, const PropValue* value,
                       const char** error_text) {
-    if (error_text) *error_text = nullptr;
+    if (error_text)
+        *error_text = nullptr;
     CommonDlg* dlg = as_dialog(unit);
     return dlg && value ? dlg->write(index, *value) : 0;
 }
@@ -385,24 +460,33 @@ int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
 void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
                              void* context) {
     CommonDlgProps p;
-    if (!forms::read_block(block, size, p)) return;
+    if (!forms::read_block(block, size, p))
+        return;
     for (const std::string* s :
          {&p.Title, &p.FileName, &p.Filter, &p.InitialDir, &p.DefaultExt, &p.FontName, &p.HelpFile})
         visit(context, s->c_str(), uint32_t(s->size()));
 }
 
-template <class F> void* routine_address(F* f) { return reinterpret_cast<void*>(f); }
+template <class F> void* routine_address(F* f) {
+    return reinterpret_cast<void*>(f);
+}
 
-}  // namespace
+} // namespace
 
 void* common_dlg_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return routine_address(&create_routine);
-    case forms::routine::PropertyWritten: return routine_address(&write_routine);
-    case forms::routine::CurrentData: return routine_address(&serialise_routine);
-    case forms::routine::PropertyRead: return routine_address(&read_routine);
-    case forms::routine::EnumerateTexts: return routine_address(&enumerate_texts_routine);
-    default: return nullptr;
+    case forms::routine::Create:
+        return routine_address(&create_routine);
+    case forms::routine::PropertyWritten:
+        return routine_address(&write_routine);
+    case forms::routine::CurrentData:
+        return routine_address(&serialise_routine);
+    case forms::routine::PropertyRead:
+        return routine_address(&read_routine);
+    case forms::routine::EnumerateTexts:
+        return routine_address(&enumerate_texts_routine);
+    default:
+        return nullptr;
     }
 }
 
@@ -411,7 +495,8 @@ void cmd_common_dlg_open(TypedValue* result, int32_t argc, const TypedValue* arg
     TypedValue unit = argument(argc, args, 0);
     auto* object = reinterpret_cast<UnitObject*>(
         uintptr_t(library_request(Library::Base, 2007, unit.low, unit.high)));
-    if (CommonDlg* dlg = as_dialog(object)) *result = make_bool(dlg->open());
+    if (CommonDlg* dlg = as_dialog(object))
+        *result = make_bool(dlg->open());
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -52,7 +52,7 @@ enum : int32_t {
     HelpContext,
     Count
 };
-}  // namespace dlg_prop
+} // namespace dlg_prop
 
 inline constexpr char kCommonDlgClass[] = "_QZ_CommonDlg";
 inline constexpr size_t kFileBufferSize = 260;
@@ -95,7 +95,7 @@ HelpRequest help_request(int32_t help_command, int32_t help_context);
 // ---- the unit object ----------------------------------------------------------------
 
 class CommonDlg final : public UnitObject {
-public:
+  public:
     // Routine 1: null when the block cannot be read or the window not created.
     static CommonDlg* create(const forms::CreateParams& params);
 
@@ -106,10 +106,10 @@ public:
     // Shows the dialog of DialogType modally; true when confirmed (or help shown).
     bool open();
 
-protected:
+  protected:
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     CommonDlg(const forms::CreateParams& params, const forms::CommonDlgProps& props);
     bool open_file_dialog();
     bool open_font_dialog();
@@ -120,7 +120,7 @@ private:
 
     forms::CommonDlgProps props_;
     bool design_mode_;
-    HWND help_window_ = nullptr;  // the window help was last opened for
+    HWND help_window_ = nullptr; // the window help was last opened for
 };
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -19,52 +19,74 @@ using forms::PropValue;
 
 constexpr DWORD kBorderExStyles = WS_EX_STATICEDGE | WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
 
-int32_t clamped(uint32_t word, int32_t top) { return std::clamp(int32_t(word), 0, top); }
-int32_t logical(uint32_t word) { return word != 0 ? 1 : 0; }
+int32_t clamped(uint32_t word, int32_t top) {
+    return std::clamp(int32_t(word), 0, top);
+}
+int32_t logical(uint32_t word) {
+    return word != 0 ? 1 : 0;
+}
 const char* text_of(const PropValue& v) {
     const char* s = reinterpret_cast<const char*>(uintptr_t(v.word0));
     return s ? s : "";
 }
-uint32_t word_of(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+uint32_t word_of(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
 
 DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
     DWORD style = engine_styles | WS_CHILD | WS_CLIPSIBLINGS;
-    if (p.HideSelection == 0) style |= ES_NOHIDESEL;
+    if (p.HideSelection == 0)
+        style |= ES_NOHIDESEL;
     if (p.MultiLine == 1) {
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-        if (p.ScrollBars == 1 || p.ScrollBars == 3) style |= ES_AUTOHSCROLL | WS_HSCROLL;
-        if (p.ScrollBars == 2 || p.ScrollBars == 3) style |= WS_VSCROLL;
+        if (p.ScrollBars == 1 || p.ScrollBars == 3)
+            style |= ES_AUTOHSCROLL | WS_HSCROLL;
+        if (p.ScrollBars == 2 || p.ScrollBars == 3)
+            style |= WS_VSCROLL;
     } else {
         style |= ES_AUTOHSCROLL;
     }
-    if (p.Alignment == 1) style |= ES_CENTER;
-    if (p.Alignment == 2) style |= ES_RIGHT;
-    if (p.InputMode == input_mode::ReadOnly) style |= ES_READONLY;
-    if (p.InputMode == input_mode::Password) style |= ES_PASSWORD;
-    if (p.CaseConversion == 1) style |= ES_LOWERCASE;
-    if (p.CaseConversion == 2) style |= ES_UPPERCASE;
+    if (p.Alignment == 1)
+        style |= ES_CENTER;
+    if (p.Alignment == 2)
+        style |= ES_RIGHT;
+    if (p.InputMode == input_mode::ReadOnly)
+        style |= ES_READONLY;
+    if (p.InputMode == input_mode::Password)
+        style |= ES_PASSWORD;
+    if (p.CaseConversion == 1)
+        style |= ES_LOWERCASE;
+    if (p.CaseConversion == 2)
+        style |= ES_UPPERCASE;
     return style;
 }
 
 DWORD border_ex_style(int32_t border) {
     switch (border) {
-    case 1: return WS_EX_CLIENTEDGE;
-    case 2: return WS_EX_DLGMODALFRAME;
-    case 3: return WS_EX_STATICEDGE;
-    case 4: return WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
-    default: return 0;
+    case 1:
+        return WS_EX_CLIENTEDGE;
+    case 2:
+        return WS_EX_DLGMODALFRAME;
+    case 3:
+        return WS_EX_STATICEDGE;
+    case 4:
+        return WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
+    default:
+        return 0;
     }
 }
 
 // Trail bytes of the DBCS code pages (GBK: 40-7E and 80-FE) are never control
 // characters, digits or the common ASCII signs, so such a byte after a lead byte
 // starts afresh.
-bool can_be_trail_byte(uint8_t b) { return b >= 0x40 && b != 0x7F && b != 0xFF; }
+bool can_be_trail_byte(uint8_t b) {
+    return b >= 0x40 && b != 0x7F && b != 0xFF;
+}
 
 // A sample two-byte character: the box must be tall enough for Chinese text.
 const char kChineseSample[] = "国";
 
-}  // namespace
+} // namespace
 
 void refresh_frame(HWND hwnd) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
@@ -75,7 +97,8 @@ bool edit_positions_count_bytes() {
     static const bool bytes = [] {
         HWND probe = CreateWindowExA(0, "EDIT", kChineseSample, WS_CHILD, 0, 0, 0, 0, HWND_MESSAGE,
                                      nullptr, GetModuleHandleA(nullptr), nullptr);
-        if (!probe) return false;
+        if (!probe)
+            return false;
         SendMessageA(probe, EM_SETSEL, 0, -1);
         DWORD end = 0;
         SendMessageA(probe, EM_GETSEL, 0, LPARAM(&end));
@@ -88,28 +111,31 @@ bool edit_positions_count_bytes() {
 // ---- creation -------------------------------------------------------------------------
 
 EditBox::EditBox(const forms::CreateParams& params, const EditBoxProps& props)
-    : UnitObject(params.window_id, params.unit_id, &kEditBoxType),
-      props_(props),
+    : UnitObject(params.window_id, params.unit_id, &kEditBoxType), props_(props),
       design_mode_(params.design_mode != 0) {}
 
 EditBox::~EditBox() {
     if (spin_) {
-        if (spin_->alive()) DestroyWindow(spin_->handle());
+        if (spin_->alive())
+            DestroyWindow(spin_->handle());
         delete spin_;
     }
-    if (font_) DeleteObject(font_);
-    if (brush_) DeleteObject(brush_);
+    if (font_)
+        DeleteObject(font_);
+    if (brush_)
+        DeleteObject(brush_);
 }
 
 EditBox* EditBox::create(const forms::CreateParams& params) {
     EditBoxProps props;
-    if (!forms::read_block(params.block, params.block_size, props)) return nullptr;
-    HWND hwnd = CreateWindowExA(0, "EDIT", props.Content.c_str(),
-                                creation_style(props, params.styles), params.left, params.top,
-                                params.width, params.height, params.parent,
-                                reinterpret_cast<HMENU>(uintptr_t(params.control_id)),
-                                GetModuleHandleA(nullptr), nullptr);
-    if (!hwnd) return nullptr;
+    if (!forms::read_block(params.block, params.block_size, props))
+        return nullptr;
+    HWND hwnd = CreateWindowExA(
+        0, "EDIT", props.Content.c_str(), creation_style(props, params.styles), params.left,
+        params.top, params.width, params.height, params.parent,
+        reinterpret_cast<HMENU>(uintptr_t(params.control_id)), GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd)
+        return nullptr;
     auto* box = new EditBox(params, props);
     box->set_background_brush();
     box->unicode_proc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
@@ -166,8 +192,10 @@ void EditBox::apply_font() {
     }
     SendMessageA(hwnd, WM_SETFONT, WPARAM(font), TRUE);
     // Deleted only now: the control drew with it until WM_SETFONT.
-    if (previous) DeleteObject(previous);
-    if (single) refresh_frame(hwnd);
+    if (previous)
+        DeleteObject(previous);
+    if (single)
+        refresh_frame(hwnd);
 }
 
 void EditBox::apply_border_style() {
@@ -175,7 +203,8 @@ void EditBox::apply_border_style() {
     DWORD ex = (DWORD(GetWindowLongA(hwnd, GWL_EXSTYLE)) & ~kBorderExStyles) |
                border_ex_style(props_.BorderStyle);
     DWORD style = DWORD(GetWindowLongA(hwnd, GWL_STYLE)) & ~DWORD(WS_BORDER);
-    if (props_.BorderStyle == 5) style |= WS_BORDER;
+    if (props_.BorderStyle == 5)
+        style |= WS_BORDER;
     SetWindowLongA(hwnd, GWL_EXSTYLE, LONG(ex));
     SetWindowLongA(hwnd, GWL_STYLE, LONG(style));
     refresh_frame(hwnd);
@@ -189,7 +218,8 @@ void EditBox::apply_password_char() {
 void EditBox::set_background_brush() {
     HBRUSH previous = brush_;
     brush_ = CreateSolidBrush(map_back_color(props_.BackColor));
-    if (previous) DeleteObject(previous);
+    if (previous)
+        DeleteObject(previous);
 }
 
 void EditBox::select(int32_t start, int32_t length) {
@@ -200,7 +230,8 @@ void EditBox::select(int32_t start, int32_t length) {
 }
 
 int32_t EditBox::text_length_in_positions() const {
-    if (edit_positions_count_bytes()) return int32_t(window_text().size());
+    if (edit_positions_count_bytes())
+        return int32_t(window_text().size());
     return GetWindowTextLengthW(handle());
 }
 
@@ -218,7 +249,8 @@ std::string EditBox::selected_text() const {
     wide.resize(size_t(std::max(GetWindowTextW(hwnd, wide.data(), int(wide.size())), 0)));
     start = std::min<DWORD>(start, DWORD(wide.size()));
     end = std::clamp<DWORD>(end, start, DWORD(wide.size()));
-    if (end == start) return std::string();
+    if (end == start)
+        return std::string();
     int n = WideCharToMultiByte(CP_ACP, 0, wide.data() + start, int(end - start), nullptr, 0,
                                 nullptr, nullptr);
     std::string text(size_t(std::max(n, 0)), '\0');
@@ -281,12 +313,16 @@ int32_t EditBox::write(int32_t index, const PropValue& value) {
         props_.MaxLength = std::max(int32_t(value.word0), 0);
         SendMessageA(hwnd, EM_LIMITTEXT, WPARAM(props_.MaxLength), 0);
         return 0;
-    case edit_prop::MultiLine: return recreate_if_changed(props_.MultiLine, logical(value.word0));
-    case edit_prop::ScrollBars: return recreate_if_changed(props_.ScrollBars, clamped(value.word0, 3));
-    case edit_prop::Alignment: return recreate_if_changed(props_.Alignment, clamped(value.word0, 2));
+    case edit_prop::MultiLine:
+        return recreate_if_changed(props_.MultiLine, logical(value.word0));
+    case edit_prop::ScrollBars:
+        return recreate_if_changed(props_.ScrollBars, clamped(value.word0, 3));
+    case edit_prop::Alignment:
+        return recreate_if_changed(props_.Alignment, clamped(value.word0, 2));
     case edit_prop::CaseConversion:
         return recreate_if_changed(props_.CaseConversion, clamped(value.word0, 2));
-    case edit_prop::SpinMode: return recreate_if_changed(props_.SpinMode, clamped(value.word0, 2));
+    case edit_prop::SpinMode:
+        return recreate_if_changed(props_.SpinMode, clamped(value.word0, 2));
     case edit_prop::InputMode:
         props_.InputMode = clamped(value.word0, input_mode::Last);
         apply_password_char();
@@ -333,7 +369,8 @@ int32_t EditBox::write(int32_t index, const PropValue& value) {
         (index == edit_prop::DataSource ? props_.DataSource : props_.DataColumn) = text_of(value);
         rebind(nullptr);
         return 0;
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -343,32 +380,59 @@ bool EditBox::read(int32_t index, uint32_t result[2]) {
     auto text = [&](const std::string& s) { result[0] = word_of(s.c_str()); };
     switch (index) {
     case edit_prop::Content:
-        if (live) props_.Content = window_text();
+        if (live)
+            props_.Content = window_text();
         text(props_.Content);
         return true;
-    case edit_prop::BorderStyle: result[0] = uint32_t(props_.BorderStyle); return true;
-    case edit_prop::TextColor: result[0] = props_.TextColor; return true;
-    case edit_prop::BackColor: result[0] = props_.BackColor; return true;
+    case edit_prop::BorderStyle:
+        result[0] = uint32_t(props_.BorderStyle);
+        return true;
+    case edit_prop::TextColor:
+        result[0] = props_.TextColor;
+        return true;
+    case edit_prop::BackColor:
+        result[0] = props_.BackColor;
+        return true;
     case edit_prop::Font:
         if (!props_.Font.empty()) {
             result[0] = word_of(props_.Font.data());
             result[1] = uint32_t(props_.Font.size());
         }
         return true;
-    case edit_prop::HideSelection: result[0] = uint32_t(props_.HideSelection); return true;
-    case edit_prop::MaxLength: result[0] = uint32_t(props_.MaxLength); return true;
-    case edit_prop::MultiLine: result[0] = uint32_t(props_.MultiLine); return true;
-    case edit_prop::ScrollBars: result[0] = uint32_t(props_.ScrollBars); return true;
-    case edit_prop::Alignment: result[0] = uint32_t(props_.Alignment); return true;
-    case edit_prop::InputMode: result[0] = uint32_t(props_.InputMode); return true;
+    case edit_prop::HideSelection:
+        result[0] = uint32_t(props_.HideSelection);
+        return true;
+    case edit_prop::MaxLength:
+        result[0] = uint32_t(props_.MaxLength);
+        return true;
+    case edit_prop::MultiLine:
+        result[0] = uint32_t(props_.MultiLine);
+        return true;
+    case edit_prop::ScrollBars:
+        result[0] = uint32_t(props_.ScrollBars);
+        return true;
+    case edit_prop::Alignment:
+        result[0] = uint32_t(props_.Alignment);
+        return true;
+    case edit_prop::InputMode:
+        result[0] = uint32_t(props_.InputMode);
+        return true;
     case edit_prop::PasswordChar:
         scratch_.assign(props_.PasswordChar & 0xFF ? 1 : 0, char(props_.PasswordChar & 0xFF));
         text(scratch_);
         return true;
-    case edit_prop::CaseConversion: result[0] = uint32_t(props_.CaseConversion); return true;
-    case edit_prop::SpinMode: result[0] = uint32_t(props_.SpinMode); return true;
-    case edit_prop::SpinMin: result[0] = uint32_t(props_.SpinMin); return true;
-    case edit_prop::SpinMax: result[0] = uint32_t(props_.SpinMax); return true;
+    case edit_prop::CaseConversion:
+        result[0] = uint32_t(props_.CaseConversion);
+        return true;
+    case edit_prop::SpinMode:
+        result[0] = uint32_t(props_.SpinMode);
+        return true;
+    case edit_prop::SpinMin:
+        result[0] = uint32_t(props_.SpinMin);
+        return true;
+    case edit_prop::SpinMax:
+        result[0] = uint32_t(props_.SpinMax);
+        return true;
     case edit_prop::SelStart:
     case edit_prop::SelLength: {
         int32_t start = props_.SelStart, length = props_.SelLength;
@@ -385,9 +449,14 @@ bool EditBox::read(int32_t index, uint32_t result[2]) {
         scratch_ = live ? selected_text() : std::string();
         text(scratch_);
         return true;
-    case edit_prop::DataSource: text(props_.DataSource); return true;
-    case edit_prop::DataColumn: text(props_.DataColumn); return true;
-    default: return false;
+    case edit_prop::DataSource:
+        text(props_.DataSource);
+        return true;
+    case edit_prop::DataColumn:
+        text(props_.DataColumn);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -405,7 +474,8 @@ EditBoxProps EditBox::current_props() {
 }
 
 bool EditBox::wants_key(const MSG& msg) const {
-    bool key_message = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR;
+    bool key_message =
+        msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR;
     return key_message && msg.wParam == VK_RETURN && props_.MultiLine == 1 &&
            props_.InputMode != input_mode::ReadOnly;
 }
@@ -440,18 +510,25 @@ LRESULT EditBox::on_char(WPARAM wp, LPARAM lp) {
         lead_byte_ = byte;
         return 0;
     }
-    if (!input_accepts(props_.InputMode, uint32_t(wp))) return 0;  // dropped silently
+    if (!input_accepts(props_.InputMode, uint32_t(wp)))
+        return 0; // dropped silently
     return call_previous(WM_CHAR, wp, lp);
 }
 
 void EditBox::on_notification(WORD code) {
     switch (code) {
     case EN_CHANGE:
-        if (!setting_text_) raise_event(kEditEventChanged);
+        if (!setting_text_)
+            raise_event(kEditEventChanged);
         break;
-    case EN_SETFOCUS: raise_event(forms::kEventGotFocus); break;
-    case EN_KILLFOCUS: normalise_on_kill_focus(); break;
-    default: break;
+    case EN_SETFOCUS:
+        raise_event(forms::kEventGotFocus);
+        break;
+    case EN_KILLFOCUS:
+        normalise_on_kill_focus();
+        break;
+    default:
+        break;
     }
 }
 
@@ -463,8 +540,9 @@ void EditBox::normalise_on_kill_focus() {
         if (text != live) {
             DWORD start = 0;
             SendMessageA(hwnd, EM_GETSEL, WPARAM(&start), 0);
-            SetWindowTextA(hwnd, text.c_str());  // raises the change event
-            if (WindowObject::from_handle(hwnd) != this) return;  // its handler destroyed the box
+            SetWindowTextA(hwnd, text.c_str()); // raises the change event
+            if (WindowObject::from_handle(hwnd) != this)
+                return; // its handler destroyed the box
             SendMessageA(hwnd, EM_SETSEL, start, start);
             SendMessageA(hwnd, EM_SCROLLCARET, 0, 0);
         }
@@ -479,14 +557,15 @@ bool EditBox::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
         result = 0;
         return true;
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC: {  // read-only and disabled boxes ask with the latter
+    case WM_CTLCOLORSTATIC: { // read-only and disabled boxes ask with the latter
         HDC dc = reinterpret_cast<HDC>(wp);
         SetTextColor(dc, props_.TextColor);
         SetBkColor(dc, map_back_color(props_.BackColor));
         result = reinterpret_cast<LRESULT>(brush_);
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -495,13 +574,15 @@ bool EditBox::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 // for the line keeps its client area.
 void EditBox::centre_client(RECT& client) {
     HFONT font = reinterpret_cast<HFONT>(call_previous(WM_GETFONT, 0, 0));
-    if (!font) return;
+    if (!font)
+        return;
     if (font != measured_font_) {
         measured_height_ = font_text_height(font, "W", 1);
         measured_font_ = font;
     }
     LONG room = client.bottom - client.top;
-    if (measured_height_ <= 0 || room <= measured_height_) return;
+    if (measured_height_ <= 0 || room <= measured_height_)
+        return;
     client.top += (room - measured_height_) / 2;
     client.bottom = client.top + measured_height_;
 }
@@ -526,21 +607,25 @@ void EditBox::paint_background_band() {
 
 LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CHAR: return on_char(wp, lp);
-    case WM_IME_CHAR:  // the whole character at once, lead byte high
-        if (!input_accepts(props_.InputMode, uint32_t(wp & 0xFFFF))) return 0;
+    case WM_CHAR:
+        return on_char(wp, lp);
+    case WM_IME_CHAR: // the whole character at once, lead byte high
+        if (!input_accepts(props_.InputMode, uint32_t(wp & 0xFFFF)))
+            return 0;
         break;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: lead_byte_ = 0; break;  // a pair never spans a focus change
+    case WM_KILLFOCUS:
+        lead_byte_ = 0;
+        break; // a pair never spans a focus change
     case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lp) == handle()) {  // the change notification of a Content write
+        if (reinterpret_cast<HWND>(lp) == handle()) { // the change notification of a Content write
             on_notification(HIWORD(wp));
             return 0;
         }
         break;
     case WM_NCCALCSIZE:
         if (single_line()) {
-            RECT& rect = *reinterpret_cast<RECT*>(lp);  // the first rectangle in both forms
+            RECT& rect = *reinterpret_cast<RECT*>(lp); // the first rectangle in both forms
             const RECT window = rect;
             LRESULT r = call_previous(msg, wp, lp);
             frame_ = {rect.left - window.left, rect.top - window.top, window.right - rect.right,
@@ -562,7 +647,8 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
             GetClientRect(handle(), &client);
             MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
             POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            if (!PtInRect(&client, pt)) return HTBORDER;
+            if (!PtInRect(&client, pt))
+                return HTBORDER;
         }
         break;
     case WM_ERASEBKGND:
@@ -580,13 +666,18 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         return r;
     }
     case WM_ENABLE:
-        if (HWND spin = spin_handle()) EnableWindow(spin, BOOL(wp));
+        if (HWND spin = spin_handle())
+            EnableWindow(spin, BOOL(wp));
         break;
     case WM_DESTROY:
-        if (HWND spin = spin_handle()) DestroyWindow(spin);
+        if (HWND spin = spin_handle())
+            DestroyWindow(spin);
         break;
-    case kMsgAfterLoad: rebind(reinterpret_cast<const char*>(lp)); return 0;
-    default: break;
+    case kMsgAfterLoad:
+        rebind(reinterpret_cast<const char*>(lp));
+        return 0;
+    default:
+        break;
     }
     return call_previous(msg, wp, lp);
 }
@@ -595,13 +686,18 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace {
 
-EditBox* as_edit_box(UnitObject* unit) { return dynamic_cast<EditBox*>(unit); }
+EditBox* as_edit_box(UnitObject* unit) {
+    return dynamic_cast<EditBox*>(unit);
+}
 
-UnitObject* create_routine(const forms::CreateParams& params) { return EditBox::create(params); }
+UnitObject* create_routine(const forms::CreateParams& params) {
+    return EditBox::create(params);
+}
 
 int32_t write_routine(UnitObject* unit, int32_t index, const PropValue* value,
                       const char** error_text) {
-    if (error_text) *error_text = nullptr;
+    if (error_text)
+        *error_text = nullptr;
     EditBox* box = as_edit_box(unit);
     return box && value ? box->write(index, *value) : 0;
 }
@@ -624,25 +720,35 @@ bool key_wanted_routine(UnitObject* unit, const MSG* msg) {
 void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
                              void* context) {
     EditBoxProps props;
-    if (!forms::read_block(block, size, props)) return;
+    if (!forms::read_block(block, size, props))
+        return;
     for (const std::string* s : {&props.Content, &props.DataSource, &props.DataColumn})
         visit(context, s->c_str(), uint32_t(s->size()));
 }
 
-template <class F> void* routine_address(F* f) { return reinterpret_cast<void*>(f); }
+template <class F> void* routine_address(F* f) {
+    return reinterpret_cast<void*>(f);
+}
 
-}  // namespace
+} // namespace
 
 void* edit_box_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return routine_address(&create_routine);
-    case forms::routine::PropertyWritten: return routine_address(&write_routine);
-    case forms::routine::CurrentData: return routine_address(&serialise_routine);
-    case forms::routine::PropertyRead: return routine_address(&read_routine);
-    case forms::routine::KeyWanted: return routine_address(&key_wanted_routine);
-    case forms::routine::EnumerateTexts: return routine_address(&enumerate_texts_routine);
-    default: return nullptr;
+    case forms::routine::Create:
+        return routine_address(&create_routine);
+    case forms::routine::PropertyWritten:
+        return routine_address(&write_routine);
+    case forms::routine::CurrentData:
+        return routine_address(&serialise_routine);
+    case forms::routine::PropertyRead:
+        return routine_address(&read_routine);
+    case forms::routine::KeyWanted:
+        return routine_address(&key_wanted_routine);
+    case forms::routine::EnumerateTexts:
+        return routine_address(&enumerate_texts_routine);
+    default:
+        return nullptr;
     }
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

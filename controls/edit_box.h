@@ -43,7 +43,7 @@ enum : int32_t {
     DataColumn,
     Count
 };
-}  // namespace edit_prop
+} // namespace edit_prop
 
 // Events of the kind besides the common -7 and -8.
 inline constexpr int32_t kEditEventChanged = 0;
@@ -55,7 +55,7 @@ inline constexpr UINT kMsgAfterLoad = 32879;
 class EditSpin;
 
 class EditBox final : public UnitObject {
-public:
+  public:
     // Routine 1: null when the block cannot be read or the EDIT cannot be created.
     static EditBox* create(const forms::CreateParams& params);
     ~EditBox() override;
@@ -77,10 +77,10 @@ public:
     // The up-down control was pressed: delta > 0 up, < 0 down.
     void on_spin(int32_t delta);
 
-protected:
+  protected:
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     EditBox(const forms::CreateParams& params, const forms::EditBoxProps& props);
 
     bool single_line() const;
@@ -112,34 +112,34 @@ private:
 
     forms::EditBoxProps props_;
     bool design_mode_;
-    HFONT font_ = nullptr;  // realised Font; null means DEFAULT_GUI_FONT
+    HFONT font_ = nullptr; // realised Font; null means DEFAULT_GUI_FONT
     HBRUSH brush_ = nullptr;
     bool setting_text_ = false;
-    std::string scratch_;  // SelText and PasswordChar reads
+    std::string scratch_; // SelText and PasswordChar reads
     EditSpin* spin_ = nullptr;
-    HFONT measured_font_ = nullptr;  // cache of the "W" height for WM_NCCALCSIZE
+    HFONT measured_font_ = nullptr; // cache of the "W" height for WM_NCCALCSIZE
     int32_t measured_height_ = 0;
-    RECT frame_{};  // widths of the default frame, from the last WM_NCCALCSIZE
+    RECT frame_{}; // widths of the default frame, from the last WM_NCCALCSIZE
     // The control's own Unicode procedure, taken before subclassing: a joined
     // two-byte character is handed to it as one UTF-16 unit.
     WNDPROC unicode_proc_ = nullptr;
-    uint8_t lead_byte_ = 0;  // first byte of a two-byte character awaiting its trail byte
+    uint8_t lead_byte_ = 0; // first byte of a two-byte character awaiting its trail byte
 };
 
 // The up-down control attached to a single-line box: a sibling of the box that
 // forwards its change notification to it. It shares the box's ids but is not a
 // unit of its own, so it never reports a destruction to the form engine.
 class EditSpin final : public UnitObject {
-public:
+  public:
     EditSpin(EditBox* owner, HWND hwnd, bool automatic_integer);
     bool automatic_integer() const { return automatic_integer_; }
     bool on_reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
-protected:
+  protected:
     // The box owns and deletes this object; nothing is reported.
     void on_final_destroy() override {}
 
-private:
+  private:
     EditBox* owner_;
     bool automatic_integer_;
 };
@@ -151,4 +151,4 @@ void refresh_frame(HWND hwnd);
 // under Wine; this tells which, probed once.
 bool edit_positions_count_bytes();
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -22,7 +22,7 @@ inline constexpr int32_t Float = 9;
 inline constexpr int32_t Double = 10;
 inline constexpr int32_t DateTime = 11;
 inline constexpr int32_t Last = DateTime;
-}  // namespace input_mode
+} // namespace input_mode
 
 // Whether a typed character passes the filter of `mode`. `ch` is one whole
 // character of the system code page: a single byte, or a two-byte character as
@@ -52,4 +52,4 @@ std::string normalise_input(int32_t mode, const char* text);
 // automation date (days since 30 December 1899, time of day as the fraction).
 bool parse_datetime(const char* text, double& ole_date);
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -12,8 +12,7 @@
 
 namespace vantor::controls {
 
-template <class Unit>
-UnitObject* create_routine(const forms::CreateParams& params) {
+template <class Unit> UnitObject* create_routine(const forms::CreateParams& params) {
     return Unit::create(params);
 }
 
@@ -21,21 +20,20 @@ UnitObject* create_routine(const forms::CreateParams& params) {
 template <class Unit>
 int32_t write_routine(UnitObject* unit, int32_t index, const forms::PropValue* value,
                       const char** error_text) {
-    if (error_text) *error_text = nullptr;
+    if (error_text)
+        *error_text = nullptr;
     auto* u = dynamic_cast<Unit*>(unit);
     return u ? u->write(index, value) : 0;
 }
 
-template <class Unit>
-bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
+template <class Unit> bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
     auto* u = dynamic_cast<Unit*>(unit);
     return u && hand_out_block(forms::write_block(u->props()), block, size);
 }
 
-template <class Unit>
-int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
+template <class Unit> int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
     auto* u = dynamic_cast<Unit*>(unit);
     return u ? u->read(index, result) : 0;
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -10,9 +10,9 @@ namespace vantor::controls {
 
 // Interface routines: routine number -> routine (cast to void*), or null.
 void* window_interface(int32_t number);
-void* edit_box_interface(int32_t number);    // controls/edit_box.cpp
+void* edit_box_interface(int32_t number); // controls/edit_box.cpp
 void* button_interface(int32_t number);
-void* common_dlg_interface(int32_t number);  // controls/common_dlg.cpp
+void* common_dlg_interface(int32_t number); // controls/common_dlg.cpp
 void* trans_label_interface(int32_t number);
 
 // Unit type records (entries of the libraries' tables); unit objects keep a
@@ -25,8 +25,8 @@ extern const forms::UnitTypeRecord& kTransLabelType;
 
 // Data-type tables as the libraries carry them: position n is entry n - 1, and
 // positions without a kind of this program are zeroed records.
-inline constexpr uint32_t kBaselibTypeCount = 51;  // window 1, EditBox 5, Button 11, CommonDlg 31
-inline constexpr uint32_t kUilibTypeCount = 5;     // TransLabel 5
+inline constexpr uint32_t kBaselibTypeCount = 51; // window 1, EditBox 5, Button 11, CommonDlg 31
+inline constexpr uint32_t kUilibTypeCount = 5;    // TransLabel 5
 
 // Hands both tables to the libraries (set_library_data_types). Idempotent.
 void register_control_kinds();
@@ -34,4 +34,4 @@ void register_control_kinds();
 // The record of a unit kind (library x 65536 + type) among the five, or null.
 const forms::UnitTypeRecord* type_of_kind(uint32_t kind);
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -8,11 +8,10 @@
 namespace vantor::controls {
 
 // The function `name` of system library `library`; null when either is missing.
-template <class Fn>
-Fn on_demand(const char* library, const char* name) {
+template <class Fn> Fn on_demand(const char* library, const char* name) {
     HMODULE module = LoadLibraryA(library);
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
                   : nullptr;
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

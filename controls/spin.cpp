@@ -18,25 +18,28 @@ DWORD spin_ex_style(int32_t border_style) {
     return border_style == 0 || border_style == 1 || border_style == 3 ? WS_EX_STATICEDGE : 0;
 }
 
-}  // namespace
+} // namespace
 
 EditSpin::EditSpin(EditBox* owner, HWND hwnd, bool automatic_integer)
-    : UnitObject(owner->window_id(), owner->unit_id(), owner->type()),
-      owner_(owner),
+    : UnitObject(owner->window_id(), owner->unit_id(), owner->type()), owner_(owner),
       automatic_integer_(automatic_integer) {
     attach(hwnd);
 }
 
 bool EditSpin::on_reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-    if (msg != WM_NOTIFY) return false;
+    if (msg != WM_NOTIFY)
+        return false;
     const auto* change = reinterpret_cast<const NMUPDOWN*>(lp);
-    if (change->hdr.code != UDN_DELTAPOS) return false;
-    result = 0;  // the control may always go on with its own position change
+    if (change->hdr.code != UDN_DELTAPOS)
+        return false;
+    result = 0; // the control may always go on with its own position change
     owner_->on_spin(change->iDelta);
     return true;
 }
 
-HWND EditBox::spin_handle() const { return spin_ && spin_->alive() ? spin_->handle() : nullptr; }
+HWND EditBox::spin_handle() const {
+    return spin_ && spin_->alive() ? spin_->handle() : nullptr;
+}
 
 void EditBox::create_spin(bool disabled) {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_UPDOWN_CLASS};
@@ -52,7 +55,8 @@ void EditBox::create_spin(bool disabled) {
     }
     spin_ = new EditSpin(this, hwnd, props_.SpinMode == 1);
     set_spin_range();
-    if (disabled) EnableWindow(hwnd, FALSE);
+    if (disabled)
+        EnableWindow(hwnd, FALSE);
     place_spin();
 }
 
@@ -60,7 +64,8 @@ void EditBox::create_spin(bool disabled) {
 // which reverses the arrows of the control.
 void EditBox::set_spin_range() {
     HWND spin = spin_handle();
-    if (!spin) return;
+    if (!spin)
+        return;
     int32_t lower = std::min(props_.SpinMin, props_.SpinMax);
     int32_t upper = std::max(props_.SpinMin, props_.SpinMax);
     SendMessageA(spin, UDM_SETRANGE32, WPARAM(lower), LPARAM(upper));
@@ -68,7 +73,8 @@ void EditBox::set_spin_range() {
 
 void EditBox::set_spin_edge() {
     HWND spin = spin_handle();
-    if (!spin) return;
+    if (!spin)
+        return;
     DWORD ex = (DWORD(GetWindowLongA(spin, GWL_EXSTYLE)) & ~DWORD(WS_EX_STATICEDGE)) |
                spin_ex_style(props_.BorderStyle);
     SetWindowLongA(spin, GWL_EXSTYLE, LONG(ex));
@@ -79,10 +85,12 @@ void EditBox::set_spin_edge() {
 // hidden with it.
 void EditBox::place_spin() {
     HWND spin = spin_handle();
-    if (!spin) return;
+    if (!spin)
+        return;
     HWND edit = handle();
     HWND parent = GetParent(edit);
-    if (GetParent(spin) != parent) SetParent(spin, parent);
+    if (GetParent(spin) != parent)
+        SetParent(spin, parent);
     RECT r;
     GetWindowRect(edit, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
@@ -93,24 +101,28 @@ void EditBox::place_spin() {
 
 void EditBox::on_spin(int32_t delta) {
     HWND edit = handle();
-    if (delta == 0 || !IsWindowEnabled(edit) || !IsWindowVisible(edit)) return;
+    if (delta == 0 || !IsWindowEnabled(edit) || !IsWindowVisible(edit))
+        return;
     const bool up = delta > 0;
     if (props_.SpinMode == 2) {
         raise_event(kEditEventSpin, {up ? 1u : uint32_t(-1)});
         return;
     }
-    if (!spin_ || !spin_->automatic_integer()) return;
+    if (!spin_ || !spin_->automatic_integer())
+        return;
     int64_t lower = std::min(props_.SpinMin, props_.SpinMax);
     int64_t upper = std::max(props_.SpinMin, props_.SpinMax);
     int64_t n = std::strtol(window_text().c_str(), nullptr, 10) + (up ? 1 : -1);
-    if (n < lower || n > upper) n = up ? lower : upper;
+    if (n < lower || n > upper)
+        n = up ? lower : upper;
     char text[16];
     std::snprintf(text, sizeof text, "%d", int(n));
-    SetWindowTextA(edit, text);  // raises the change event
-    if (WindowObject::from_handle(edit) != this) return;  // its handler destroyed the box
+    SetWindowTextA(edit, text); // raises the change event
+    if (WindowObject::from_handle(edit) != this)
+        return; // its handler destroyed the box
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
     SetFocus(edit);
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

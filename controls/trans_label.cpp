@@ -13,18 +13,20 @@ namespace {
 void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
                              void* context) {
     forms::TransLabelProps p;
-    if (forms::read_block(block, size, p)) visit_texts({p.Caption}, visit, context);
+    if (forms::read_block(block, size, p))
+        visit_texts({p.Caption}, visit, context);
 }
 
 bool register_label_class() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, TransLabelUnit::kClassName, &wc)) return true;
+    if (GetClassInfoExA(instance, TransLabelUnit::kClassName, &wc))
+        return true;
     wc = WNDCLASSEXA{};
     wc.cbSize = sizeof wc;
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;  // subclassed by the object
+    wc.lpfnWndProc = DefWindowProcA; // subclassed by the object
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
@@ -42,29 +44,37 @@ RECT screen_rect(HWND hwnd) {
 // the top of the stacking order down.
 void collect_visible(HWND parent, std::vector<HWND>& out) {
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(c)) continue;
+        if (!IsWindowVisible(c))
+            continue;
         collect_visible(c, out);
         out.push_back(c);
     }
 }
 
-}  // namespace
+} // namespace
 
 void* trans_label_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine<TransLabelUnit>);
-    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine<TransLabelUnit>);
-    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine<TransLabelUnit>);
-    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine<TransLabelUnit>);
-    case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
-    default: return nullptr;
+    case forms::routine::Create:
+        return reinterpret_cast<void*>(&create_routine<TransLabelUnit>);
+    case forms::routine::PropertyWritten:
+        return reinterpret_cast<void*>(&write_routine<TransLabelUnit>);
+    case forms::routine::CurrentData:
+        return reinterpret_cast<void*>(&serialise_routine<TransLabelUnit>);
+    case forms::routine::PropertyRead:
+        return reinterpret_cast<void*>(&read_routine<TransLabelUnit>);
+    case forms::routine::EnumerateTexts:
+        return reinterpret_cast<void*>(&enumerate_texts_routine);
+    default:
+        return nullptr;
     }
 }
 
 UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap) {
     UINT format = DT_NOCLIP;
     format |= halign == 1 ? DT_CENTER : halign == 2 ? DT_RIGHT : DT_LEFT;
-    if (word_wrap == 1) return format | DT_WORDBREAK | DT_VCENTER;
+    if (word_wrap == 1)
+        return format | DT_WORDBREAK | DT_VCENTER;
     return format | DT_SINGLELINE | (valign == 1 ? DT_VCENTER : valign == 2 ? DT_BOTTOM : DT_TOP);
 }
 
@@ -73,13 +83,14 @@ TransLabelUnit::TransLabelUnit(uint32_t window_id, uint32_t unit_id)
 
 UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
     forms::TransLabelProps props;
-    if (!forms::read_block(p.block, p.block_size, props) || !register_label_class()) return nullptr;
-    HWND hwnd = CreateWindowExA(WS_EX_TRANSPARENT, kClassName, props.Caption.c_str(),
-                                p.styles | WS_CHILD | WS_CLIPSIBLINGS, p.left, p.top, p.width,
-                                p.height, p.parent,
-                                reinterpret_cast<HMENU>(uintptr_t(p.control_id)),
-                                GetModuleHandleA(nullptr), nullptr);
-    if (!hwnd) return nullptr;
+    if (!forms::read_block(p.block, p.block_size, props) || !register_label_class())
+        return nullptr;
+    HWND hwnd = CreateWindowExA(
+        WS_EX_TRANSPARENT, kClassName, props.Caption.c_str(), p.styles | WS_CHILD | WS_CLIPSIBLINGS,
+        p.left, p.top, p.width, p.height, p.parent,
+        reinterpret_cast<HMENU>(uintptr_t(p.control_id)), GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd)
+        return nullptr;
     auto* l = new TransLabelUnit(p.window_id, p.unit_id);
     l->props_ = std::move(props);
     l->attach(hwnd);
@@ -115,21 +126,27 @@ void TransLabelUnit::paint() {
         draw(RGB(255, 255, 255), rc);
         OffsetRect(&rc, 1, 1);
         break;
-    case 3: draw(RGB(0, 0, 0), RECT{rc.left + 2, rc.top + 2, rc.right + 2, rc.bottom + 2}); break;
-    default: break;
+    case 3:
+        draw(RGB(0, 0, 0), RECT{rc.left + 2, rc.top + 2, rc.right + 2, rc.bottom + 2});
+        break;
+    default:
+        break;
     }
     draw(COLORREF(props_.TextColor), rc);
     SelectObject(dc, old_font);
-    if (font) DeleteObject(font);
+    if (font)
+        DeleteObject(font);
     EndPaint(handle(), &ps);
 }
 
 void TransLabelUnit::redraw_through() {
     HWND label = handle();
-    if (!label) return;
+    if (!label)
+        return;
     // 1. The top-level ancestor.
     HWND top = label;
-    while (!(GetWindowLongA(top, GWL_STYLE) & WS_POPUP) && GetParent(top)) top = GetParent(top);
+    while (!(GetWindowLongA(top, GWL_STYLE) & WS_POPUP) && GetParent(top))
+        top = GetParent(top);
 
     // 2. Repaint the ancestor beneath the label at once.
     RECT r;
@@ -146,7 +163,8 @@ void TransLabelUnit::redraw_through() {
     collect_visible(top, below);
     for (auto it = below.rbegin(); it != below.rend(); ++it) {
         RECT meet, wr = screen_rect(*it);
-        if (!IntersectRect(&meet, &wr, &r)) continue;
+        if (!IntersectRect(&meet, &wr, &r))
+            continue;
         POINT origin{0, 0};
         ClientToScreen(*it, &origin);
         OffsetRect(&meet, -origin.x, -origin.y);
@@ -164,13 +182,26 @@ int32_t TransLabelUnit::write(int32_t index, const forms::PropValue* value) {
         props_.Caption = text_of(value);
         SetWindowTextA(handle(), props_.Caption.c_str());
         break;
-    case 9: props_.TextEffect = clamp_choice(v, 3); break;
-    case 10: props_.Font = bytes_of(value); break;
-    case 11: props_.TextColor = uint32_t(v); break;
-    case 12: props_.HAlign = clamp_choice(v, 2); break;
-    case 13: props_.WordWrap = v; break;
-    case 14: props_.VAlign = clamp_choice(v, 2); break;
-    default: return 0;
+    case 9:
+        props_.TextEffect = clamp_choice(v, 3);
+        break;
+    case 10:
+        props_.Font = bytes_of(value);
+        break;
+    case 11:
+        props_.TextColor = uint32_t(v);
+        break;
+    case 12:
+        props_.HAlign = clamp_choice(v, 2);
+        break;
+    case 13:
+        props_.WordWrap = v;
+        break;
+    case 14:
+        props_.VAlign = clamp_choice(v, 2);
+        break;
+    default:
+        return 0;
     }
     redraw_through();
     return 0;
@@ -178,14 +209,24 @@ int32_t TransLabelUnit::write(int32_t index, const forms::PropValue* value) {
 
 int32_t TransLabelUnit::read(int32_t index, uint32_t result[2]) {
     switch (index + 8) {
-    case 8: put_text(props_.Caption, result); return 1;
-    case 9: return put_word(props_.TextEffect, result);
-    case 10: put_bytes(props_.Font, result); return 1;
-    case 11: return put_word(int32_t(props_.TextColor), result);
-    case 12: return put_word(props_.HAlign, result);
-    case 13: return put_word(props_.WordWrap, result);
-    case 14: return put_word(props_.VAlign, result);
-    default: return 0;
+    case 8:
+        put_text(props_.Caption, result);
+        return 1;
+    case 9:
+        return put_word(props_.TextEffect, result);
+    case 10:
+        put_bytes(props_.Font, result);
+        return 1;
+    case 11:
+        return put_word(int32_t(props_.TextColor), result);
+    case 12:
+        return put_word(props_.HAlign, result);
+    case 13:
+        return put_word(props_.WordWrap, result);
+    case 14:
+        return put_word(props_.VAlign, result);
+    default:
+        return 0;
     }
 }
 
@@ -195,9 +236,9 @@ LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         paint();
         return 0;
     case WM_ERASEBKGND:
-        return 1;  // never a background: the parent shows through
+        return 1; // never a background: the parent shows through
     case WM_NCHITTEST:
-        return HTTRANSPARENT;  // clicks go to what lies beneath
+        return HTTRANSPARENT; // clicks go to what lies beneath
     case WM_MOVE: {
         LRESULT r = call_previous(msg, wp, lp);
         redraw_through();
@@ -208,4 +249,4 @@ LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -11,7 +11,7 @@
 namespace vantor::controls {
 
 class TransLabelUnit : public UnitObject {
-public:
+  public:
     static constexpr char kClassName[] = "VantorTransLabel";
 
     // Routine 1. Null when the block cannot be read or the control not created.
@@ -26,10 +26,10 @@ public:
     // it draw again: a changed or moved text leaves no trace.
     void redraw_through();
 
-protected:
+  protected:
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     TransLabelUnit(uint32_t window_id, uint32_t unit_id);
     void paint();
 
@@ -39,4 +39,4 @@ private:
 // The DrawTextA format of the stored alignment and wrapping values.
 UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap);
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -20,5 +20,5 @@ void frame_changed(HWND hwnd);
 // The loaded windows of this thread: top-level windows with a window object.
 std::vector<WindowUnit*> loaded_windows();
 
-}  // namespace window_detail
-}  // namespace vantor::controls
+} // namespace window_detail
+} // namespace vantor::controls

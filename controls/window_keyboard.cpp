@@ -15,9 +15,11 @@ namespace vantor::controls {
 
 namespace {
 
-using TabKey = std::pair<uint32_t, uint32_t>;  // tab order, then control order
+using TabKey = std::pair<uint32_t, uint32_t>; // tab order, then control order
 
-TabKey key_of(const TabEntry& e) { return {e.tab_order, e.index}; }
+TabKey key_of(const TabEntry& e) {
+    return {e.tab_order, e.index};
+}
 
 bool can_take_focus(const UnitObject* u) {
     const forms::UnitTypeRecord* t = u->type();
@@ -28,10 +30,10 @@ bool takes_mnemonics(const UnitObject* u) {
     return u->type() == &kButtonType || u->type() == &kTransLabelType;
 }
 
-template <class Routine>
-Routine routine_of(const UnitObject* u, int32_t number) {
+template <class Routine> Routine routine_of(const UnitObject* u, int32_t number) {
     const forms::UnitTypeRecord* t = u->type();
-    if (!t || !t->routine) return nullptr;
+    if (!t || !t->routine)
+        return nullptr;
     return reinterpret_cast<Routine>(t->routine(number));
 }
 
@@ -49,7 +51,8 @@ bool has_mnemonic(const char* caption, char key) {
                 p += 2;
                 continue;
             }
-            if (p[1] && std::toupper(static_cast<unsigned char>(p[1])) == key) return true;
+            if (p[1] && std::toupper(static_cast<unsigned char>(p[1])) == key)
+                return true;
             ++p;
             continue;
         }
@@ -69,12 +72,13 @@ bool is_candidate(UnitObject* u, bool tab_stop) {
     return tab_stop && IsWindowVisible(h) && IsWindowEnabled(h) && can_take_focus(u);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<TabEntry> WindowUnit::units() const {
     std::vector<TabEntry> out;
     HWND hwnd = handle();
-    if (!hwnd) return out;
+    if (!hwnd)
+        return out;
     std::vector<UnitObject*> live;
     EnumChildWindows(hwnd, collect_unit, reinterpret_cast<LPARAM>(&live));
 
@@ -83,10 +87,12 @@ std::vector<TabEntry> WindowUnit::units() const {
         for (uint32_t i = 1; i < record->unit_count; ++i) {
             forms::RecordCursor c;
             std::optional<uint32_t> id = forms::unit_id_at(*record, i);
-            if (!id || !forms::open_unit(*record, i, c)) continue;
+            if (!id || !forms::open_unit(*record, i, c))
+                continue;
             auto it = std::find_if(live.begin(), live.end(),
                                    [&](UnitObject* u) { return u->unit_id() == *id; });
-            if (it == live.end()) continue;
+            if (it == live.end())
+                continue;
             bool tab_stop = (c.get(forms::Field::State) & forms::state_bit::TabStop) != 0;
             out.push_back({*it, i, c.get(forms::Field::TabOrder), is_candidate(*it, tab_stop)});
         }
@@ -97,7 +103,8 @@ std::vector<TabEntry> WindowUnit::units() const {
     uint32_t i = 1;
     for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
         auto* u = dynamic_cast<UnitObject*>(WindowObject::from_handle(c));
-        if (!u) continue;
+        if (!u)
+            continue;
         bool tab_stop = (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) != 0;
         out.push_back({u, i, i, is_candidate(u, tab_stop)});
     }
@@ -107,8 +114,10 @@ std::vector<TabEntry> WindowUnit::units() const {
 UnitObject* WindowUnit::focused_unit() const {
     HWND hwnd = handle();
     for (HWND h = GetFocus(); h && h != hwnd; h = GetParent(h)) {
-        if (!IsChild(hwnd, h)) return nullptr;
-        if (auto* u = dynamic_cast<UnitObject*>(WindowObject::from_handle(h))) return u;
+        if (!IsChild(hwnd, h))
+            return nullptr;
+        if (auto* u = dynamic_cast<UnitObject*>(WindowObject::from_handle(h)))
+            return u;
     }
     return nullptr;
 }
@@ -122,12 +131,15 @@ bool WindowUnit::key_wanted(UnitObject* unit, const MSG& msg) const {
 // nothing, to the first (or last).
 bool WindowUnit::focus_after(const TabEntry* from, bool forward) {
     std::optional<TabKey> start;
-    if (from) start = key_of(*from);
+    if (from)
+        start = key_of(*from);
     std::vector<TabEntry> list = units();
     std::vector<TabEntry> candidates;
     for (const TabEntry& e : list)
-        if (e.candidate) candidates.push_back(e);
-    if (candidates.empty()) return false;
+        if (e.candidate)
+            candidates.push_back(e);
+    if (candidates.empty())
+        return false;
     std::sort(candidates.begin(), candidates.end(),
               [](const TabEntry& a, const TabEntry& b) { return key_of(a) < key_of(b); });
     const TabEntry* target = nullptr;
@@ -144,7 +156,8 @@ bool WindowUnit::focus_after(const TabEntry* from, bool forward) {
                 break;
             }
     }
-    if (!target) target = forward ? &candidates.front() : &candidates.back();
+    if (!target)
+        target = forward ? &candidates.front() : &candidates.back();
     SetFocus(target->unit->handle());
     return true;
 }
@@ -157,37 +170,47 @@ bool WindowUnit::move_focus(bool forward) {
     return focus_after(it == list.end() ? nullptr : &*it, forward);
 }
 
-bool WindowUnit::focus_first_candidate() { return focus_after(nullptr, true); }
+bool WindowUnit::focus_first_candidate() {
+    return focus_after(nullptr, true);
+}
 
 bool WindowUnit::pre_translate(MSG& msg) {
     HWND hwnd = handle();
-    if (!hwnd || design_mode_ != 0) return false;
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-    if (msg.hwnd != hwnd && !IsChild(hwnd, msg.hwnd)) return false;
+    if (!hwnd || design_mode_ != 0)
+        return false;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
+        return false;
+    if (msg.hwnd != hwnd && !IsChild(hwnd, msg.hwnd))
+        return false;
     return on_key(msg);
 }
 
 bool WindowUnit::on_key(const MSG& msg) {
     UnitObject* focused = focused_unit();
-    if (focused && key_wanted(focused, msg)) return false;
+    if (focused && key_wanted(focused, msg))
+        return false;
     if (msg.message == WM_SYSKEYDOWN) {
         const bool alt = (msg.lParam & (1 << 29)) != 0;
         const WPARAM k = msg.wParam;
-        if (alt && ((k >= 'A' && k <= 'Z') || (k >= '0' && k <= '9'))) return on_mnemonic(char(k));
+        if (alt && ((k >= 'A' && k <= 'Z') || (k >= '0' && k <= '9')))
+            return on_mnemonic(char(k));
         return false;
     }
     switch (msg.wParam) {
     case VK_TAB:
-        if (GetKeyState(VK_CONTROL) & 0x8000) return false;
+        if (GetKeyState(VK_CONTROL) & 0x8000)
+            return false;
         return move_focus((GetKeyState(VK_SHIFT) & 0x8000) == 0);
     case VK_RETURN:
         return on_enter(focused);
     case VK_ESCAPE:
-        if (props_.EscCloses == 0) return false;
+        if (props_.EscCloses == 0)
+            return false;
         SendMessageA(handle(), WM_CLOSE, 0, 0);
         return true;
     case VK_F1:
-        if (props_.F1OpensHelp == 0) return false;
+        if (props_.F1OpensHelp == 0)
+            return false;
         open_help();
         return true;
     default:
@@ -218,10 +241,12 @@ bool WindowUnit::on_mnemonic(char key) {
     std::vector<TabEntry> list = units();
     for (const TabEntry& e : list) {
         HWND h = e.unit->handle();
-        if (!takes_mnemonics(e.unit) || !IsWindowVisible(h) || !IsWindowEnabled(h)) continue;
+        if (!takes_mnemonics(e.unit) || !IsWindowVisible(h) || !IsWindowEnabled(h))
+            continue;
         char caption[1024];
         GetWindowTextA(h, caption, sizeof caption);
-        if (!has_mnemonic(caption, key)) continue;
+        if (!has_mnemonic(caption, key))
+            continue;
         if (e.unit->type() == &kButtonType)
             e.unit->raise_event(0);
         else
@@ -236,23 +261,27 @@ void WindowUnit::open_help() {
     if (file.empty()) {
         char path[MAX_PATH];
         DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return;
+        if (n == 0 || n >= MAX_PATH)
+            return;
         // The extension of the last path component; stepping by characters keeps
         // a GBK trail byte 0x5C from counting as a separator.
         const char* name = path;
         for (const char* p = path; *p; p = CharNextA(p))
-            if (*p == '\\') name = p + 1;
+            if (*p == '\\')
+                name = p + 1;
         const char* dot = nullptr;
         for (const char* p = name; *p; p = CharNextA(p))
-            if (*p == '.') dot = p;
+            if (*p == '.')
+                dot = p;
         file.assign(path, dot ? size_t(dot - path) : std::strlen(path));
         file += ".hlp";
     }
-    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
     const UINT command = props_.HelpContext != 0 ? HELP_CONTEXT : HELP_FINDER;
     WinHelpA(handle(), file.c_str(), command, ULONG_PTR(uint32_t(props_.HelpContext)));
     help_open_ = true;
     help_file_ = file;
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

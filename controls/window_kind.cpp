@@ -24,7 +24,7 @@ std::vector<WindowUnit*> loaded_windows() {
     return out;
 }
 
-}  // namespace window_detail
+} // namespace window_detail
 
 namespace {
 
@@ -38,11 +38,12 @@ bool register_window_class(const char* name) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, name, &wc)) return true;
+    if (GetClassInfoExA(instance, name, &wc))
+        return true;
     wc = WNDCLASSEXA{};
     wc.cbSize = sizeof wc;
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;  // the object subclasses every window it creates
+    wc.lpfnWndProc = DefWindowProcA; // the object subclasses every window it creates
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
@@ -51,13 +52,16 @@ bool register_window_class(const char* name) {
 }
 
 // The loaded windows of this thread (top-level windows with a window object).
-bool handler_refused(bool has_result, uint32_t result) { return has_result && result == 0; }
+bool handler_refused(bool has_result, uint32_t result) {
+    return has_result && result == 0;
+}
 
 // ---- routines ----------------------------------------------------------------------
 
 bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
     auto* w = dynamic_cast<WindowUnit*>(unit);
-    if (!w || w->props().Icon.empty()) return false;
+    if (!w || w->props().Icon.empty())
+        return false;
     *data = w->props().Icon.data();
     *size = uint32_t(w->props().Icon.size());
     return true;
@@ -70,32 +74,42 @@ void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVis
         visit_texts({p.ClassName, p.Caption, p.HelpFile}, visit, context);
 }
 
-}  // namespace
+} // namespace
 
 void* window_interface(int32_t number) {
     switch (number) {
-    case forms::routine::Create: return reinterpret_cast<void*>(&create_routine<WindowUnit>);
-    case forms::routine::PropertyWritten: return reinterpret_cast<void*>(&write_routine<WindowUnit>);
-    case forms::routine::CurrentData: return reinterpret_cast<void*>(&serialise_routine<WindowUnit>);
-    case forms::routine::PropertyRead: return reinterpret_cast<void*>(&read_routine<WindowUnit>);
-    case forms::routine::IconData: return reinterpret_cast<void*>(&icon_data_routine);
-    case forms::routine::EnumerateTexts: return reinterpret_cast<void*>(&enumerate_texts_routine);
-    default: return nullptr;
+    case forms::routine::Create:
+        return reinterpret_cast<void*>(&create_routine<WindowUnit>);
+    case forms::routine::PropertyWritten:
+        return reinterpret_cast<void*>(&write_routine<WindowUnit>);
+    case forms::routine::CurrentData:
+        return reinterpret_cast<void*>(&serialise_routine<WindowUnit>);
+    case forms::routine::PropertyRead:
+        return reinterpret_cast<void*>(&read_routine<WindowUnit>);
+    case forms::routine::IconData:
+        return reinterpret_cast<void*>(&icon_data_routine);
+    case forms::routine::EnumerateTexts:
+        return reinterpret_cast<void*>(&enumerate_texts_routine);
+    default:
+        return nullptr;
     }
 }
 
 HICON program_icon(bool small) {
     int cx = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
     int cy = GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1),
-                                         IMAGE_ICON, cx, cy, LR_SHARED));
+    return static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, cx, cy, LR_SHARED));
 }
 
-void set_close_request(CloseRequest request) { g_close_request = request; }
+void set_close_request(CloseRequest request) {
+    g_close_request = request;
+}
 
 void default_close_request(WindowUnit& window) {
     HWND hwnd = window.handle();
-    if (window.close_allowed() && IsWindow(hwnd)) DestroyWindow(hwnd);
+    if (window.close_allowed() && IsWindow(hwnd))
+        DestroyWindow(hwnd);
 }
 
 // ---- creation --------------------------------------------------------------------------
@@ -107,15 +121,19 @@ WindowUnit::~WindowUnit() {
     sound_.stop();
     drop_picture();
     if (own_icons_) {
-        if (large_icon_) DestroyIcon(large_icon_);
-        if (small_icon_) DestroyIcon(small_icon_);
+        if (large_icon_)
+            DestroyIcon(large_icon_);
+        if (small_icon_)
+            DestroyIcon(small_icon_);
     }
-    if (shape_copy_) DeleteObject(shape_copy_);
+    if (shape_copy_)
+        DeleteObject(shape_copy_);
 }
 
 UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     forms::WindowProps props;
-    if (!forms::read_block(p.block, p.block_size, props)) return nullptr;
+    if (!forms::read_block(p.block, p.block_size, props))
+        return nullptr;
     const bool design = p.design_mode != 0;
 
     // Steps 1-4: styles from the border and the title-bar properties.
@@ -124,7 +142,8 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     if (props.BorderStyle != 0) {
         if (!props.Caption.empty() || props.ControlBox != 0) {
             style |= WS_CAPTION;
-            if (props.ControlBox != 0) style |= WS_SYSMENU;
+            if (props.ControlBox != 0)
+                style |= WS_SYSMENU;
         }
         if (design)
             ex |= WS_EX_DLGMODALFRAME;
@@ -133,8 +152,10 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     }
     style |= border_style_bits(props.BorderStyle);
     ex |= border_ex_bits(props.BorderStyle);
-    if (props.MaxButton != 0) style |= WS_MAXIMIZEBOX;
-    if (props.MinButton != 0) style |= WS_MINIMIZEBOX;
+    if (props.MaxButton != 0)
+        style |= WS_MAXIMIZEBOX;
+    if (props.MinButton != 0)
+        style |= WS_MINIMIZEBOX;
 
     // Step 5: start position and state.
     int x = p.left, y = p.top;
@@ -144,11 +165,15 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
             x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
             y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
             break;
-        case 2: style |= WS_MINIMIZE; break;
-        case 3:
-            if (style & WS_THICKFRAME) style |= WS_MAXIMIZE;
+        case 2:
+            style |= WS_MINIMIZE;
             break;
-        default: break;
+        case 3:
+            if (style & WS_THICKFRAME)
+                style |= WS_MAXIMIZE;
+            break;
+        default:
+            break;
         }
     }
 
@@ -165,12 +190,14 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
 
     // Steps 8-9: class and window.
     const char* class_name = props.ClassName.empty() ? kDefaultClass : props.ClassName.c_str();
-    if (!register_window_class(class_name)) return nullptr;
+    if (!register_window_class(class_name))
+        return nullptr;
     HMENU menu = design ? reinterpret_cast<HMENU>(uintptr_t(p.control_id)) : p.menu;
     HWND hwnd = CreateWindowExA(ex, class_name, props.Caption.c_str(), style, x, y, p.width,
                                 p.height, owner, menu, GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) {
-        if (p.menu && !design) DestroyMenu(p.menu);
+        if (p.menu && !design)
+            DestroyMenu(p.menu);
         return nullptr;
     }
     auto* w = new WindowUnit(p.window_id, p.unit_id, p.design_mode);
@@ -190,11 +217,13 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
 
     // Step 11.
     w->apply_icons();
-    if (w->props_.Shape != 0) w->apply_shape(false);
+    if (w->props_.Shape != 0)
+        w->apply_shape(false);
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     if (w->props_.AlwaysOnTop == 1)
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (w->props_.Movable == 0) w->apply_movable(false);
+    if (w->props_.Movable == 0)
+        w->apply_movable(false);
     w->start_sound();
     return w;
 }
@@ -208,7 +237,8 @@ bool WindowUnit::close_allowed() {
     bool has = false;
     uint32_t result = 0;
     raise_event(12, {}, &has, &result);
-    if (!IsWindow(hwnd) || handler_refused(has, result)) return false;
+    if (!IsWindow(hwnd) || handler_refused(has, result))
+        return false;
     has = false;
     raise_event(1, {}, &has, &result);
     return IsWindow(hwnd) && !handler_refused(has, result);
@@ -227,7 +257,8 @@ void WindowUnit::request_close() {
 }
 
 void WindowUnit::on_activate(WPARAM wp, LPARAM) {
-    if (in_activation_) return;
+    if (in_activation_)
+        return;
     in_activation_ = true;
     HWND hwnd = handle();
     if (LOWORD(wp) != WA_INACTIVE) {
@@ -247,7 +278,8 @@ void WindowUnit::on_activate(WPARAM wp, LPARAM) {
         if (!activated_once_) {
             activated_once_ = true;
             raise_event(8);
-            if (!IsWindow(hwnd)) return;
+            if (!IsWindow(hwnd))
+                return;
         }
         raise_event(5);
     } else {
@@ -255,13 +287,15 @@ void WindowUnit::on_activate(WPARAM wp, LPARAM) {
         last_focus_ = focus && IsChild(hwnd, focus) ? focus : nullptr;
         raise_event(6);
     }
-    if (IsWindow(hwnd)) in_activation_ = false;
+    if (IsWindow(hwnd))
+        in_activation_ = false;
 }
 
 void WindowUnit::on_set_focus() {
     HWND hwnd = handle();
     raise_event(forms::kEventGotFocus);
-    if (!IsWindow(hwnd) || GetFocus() != hwnd) return;
+    if (!IsWindow(hwnd) || GetFocus() != hwnd)
+        return;
     HWND remembered = last_focus_;
     last_focus_ = nullptr;
     if (remembered && IsWindow(remembered) && IsChild(hwnd, remembered)) {
@@ -280,7 +314,8 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         // Themed controls ask for the parent's background behind their corners.
         RECT clip;
         HDC dc = reinterpret_cast<HDC>(wp);
-        if (GetClipBox(dc, &clip) == ERROR) GetClientRect(handle(), &clip);
+        if (GetClipBox(dc, &clip) == ERROR)
+            GetClientRect(handle(), &clip);
         paint_background(dc, clip);
         return 0;
     }
@@ -292,8 +327,10 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         bool has = false;
         uint32_t result = 0;
         raise_event(1, {}, &has, &result);
-        if (handler_refused(has, result)) return FALSE;
-        if (!IsWindow(hwnd)) return TRUE;
+        if (handler_refused(has, result))
+            return FALSE;
+        if (!IsWindow(hwnd))
+            return TRUE;
         break;
     }
     case WM_DESTROY:
@@ -311,7 +348,8 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SIZE: {
         LRESULT r = call_previous(msg, wp, lp);
-        if (wp != SIZE_MINIMIZED) apply_shape(false);
+        if (wp != SIZE_MINIMIZED)
+            apply_shape(false);
         raise_event(4);
         return r;
     }
@@ -361,12 +399,14 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HSCROLL:
     case WM_VSCROLL: {
         LRESULT result = 0;
-        if (reflect_notification(msg, wp, lp, result)) return result;
+        if (reflect_notification(msg, wp, lp, result))
+            return result;
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return call_previous(msg, wp, lp);
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -18,7 +18,7 @@ namespace vantor::controls {
 // Plays a window's BackSound: RIFF WAVE data through PlaySoundA from memory,
 // MIDI through MCI from a temporary file. One player per window.
 class BackSoundPlayer {
-public:
+  public:
     enum class Format { None, Wave, Midi };
     static Format format_of(const std::vector<uint8_t>& data);
 
@@ -31,9 +31,9 @@ public:
     void on_mci_notify(WPARAM flags, LPARAM device);
     Format playing() const { return playing_; }
 
-private:
+  private:
     Format playing_ = Format::None;
-    std::vector<uint8_t> wave_;  // PlaySoundA reads it while playing
+    std::vector<uint8_t> wave_; // PlaySoundA reads it while playing
     std::string midi_file_;
     UINT midi_device_ = 0;
     bool repeat_ = false;
@@ -43,13 +43,13 @@ private:
 // One key of the Tab order: the stored tab-order number, then the stored position.
 struct TabEntry {
     UnitObject* unit;
-    uint32_t index;      // position among the window's units (control order)
+    uint32_t index; // position among the window's units (control order)
     uint32_t tab_order;
-    bool candidate;      // can take the focus by Tab now
+    bool candidate; // can take the focus by Tab now
 };
 
 class WindowUnit : public UnitObject {
-public:
+  public:
     // Routine 1. Null when the block cannot be read or the window not created.
     static UnitObject* create(const forms::CreateParams& params);
 
@@ -81,10 +81,10 @@ public:
 
     bool pre_translate(MSG& msg) override;
 
-protected:
+  protected:
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     WindowUnit(uint32_t window_id, uint32_t unit_id, uint32_t design_mode);
     ~WindowUnit() override;
 
@@ -114,7 +114,7 @@ private:
 
     forms::WindowProps props_;
     uint32_t design_mode_ = 0;
-    HICON large_icon_ = nullptr;  // null or made from Icon; program icons are shared
+    HICON large_icon_ = nullptr; // null or made from Icon; program icons are shared
     HICON small_icon_ = nullptr;
     bool own_icons_ = false;
     HRGN shape_copy_ = nullptr;
@@ -127,7 +127,7 @@ private:
     BackSoundPlayer sound_;
     bool help_open_ = false;
     std::string help_file_;
-    HWND last_focus_ = nullptr;  // child that had the focus at deactivation
+    HWND last_focus_ = nullptr; // child that had the focus at deactivation
     bool activated_once_ = false;
     bool in_activation_ = false;
 };
@@ -152,4 +152,4 @@ void default_close_request(WindowUnit& window);
 // destroyed); null when the program has none.
 HICON program_icon(bool small);
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

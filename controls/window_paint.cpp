@@ -20,10 +20,11 @@ void fill_around(HDC dc, const RECT& clip, const RECT& picture, COLORREF color) 
     RestoreDC(dc, saved);
 }
 
-}  // namespace
+} // namespace
 
 void WindowUnit::drop_picture() {
-    if (composed_) DeleteObject(composed_);
+    if (composed_)
+        DeleteObject(composed_);
     composed_ = nullptr;
     picture_ = Pixels{};
     picture_decoded_ = false;
@@ -31,16 +32,19 @@ void WindowUnit::drop_picture() {
 }
 
 HBITMAP WindowUnit::picture_bitmap(COLORREF background) {
-    if (props_.BackPicture.empty() || picture_failed_) return nullptr;
+    if (props_.BackPicture.empty() || picture_failed_)
+        return nullptr;
     if (!picture_decoded_) {
         picture_decoded_ =
             decode_pixels(props_.BackPicture.data(), uint32_t(props_.BackPicture.size()), picture_);
         picture_failed_ = !picture_decoded_;
-        if (!picture_decoded_) return nullptr;
+        if (!picture_decoded_)
+            return nullptr;
     }
     // Transparent parts take the current BackColor, so the composition follows it.
     if (!composed_ || composed_color_ != background) {
-        if (composed_) DeleteObject(composed_);
+        if (composed_)
+            DeleteObject(composed_);
         composed_ = compose_bitmap(picture_, background);
         composed_color_ = background;
     }
@@ -50,7 +54,8 @@ HBITMAP WindowUnit::picture_bitmap(COLORREF background) {
 void WindowUnit::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(handle(), &ps);
-    if (dc) paint_background(dc, ps.rcPaint);
+    if (dc)
+        paint_background(dc, ps.rcPaint);
     EndPaint(handle(), &ps);
 }
 
@@ -70,12 +75,12 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     switch (props_.PictureMode) {
-    case 1:  // tiled from (0, 0), only the tiles that meet the clip box
+    case 1: // tiled from (0, 0), only the tiles that meet the clip box
         for (int y = clip.top - clip.top % ph; y < clip.bottom && y < ch; y += ph)
             for (int x = clip.left - clip.left % pw; x < clip.right && x < cw; x += pw)
                 BitBlt(dc, x, y, pw, ph, mem, 0, 0, SRCCOPY);
         break;
-    case 2: {  // centred, shrunk uniformly when larger than the client area
+    case 2: { // centred, shrunk uniformly when larger than the client area
         int w = pw, h = ph;
         if (pw > cw || ph > ch) {
             double scale = std::min(double(cw) / pw, double(ch) / ph);
@@ -89,10 +94,10 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
         fill_around(dc, clip, dest, back);
         break;
     }
-    case 3:  // stretched over the client area
+    case 3: // stretched over the client area
         StretchBlt(dc, 0, 0, cw, ch, mem, 0, 0, pw, ph, SRCCOPY);
         break;
-    default: {  // 0: top-left at natural size
+    default: { // 0: top-left at natural size
         RECT dest{0, 0, pw, ph};
         BitBlt(dc, 0, 0, pw, ph, mem, 0, 0, SRCCOPY);
         fill_around(dc, clip, dest, back);
@@ -103,4 +108,4 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
     DeleteDC(mem);
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -39,7 +39,8 @@ MCIDEVICEID mci_device(const std::string& alias) {
 std::string write_temp_file(const std::vector<uint8_t>& data) {
     char dir[MAX_PATH], path[MAX_PATH];
     DWORD n = GetTempPathA(MAX_PATH, dir);
-    if (n == 0 || n >= MAX_PATH || !GetTempFileNameA(dir, "vmd", 0, path)) return {};
+    if (n == 0 || n >= MAX_PATH || !GetTempFileNameA(dir, "vmd", 0, path))
+        return {};
     HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
                            nullptr);
     if (f == INVALID_HANDLE_VALUE) {
@@ -47,8 +48,8 @@ std::string write_temp_file(const std::vector<uint8_t>& data) {
         return {};
     }
     DWORD written = 0;
-    bool ok = WriteFile(f, data.data(), DWORD(data.size()), &written, nullptr) &&
-              written == data.size();
+    bool ok =
+        WriteFile(f, data.data(), DWORD(data.size()), &written, nullptr) && written == data.size();
     CloseHandle(f);
     if (!ok) {
         DeleteFileA(path);
@@ -57,19 +58,21 @@ std::string write_temp_file(const std::vector<uint8_t>& data) {
     return path;
 }
 
-}  // namespace
+} // namespace
 
 BackSoundPlayer::Format BackSoundPlayer::format_of(const std::vector<uint8_t>& d) {
     if (d.size() >= 36 && std::memcmp(d.data(), "RIFF", 4) == 0 &&
         std::memcmp(d.data() + 8, "WAVE", 4) == 0)
         return Format::Wave;
-    if (d.size() >= 4 && std::memcmp(d.data(), "MThd", 4) == 0) return Format::Midi;
+    if (d.size() >= 4 && std::memcmp(d.data(), "MThd", 4) == 0)
+        return Format::Midi;
     return Format::None;
 }
 
 void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND notify) {
     stop();
-    if (mode != 0 && mode != 1) return;
+    if (mode != 0 && mode != 1)
+        return;
     repeat_ = mode == 0;
     notify_ = notify;
     switch (format_of(data)) {
@@ -82,24 +85,30 @@ void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND
     }
     case Format::Midi: {
         midi_file_ = write_temp_file(data);
-        if (midi_file_.empty()) return;
+        if (midi_file_.empty())
+            return;
         const std::string alias = alias_of(this);
         if (mci("open \"" + midi_file_ + "\" type sequencer alias " + alias)) {
             playing_ = Format::Midi;
             midi_device_ = mci_device(alias);
-            if (mci("play " + alias + " notify", notify_)) return;
+            if (mci("play " + alias + " notify", notify_))
+                return;
         }
         stop();
         break;
     }
-    case Format::None: break;
+    case Format::None:
+        break;
     }
 }
 
 void BackSoundPlayer::stop() {
-    if (playing_ == Format::Wave) play_sound(nullptr, 0);
-    if (playing_ == Format::Midi) mci("close " + alias_of(this));
-    if (!midi_file_.empty()) DeleteFileA(midi_file_.c_str());
+    if (playing_ == Format::Wave)
+        play_sound(nullptr, 0);
+    if (playing_ == Format::Midi)
+        mci("close " + alias_of(this));
+    if (!midi_file_.empty())
+        DeleteFileA(midi_file_.c_str());
     midi_file_.clear();
     midi_device_ = 0;
     playing_ = Format::None;
@@ -111,4 +120,4 @@ void BackSoundPlayer::on_mci_notify(WPARAM flags, LPARAM device) {
         mci("play " + alias_of(this) + " from 0 notify", notify_);
 }
 
-}  // namespace vantor::controls
+} // namespace vantor::controls

@@ -35,12 +35,12 @@ struct WindowProps {
     int32_t EscCloses = 1;
     int32_t F1OpensHelp = 0;
     int32_t HelpContext = 0;
-    int32_t ShowInTaskbar = 1;    // version > 1
-    int32_t DragByClient = 0;     // version > 2
-    int32_t Shape = 0;            // version > 2
-    int32_t AlwaysOnTop = 0;      // version > 3
-    int32_t KeepTitleActive = 0;  // version > 4
-    std::string ClassName;        // version == 6
+    int32_t ShowInTaskbar = 1;   // version > 1
+    int32_t DragByClient = 0;    // version > 2
+    int32_t Shape = 0;           // version > 2
+    int32_t AlwaysOnTop = 0;     // version > 3
+    int32_t KeepTitleActive = 0; // version > 4
+    std::string ClassName;       // version == 6
     ByteVec BackPicture;
     ByteVec Icon;
     ByteVec BackSound;
@@ -62,7 +62,7 @@ struct EditBoxProps {
     int32_t ScrollBars = 0;
     int32_t Alignment = 0;
     int32_t InputMode = 0;
-    uint16_t PasswordChar = '*';  // the only 16-bit field
+    uint16_t PasswordChar = '*'; // the only 16-bit field
     int32_t CaseConversion = 0;
     int32_t SpinMode = 0;
     int32_t SpinMin = 0;
@@ -71,8 +71,8 @@ struct EditBoxProps {
     int32_t SelLength = 0;
     ByteVec Font;
     std::string Content;
-    std::string DataSource;  // version 2
-    std::string DataColumn;  // version 2
+    std::string DataSource; // version 2
+    std::string DataColumn; // version 2
 
     friend bool operator==(const EditBoxProps&, const EditBoxProps&) = default;
 };
@@ -152,4 +152,4 @@ ByteVec write_block(const ButtonProps& props);
 ByteVec write_block(const CommonDlgProps& props);
 ByteVec write_block(const TransLabelProps& props);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

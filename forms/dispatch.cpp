@@ -41,8 +41,7 @@ void call_with(uint32_t handler, const uint32_t* words, std::index_sequence<I...
     reinterpret_cast<Routine>(uintptr_t(handler))(words[I]...);
 }
 
-template <size_t... N>
-constexpr auto make_callers(std::index_sequence<N...>) {
+template <size_t... N> constexpr auto make_callers(std::index_sequence<N...>) {
     using Caller = void (*)(uint32_t, const uint32_t*);
     return std::array<Caller, sizeof...(N)>{[](uint32_t handler, const uint32_t* words) {
         call_with(handler, words, std::make_index_sequence<N>());
@@ -69,7 +68,8 @@ ResultFrame run_handler(uint32_t handler, const uint32_t* words, uint32_t count)
 // the low word.
 uint32_t push_typed(const TypedArgument& a, uint32_t* out) {
     out[0] = a.low;
-    if (a.flags & 1) return 1;
+    if (a.flags & 1)
+        return 1;
     switch (a.flags & 2 ? type::Long : a.type) {
     case 0x00010003:
     case type::DateTime:
@@ -78,21 +78,29 @@ uint32_t push_typed(const TypedArgument& a, uint32_t* out) {
     case type::Double:
         out[1] = a.high;
         return 2;
-    case type::Byte: out[0] = a.low & 0xFF; return 1;
-    case type::Short: out[0] = uint32_t(int32_t(int16_t(a.low & 0xFFFF))); return 1;
-    default: return 1;
+    case type::Byte:
+        out[0] = a.low & 0xFF;
+        return 1;
+    case type::Short:
+        out[0] = uint32_t(int32_t(int16_t(a.low & 0xFFFF)));
+        return 1;
+    default:
+        return 1;
     }
 }
 
-}  // namespace
+} // namespace
 
 uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
     RuntimeKernel& k = kernel();
-    if (k.event_lock > 0) return 0;
+    if (k.event_lock > 0)
+        return 0;
     WindowRecord* w = window_record(window_id);
-    if (!w) raise_runtime_error(kWindowMissing, 0);
+    if (!w)
+        raise_runtime_error(kWindowMissing, 0);
     auto index = unit_index(*w, unit_id);
-    if (!index || is_menu_item_at(*w, *index)) raise_runtime_error(kUnitMissing, 0);
+    if (!index || is_menu_item_at(*w, *index))
+        raise_runtime_error(kUnitMissing, 0);
     RecordCursor cursor;
     open_unit(*w, *index, cursor);
     uint32_t kind = cursor.get(Field::Kind);
@@ -113,7 +121,8 @@ uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
     }
     open_unit(*w, source_index, cursor);
     uint32_t handler = 0;
-    if (!cursor.find_binding(event, handler) || handler == 0) return 0;
+    if (!cursor.find_binding(event, handler) || handler == 0)
+        return 0;
     k.current_event_window = window_id;
     k.current_event_unit = unit_id ? unit_id : own_unit_id(*w);
     return handler;
@@ -121,7 +130,8 @@ uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
 
 bool raise_event(EventRecord& record) {
     uint32_t handler = find_handler(record.window_id, record.unit_id, record.event);
-    if (!handler) return false;
+    if (!handler)
+        return false;
     uint32_t args[kMaxShortArgs];
     uint32_t count = std::min(record.argc, kMaxShortArgs);
     std::copy(record.args, record.args + count, args);
@@ -135,7 +145,8 @@ bool raise_event(EventRecord& record) {
 
 bool raise_typed_event(TypedEventRecord& record) {
     uint32_t handler = find_handler(record.window_id, record.unit_id, record.event);
-    if (!handler) return false;
+    if (!handler)
+        return false;
     uint32_t words[kMaxWords];
     uint32_t count = 0;
     for (uint32_t i = 0; i < std::min(record.argc, kMaxTypedArgs); ++i) {
@@ -158,10 +169,13 @@ bool raise_vetoable(uint32_t window_id, uint32_t unit_id, int32_t event) {
     return raise_event(record) && record.has_result && record.result == 0;
 }
 
-void set_handler_result(uint32_t value) { set_handler_result64(value); }
+void set_handler_result(uint32_t value) {
+    set_handler_result64(value);
+}
 
 void set_handler_result64(uint64_t value) {
-    if (g_frames.empty()) return;
+    if (g_frames.empty())
+        return;
     g_frames.back() = {true, value};
 }
 
@@ -171,4 +185,4 @@ void handler_result_command(TypedValue* result, int32_t argc, const TypedValue* 
     *result = kOmitted;
 }
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

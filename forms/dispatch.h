@@ -45,4 +45,4 @@ void set_handler_result64(uint64_t value);
 // argument, whose low and high words become the result. Its own result is empty.
 void handler_result_command(TypedValue* result, int32_t argc, const TypedValue* args);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

@@ -21,13 +21,16 @@ SelectedPageQuery g_page_query = nullptr;
 
 const char kUnitNotLoaded[] = "指定窗口或窗口组件不存在或尚未载入";
 
-uint32_t word(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+uint32_t word(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
 
 // ---- kernel hooks ---------------------------------------------------------------
 
 int32_t window_idle_turn(uint32_t index, uint32_t elapsed_ms) {
     WindowRecord* w = window_at(kernel().windows, index);
-    if (!w || !w->object || !detail::live_object(*w, 0)) return 0;
+    if (!w || !w->object || !detail::live_object(*w, 0))
+        return 0;
     EventRecord record{};
     record.window_id = kernel().windows.ids[index];
     record.unit_id = detail::own_unit_id(*w);
@@ -53,7 +56,8 @@ uint32_t serve_request(int32_t code, uint32_t first, uint32_t second, bool* hand
         return word(find_unit_object(first, second));
     case 2007: {
         UnitObject* object = find_unit_object(first, second);
-        if (!object) raise_runtime_error(kUnitNotLoaded, 0);
+        if (!object)
+            raise_runtime_error(kUnitNotLoaded, 0);
         return word(object);
     }
     case 2008: {
@@ -70,23 +74,29 @@ uint32_t serve_request(int32_t code, uint32_t first, uint32_t second, bool* hand
     }
 }
 
-bool load_startup(uint32_t window_id) { return load_window(window_id, LoadRequest{0, nullptr, 0}); }
+bool load_startup(uint32_t window_id) {
+    return load_window(window_id, LoadRequest{0, nullptr, 0});
+}
 
 // A cursor file (reserved 0, type 2 or 1, count, 16-byte entries) made into a
 // cursor from its first image. Null when the bytes are not one.
 HCURSOR cursor_from_file(std::span<const uint8_t> file) {
-    if (file.size() < 6 + 16) return nullptr;
+    if (file.size() < 6 + 16)
+        return nullptr;
     uint16_t reserved = uint16_t(file[0] | file[1] << 8);
     uint16_t kind = uint16_t(file[2] | file[3] << 8);
     uint16_t count = uint16_t(file[4] | file[5] << 8);
-    if (reserved != 0 || (kind != 1 && kind != 2) || count == 0) return nullptr;
+    if (reserved != 0 || (kind != 1 && kind != 2) || count == 0)
+        return nullptr;
     const uint8_t* entry = file.data() + 6;
     uint32_t size = read_u32(entry + 8);
     uint32_t offset = read_u32(entry + 12);
-    if (offset > file.size() || size > file.size() - offset || size < 40) return nullptr;
+    if (offset > file.size() || size > file.size() - offset || size < 40)
+        return nullptr;
     // A cursor resource is the hot spot (two words) followed by the image.
     std::vector<uint8_t> resource(4 + size_t(size));
-    if (kind == 2) std::copy(entry + 4, entry + 8, resource.begin());
+    if (kind == 2)
+        std::copy(entry + 4, entry + 8, resource.begin());
     std::copy(file.data() + offset, file.data() + offset + size, resource.begin() + 4);
     return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
         resource.data(), DWORD(resource.size()), FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR));
@@ -97,25 +107,31 @@ HCURSOR standard_cursor(uint32_t number, uint32_t system_id) {
     if (number == kHandCursorNumber) {
         shared = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kHandCursorResource));
     }
-    if (!shared) shared = LoadCursorA(nullptr, MAKEINTRESOURCEA(system_id));
+    if (!shared)
+        shared = LoadCursorA(nullptr, MAKEINTRESOURCEA(system_id));
     return shared ? reinterpret_cast<HCURSOR>(CopyIcon(reinterpret_cast<HICON>(shared))) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 // ---- shared helpers ---------------------------------------------------------------
 
 namespace detail {
 
-WindowRecord* window_record(uint32_t window_id) { return find_window(kernel().windows, window_id); }
+WindowRecord* window_record(uint32_t window_id) {
+    return find_window(kernel().windows, window_id);
+}
 
 std::optional<uint32_t> unit_index(const WindowRecord& w, uint32_t unit_id) {
     auto view = find_unit_or_window(w, unit_id);
-    if (!view) return std::nullopt;
+    if (!view)
+        return std::nullopt;
     return view->index;
 }
 
-uint32_t own_unit_id(const WindowRecord& w) { return unit_id_at(w, 0).value_or(0); }
+uint32_t own_unit_id(const WindowRecord& w) {
+    return unit_id_at(w, 0).value_or(0);
+}
 
 bool is_menu_item_at(const WindowRecord& w, uint32_t index) {
     auto id = unit_id_at(w, index);
@@ -152,12 +168,16 @@ void set_slot_object(WindowRecord& w, uint32_t index, UnitObject* object) {
 HCURSOR make_cursor(const uint8_t* data, uint32_t size) {
     MousePointer pointer = decode_mouse_pointer(data, size);
     if (pointer.whole_is_candidate) {
-        if (HCURSOR cursor = cursor_from_file(pointer.image)) return cursor;
+        if (HCURSOR cursor = cursor_from_file(pointer.image))
+            return cursor;
     }
     switch (pointer.kind) {
-    case PointerKind::Standard: return standard_cursor(pointer.number, pointer.system_id);
-    case PointerKind::Image: return cursor_from_file(pointer.image);
-    case PointerKind::None: break;
+    case PointerKind::Standard:
+        return standard_cursor(pointer.number, pointer.system_id);
+    case PointerKind::Image:
+        return cursor_from_file(pointer.image);
+    case PointerKind::None:
+        break;
     }
     return nullptr;
 }
@@ -171,19 +191,23 @@ void set_slot_cursor(WindowRecord& w, uint32_t index, HCURSOR cursor) {
 }
 
 void destroy_slot_cursor(WindowRecord& w, uint32_t index) {
-    if (HCURSOR cursor = slot_cursor(w, index)) DestroyCursor(cursor);
+    if (HCURSOR cursor = slot_cursor(w, index))
+        DestroyCursor(cursor);
     set_slot_cursor(w, index, nullptr);
 }
 
 void place_in_z_order(const WindowRecord& w, uint32_t index) {
     HWND self = live_handle(w, index);
-    if (!self) return;
+    if (!self)
+        return;
     uint32_t parent = field(w, index, Field::Parent);
     HWND after = HWND_TOP;
     // The window's own unit (index 0) is no sibling of its controls.
     for (uint32_t j = index; j-- > 1;) {
-        if (is_menu_item_at(w, j) || field(w, j, Field::Parent) != parent) continue;
-        if (HWND sibling = live_handle(w, j)) after = sibling;
+        if (is_menu_item_at(w, j) || field(w, j, Field::Parent) != parent)
+            continue;
+        if (HWND sibling = live_handle(w, j))
+            after = sibling;
         break;
     }
     SetWindowPos(self, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -191,10 +215,12 @@ void place_in_z_order(const WindowRecord& w, uint32_t index) {
 
 bool on_hidden_page(const WindowRecord& w, uint32_t index) {
     auto id = unit_id_at(w, index);
-    if (!id) return false;
+    if (!id)
+        return false;
     for (uint32_t c = 0; c < w.unit_count; ++c) {
         RecordCursor cursor;
-        if (!open_unit(w, c, cursor) || cursor.get(Field::Kind) != kind::PageContainer) continue;
+        if (!open_unit(w, c, cursor) || cursor.get(Field::Kind) != kind::PageContainer)
+            continue;
         UnitObject* container = live_object(w, c);
         uint32_t selected = container && g_page_query ? g_page_query(container) : 0;
         uint32_t page = 0;
@@ -210,10 +236,14 @@ bool on_hidden_page(const WindowRecord& w, uint32_t index) {
     return false;
 }
 
-void block_events() { runtime_request(2009, 0, 0); }
-void unblock_events() { runtime_request(2010, 0, 0); }
+void block_events() {
+    runtime_request(2009, 0, 0);
+}
+void unblock_events() {
+    runtime_request(2010, 0, 0);
+}
 
-}  // namespace detail
+} // namespace detail
 
 // ---- public API ---------------------------------------------------------------------
 
@@ -230,9 +260,11 @@ const UnitTypeRecord* unit_type_of_kind(uint32_t kind) {
     const auto& libraries = kernel().libraries;
     uint32_t library = kind >> 16;
     uint32_t type = kind & 0xFFFF;
-    if (library == 0 || type == 0 || library > libraries.size()) return nullptr;
+    if (library == 0 || type == 0 || library > libraries.size())
+        return nullptr;
     const LibraryRecord* record = libraries[library - 1];
-    if (!record || !record->data_types || type > record->data_type_count) return nullptr;
+    if (!record || !record->data_types || type > record->data_type_count)
+        return nullptr;
     return static_cast<const UnitTypeRecord*>(record->data_types) + (type - 1);
 }
 
@@ -242,16 +274,19 @@ void* unit_routine(const UnitTypeRecord* type, int32_t number) {
 
 UnitObject* find_unit_object(uint32_t window_id, uint32_t unit_id) {
     WindowRecord* w = detail::window_record(window_id);
-    if (!w) return nullptr;
+    if (!w)
+        return nullptr;
     auto index = detail::unit_index(*w, unit_id);
-    if (!index || detail::is_menu_item_at(*w, *index)) return nullptr;
+    if (!index || detail::is_menu_item_at(*w, *index))
+        return nullptr;
     return detail::live_object(*w, *index);
 }
 
 namespace {
 bool info_at(const WindowRecord& w, uint32_t index, UnitInfo& out) {
     RecordCursor cursor;
-    if (!open_unit(w, index, cursor)) return false;
+    if (!open_unit(w, index, cursor))
+        return false;
     out.id = unit_id_at(w, index).value_or(0);
     out.index = index;
     out.kind = cursor.get(Field::Kind);
@@ -262,11 +297,12 @@ bool info_at(const WindowRecord& w, uint32_t index, UnitInfo& out) {
     out.object = detail::live_object(w, index);
     return true;
 }
-}  // namespace
+} // namespace
 
 bool unit_info(uint32_t window_id, uint32_t unit_id, UnitInfo& out) {
     WindowRecord* w = detail::window_record(window_id);
-    if (!w) return false;
+    if (!w)
+        return false;
     auto index = detail::unit_index(*w, unit_id);
     return index && info_at(*w, *index, out);
 }
@@ -274,10 +310,12 @@ bool unit_info(uint32_t window_id, uint32_t unit_id, UnitInfo& out) {
 std::vector<UnitInfo> window_units(uint32_t window_id) {
     std::vector<UnitInfo> units;
     WindowRecord* w = detail::window_record(window_id);
-    if (!w) return units;
+    if (!w)
+        return units;
     for (uint32_t i = 0; i < w->unit_count; ++i) {
         UnitInfo info;
-        if (info_at(*w, i, info)) units.push_back(info);
+        if (info_at(*w, i, info))
+            units.push_back(info);
     }
     return units;
 }
@@ -285,19 +323,24 @@ std::vector<UnitInfo> window_units(uint32_t window_id) {
 std::vector<UnitInfo> tab_candidates(uint32_t window_id) {
     std::vector<UnitInfo> candidates;
     for (const UnitInfo& u : window_units(window_id)) {
-        if (u.index == 0 || !u.object || !(u.state & state_bit::TabStop)) continue;
-        if (u.type && (u.type->flags & (type_flag::NoTabFocus | type_flag::NeverShown))) continue;
+        if (u.index == 0 || !u.object || !(u.state & state_bit::TabStop))
+            continue;
+        if (u.type && (u.type->flags & (type_flag::NoTabFocus | type_flag::NeverShown)))
+            continue;
         HWND h = u.object->handle();
-        if (IsWindowVisible(h) && IsWindowEnabled(h)) candidates.push_back(u);
+        if (IsWindowVisible(h) && IsWindowEnabled(h))
+            candidates.push_back(u);
     }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const UnitInfo& a, const UnitInfo& b) { return a.tab_order < b.tab_order; });
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const UnitInfo& a, const UnitInfo& b) { return a.tab_order < b.tab_order; });
     return candidates;
 }
 
 HCURSOR unit_cursor(uint32_t window_id, uint32_t unit_id) {
     WindowRecord* w = detail::window_record(window_id);
-    if (!w) return nullptr;
+    if (!w)
+        return nullptr;
     auto index = detail::unit_index(*w, unit_id);
     return index ? detail::slot_cursor(*w, *index) : nullptr;
 }
@@ -312,6 +355,8 @@ std::vector<UnitObject*> loaded_windows() {
     return objects;
 }
 
-void set_selected_page_query(SelectedPageQuery query) { g_page_query = query; }
+void set_selected_page_query(SelectedPageQuery query) {
+    g_page_query = query;
+}
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

@@ -47,13 +47,13 @@ UnitObject* find_unit_object(uint32_t window_id, uint32_t unit_id);
 
 struct UnitInfo {
     uint32_t id = 0;
-    uint32_t index = 0;  // stored position; 0 is the window's own unit
+    uint32_t index = 0; // stored position; 0 is the window's own unit
     uint32_t kind = 0;
-    uint32_t parent = 0;  // parent unit id, 0 = the window
-    uint32_t state = 0;   // state_bit::Visible, Disabled, TabStop
+    uint32_t parent = 0; // parent unit id, 0 = the window
+    uint32_t state = 0;  // state_bit::Visible, Disabled, TabStop
     uint32_t tab_order = 0;
     const UnitTypeRecord* type = nullptr;
-    UnitObject* object = nullptr;  // live object, null when none is alive
+    UnitObject* object = nullptr; // live object, null when none is alive
 };
 // False for an unknown window or unit, and for menu items.
 bool unit_info(uint32_t window_id, uint32_t unit_id, UnitInfo& out);
@@ -84,4 +84,4 @@ std::vector<UnitObject*> loaded_windows();
 using SelectedPageQuery = uint32_t (*)(UnitObject* container);
 void set_selected_page_query(SelectedPageQuery query);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

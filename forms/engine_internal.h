@@ -51,4 +51,4 @@ bool on_hidden_page(const WindowRecord& w, uint32_t index);
 void block_events();
 void unblock_events();
 
-}  // namespace vantor::forms::detail
+} // namespace vantor::forms::detail

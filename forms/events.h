@@ -10,11 +10,11 @@ namespace vantor::forms {
 // Short form (request 2008): up to five 32-bit arguments.
 struct EventRecord {
     uint32_t window_id;
-    uint32_t unit_id;      // the window raises its events with its own unit id (0 accepted)
-    int32_t event;         // kind's own events >= 0; -7 got focus, -8 lost focus
-    uint32_t argc;         // 0..5
+    uint32_t unit_id; // the window raises its events with its own unit id (0 accepted)
+    int32_t event;    // kind's own events >= 0; -7 got focus, -8 lost focus
+    uint32_t argc;    // 0..5
     uint32_t args[5];
-    uint32_t has_result;   // set to 1 by the dispatcher when the handler returned a value
+    uint32_t has_result; // set to 1 by the dispatcher when the handler returned a value
     uint32_t result;
 };
 static_assert(sizeof(EventRecord) == 44);
@@ -24,7 +24,7 @@ struct TypedArgument {
     uint32_t low;
     uint32_t high;
     uint32_t type;
-    uint32_t flags;  // bit 0: pass the low word alone (by reference); bit 1: pass both words
+    uint32_t flags; // bit 0: pass the low word alone (by reference); bit 1: pass both words
 };
 static_assert(sizeof(TypedArgument) == 16);
 
@@ -32,10 +32,10 @@ struct TypedEventRecord {
     uint32_t window_id;
     uint32_t unit_id;
     int32_t event;
-    uint32_t argc;  // 0..12
+    uint32_t argc; // 0..12
     TypedArgument args[12];
     uint32_t has_result;
-    uint32_t result_low;  // the 64-bit result as two words: no 8-byte alignment padding
+    uint32_t result_low; // the 64-bit result as two words: no 8-byte alignment padding
     uint32_t result_high;
 };
 static_assert(sizeof(TypedEventRecord) == 16 + 12 * 16 + 12);
@@ -44,4 +44,4 @@ static_assert(offsetof(TypedEventRecord, has_result) == 208);
 inline constexpr int32_t kEventGotFocus = -7;
 inline constexpr int32_t kEventLostFocus = -8;
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

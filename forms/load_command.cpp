@@ -23,4 +23,4 @@ void load_window_command(TypedValue* result, int32_t argc, const TypedValue* arg
     *result = make_bool(loaded != 0);
 }
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

@@ -13,4 +13,4 @@ namespace vantor::forms {
 // window is loaded (for a modal window: after it has been closed again).
 void load_window_command(TypedValue* result, int32_t argc, const TypedValue* args);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

@@ -19,9 +19,9 @@ using namespace detail;
 
 // Private messages sent to the units while a window loads; what units do with
 // them is their own business.
-constexpr UINT kMsgUnitsCreated = 0x806F;   // 32879, to every unit, last to first
-constexpr UINT kMsgWindowReady = 0x8004;    // 32772, to the window
-constexpr UINT kMsgUnitsShown = 0x8076;     // 32886, to every unit, last to first
+constexpr UINT kMsgUnitsCreated = 0x806F; // 32879, to every unit, last to first
+constexpr UINT kMsgWindowReady = 0x8004;  // 32772, to the window
+constexpr UINT kMsgUnitsShown = 0x8076;   // 32886, to every unit, last to first
 
 constexpr int32_t kEventLoaded = 0;
 constexpr int32_t kEventClose = 1;
@@ -33,12 +33,12 @@ constexpr int32_t kEventCloseQuery = 12;
 struct WindowState {
     bool modal = false;
     bool first_show_pending = false;
-    bool aborting = false;  // a failed load tears down what it built
-    std::vector<std::pair<HWND, bool>> disabled;  // windows a modal load disabled, was enabled
+    bool aborting = false;                       // a failed load tears down what it built
+    std::vector<std::pair<HWND, bool>> disabled; // windows a modal load disabled, was enabled
 };
 
 std::map<uint32_t, WindowState> g_states;
-std::vector<std::pair<uint32_t, uint32_t>> g_suppressed;  // (window, unit) being re-created
+std::vector<std::pair<uint32_t, uint32_t>> g_suppressed; // (window, unit) being re-created
 
 bool alive_as(const WindowRecord& w, UnitObject* object) {
     return object && live_object(w, 0) == object;
@@ -46,7 +46,8 @@ bool alive_as(const WindowRecord& w, UnitObject* object) {
 
 void enable_again(WindowState& state) {
     for (auto [handle, was_enabled] : state.disabled) {
-        if (IsWindow(handle)) EnableWindow(handle, was_enabled);
+        if (IsWindow(handle))
+            EnableWindow(handle, was_enabled);
     }
     state.disabled.clear();
 }
@@ -75,7 +76,8 @@ void bring_to_front(HWND h) {
 std::vector<uint32_t> creation_order(const WindowRecord& w) {
     std::vector<uint32_t> order{0};
     for (uint32_t i = w.unit_count; i-- > 1;) {
-        if (!is_menu_item_at(w, i)) order.push_back(i);
+        if (!is_menu_item_at(w, i))
+            order.push_back(i);
     }
     return order;
 }
@@ -84,17 +86,21 @@ std::vector<uint32_t> creation_order(const WindowRecord& w) {
 UnitObject* create_unit(WindowRecord& w, uint32_t window_id, uint32_t index, HWND parent,
                         uint32_t control_id, bool modal, bool& visible) {
     RecordCursor cursor;
-    if (!open_unit(w, index, cursor)) return nullptr;
+    if (!open_unit(w, index, cursor))
+        return nullptr;
     const UnitTypeRecord* type = unit_type_of_kind(cursor.get(Field::Kind));
     auto create = reinterpret_cast<CreateRoutine>(unit_routine(type, routine::Create));
-    if (!create) return nullptr;
+    if (!create)
+        return nullptr;
     uint32_t state = cursor.get(Field::State);
     uint32_t styles = 0;
     visible = false;
     if (!(type->flags & type_flag::NeverShown)) {
         visible = (state & state_bit::Visible) != 0;
-        if (state & state_bit::Disabled) styles |= WS_DISABLED;
-        if (state & state_bit::TabStop) styles |= WS_TABSTOP;
+        if (state & state_bit::Disabled)
+            styles |= WS_DISABLED;
+        if (state & state_bit::TabStop)
+            styles |= WS_TABSTOP;
     }
     // The kind reads its block while creating; a copy stays valid whatever it does.
     auto stored = cursor.block();
@@ -114,7 +120,8 @@ UnitObject* create_unit(WindowRecord& w, uint32_t window_id, uint32_t index, HWN
     params.unit_id = unit_id_at(w, index).value_or(0);
     params.modal = modal;
     UnitObject* object = create(params);
-    if (object && !object->alive()) return nullptr;
+    if (object && !object->alive())
+        return nullptr;
     return object;
 }
 
@@ -125,10 +132,11 @@ bool creation_pass(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
     uint32_t control_id = 100;
     for (uint32_t index : creation_order(w)) {
         bool shown = false;
-        UnitObject* object = index == 0
-            ? create_unit(w, window_id, 0, owner, 0, modal, shown)
-            : create_unit(w, window_id, index, window, control_id, modal, shown);
-        if (!object) return false;
+        UnitObject* object =
+            index == 0 ? create_unit(w, window_id, 0, owner, 0, modal, shown)
+                       : create_unit(w, window_id, index, window, control_id, modal, shown);
+        if (!object)
+            return false;
         set_slot_object(w, index, object);
         visible[index] = shown;
         if (index == 0) {
@@ -146,22 +154,28 @@ bool creation_pass(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
 void parent_pass(WindowRecord& w, HWND window, std::vector<bool>& visible) {
     for (uint32_t i = 1; i < w.unit_count; ++i) {
         HWND h = live_handle(w, i);
-        if (!h) continue;
+        if (!h)
+            continue;
         uint32_t parent_id = field(w, i, Field::Parent);
         auto parent_index = parent_id ? unit_index(w, parent_id) : std::nullopt;
         HWND parent = parent_index ? live_handle(w, *parent_index) : nullptr;
-        if (!parent) parent = window;
-        if (GetParent(h) != parent) SetParent(h, parent);
+        if (!parent)
+            parent = window;
+        if (GetParent(h) != parent)
+            SetParent(h, parent);
         const UnitTypeRecord* type = type_at(w, i);
-        if (!type || !(type->flags & type_flag::PagedContainer)) continue;
+        if (!type || !(type->flags & type_flag::PagedContainer))
+            continue;
         RecordCursor cursor;
         open_unit(w, i, cursor);
         bool later_page = false;
         for (uint32_t c = 0; c < cursor.child_count(); ++c) {
             uint32_t child = cursor.child(c);
             auto child_index = child ? unit_index(w, child) : std::nullopt;
-            if (child == 0) later_page = true;
-            if (later_page && child_index) visible[*child_index] = false;
+            if (child == 0)
+                later_page = true;
+            if (later_page && child_index)
+                visible[*child_index] = false;
         }
     }
 }
@@ -170,7 +184,8 @@ void parent_pass(WindowRecord& w, HWND window, std::vector<bool>& visible) {
 void cursor_pass(WindowRecord& w) {
     for (uint32_t i = 0; i < w.unit_count; ++i) {
         RecordCursor cursor;
-        if (!open_unit(w, i, cursor)) continue;
+        if (!open_unit(w, i, cursor))
+            continue;
         auto pointer = cursor.mouse_pointer();
         std::vector<uint8_t> data(pointer.begin(), pointer.end());
         set_slot_cursor(w, i, make_cursor(data.data(), uint32_t(data.size())));
@@ -181,17 +196,22 @@ void cursor_pass(WindowRecord& w) {
 bool build_units(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
                  std::vector<bool>& visible) {
     visible.assign(w.unit_count, false);
-    if (!creation_pass(w, window_id, owner, modal, visible)) return false;
+    if (!creation_pass(w, window_id, owner, modal, visible))
+        return false;
     HWND window = live_handle(w, 0);
     parent_pass(w, window, visible);
-    for (uint32_t i = 1; i < w.unit_count; ++i) place_in_z_order(w, i);
+    for (uint32_t i = 1; i < w.unit_count; ++i)
+        place_in_z_order(w, i);
     cursor_pass(w);
     for (uint32_t i = w.unit_count; i-- > 0;) {
-        if (HWND h = live_handle(w, i)) SendMessageA(h, kMsgUnitsCreated, 0, 0);
+        if (HWND h = live_handle(w, i))
+            SendMessageA(h, kMsgUnitsCreated, 0, 0);
     }
-    if (IsWindow(window)) SendMessageA(window, kMsgWindowReady, 0, 0);
+    if (IsWindow(window))
+        SendMessageA(window, kMsgWindowReady, 0, 0);
     for (uint32_t i = 1; i < w.unit_count; ++i) {
-        if (HWND h = live_handle(w, i)) ShowWindow(h, visible[i] ? SW_SHOWNA : SW_HIDE);
+        if (HWND h = live_handle(w, i))
+            ShowWindow(h, visible[i] ? SW_SHOWNA : SW_HIDE);
     }
     return true;
 }
@@ -202,14 +222,17 @@ void abort_load(WindowRecord& w, uint32_t window_id) {
     g_states[window_id].aborting = true;
     std::vector<HWND> created;
     for (uint32_t i = 0; i < w.unit_count; ++i) {
-        if (is_menu_item_at(w, i)) continue;
-        if (HWND h = live_handle(w, i)) created.push_back(h);
+        if (is_menu_item_at(w, i))
+            continue;
+        if (HWND h = live_handle(w, i))
+            created.push_back(h);
         destroy_slot_cursor(w, i);
         set_slot_object(w, i, nullptr);
     }
     w.object = nullptr;
     for (HWND h : created) {
-        if (IsWindow(h)) DestroyWindow(h);
+        if (IsWindow(h))
+            DestroyWindow(h);
     }
     restore_snapshot(w);
     g_states.erase(window_id);
@@ -220,9 +243,11 @@ void abort_load(WindowRecord& w, uint32_t window_id) {
 std::optional<uint32_t> unit_holding(const WindowRecord& w, HWND window, HWND focus) {
     for (HWND h = focus; h; h = GetParent(h)) {
         for (uint32_t i = 0; i < w.unit_count; ++i) {
-            if (!is_menu_item_at(w, i) && live_handle(w, i) == h) return unit_id_at(w, i);
+            if (!is_menu_item_at(w, i) && live_handle(w, i) == h)
+                return unit_id_at(w, i);
         }
-        if (h == window) break;
+        if (h == window)
+            break;
     }
     return std::nullopt;
 }
@@ -230,9 +255,11 @@ std::optional<uint32_t> unit_holding(const WindowRecord& w, HWND window, HWND fo
 void disable_other_windows(uint32_t window_id, WindowState& state) {
     const WindowTable& table = kernel().windows;
     for (uint32_t i = 0; i < table.ids.size(); ++i) {
-        if (table.ids[i] == window_id || !table.windows[i].object) continue;
+        if (table.ids[i] == window_id || !table.windows[i].object)
+            continue;
         HWND h = live_handle(table.windows[i], 0);
-        if (!h || (GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) continue;
+        if (!h || (GetWindowLongA(h, GWL_STYLE) & WS_CHILD))
+            continue;
         bool was_enabled = IsWindowEnabled(h) != FALSE;
         EnableWindow(h, FALSE);
         state.disabled.emplace_back(h, was_enabled);
@@ -253,39 +280,47 @@ void run_modal_loop(uint32_t window_id) {
 void finish_load(WindowRecord& w, uint32_t window_id, UnitObject* object, bool shown, bool modal) {
     HWND window = object->handle();
     RuntimeKernel& k = kernel();
-    if (!IsWindow(k.main_window)) k.main_window = window;
+    if (!IsWindow(k.main_window))
+        k.main_window = window;
     uint32_t own = own_unit_id(w);
     for (int32_t event : {kEventLoaded, kEventMoved, kEventSized}) {
-        if (!alive_as(w, object)) return;
+        if (!alive_as(w, object))
+            return;
         raise_vetoable(window_id, own, event);
     }
     if (shown && alive_as(w, object)) {
         show_in_start_state(window);
         HWND focus = GetFocus();
         auto holder = focus && (focus == window || IsChild(window, focus))
-                          ? unit_holding(w, window, focus) : std::nullopt;
-        if (holder) raise_vetoable(window_id, *holder, kEventGotFocus);
+                          ? unit_holding(w, window, focus)
+                          : std::nullopt;
+        if (holder)
+            raise_vetoable(window_id, *holder, kEventGotFocus);
     }
-    if (!alive_as(w, object)) return;
+    if (!alive_as(w, object))
+        return;
     if (modal) {
         g_states[window_id].modal = true;
         disable_other_windows(window_id, g_states[window_id]);
     }
     HWND focus_before = GetFocus();
     for (uint32_t i = w.unit_count; i-- > 0;) {
-        if (HWND h = live_handle(w, i)) SendMessageA(h, kMsgUnitsShown, 0, 0);
+        if (HWND h = live_handle(w, i))
+            SendMessageA(h, kMsgUnitsShown, 0, 0);
     }
     if (focus_before && IsWindow(focus_before) && GetFocus() != focus_before) {
         SetFocus(focus_before);
     }
-    if (alive_as(w, object)) g_states[window_id].first_show_pending = true;
+    if (alive_as(w, object))
+        g_states[window_id].first_show_pending = true;
 }
 
-}  // namespace
+} // namespace
 
 bool load_window(uint32_t window_id, const LoadRequest& request) {
     WindowRecord* found = window_record(window_id);
-    if (!found || found->unit_count == 0 || is_menu_item_at(*found, 0)) return false;
+    if (!found || found->unit_count == 0 || is_menu_item_at(*found, 0))
+        return false;
     WindowRecord& w = *found;
     if (HWND open = live_handle(w, 0)) {
         bring_to_front(open);
@@ -294,7 +329,8 @@ bool load_window(uint32_t window_id, const LoadRequest& request) {
     bool modal = request.modal != 0;
     HWND owner = nullptr;
     if (!modal && request.owner_given) {
-        if (!request.owner || !request.owner->alive()) return false;
+        if (!request.owner || !request.owner->alive())
+            return false;
         owner = request.owner->handle();
     }
     block_events();
@@ -321,12 +357,16 @@ bool load_window(uint32_t window_id, const LoadRequest& request) {
 void show_window(uint32_t window_id, bool show) {
     WindowRecord* w = window_record(window_id);
     UnitObject* object = w ? live_object(*w, 0) : nullptr;
-    if (!object) return;
-    if (show) show_in_start_state(object->handle());
+    if (!object)
+        return;
+    if (show)
+        show_in_start_state(object->handle());
     auto it = g_states.find(window_id);
-    if (it == g_states.end() || !it->second.first_show_pending) return;
+    if (it == g_states.end() || !it->second.first_show_pending)
+        return;
     it->second.first_show_pending = false;
-    if (!it->second.modal) return;
+    if (!it->second.modal)
+        return;
     HWND h = object->handle();
     HWND owner = GetWindow(h, GW_OWNER);
     if (owner && (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
@@ -338,15 +378,21 @@ void show_window(uint32_t window_id, bool show) {
 bool request_close(uint32_t window_id) {
     WindowRecord* found = window_record(window_id);
     UnitObject* object = found ? live_object(*found, 0) : nullptr;
-    if (!object) return false;
+    if (!object)
+        return false;
     WindowRecord& w = *found;
     uint32_t own = own_unit_id(w);
-    if (raise_vetoable(window_id, own, kEventCloseQuery)) return false;
-    if (!alive_as(w, object)) return true;
-    if (raise_vetoable(window_id, own, kEventClose)) return false;
-    if (!alive_as(w, object)) return true;
+    if (raise_vetoable(window_id, own, kEventCloseQuery))
+        return false;
+    if (!alive_as(w, object))
+        return true;
+    if (raise_vetoable(window_id, own, kEventClose))
+        return false;
+    if (!alive_as(w, object))
+        return true;
     auto it = g_states.find(window_id);
-    if (it != g_states.end()) enable_again(it->second);
+    if (it != g_states.end())
+        enable_again(it->second);
     DestroyWindow(object->handle());
     return true;
 }
@@ -358,14 +404,18 @@ bool is_modal(uint32_t window_id) {
 
 void on_unit_destroyed(uint32_t window_id, uint32_t unit_id) {
     WindowRecord* found = window_record(window_id);
-    if (!found) return;
+    if (!found)
+        return;
     WindowRecord& w = *found;
     auto index = unit_index(w, unit_id);
-    if (!index || is_menu_item_at(w, *index)) return;
+    if (!index || is_menu_item_at(w, *index))
+        return;
     auto pair = std::make_pair(window_id, unit_id_at(w, *index).value_or(0));
-    if (std::find(g_suppressed.begin(), g_suppressed.end(), pair) != g_suppressed.end()) return;
+    if (std::find(g_suppressed.begin(), g_suppressed.end(), pair) != g_suppressed.end())
+        return;
     auto it = g_states.find(window_id);
-    if (it != g_states.end() && it->second.aborting) return;
+    if (it != g_states.end() && it->second.aborting)
+        return;
     if (*index != 0) {
         destroy_slot_cursor(w, *index);
         set_slot_object(w, *index, nullptr);
@@ -378,7 +428,8 @@ void on_unit_destroyed(uint32_t window_id, uint32_t unit_id) {
         g_states.erase(it);
     }
     for (uint32_t i = 0; i < w.unit_count; ++i) {
-        if (is_menu_item_at(w, i)) continue;
+        if (is_menu_item_at(w, i))
+            continue;
         destroy_slot_cursor(w, i);
         set_slot_object(w, i, nullptr);
     }
@@ -390,8 +441,10 @@ void on_unit_destroyed(uint32_t window_id, uint32_t unit_id) {
 void suppress_unit_destroyed(uint32_t window_id, uint32_t unit_id, bool on) {
     auto pair = std::make_pair(window_id, unit_id);
     auto it = std::find(g_suppressed.begin(), g_suppressed.end(), pair);
-    if (on && it == g_suppressed.end()) g_suppressed.push_back(pair);
-    if (!on && it != g_suppressed.end()) g_suppressed.erase(it);
+    if (on && it == g_suppressed.end())
+        g_suppressed.push_back(pair);
+    if (!on && it != g_suppressed.end())
+        g_suppressed.erase(it);
 }
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

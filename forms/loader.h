@@ -11,9 +11,9 @@ namespace vantor::forms {
 // Second parameter of request 2005 (first parameter: the window id). A null
 // request means: no owner, not modal.
 struct LoadRequest {
-    uint32_t owner_given;  // non-zero: an owner was named (it may be gone)
-    WindowObject* owner;   // its object, null when it no longer exists
-    uint32_t modal;        // non-zero: modal; the owner is then ignored
+    uint32_t owner_given; // non-zero: an owner was named (it may be gone)
+    WindowObject* owner;  // its object, null when it no longer exists
+    uint32_t modal;       // non-zero: modal; the owner is then ignored
 };
 
 // Loads window `window_id` with all its units and shows it; a modal load
@@ -36,4 +36,4 @@ void on_unit_destroyed(uint32_t window_id, uint32_t unit_id);
 // slot that already holds the new one.
 void suppress_unit_destroyed(uint32_t window_id, uint32_t unit_id, bool on);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

@@ -14,7 +14,7 @@ namespace vantor::forms {
 
 struct EventBinding {
     int32_t event;
-    int32_t handler;  // offset from the code base as stored; -1 = none
+    int32_t handler; // offset from the code base as stored; -1 = none
 
     friend bool operator==(const EventBinding&, const EventBinding&) = default;
 };
@@ -40,11 +40,11 @@ struct UnitDesc {
     ByteVec mouse_pointer;
     std::string tag;
     uint32_t reserved_b = 0;
-    uint32_t state = 0;  // bit 0 visible, bit 1 disabled, bit 2 tab stop
+    uint32_t state = 0; // bit 0 visible, bit 1 disabled, bit 2 tab stop
     uint32_t tab_order = 0;
     std::vector<EventBinding> events;
     uint32_t reserved_c[5] = {0, 0, 0, 0, 0};
-    ByteVec block;  // kind-specific property block, may be empty
+    ByteVec block; // kind-specific property block, may be empty
 
     friend bool operator==(const UnitDesc&, const UnitDesc&) = default;
 };
@@ -55,7 +55,7 @@ struct WindowDesc {
     uint32_t attr_b = 0;
     std::string text_a;
     std::string text_b;
-    std::vector<UnitDesc> units;  // units[0] is the window's own unit
+    std::vector<UnitDesc> units; // units[0] is the window's own unit
 
     friend bool operator==(const WindowDesc&, const WindowDesc&) = default;
 };
@@ -80,4 +80,4 @@ ByteVec encode_archive(const ArchiveModel& model);
 // object slots (always written as 0). Size 0 gives an empty model.
 bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

@@ -25,18 +25,18 @@ inline constexpr int32_t StrikeOut = 3;
 inline constexpr int32_t Underline = 4;
 inline constexpr int32_t Size = 5;
 inline constexpr int32_t FaceName = 6;
-}  // namespace font_member
+} // namespace font_member
 
 // The whole-font value (member -1): 7 dwords, the face name a text.
 struct FontRecord {
-    int32_t angle;       // tenths of a degree
-    uint32_t bold;       // logicals as 0 or 1
+    int32_t angle; // tenths of a degree
+    uint32_t bold; // logicals as 0 or 1
     uint32_t italic;
     uint32_t strike_out;
     uint32_t underline;
-    int32_t size;        // points
-    const char* face;    // on read a new text the caller frees
+    int32_t size;     // points
+    const char* face; // on read a new text the caller frees
 };
 static_assert(sizeof(FontRecord) == 28);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

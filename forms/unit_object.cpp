@@ -6,24 +6,29 @@
 
 namespace vantor {
 
-bool UnitObject::raise_event(int32_t event, std::initializer_list<uint32_t> args,
-                             bool* has_result, uint32_t* result) {
+bool UnitObject::raise_event(int32_t event, std::initializer_list<uint32_t> args, bool* has_result,
+                             uint32_t* result) {
     forms::EventRecord record{};
     record.window_id = window_id_;
     record.unit_id = unit_id_;
     record.event = event;
     for (uint32_t a : args) {
-        if (record.argc == 5) break;
+        if (record.argc == 5)
+            break;
         record.args[record.argc++] = a;
     }
-    uint32_t ran = library_request(Library::Base, 2008,
-                                   uint32_t(reinterpret_cast<uintptr_t>(&record)), 0);
-    if (has_result) *has_result = record.has_result != 0;
-    if (result) *result = record.result;
+    uint32_t ran =
+        library_request(Library::Base, 2008, uint32_t(reinterpret_cast<uintptr_t>(&record)), 0);
+    if (has_result)
+        *has_result = record.has_result != 0;
+    if (result)
+        *result = record.result;
     return ran != 0;
 }
 
-bool UnitObject::on_reflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool UnitObject::on_reflected(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
 void UnitObject::on_final_destroy() {
     library_request(Library::Base, 2000, window_id_, unit_id_);
@@ -55,4 +60,4 @@ bool reflect_notification(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return object && object->on_reflected(msg, wp, lp, result);
 }
 
-}  // namespace vantor
+} // namespace vantor

@@ -15,7 +15,7 @@
 namespace vantor {
 
 class UnitObject : public WindowObject {
-public:
+  public:
     UnitObject(uint32_t window_id, uint32_t unit_id, const forms::UnitTypeRecord* type)
         : window_id_(window_id), unit_id_(unit_id), type_(type) {}
 
@@ -33,11 +33,11 @@ public:
     // WM_NOTIFY, WM_CTLCOLOR*, WM_DRAWITEM, scroll messages). True when handled.
     virtual bool on_reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-protected:
+  protected:
     // Reports the destruction to the form engine (request 2000), then deletes itself.
     void on_final_destroy() override;
 
-private:
+  private:
     uint32_t window_id_;
     uint32_t unit_id_;
     const forms::UnitTypeRecord* type_;
@@ -48,4 +48,4 @@ private:
 // WM_NOTIFY). True when the child handled it; `result` is then the reply.
 bool reflect_notification(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-}  // namespace vantor
+} // namespace vantor

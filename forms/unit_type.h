@@ -24,7 +24,7 @@ inline constexpr uint32_t PagedContainer = 0x100;
 inline constexpr uint32_t NeverShown = 0x8000;
 inline constexpr uint32_t NoTabFocus = 0x10000;
 inline constexpr uint32_t NotifyParentOnRecreate = 0x100000;
-}  // namespace type_flag
+} // namespace type_flag
 
 inline constexpr uint32_t kFlagsWindow = 0x800000D0;
 inline constexpr uint32_t kFlagsEditBox = 0x80000040;
@@ -40,7 +40,7 @@ inline constexpr uint32_t Button = 0x0001000B;
 inline constexpr uint32_t CommonDlg = 0x0001001F;
 inline constexpr uint32_t TransLabel = 0x00020005;
 inline constexpr uint32_t PageContainer = 0x00010015;
-}  // namespace kind
+} // namespace kind
 
 // ---- property table -------------------------------------------------------------
 namespace prop_type {
@@ -58,9 +58,9 @@ inline constexpr uint16_t FileName = 1016;
 inline constexpr uint16_t BackColor = 1017;
 inline constexpr uint16_t DataSource = 1018;
 inline constexpr uint16_t DataColumn = 1020;
-}  // namespace prop_type
+} // namespace prop_type
 
-inline constexpr uint16_t kFixedPropertyFlags = 0xE000;  // indexes 0..7 of every kind
+inline constexpr uint16_t kFixedPropertyFlags = 0xE000; // indexes 0..7 of every kind
 
 struct PropertyEntry {
     const char* name;
@@ -75,18 +75,18 @@ static_assert(sizeof(PropertyEntry) == 20);
 // ---- interface routines -----------------------------------------------------------
 // Arguments of routine 1, in the stored order of the create call.
 struct CreateParams {
-    const uint8_t* block;      // kind-specific block, may be empty
+    const uint8_t* block; // kind-specific block, may be empty
     uint32_t block_size;
-    uint32_t styles;           // WS_VISIBLE is never set here; WS_DISABLED, WS_TABSTOP may be
-    HWND parent;               // a control: its parent; a window: its owner (null = none)
-    uint32_t control_id;       // controls: 100, 110, ...
-    HMENU menu;                // windows only
+    uint32_t styles;     // WS_VISIBLE is never set here; WS_DISABLED, WS_TABSTOP may be
+    HWND parent;         // a control: its parent; a window: its owner (null = none)
+    uint32_t control_id; // controls: 100, 110, ...
+    HMENU menu;          // windows only
     int32_t left, top, width, height;
     uint32_t window_id;
     uint32_t unit_id;
-    uint32_t flag1;            // 0 in every creation of the form engine
-    uint32_t design_mode;      // 1: a window is created as a child window
-    bool modal;                // the load is modal (seen by the window kind only)
+    uint32_t flag1;       // 0 in every creation of the form engine
+    uint32_t design_mode; // 1: a window is created as a child window
+    bool modal;           // the load is modal (seen by the window kind only)
 };
 
 // Value handed to routine 4 (property written): integers, logicals, colours and
@@ -123,7 +123,7 @@ inline constexpr int32_t IconData = 7;
 inline constexpr int32_t KeyWanted = 8;
 inline constexpr int32_t EnumerateTexts = 9;
 inline constexpr int32_t IsDefaultButton = 10;
-}  // namespace routine
+} // namespace routine
 
 // Returns the routine with that number cast to void*, or null.
 using InterfaceRoutine = void* (*)(int32_t number);
@@ -139,12 +139,12 @@ struct UnitTypeRecord {
     uint32_t bitmap_id;
     uint32_t event_count;
     const void* events;
-    uint32_t property_count;          // including the eight fixed properties
-    const PropertyEntry* properties;  // index order
+    uint32_t property_count;         // including the eight fixed properties
+    const PropertyEntry* properties; // index order
     InterfaceRoutine routine;
     uint32_t element_count;
     const void* elements;
 };
 static_assert(sizeof(UnitTypeRecord) == 56);
 
-}  // namespace vantor::forms
+} // namespace vantor::forms

@@ -10,9 +10,15 @@ namespace vantor {
 
 namespace {
 
-void* malloc_allocate(uint32_t size) { return std::malloc(size ? size : 1); }
-void malloc_release(void* block) { std::free(block); }
-void* malloc_reallocate(void* block, uint32_t size) { return std::realloc(block, size ? size : 1); }
+void* malloc_allocate(uint32_t size) {
+    return std::malloc(size ? size : 1);
+}
+void malloc_release(void* block) {
+    std::free(block);
+}
+void* malloc_reallocate(void* block, uint32_t size) {
+    return std::realloc(block, size ? size : 1);
+}
 
 const HeapBackend kMallocBackend{malloc_allocate, malloc_release, malloc_reallocate};
 
@@ -22,7 +28,8 @@ uintptr_t g_const_end = 0;
 uint32_t g_fail_count = 0;
 
 bool take_injected_failure() {
-    if (g_fail_count == 0) return false;
+    if (g_fail_count == 0)
+        return false;
     --g_fail_count;
     return true;
 }
@@ -33,7 +40,7 @@ bool take_injected_failure() {
     raise_runtime_error(text, 0);
 }
 
-}  // namespace
+} // namespace
 
 void set_heap_backend(const HeapBackend* backend) {
     g_backend = backend ? backend : &kMallocBackend;
@@ -53,26 +60,32 @@ bool in_constant_area(const void* p) {
     return a >= g_const_start && a < g_const_end;
 }
 
-void fail_next_allocations(uint32_t count) { g_fail_count = count; }
+void fail_next_allocations(uint32_t count) {
+    g_fail_count = count;
+}
 
 void* mem_alloc_unchecked(uint32_t size) {
-    if (take_injected_failure()) return nullptr;
+    if (take_injected_failure())
+        return nullptr;
     return g_backend->allocate(size);
 }
 
 void* mem_alloc(uint32_t size) {
     void* block = mem_alloc_unchecked(size);
-    if (!block) raise_alloc_failure(size);
+    if (!block)
+        raise_alloc_failure(size);
     return block;
 }
 
 void mem_free(void* block) {
-    if (!block || in_constant_area(block)) return;
+    if (!block || in_constant_area(block))
+        return;
     g_backend->release(block);
 }
 
 void* mem_resize(void* block, uint32_t size) {
-    if (!block) return mem_alloc(size);
+    if (!block)
+        return mem_alloc(size);
     if (in_constant_area(block)) {
         void* copy = mem_alloc(size);
         uint32_t available = uint32_t(g_const_end - reinterpret_cast<uintptr_t>(block));
@@ -80,17 +93,20 @@ void* mem_resize(void* block, uint32_t size) {
         return copy;
     }
     void* moved = take_injected_failure() ? nullptr : g_backend->reallocate(block, size);
-    if (!moved) raise_alloc_failure(size);
+    if (!moved)
+        raise_alloc_failure(size);
     return moved;
 }
 
 char* copy_text(const char* text) {
-    if (!text || !*text) return nullptr;
+    if (!text || !*text)
+        return nullptr;
     return copy_bytes_as_text(text, int32_t(std::strlen(text)));
 }
 
 char* copy_bytes_as_text(const void* data, int32_t n) {
-    if (n < 1) return nullptr;
+    if (n < 1)
+        return nullptr;
     auto* block = static_cast<char*>(mem_alloc(uint32_t(n) + 1));
     std::memcpy(block, data, uint32_t(n));
     block[n] = 0;
@@ -98,16 +114,19 @@ char* copy_bytes_as_text(const void* data, int32_t n) {
 }
 
 uint8_t* new_byte_set(const void* data, uint32_t n) {
-    if (n == 0) return nullptr;
+    if (n == 0)
+        return nullptr;
     auto* block = static_cast<uint8_t*>(mem_alloc(8 + n));
     write_u32(block, 1);
     write_u32(block + 4, n);
-    if (data) std::memcpy(block + 8, data, n);
+    if (data)
+        std::memcpy(block + 8, data, n);
     return block;
 }
 
 void free_array(TypeCode array_type, void* block) {
-    if (!block) return;
+    if (!block)
+        return;
     TypeCode elem = element_type(array_type);
     if (elem == type::Text || elem == type::Bytes) {
         auto* bytes = static_cast<uint8_t*>(block);
@@ -122,7 +141,8 @@ void free_array(TypeCode array_type, void* block) {
 
 void make_array_writable(uint32_t elem_size, void** variable) {
     void* array = *variable;
-    if (!array || !in_constant_area(array)) return;
+    if (!array || !in_constant_area(array))
+        return;
     auto* bytes = static_cast<const uint8_t*>(array);
     uint32_t size = array_header_size(bytes) + elem_size * array_element_count(bytes);
     void* copy = mem_alloc(size);
@@ -132,14 +152,21 @@ void make_array_writable(uint32_t elem_size, void** variable) {
 
 int32_t value_to_int(const TypedValue& value) {
     switch (value.type) {
-    case type::Byte: return int32_t(value.low & 0xFF);
-    case type::Short: return int32_t(int16_t(uint16_t(value.low)));
-    case type::Int: return int32_t(value.low);
-    case type::Long: return int32_t(value.low);
-    case type::Float: return truncate_to_int32(double(as_float(value)));
-    case type::Double: return truncate_to_int32(as_double(value));
-    default: raise_runtime_error(msg::kNotNumeric, 0);
+    case type::Byte:
+        return int32_t(value.low & 0xFF);
+    case type::Short:
+        return int32_t(int16_t(uint16_t(value.low)));
+    case type::Int:
+        return int32_t(value.low);
+    case type::Long:
+        return int32_t(value.low);
+    case type::Float:
+        return truncate_to_int32(double(as_float(value)));
+    case type::Double:
+        return truncate_to_int32(as_double(value));
+    default:
+        raise_runtime_error(msg::kNotNumeric, 0);
     }
 }
 
-}  // namespace vantor
+} // namespace vantor

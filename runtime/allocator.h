@@ -13,7 +13,7 @@ namespace vantor {
 struct HeapBackend {
     void* (*allocate)(uint32_t size);
     void (*release)(void* block);
-    void* (*reallocate)(void* block, uint32_t size);  // null on failure, block untouched
+    void* (*reallocate)(void* block, uint32_t size); // null on failure, block untouched
 };
 
 // Installs the heap backend; null restores the built-in malloc backend.
@@ -56,4 +56,4 @@ void make_array_writable(uint32_t elem_size, void** variable);
 // Float/Double truncated; anything else raises "欲转换数据类型不是数值".
 int32_t value_to_int(const TypedValue& value);
 
-}  // namespace vantor
+} // namespace vantor

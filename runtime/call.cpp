@@ -8,4 +8,4 @@ TypedValue call_command(CommandFn command, int32_t argc, const TypedValue* args)
     return result;
 }
 
-}  // namespace vantor
+} // namespace vantor

@@ -19,6 +19,8 @@ TypedValue call_command(CommandFn command, int32_t argc, const TypedValue* args)
 inline TypedValue argument(int32_t argc, const TypedValue* args, int32_t i) {
     return i < argc ? args[i] : kOmitted;
 }
-inline bool omitted(const TypedValue& v) { return v.type == type::None; }
+inline bool omitted(const TypedValue& v) {
+    return v.type == type::None;
+}
 
-}  // namespace vantor
+} // namespace vantor

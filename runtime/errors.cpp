@@ -20,10 +20,11 @@ const char* const kNumbered[kNumberedErrorCount] = {
     "所提供参数的数据类型不符合要求",
 };
 
-}  // namespace
+} // namespace
 
 const char* numbered_error_message(int32_t n) {
-    if (n < 1 || n > kNumberedErrorCount) return nullptr;
+    if (n < 1 || n > kNumberedErrorCount)
+        return nullptr;
     return kNumbered[n - 1];
 }
 
@@ -44,4 +45,4 @@ std::string compose_error_text(const char* message, int32_t code) {
     return text;
 }
 
-}  // namespace vantor
+} // namespace vantor

@@ -19,4 +19,4 @@ std::string compose_error_text(const char* message, int32_t code);
 
 inline constexpr const char* kErrorCaption = "错误";
 
-}  // namespace vantor
+} // namespace vantor

@@ -10,7 +10,7 @@ const char* const kArchiveLoadFailed = "载入窗口模板数据段出错!";
 const char* const kStartupWindowFailed = "载入启动窗口失败";
 const char* const kAllocFailedFormat = "分配 %d 字节内存失败!";
 const char* const kNotNumeric = "欲转换数据类型不是数值";
-}  // namespace msg
+} // namespace msg
 
 namespace {
 
@@ -20,7 +20,7 @@ void default_hook(const char* message, int32_t code) {
 
 FatalHook g_hook = default_hook;
 
-}  // namespace
+} // namespace
 
 FatalHook set_fatal_hook(FatalHook hook) {
     FatalHook previous = g_hook;
@@ -33,4 +33,4 @@ void raise_runtime_error(const char* message, int32_t code) {
     std::abort();
 }
 
-}  // namespace vantor
+} // namespace vantor

@@ -23,6 +23,6 @@ extern const char* const kArchiveLoadFailed;   // "载入窗口模板数据段�
 extern const char* const kStartupWindowFailed; // "载入启动窗口失败"
 extern const char* const kAllocFailedFormat;   // "分配 %d 字节内存失败!"
 extern const char* const kNotNumeric;          // "欲转换数据类型不是数值"
-}  // namespace msg
+} // namespace msg
 
-}  // namespace vantor
+} // namespace vantor

@@ -15,8 +15,10 @@ const InterfaceTable* g_app_interface = &kRuntimeInterface;
 // ---- service 0/1: find file ------------------------------------------------------
 
 bool accept_entry(const WIN32_FIND_DATAA& entry, int32_t mask) {
-    if (mask == 0) return entry.dwFileAttributes == 0;
-    if (mask == -1) return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (mask == 0)
+        return entry.dwFileAttributes == 0;
+    if (mask == -1)
+        return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     return (entry.dwFileAttributes & uint32_t(mask)) != 0;
 }
 
@@ -26,16 +28,20 @@ uint32_t find_file(const char* pattern, int32_t attribute_mask, int32_t files_on
     WIN32_FIND_DATAA entry;
     bool found;
     if (pattern && *pattern) {
-        if (*handle_var) FindClose(*handle_var);
+        if (*handle_var)
+            FindClose(*handle_var);
         *handle_var = FindFirstFileA(pattern, &entry);
-        if (*handle_var == INVALID_HANDLE_VALUE) *handle_var = nullptr;
+        if (*handle_var == INVALID_HANDLE_VALUE)
+            *handle_var = nullptr;
         found = *handle_var != nullptr;
     } else {
         found = *handle_var && FindNextFileA(*handle_var, &entry);
     }
-    while (found && !accept_entry(entry, mask)) found = FindNextFileA(*handle_var, &entry);
+    while (found && !accept_entry(entry, mask))
+        found = FindNextFileA(*handle_var, &entry);
     if (!found) {
-        if (*handle_var) FindClose(*handle_var);
+        if (*handle_var)
+            FindClose(*handle_var);
         *handle_var = nullptr;
         return 0;
     }
@@ -48,7 +54,8 @@ uint32_t call_service(uint32_t number, uint32_t a, uint32_t b, uint32_t c, uint3
         return find_file(reinterpret_cast<const char*>(uintptr_t(a)), int32_t(b), int32_t(c),
                          reinterpret_cast<HANDLE*>(uintptr_t(d)));
     case service::EndFindFile:
-        if (a) FindClose(reinterpret_cast<HANDLE>(uintptr_t(a)));
+        if (a)
+            FindClose(reinterpret_cast<HANDLE>(uintptr_t(a)));
         return 0;
     case service::MakeArrayWritable:
         make_array_writable(a, reinterpret_cast<void**>(uintptr_t(b)));
@@ -59,7 +66,7 @@ uint32_t call_service(uint32_t number, uint32_t a, uint32_t b, uint32_t c, uint3
     case service::RuntimeStartup:
         runtime_startup();
         return 0;
-    default:  // 4 and 5 serve object types this program does not have
+    default: // 4 and 5 serve object types this program does not have
         return 0;
     }
 }
@@ -72,10 +79,13 @@ uint64_t read_property_slot(uint32_t window, uint32_t unit, int32_t index, int32
 void write_property_slot(uint32_t window, uint32_t unit, int32_t index, int32_t member,
                          uint32_t low, uint32_t high) {
     auto write = kernel().forms.write_property;
-    if (write) write(window, unit, index, member, low, high);
+    if (write)
+        write(window, unit, index, member, low, high);
 }
 
-void end_program_slot(int32_t code) { end_program(code); }
+void end_program_slot(int32_t code) {
+    end_program(code);
+}
 
 // ---- idle routine requests --------------------------------------------------------
 
@@ -87,9 +97,11 @@ struct IdleRecord {
 
 uint32_t add_idle_routine(const IdleRecord* record) {
     RuntimeKernel& k = kernel();
-    if (!record || !IsWindow(record->window) || !record->routine) return 0;
+    if (!record || !IsWindow(record->window) || !record->routine)
+        return 0;
     for (HWND h : k.idle_windows) {
-        if (h == record->window) return 0;
+        if (h == record->window)
+            return 0;
     }
     k.idle_windows.push_back(record->window);
     k.idle_routines.push_back(record->routine);
@@ -110,14 +122,15 @@ uint32_t remove_idle_routine(HWND window) {
     return 0;
 }
 
-template <typename T>
-T* ptr(uint32_t word) {
+template <typename T> T* ptr(uint32_t word) {
     return reinterpret_cast<T*>(uintptr_t(word));
 }
 
-uint32_t word(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+uint32_t word(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
 
-}  // namespace
+} // namespace
 
 const InterfaceTable kRuntimeInterface = {
     raise_numbered_error,
@@ -135,7 +148,9 @@ const InterfaceTable kRuntimeInterface = {
     call_service,
 };
 
-const InterfaceTable& app_interface() { return *g_app_interface; }
+const InterfaceTable& app_interface() {
+    return *g_app_interface;
+}
 void set_app_interface(const InterfaceTable* table) {
     g_app_interface = table ? table : &kRuntimeInterface;
 }
@@ -146,39 +161,60 @@ uint32_t runtime_request(int32_t code, uint32_t first, uint32_t second) {
         // The modal window itself destroyed: its nested loop ends.
         const forms::WindowRecord* w = forms::find_window(k.windows, first);
         auto own = w ? forms::unit_id_at(*w, 0) : std::nullopt;
-        if (second == 0 || (own && *own == second)) k.current_modal_window = 0;
+        if (second == 0 || (own && *own == second))
+            k.current_modal_window = 0;
     }
     switch (code) {
-    case 1012: return add_idle_routine(ptr<const IdleRecord>(first));
-    case 1013: return remove_idle_routine(ptr<HWND__>(first));
-    case 2001: return uint32_t(value_to_int(*ptr<const TypedValue>(first)));
-    case 2003: return word(k.program_dir.c_str());
-    case 2004: return word(k.program_file.c_str());
+    case 1012:
+        return add_idle_routine(ptr<const IdleRecord>(first));
+    case 1013:
+        return remove_idle_routine(ptr<HWND__>(first));
+    case 2001:
+        return uint32_t(value_to_int(*ptr<const TypedValue>(first)));
+    case 2003:
+        return word(k.program_dir.c_str());
+    case 2004:
+        return word(k.program_file.c_str());
     case 2009:
         process_pending_messages();
         InterlockedIncrement(&k.event_lock);
         return 0;
     case 2010:
         process_pending_messages();
-        if (k.event_lock > 0) InterlockedDecrement(&k.event_lock);
+        if (k.event_lock > 0)
+            InterlockedDecrement(&k.event_lock);
         return 0;
-    case 2018: process_pending_messages(); return 0;
-    case 2023: free_array(first, ptr<void>(second)); return 0;
-    case 2024: return word(second ? mem_alloc_unchecked(first) : mem_alloc(first));
-    case 2025: mem_free(ptr<void>(first)); return 0;
-    case 2026: return word(mem_resize(ptr<void>(first), second));
-    case 2027: report_runtime_error(ptr<const char>(first), 0);
-    case 2028: end_program(int32_t(first));
-    case 2030: return k.program_kind;
-    case 2032: return uint32_t(k.windows.ids.size());
-    default: break;
+    case 2018:
+        process_pending_messages();
+        return 0;
+    case 2023:
+        free_array(first, ptr<void>(second));
+        return 0;
+    case 2024:
+        return word(second ? mem_alloc_unchecked(first) : mem_alloc(first));
+    case 2025:
+        mem_free(ptr<void>(first));
+        return 0;
+    case 2026:
+        return word(mem_resize(ptr<void>(first), second));
+    case 2027:
+        report_runtime_error(ptr<const char>(first), 0);
+    case 2028:
+        end_program(int32_t(first));
+    case 2030:
+        return k.program_kind;
+    case 2032:
+        return uint32_t(k.windows.ids.size());
+    default:
+        break;
     }
     if (k.forms.request) {
         bool handled = false;
         uint32_t result = k.forms.request(code, first, second, &handled);
-        if (handled) return result;
+        if (handled)
+            return result;
     }
     return 0;
 }
 
-}  // namespace vantor
+} // namespace vantor

@@ -11,20 +11,21 @@
 namespace vantor {
 
 struct InterfaceTable {
-    void (*raise_error)(int32_t number);                                        // 0
-    uint32_t (*call_declared)(uint32_t index, uint32_t argc, const uint32_t* args);  // 1
-    TypedValue (*call_command2)(CommandFn command, int32_t argc, const TypedValue* args);  // 2
-    TypedValue (*call_command)(CommandFn command, int32_t argc, const TypedValue* args);   // 3
-    uint64_t (*read_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member);  // 4
+    void (*raise_error)(int32_t number);                                                      // 0
+    uint32_t (*call_declared)(uint32_t index, uint32_t argc, const uint32_t* args);           // 1
+    TypedValue (*call_command2)(CommandFn command, int32_t argc, const TypedValue* args);     // 2
+    TypedValue (*call_command)(CommandFn command, int32_t argc, const TypedValue* args);      // 3
+    uint64_t (*read_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member); // 4
     void (*write_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member,
-                           uint32_t low, uint32_t high);                        // 5
-    void* (*allocate)(uint32_t size);                                           // 6
-    void* (*resize)(void* block, uint32_t size);                                // 7
-    void (*release)(void* block);                                               // 8
-    void (*end_program)(int32_t code);                                          // 9
-    void (*run_until_last_window_closed)();                                     // 10
-    void (*load_startup_window)(uint32_t window_id);                            // 11
-    uint32_t (*call_service)(uint32_t service, uint32_t a, uint32_t b, uint32_t c, uint32_t d);  // 12
+                           uint32_t low, uint32_t high); // 5
+    void* (*allocate)(uint32_t size);                    // 6
+    void* (*resize)(void* block, uint32_t size);         // 7
+    void (*release)(void* block);                        // 8
+    void (*end_program)(int32_t code);                   // 9
+    void (*run_until_last_window_closed)();              // 10
+    void (*load_startup_window)(uint32_t window_id);     // 11
+    uint32_t (*call_service)(uint32_t service, uint32_t a, uint32_t b, uint32_t c,
+                             uint32_t d); // 12
 };
 static_assert(sizeof(InterfaceTable) == 13 * 4);
 
@@ -37,7 +38,7 @@ inline constexpr uint32_t RegisterExitRoutine = 3;
 inline constexpr uint32_t ReadObjectMember = 4;
 inline constexpr uint32_t WriteObjectMember = 5;
 inline constexpr uint32_t RuntimeStartup = 6;
-}  // namespace service
+} // namespace service
 
 // The runtime's table.
 extern const InterfaceTable kRuntimeInterface;
@@ -46,4 +47,4 @@ extern const InterfaceTable kRuntimeInterface;
 const InterfaceTable& app_interface();
 void set_app_interface(const InterfaceTable* table);
 
-}  // namespace vantor
+} // namespace vantor

@@ -21,8 +21,12 @@ RuntimeKernel& kernel() {
 namespace {
 
 // ---- heap backend: the process heap ------------------------------------------
-void* heap_allocate(uint32_t size) { return HeapAlloc(kernel().heap, 0, size ? size : 1); }
-void heap_release(void* block) { HeapFree(kernel().heap, 0, block); }
+void* heap_allocate(uint32_t size) {
+    return HeapAlloc(kernel().heap, 0, size ? size : 1);
+}
+void heap_release(void* block) {
+    HeapFree(kernel().heap, 0, block);
+}
 void* heap_reallocate(void* block, uint32_t size) {
     return HeapReAlloc(kernel().heap, 0, block, size ? size : 1);
 }
@@ -32,9 +36,10 @@ const HeapBackend kProcessHeap{heap_allocate, heap_release, heap_reallocate};
 const char kHideOwnerClass[] = "_QZ_HideOwner";
 
 class HiddenOwner final : public WindowObject {
-protected:
+  protected:
     LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == kMsgEndProgram) end_program(int32_t(wp));
+        if (msg == kMsgEndProgram)
+            end_program(int32_t(wp));
         return WindowObject::on_message(msg, wp, lp);
     }
 };
@@ -52,9 +57,10 @@ void create_hidden_owner() {
         wc.lpszClassName = kHideOwnerClass;
         RegisterClassA(&wc);
     }
-    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kHideOwnerClass, nullptr, 0, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, nullptr);
-    if (!hwnd) return;
+    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kHideOwnerClass, nullptr, 0, 0, 0, 0, 0, nullptr,
+                                nullptr, instance, nullptr);
+    if (!hwnd)
+        return;
     auto* owner = new HiddenOwner;
     owner->attach(hwnd);
     k.hidden_owner = owner;
@@ -63,7 +69,8 @@ void create_hidden_owner() {
 
 void destroy_hidden_owner() {
     RuntimeKernel& k = kernel();
-    if (k.hidden_owner_hwnd && IsWindow(k.hidden_owner_hwnd)) DestroyWindow(k.hidden_owner_hwnd);
+    if (k.hidden_owner_hwnd && IsWindow(k.hidden_owner_hwnd))
+        DestroyWindow(k.hidden_owner_hwnd);
     delete k.hidden_owner;
     k.hidden_owner = nullptr;
     k.hidden_owner_hwnd = nullptr;
@@ -74,7 +81,8 @@ void notify_libraries(int32_t code, bool with_slots) {
     const ProgramDescriptor& d = *k.descriptor;
     for (uint32_t i = 0; i < d.library_count; ++i) {
         const LibraryRecord* lib = d.libraries ? d.libraries[i] : nullptr;
-        if (!lib || !lib->notify) continue;
+        if (!lib || !lib->notify)
+            continue;
         uint32_t first = with_slots ? (i < k.library_slots.size() ? k.library_slots[i] : 0)
                                     : uint32_t(reinterpret_cast<uintptr_t>(&runtime_request));
         lib->notify(code, first, 0);
@@ -84,7 +92,8 @@ void notify_libraries(int32_t code, bool with_slots) {
 void read_form_archive() {
     RuntimeKernel& k = kernel();
     const ProgramDescriptor& d = *k.descriptor;
-    if (d.form_archive_size == 0) return;
+    if (d.form_archive_size == 0)
+        return;
     forms::WindowTable table;
     if (!forms::read_window_table(d.form_archive, d.form_archive_size, table, nullptr)) {
         raise_runtime_error(msg::kArchiveLoadFailed, 0);
@@ -109,8 +118,10 @@ bool idle_step(int32_t counter) {
         k.general_idle_pending = false;
         return true;
     }
-    if (counter == 1) return true;
-    if (!k.forms.window_idle_turn) return false;
+    if (counter == 1)
+        return true;
+    if (!k.forms.window_idle_turn)
+        return false;
     bool more = false;
     DWORD elapsed = GetTickCount() - k.idle_start;
     for (uint32_t i = 0; i < k.windows.ids.size(); ++i) {
@@ -135,7 +146,8 @@ void run_idle_routines() {
             k.idle_routines.erase(k.idle_routines.begin() + ptrdiff_t(i));
             k.idle_arguments.erase(k.idle_arguments.begin() + ptrdiff_t(i));
         }
-        if (i > k.idle_windows.size()) i = k.idle_windows.size();  // a routine removed entries
+        if (i > k.idle_windows.size())
+            i = k.idle_windows.size(); // a routine removed entries
     }
 }
 
@@ -143,7 +155,8 @@ void run_idle_routines() {
 // and a mouse move that repeats the previous one.
 bool idle_due_after(const MSG& msg) {
     RuntimeKernel& k = kernel();
-    if (msg.message == WM_PAINT || msg.message == 0x118) return false;
+    if (msg.message == WM_PAINT || msg.message == 0x118)
+        return false;
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
         bool same = msg.message == k.last_mouse_message && msg.lParam == k.last_mouse_position;
         k.last_mouse_message = msg.message;
@@ -155,15 +168,18 @@ bool idle_due_after(const MSG& msg) {
 
 bool pre_translate(MSG& msg) {
     RuntimeKernel& k = kernel();
-    if (!msg.hwnd) return CallMsgFilterA(&msg, MSGF_USER + 1) != FALSE;
+    if (!msg.hwnd)
+        return CallMsgFilterA(&msg, MSGF_USER + 1) != FALSE;
     DWORD thread = GetCurrentThreadId();
     for (HWND h = msg.hwnd; h; h = GetParent(h)) {
         WindowObject* object = WindowObject::from_handle(h);
         if (!object && GetWindowThreadProcessId(h, nullptr) == thread) {
             object = reinterpret_cast<WindowObject*>(SendMessageA(h, kMsgQueryObject, 0, 0));
         }
-        if (object && object->pre_translate(msg)) return true;
-        if (h == k.main_window) break;
+        if (object && object->pre_translate(msg))
+            return true;
+        if (h == k.main_window)
+            break;
     }
     return false;
 }
@@ -175,7 +191,8 @@ bool pump_one(MSG& msg) {
         kernel().exit_code = int(msg.wParam);
         return false;
     }
-    if (got == -1) return true;
+    if (got == -1)
+        return true;
     if (!pre_translate(msg)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -183,16 +200,19 @@ bool pump_one(MSG& msg) {
     return true;
 }
 
-void fatal_to_reporter(const char* message, int32_t code) { report_runtime_error(message, code); }
+void fatal_to_reporter(const char* message, int32_t code) {
+    report_runtime_error(message, code);
+}
 
-}  // namespace
+} // namespace
 
 // ---- start-up -------------------------------------------------------------------------
 
 void split_program_path(const char* path, std::string& dir, std::string& file) {
     const char* last = nullptr;
     for (const char* p = path; *p; p = CharNextA(p)) {
-        if (*p == '\\') last = p;
+        if (*p == '\\')
+            last = p;
     }
     if (!last) {
         dir.clear();
@@ -252,13 +272,15 @@ int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
 
 void register_exit_routine(ExitRoutine routine) {
     auto& list = kernel().exit_routines;
-    if (std::find(list.begin(), list.end(), routine) == list.end()) list.push_back(routine);
+    if (std::find(list.begin(), list.end(), routine) == list.end())
+        list.push_back(routine);
 }
 
 void run_until_last_window_closed() {
     RuntimeKernel& k = kernel();
     k.start_routine_finished = true;
-    if (any_window_open()) run_message_loop(0);
+    if (any_window_open())
+        run_message_loop(0);
 }
 
 void load_startup_window(uint32_t window_id) {
@@ -279,15 +301,19 @@ int run_message_loop(int mode) {
     for (;;) {
         while (idle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
             run_idle_routines();
-            if (!idle_step(counter++)) idle = false;
-            if (mode == 1 && k.current_modal_window == 0) return k.exit_code;
+            if (!idle_step(counter++))
+                idle = false;
+            if (mode == 1 && k.current_modal_window == 0)
+                return k.exit_code;
         }
         do {
             if (mode == 1 && PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
                 msg.message == WM_QUIT)
                 return k.exit_code;
-            if (!pump_one(msg)) return k.exit_code;
-            if (mode == 1 && k.current_modal_window == 0) return k.exit_code;
+            if (!pump_one(msg))
+                return k.exit_code;
+            if (mode == 1 && k.current_modal_window == 0)
+                return k.exit_code;
             if (idle_due_after(msg)) {
                 idle = true;
                 counter = 0;
@@ -299,21 +325,24 @@ int run_message_loop(int mode) {
 void process_pending_messages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT) {
-        if (!pump_one(msg)) break;
+        if (!pump_one(msg))
+            break;
     }
 }
 
 bool any_window_open() {
     for (const auto& w : kernel().windows.windows) {
         auto* object = static_cast<WindowObject*>(w.object);
-        if (object && object->alive()) return true;
+        if (object && object->alive())
+            return true;
     }
     return false;
 }
 
 void on_table_window_destroyed() {
     RuntimeKernel& k = kernel();
-    if (!any_window_open() && k.start_routine_finished) PostQuitMessage(0);
+    if (!any_window_open() && k.start_routine_finished)
+        PostQuitMessage(0);
 }
 
 // ---- the end --------------------------------------------------------------------------
@@ -325,10 +354,12 @@ void end_sequence(int32_t code) {
         if (k.hidden_owner_hwnd) {
             SendMessageA(k.hidden_owner_hwnd, kMsgEndProgram, WPARAM(code), 0);
         }
-        if (!k.end_in_progress) ExitProcess(UINT(code));
+        if (!k.end_in_progress)
+            ExitProcess(UINT(code));
         return;
     }
-    if (InterlockedExchange(&k.end_in_progress, 1) != 0) return;
+    if (InterlockedExchange(&k.end_in_progress, 1) != 0)
+        return;
     k.idle_windows.clear();
     k.idle_routines.clear();
     k.idle_arguments.clear();
@@ -336,8 +367,10 @@ void end_sequence(int32_t code) {
     k.windows.windows.clear();
     std::vector<ExitRoutine> routines;
     routines.swap(k.exit_routines);
-    for (ExitRoutine r : routines) r();
-    if (k.descriptor) notify_libraries(6, true);
+    for (ExitRoutine r : routines)
+        r();
+    if (k.descriptor)
+        notify_libraries(6, true);
     k.libraries.clear();
     k.library_slots.clear();
     release_dll_tables(k.dll, win32_dll_loader());
@@ -369,4 +402,4 @@ void raise_numbered_error(int32_t number) {
     report_runtime_error(numbered_error_message(number), number);
 }
 
-}  // namespace vantor
+} // namespace vantor

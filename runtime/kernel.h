@@ -19,7 +19,7 @@ class WindowObject;
 using ExitRoutine = void (*)();
 using IdleRoutine = void (*)(uint32_t argument);
 
-inline constexpr UINT kMsgEndProgram = 0x83E7;  // to the hidden owner: end with code wParam
+inline constexpr UINT kMsgEndProgram = 0x83E7; // to the hidden owner: end with code wParam
 
 // What the form engine lends the kernel. Defaults keep a kernel without forms working.
 struct FormEngineHooks {
@@ -32,7 +32,8 @@ struct FormEngineHooks {
     // Loads window `id` without owner, not modal (load start-up window entry).
     bool (*load_window)(uint32_t id) = nullptr;
     // Property access through the interface table.
-    uint64_t (*read_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member) = nullptr;
+    uint64_t (*read_property)(uint32_t window, uint32_t unit, int32_t index,
+                              int32_t member) = nullptr;
     void (*write_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member,
                            uint32_t low, uint32_t high) = nullptr;
 };
@@ -43,36 +44,36 @@ struct RuntimeKernel {
     uint32_t program_kind = 0;
     uint32_t reserved = 0;
     uint32_t id_counter = 0;
-    std::string program_dir;         // without trailing backslash
-    std::string program_file;        // after the last backslash
-    std::string program_dir_slash;   // with trailing backslash (initialise-instance)
+    std::string program_dir;       // without trailing backslash
+    std::string program_file;      // after the last backslash
+    std::string program_dir_slash; // with trailing backslash (initialise-instance)
     const uint8_t* constants_start = nullptr;
     const uint8_t* constants_end = nullptr;
     forms::WindowTable windows;
     std::vector<const LibraryRecord*> libraries;
     std::vector<uint32_t> library_slots;
-    std::vector<ExitRoutine> exit_routines;       // registration order, no duplicates
-    std::vector<HWND> idle_windows;               // three parallel arrays
+    std::vector<ExitRoutine> exit_routines; // registration order, no duplicates
+    std::vector<HWND> idle_windows;         // three parallel arrays
     std::vector<IdleRoutine> idle_routines;
     std::vector<uint32_t> idle_arguments;
     DWORD main_thread_id = 0;
     WindowObject* hidden_owner = nullptr;
     HWND hidden_owner_hwnd = nullptr;
-    HWND main_window = nullptr;                   // where pre-translation stops
+    HWND main_window = nullptr; // where pre-translation stops
     bool ole_initialised = false;
     volatile LONG end_in_progress = 0;
     bool start_routine_finished = false;
     uint32_t current_modal_window = 0;
-    volatile LONG event_lock = 0;                 // events dropped while > 0
+    volatile LONG event_lock = 0; // events dropped while > 0
     uint32_t current_event_window = 0;
     uint32_t current_event_unit = 0;
-    int exit_code = 0;                            // of the last WM_QUIT
+    int exit_code = 0; // of the last WM_QUIT
     FormEngineHooks forms;
-    DllTables dll{};                              // declared-function tables
+    DllTables dll{}; // declared-function tables
 
     // Idle step state.
     DWORD idle_start = 0;
-    std::vector<uint32_t> idle_finished;          // window indexes done for this idle period
+    std::vector<uint32_t> idle_finished; // window indexes done for this idle period
     bool general_idle_pending = false;
     UINT last_mouse_message = 0;
     LPARAM last_mouse_position = 0;
@@ -85,11 +86,11 @@ using EntryRoutine = int (*)();
 // The process's life: initialise-instance (program directory), the entry
 // routine, then the exit-instance end sequence. Returns the process exit code.
 int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry);
-void runtime_startup();                            // service 6
-void register_exit_routine(ExitRoutine routine);   // service 3
-void run_until_last_window_closed();               // interface slot 10
-void load_startup_window(uint32_t window_id);      // interface slot 11
-[[noreturn]] void end_program(int32_t code);       // interface slot 9, request 2028
+void runtime_startup();                          // service 6
+void register_exit_routine(ExitRoutine routine); // service 3
+void run_until_last_window_closed();             // interface slot 10
+void load_startup_window(uint32_t window_id);    // interface slot 11
+[[noreturn]] void end_program(int32_t code);     // interface slot 9, request 2028
 
 // Splits a module path at its last backslash, searching by characters of the
 // ANSI code page so that a GBK trail byte 0x5C is never taken for a separator.
@@ -116,4 +117,4 @@ void end_sequence(int32_t code);
 [[noreturn]] void report_runtime_error(const char* message, int32_t code);
 [[noreturn]] void raise_numbered_error(int32_t number);
 
-}  // namespace vantor
+} // namespace vantor

@@ -20,9 +20,15 @@ int32_t notify(Library lib, int32_t code, uint32_t first) {
     }
 }
 
-int32_t notify_baselib(int32_t code, uint32_t first, uint32_t) { return notify(Library::Base, code, first); }
-int32_t notify_uilib(int32_t code, uint32_t first, uint32_t) { return notify(Library::Ui, code, first); }
-int32_t notify_speclib(int32_t code, uint32_t first, uint32_t) { return notify(Library::Special, code, first); }
+int32_t notify_baselib(int32_t code, uint32_t first, uint32_t) {
+    return notify(Library::Base, code, first);
+}
+int32_t notify_uilib(int32_t code, uint32_t first, uint32_t) {
+    return notify(Library::Ui, code, first);
+}
+int32_t notify_speclib(int32_t code, uint32_t first, uint32_t) {
+    return notify(Library::Special, code, first);
+}
 
 LibraryRecord make_record(const char* identifier, const char* name, NotifyEntry entry,
                           uint32_t type_count) {
@@ -30,18 +36,21 @@ LibraryRecord make_record(const char* identifier, const char* name, NotifyEntry 
     r.signature = kLibrarySignature;
     r.identifier = identifier;
     const uint32_t versions[7] = {5, 3, 64, 3, 7, 3, 7};
-    for (int i = 0; i < 7; ++i) r.versions[i] = versions[i];
+    for (int i = 0; i < 7; ++i)
+        r.versions[i] = versions[i];
     r.display_name = name;
     r.data_type_count = type_count;
     r.notify = entry;
     return r;
 }
 
-LibraryRecord g_baselib = make_record("D09F2340818511D396F6AAF844C7E325", "Baselib", notify_baselib, 0);
+LibraryRecord g_baselib =
+    make_record("D09F2340818511D396F6AAF844C7E325", "Baselib", notify_baselib, 0);
 LibraryRecord g_uilib = make_record("4BB4003860154917BC7D8230BF4FA58A", "Uilib", notify_uilib, 0);
-LibraryRecord g_speclib = make_record("A512548E76954B6E92C21055517615B0", "Speclib", notify_speclib, 0);
+LibraryRecord g_speclib =
+    make_record("A512548E76954B6E92C21055517615B0", "Speclib", notify_speclib, 0);
 
-}  // namespace
+} // namespace
 
 const LibraryRecord* const kSupportLibraries[3] = {&g_baselib, &g_uilib, &g_speclib};
 
@@ -51,9 +60,11 @@ uint32_t library_request(Library lib, int32_t code, uint32_t first, uint32_t sec
 }
 
 void set_library_data_types(Library lib, const void* table, uint32_t count) {
-    LibraryRecord* r = lib == Library::Base ? &g_baselib : lib == Library::Ui ? &g_uilib : &g_speclib;
+    LibraryRecord* r = lib == Library::Base ? &g_baselib
+                       : lib == Library::Ui ? &g_uilib
+                                            : &g_speclib;
     r->data_types = table;
     r->data_type_count = count;
 }
 
-}  // namespace vantor
+} // namespace vantor

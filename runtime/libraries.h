@@ -21,4 +21,4 @@ extern const LibraryRecord* const kSupportLibraries[3];
 // Data types that the form engine registers with Baselib and Uilib (unit kinds).
 void set_library_data_types(Library lib, const void* table, uint32_t count);
 
-}  // namespace vantor
+} // namespace vantor

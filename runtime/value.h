@@ -30,40 +30,57 @@ inline constexpr TypeCode DateTime = 0x80000003;
 inline constexpr TypeCode Text = 0x80000004;
 inline constexpr TypeCode Bytes = 0x80000005;
 inline constexpr TypeCode SubPtr = 0x80000006;
-inline constexpr TypeCode Pair64 = 0x80000008;  // 8 bytes passed as two words to declared functions
+inline constexpr TypeCode Pair64 = 0x80000008; // 8 bytes passed as two words to declared functions
 inline constexpr TypeCode ArrayBit = 0x20000000;
-}  // namespace type
+} // namespace type
 
 enum class TypeClass { None, Basic, UserDefined, LibraryDefined };
 
 constexpr TypeClass classify(TypeCode code) {
-    if (code == 0) return TypeClass::None;
+    if (code == 0)
+        return TypeClass::None;
     switch (code >> 30) {
-    case 2: return TypeClass::Basic;
-    case 1: return TypeClass::UserDefined;
-    default: return TypeClass::LibraryDefined;
+    case 2:
+        return TypeClass::Basic;
+    case 1:
+        return TypeClass::UserDefined;
+    default:
+        return TypeClass::LibraryDefined;
     }
 }
 
 constexpr bool is_array(TypeCode code) {
     return classify(code) == TypeClass::Basic && (code & type::ArrayBit) != 0;
 }
-constexpr TypeCode element_type(TypeCode code) { return code & ~type::ArrayBit; }
+constexpr TypeCode element_type(TypeCode code) {
+    return code & ~type::ArrayBit;
+}
 
 // Library-defined codes: 1-based library number and 1-based type number.
-constexpr uint32_t library_number(TypeCode code) { return code >> 16; }
-constexpr uint32_t library_type_number(TypeCode code) { return code & 0xFFFF; }
+constexpr uint32_t library_number(TypeCode code) {
+    return code >> 16;
+}
+constexpr uint32_t library_type_number(TypeCode code) {
+    return code & 0xFFFF;
+}
 
 // Element size of the six numeric types; 0 for every other code (Bool, Text, arrays...).
 constexpr uint32_t element_size(TypeCode code) {
     switch (code) {
-    case type::Byte: return 1;
-    case type::Short: return 2;
-    case type::Int: return 4;
-    case type::Long: return 8;
-    case type::Float: return 4;
-    case type::Double: return 8;
-    default: return 0;
+    case type::Byte:
+        return 1;
+    case type::Short:
+        return 2;
+    case type::Int:
+        return 4;
+    case type::Long:
+        return 8;
+    case type::Float:
+        return 4;
+    case type::Double:
+        return 8;
+    default:
+        return 0;
     }
 }
 
@@ -82,9 +99,15 @@ static_assert(sizeof(TypedValue) == 12);
 static_assert(offsetof(TypedValue, low) == 0 && offsetof(TypedValue, high) == 4 &&
               offsetof(TypedValue, type) == 8);
 
-inline uint64_t as_u64(const TypedValue& v) { return (uint64_t(v.high) << 32) | v.low; }
-inline int32_t as_int(const TypedValue& v) { return int32_t(v.low); }
-inline int64_t as_long(const TypedValue& v) { return int64_t(as_u64(v)); }
+inline uint64_t as_u64(const TypedValue& v) {
+    return (uint64_t(v.high) << 32) | v.low;
+}
+inline int32_t as_int(const TypedValue& v) {
+    return int32_t(v.low);
+}
+inline int64_t as_long(const TypedValue& v) {
+    return int64_t(as_u64(v));
+}
 inline float as_float(const TypedValue& v) {
     float f;
     std::memcpy(&f, &v.low, 4);
@@ -103,10 +126,18 @@ inline const uint8_t* as_block(const TypedValue& v) {
     return reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(v.low));
 }
 
-inline TypedValue make_int(int32_t i) { return {uint32_t(i), 0, type::Int}; }
-inline TypedValue make_bool(bool b) { return {b ? 1u : 0u, 0, type::Bool}; }
-inline TypedValue make_byte(uint8_t b) { return {b, 0, type::Byte}; }
-inline TypedValue make_short(int16_t s) { return {uint32_t(uint16_t(s)), 0, type::Short}; }
+inline TypedValue make_int(int32_t i) {
+    return {uint32_t(i), 0, type::Int};
+}
+inline TypedValue make_bool(bool b) {
+    return {b ? 1u : 0u, 0, type::Bool};
+}
+inline TypedValue make_byte(uint8_t b) {
+    return {b, 0, type::Byte};
+}
+inline TypedValue make_short(int16_t s) {
+    return {uint32_t(uint16_t(s)), 0, type::Short};
+}
 inline TypedValue make_long(int64_t l) {
     return {uint32_t(uint64_t(l)), uint32_t(uint64_t(l) >> 32), type::Long};
 }
@@ -120,12 +151,18 @@ inline TypedValue make_double_typed(double d, TypeCode code) {
     std::memcpy(&bits, &d, 8);
     return {uint32_t(bits), uint32_t(bits >> 32), code};
 }
-inline TypedValue make_double(double d) { return make_double_typed(d, type::Double); }
-inline TypedValue make_datetime(double d) { return make_double_typed(d, type::DateTime); }
+inline TypedValue make_double(double d) {
+    return make_double_typed(d, type::Double);
+}
+inline TypedValue make_datetime(double d) {
+    return make_double_typed(d, type::DateTime);
+}
 inline TypedValue make_pointer(const void* p, TypeCode code) {
     return {uint32_t(reinterpret_cast<uintptr_t>(p)), 0, code};
 }
-inline TypedValue make_text(const char* s) { return make_pointer(s, type::Text); }
+inline TypedValue make_text(const char* s) {
+    return make_pointer(s, type::Text);
+}
 inline TypedValue make_unit_ref(uint32_t window_id, uint32_t unit_id, TypeCode kind) {
     return {window_id, unit_id, kind};
 }
@@ -134,7 +171,8 @@ inline constexpr TypedValue kOmitted{0, 0, 0};
 // Truncation toward zero as the x86 conversion instruction does it: NaN and
 // values outside the Int range give INT32_MIN instead of undefined behaviour.
 inline int32_t truncate_to_int32(double d) {
-    if (!(d > -2147483649.0 && d < 2147483648.0)) return INT32_MIN;
+    if (!(d > -2147483649.0 && d < 2147483648.0))
+        return INT32_MIN;
     return int32_t(d);
 }
 
@@ -155,19 +193,28 @@ inline uint32_t read_u32(const void* p) {
     std::memcpy(&v, p, 4);
     return v;
 }
-inline void write_u32(void* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void write_u32(void* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
 
 // Element count of an array block: the product of its dimension sizes.
 inline uint32_t array_element_count(const uint8_t* block) {
     uint32_t dims = read_u32(block);
     uint32_t count = 1;
-    for (uint32_t i = 0; i < dims; ++i) count *= read_u32(block + 4 + 4 * i);
+    for (uint32_t i = 0; i < dims; ++i)
+        count *= read_u32(block + 4 + 4 * i);
     return count;
 }
-inline uint32_t array_header_size(const uint8_t* block) { return 4 + 4 * read_u32(block); }
+inline uint32_t array_header_size(const uint8_t* block) {
+    return 4 + 4 * read_u32(block);
+}
 
 // Byte set accessors: length at offset 4, data at offset 8.
-inline uint32_t bytes_length(const uint8_t* block) { return block ? read_u32(block + 4) : 0; }
-inline const uint8_t* bytes_data(const uint8_t* block) { return block ? block + 8 : nullptr; }
+inline uint32_t bytes_length(const uint8_t* block) {
+    return block ? read_u32(block + 4) : 0;
+}
+inline const uint8_t* bytes_data(const uint8_t* block) {
+    return block ? block + 8 : nullptr;
+}
 
-}  // namespace vantor
+} // namespace vantor

@@ -6,12 +6,15 @@ namespace {
 // The object pointer lives in a window property so that subclassed windows of any
 // class (standard controls included) can carry it.
 const char kObjectProp[] = "Vantor.Object";
-}  // namespace
+} // namespace
 
-WindowObject::~WindowObject() { detach(); }
+WindowObject::~WindowObject() {
+    detach();
+}
 
 WindowObject* WindowObject::from_handle(HWND hwnd) {
-    if (!hwnd) return nullptr;
+    if (!hwnd)
+        return nullptr;
     return static_cast<WindowObject*>(GetPropA(hwnd, kObjectProp));
 }
 
@@ -23,7 +26,8 @@ void WindowObject::attach(HWND hwnd) {
 }
 
 void WindowObject::detach() {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     if (IsWindow(hwnd_)) {
         if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)) == &window_proc) {
             SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
@@ -33,7 +37,9 @@ void WindowObject::detach() {
     hwnd_ = nullptr;
 }
 
-bool WindowObject::pre_translate(MSG&) { return false; }
+bool WindowObject::pre_translate(MSG&) {
+    return false;
+}
 
 LRESULT WindowObject::call_previous(UINT msg, WPARAM wp, LPARAM lp) {
     return previous_ ? CallWindowProcA(previous_, hwnd_, msg, wp, lp)
@@ -46,8 +52,10 @@ LRESULT WindowObject::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK WindowObject::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     WindowObject* self = from_handle(hwnd);
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    if (msg == kMsgQueryObject) return reinterpret_cast<LRESULT>(self);
+    if (!self)
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    if (msg == kMsgQueryObject)
+        return reinterpret_cast<LRESULT>(self);
     LRESULT result = self->on_message(msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         WNDPROC previous = self->previous_;
@@ -59,4 +67,4 @@ LRESULT CALLBACK WindowObject::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     return result;
 }
 
-}  // namespace vantor
+} // namespace vantor

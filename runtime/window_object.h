@@ -9,10 +9,10 @@
 
 namespace vantor {
 
-inline constexpr UINT kMsgQueryObject = 0x8002;  // reply: the window's object or 0
+inline constexpr UINT kMsgQueryObject = 0x8002; // reply: the window's object or 0
 
 class WindowObject {
-public:
+  public:
     WindowObject() = default;
     WindowObject(const WindowObject&) = delete;
     WindowObject& operator=(const WindowObject&) = delete;
@@ -34,18 +34,18 @@ public:
     // dispatch; true consumes it.
     virtual bool pre_translate(MSG& msg);
 
-protected:
+  protected:
     // Message handler; the default forwards to the previous procedure.
     virtual LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT call_previous(UINT msg, WPARAM wp, LPARAM lp);
     // Called after WM_NCDESTROY, when the handle is gone; the object may delete itself.
     virtual void on_final_destroy() {}
 
-private:
+  private:
     static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND hwnd_ = nullptr;
     WNDPROC previous_ = nullptr;
 };
 
-}  // namespace vantor
+} // namespace vantor

@@ -5,18 +5,21 @@
 namespace vantor::testing {
 
 Process::~Process() {
-    if (process) CloseHandle(process);
+    if (process)
+        CloseHandle(process);
 }
 
 DWORD Process::wait(DWORD ms) {
-    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     return code;
 }
 
 void Process::kill() {
-    if (process) TerminateProcess(process, 99);
+    if (process)
+        TerminateProcess(process, 99);
 }
 
 bool start_process(const std::string& command_line, Process& out) {
@@ -45,24 +48,28 @@ BOOL CALLBACK match_window(HWND hwnd, LPARAM lp) {
     auto* ctx = reinterpret_cast<FindContext*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != ctx->pid || !IsWindowVisible(hwnd)) return TRUE;
+    if (pid != ctx->pid || !IsWindowVisible(hwnd))
+        return TRUE;
     if (ctx->caption) {
         char text[256] = {};
         GetWindowTextA(hwnd, text, sizeof text);
-        if (std::string(text) != ctx->caption) return TRUE;
+        if (std::string(text) != ctx->caption)
+            return TRUE;
     }
     ctx->found = hwnd;
     return FALSE;
 }
-}  // namespace
+} // namespace
 
 HWND find_top_window(DWORD pid, const char* caption, DWORD ms) {
     DWORD start = GetTickCount();
     for (;;) {
         FindContext ctx{pid, caption, nullptr};
         EnumWindows(match_window, reinterpret_cast<LPARAM>(&ctx));
-        if (ctx.found) return ctx.found;
-        if (GetTickCount() - start > ms) return nullptr;
+        if (ctx.found)
+            return ctx.found;
+        if (GetTickCount() - start > ms)
+            return nullptr;
         Sleep(20);
     }
 }
@@ -88,10 +95,12 @@ std::string program_directory() {
 std::string read_file(const std::string& path) {
     std::string data;
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return data;
+    if (!f)
+        return data;
     char buf[4096];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data.append(buf, n);
     std::fclose(f);
     return data;
 }
@@ -100,7 +109,8 @@ std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
     std::string current;
     for (char c : text) {
-        if (c == '\r') continue;
+        if (c == '\r')
+            continue;
         if (c == '\n') {
             lines.push_back(current);
             current.clear();
@@ -108,7 +118,8 @@ std::vector<std::string> lines_of(const std::string& text) {
             current += c;
         }
     }
-    if (!current.empty()) lines.push_back(current);
+    if (!current.empty())
+        lines.push_back(current);
     return lines;
 }
 
@@ -118,7 +129,8 @@ ProbeRun run_probe(const std::string& program, const std::string& mode, bool exp
     std::string dir = program_directory();
     Process p;
     run.started = start_process("\"" + dir + program + ".exe\" " + mode + " " + extra, p);
-    if (!run.started) return run;
+    if (!run.started)
+        return run;
     if (expect_box) {
         HWND box = find_top_window(p.pid, "错误", 15000);
         run.box_found = box != nullptr;
@@ -128,7 +140,8 @@ ProbeRun run_probe(const std::string& program, const std::string& mode, bool exp
         }
     }
     run.exit_code = p.wait(15000);
-    if (run.exit_code == STILL_ACTIVE) p.kill();
+    if (run.exit_code == STILL_ACTIVE)
+        p.kill();
     run.log = lines_of(read_file(dir + program + "." + mode + ".log"));
     return run;
 }
@@ -139,8 +152,9 @@ FILE* open_probe_log(const char* program, const std::string& mode) {
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string s;
-    for (const auto& l : lines) s += l + "\n";
+    for (const auto& l : lines)
+        s += l + "\n";
     return s;
 }
 
-}  // namespace vantor::testing
+} // namespace vantor::testing

@@ -62,4 +62,4 @@ FILE* open_probe_log(const char* program, const std::string& mode);
 // The lines joined with line feeds, for failure messages.
 std::string joined(const std::vector<std::string>& lines);
 
-}  // namespace vantor::testing
+} // namespace vantor::testing

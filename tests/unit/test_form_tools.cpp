@@ -409,8 +409,8 @@ TEST_F(FormTools, BigBuffersAreSummarisedWithoutExtractDir) {
 }
 
 TEST_F(FormTools, AllPropertiesListsDefaultsTooAndStillCompilesBack) {
-    ArchiveModel m = compile_ok(utf8(kHeader) +
-                                "  unit 0x06010002 kind=window\n    prop Caption \"x\"\n");
+    ArchiveModel m =
+        compile_ok(utf8(kHeader) + "  unit 0x06010002 kind=window\n    prop Caption \"x\"\n");
     vantor::tools::DumpOptions options;
     options.all_properties = true;
     std::string text, error;

@@ -14,7 +14,8 @@ namespace {
 
 // "(null)" keeps a null result apart from an allocated empty text.
 std::string take(char* text) {
-    if (!text) return "(null)";
+    if (!text)
+        return "(null)";
     std::string s(text);
     mem_free(text);
     return s;
@@ -23,9 +24,11 @@ std::string take(char* text) {
 struct TextError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-void throwing_hook(const char* message, int32_t) { throw TextError(message ? message : ""); }
+void throwing_hook(const char* message, int32_t) {
+    throw TextError(message ? message : "");
+}
 
-}  // namespace
+} // namespace
 
 TEST(JoinTexts, PiecesInOrderNullAndEmptyAddNothing) {
     const char* four[] = {"a", nullptr, "", "b"};
@@ -41,10 +44,14 @@ TEST(JoinTexts, PiecesInOrderNullAndEmptyAddNothing) {
 }
 
 TEST(CompareTexts, NullIsEmptyBytesAreUnsignedResultIsASign) {
-    struct { const char* a; const char* b; int32_t expected; } cases[] = {
-        {nullptr, nullptr, 0}, {nullptr, "", 0}, {"", nullptr, 0}, {nullptr, "a", -1},
-        {"a", nullptr, 1},     {"a", "A", 1},    {"A", "a", -1},   {"abc", "abc", 0},
-        {"ab", "abc", -1},     {"abc", "ab", 1}, {"a", "z", -1},  // -1, not the difference
+    struct {
+        const char* a;
+        const char* b;
+        int32_t expected;
+    } cases[] = {
+        {nullptr, nullptr, 0}, {nullptr, "", 0},  {"", nullptr, 0}, {nullptr, "a", -1},
+        {"a", nullptr, 1},     {"a", "A", 1},     {"A", "a", -1},   {"abc", "abc", 0},
+        {"ab", "abc", -1},     {"abc", "ab", 1},  {"a", "z", -1}, // -1, not the difference
         {"\xB0\xA1", "a", 1},  {"a", "\xFF", -1},                 // GBK bytes sort after ASCII
     };
     for (const auto& c : cases)

@@ -19,10 +19,12 @@ struct RuntimeError : std::runtime_error {
     RuntimeError(const char* m, int32_t c) : std::runtime_error(m ? m : ""), code(c) {}
 };
 
-void throwing_hook(const char* message, int32_t code) { throw RuntimeError(message, code); }
+void throwing_hook(const char* message, int32_t code) {
+    throw RuntimeError(message, code);
+}
 
 class ValuesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { previous_ = set_fatal_hook(throwing_hook); }
     void TearDown() override {
         fail_next_allocations(0);
@@ -38,7 +40,7 @@ struct ConstantArea {
     ConstantArea() { set_constant_area(bytes, sizeof bytes); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(TypeCodes, ClassifyByTopBits) {
     EXPECT_EQ(classify(0x0001001F), TypeClass::LibraryDefined);
@@ -51,7 +53,7 @@ TEST(TypeCodes, ClassifyByTopBits) {
     EXPECT_TRUE(is_array(0xA0000101));
     EXPECT_EQ(element_type(0xA0000101), type::Byte);
     EXPECT_FALSE(is_array(type::Int));
-    EXPECT_FALSE(is_array(0x20000001));  // bit 29 only means "array" on basic codes
+    EXPECT_FALSE(is_array(0x20000001)); // bit 29 only means "array" on basic codes
 }
 
 TEST(TypeCodes, ElementSizeOnlyForNumericTypes) {
@@ -85,7 +87,7 @@ TEST(TypedValueLayout, WordsAndHelpers) {
 TEST_F(ValuesTest, FreeIgnoresNullAndConstants) {
     ConstantArea area;
     mem_free(nullptr);
-    mem_free(area.bytes + 3);  // would corrupt the heap if it reached free()
+    mem_free(area.bytes + 3); // would corrupt the heap if it reached free()
     void* block = mem_alloc(16);
     ASSERT_NE(block, nullptr);
     EXPECT_FALSE(in_constant_area(block));
@@ -94,7 +96,7 @@ TEST_F(ValuesTest, FreeIgnoresNullAndConstants) {
 
 TEST_F(ValuesTest, ResizingAConstantCopiesUpToTheAreaEnd) {
     ConstantArea area;
-    std::memcpy(area.bytes + 56, "literal", 8);  // 8 bytes up to the area's end
+    std::memcpy(area.bytes + 56, "literal", 8); // 8 bytes up to the area's end
     char* grown = static_cast<char*>(mem_resize(area.bytes + 56, 20));
     ASSERT_NE(grown, nullptr);
     EXPECT_FALSE(in_constant_area(grown));
@@ -123,7 +125,7 @@ TEST_F(ValuesTest, CheckedAllocationFailureIsARuntimeErrorWithTheSize) {
         EXPECT_EQ(e.code, 0);
         EXPECT_STREQ(e.what(), "分配 100 字节内存失败!");
     }
-    void* p = mem_alloc(8);  // only the next allocation failed
+    void* p = mem_alloc(8); // only the next allocation failed
     EXPECT_NE(p, nullptr);
     mem_free(p);
 }
@@ -137,7 +139,7 @@ TEST_F(ValuesTest, ResizeFailureReportsTheNewSize) {
     } catch (const RuntimeError& e) {
         EXPECT_STREQ(e.what(), "分配 4000 字节内存失败!");
     }
-    mem_free(p);  // the block survives a failed resize
+    mem_free(p); // the block survives a failed resize
 }
 
 TEST_F(ValuesTest, UncheckedAllocationReturnsNull) {
@@ -198,7 +200,7 @@ TEST_F(ValuesTest, MakeArrayWritableCopiesOnlyConstants) {
     EXPECT_EQ(std::memcmp(var, area.bytes, 20), 0);
     void* heap = var;
     make_array_writable(4, &var);
-    EXPECT_EQ(var, heap);  // already private: left alone
+    EXPECT_EQ(var, heap); // already private: left alone
     mem_free(var);
 }
 
@@ -209,7 +211,7 @@ TEST_F(ValuesTest, ValueToIntByType) {
     EXPECT_EQ(value_to_int(make_long(0x100000005LL)), 5);
     EXPECT_EQ(value_to_int(make_float(-2.9f)), -2);
     EXPECT_EQ(value_to_int(make_double(3.99)), 3);
-    EXPECT_EQ(value_to_int(make_double(1e300)), INT32_MIN);  // no UB on overflow
+    EXPECT_EQ(value_to_int(make_double(1e300)), INT32_MIN); // no UB on overflow
     for (TypedValue v : {make_bool(true), make_text("12"), kOmitted, make_datetime(1.0)}) {
         try {
             value_to_int(v);
@@ -229,7 +231,7 @@ void probe_command(TypedValue* result, int32_t argc, const TypedValue* args) {
     g_seen_argc = argc;
     *result = {args[0].low + args[1].low, 0xABCD, type::Long};
 }
-}  // namespace
+} // namespace
 
 TEST(CommandCall, ZeroedResultAndAllThreeWordsReturned) {
     TypedValue args[2] = {make_int(2), make_int(40)};

@@ -51,7 +51,7 @@ LibraryRecord make_library(const char* name, NotifyEntry notify) {
 
 const LibraryRecord kBaselib = make_library("Baselib", notify_base);
 const LibraryRecord kUilib = make_library("Uilib", notify_ui);
-const LibraryRecord kSpeclib = make_library("Speclib", nullptr);  // no notify entry: skipped
+const LibraryRecord kSpeclib = make_library("Speclib", nullptr); // no notify entry: skipped
 const LibraryRecord* const kLibraries[] = {&kBaselib, &kUilib, &kSpeclib};
 
 alignas(4) const uint8_t kConstants[16] = "constant text";
@@ -62,13 +62,20 @@ const char* const kDllLibraries[3] = {"user32", "kernel32", ""};
 const char* const kDllFunctions[3] = {"GetSystemMetrics", "NoSuchExport", "NoSuchExportAnywhere"};
 const uint8_t kBadArchive[] = {0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3};
 
-ProgramDescriptor g_descriptor{3, 0, 89757, 0x00400000, kConstants, sizeof kConstants,
-                               nullptr, 0, 3, kLibraries, 3, kDllLibraries, kDllFunctions};
+ProgramDescriptor g_descriptor{
+    3, 0, 89757,      0x00400000, kConstants,    sizeof kConstants, nullptr,
+    0, 3, kLibraries, 3,          kDllLibraries, kDllFunctions};
 
-void exit_a() { log_line("exit A on %s", GetCurrentThreadId() == kernel().main_thread_id ? "main" : "other"); }
-void exit_b() { log_line("exit B"); }
+void exit_a() {
+    log_line("exit A on %s", GetCurrentThreadId() == kernel().main_thread_id ? "main" : "other");
+}
+void exit_b() {
+    log_line("exit B");
+}
 
-const InterfaceTable& rt() { return app_interface(); }
+const InterfaceTable& rt() {
+    return app_interface();
+}
 
 void startup_and_register() {
     rt().call_service(service::RuntimeStartup, 0, 0, 0, 0);
@@ -80,10 +87,13 @@ void startup_and_register() {
 // ---- idle scenario ----
 HWND g_idle_window = nullptr;
 int g_idle_calls = 0;
-void CALLBACK quit_timer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+void CALLBACK quit_timer(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(0);
+}
 void idle_routine(uint32_t argument) {
     ++g_idle_calls;
-    if (argument != 77) log_line("idle argument wrong %u", argument);
+    if (argument != 77)
+        log_line("idle argument wrong %u", argument);
     if (g_idle_calls == 1) {
         DestroyWindow(g_idle_window);
         PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
@@ -141,7 +151,7 @@ int entry_routine() {
     }
     if (m == "stack-error") {
         startup_and_register();
-        rt().call_declared(0, 0, nullptr);  // GetSystemMetrics takes one argument
+        rt().call_declared(0, 0, nullptr); // GetSystemMetrics takes one argument
         log_line("not reached");
     }
     if (m == "unknown-export") {
@@ -160,11 +170,12 @@ int entry_routine() {
         CreateDirectoryA(dir.c_str(), nullptr);
         CreateDirectoryA((dir + "\\sub").c_str(), nullptr);
         FILE* f = std::fopen((dir + "\\a.txt").c_str(), "w");
-        if (f) std::fclose(f);
+        if (f)
+            std::fclose(f);
         std::string pattern = dir + "\\*";
         HANDLE search = nullptr;
-        uint32_t name = rt().call_service(service::FindFile, uint32_t(uintptr_t(pattern.c_str())), 0,
-                                          1, uint32_t(uintptr_t(&search)));
+        uint32_t name = rt().call_service(service::FindFile, uint32_t(uintptr_t(pattern.c_str())),
+                                          0, 1, uint32_t(uintptr_t(&search)));
         while (name) {
             log_line("found %s", reinterpret_cast<const char*>(uintptr_t(name)));
             rt().release(reinterpret_cast<void*>(uintptr_t(name)));
@@ -213,11 +224,15 @@ int entry_routine() {
     }
     if (m == "idle") {
         startup_and_register();
-        g_idle_window = CreateWindowExA(0, "STATIC", "idle", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                        nullptr, GetModuleHandleA(nullptr), nullptr);
-        struct { HWND w; IdleRoutine r; uint32_t a; } record{g_idle_window, idle_routine, 77};
+        g_idle_window = CreateWindowExA(0, "STATIC", "idle", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+        struct {
+            HWND w;
+            IdleRoutine r;
+            uint32_t a;
+        } record{g_idle_window, idle_routine, 77};
         runtime_request(1012, uint32_t(uintptr_t(&record)), 0);
-        runtime_request(1012, uint32_t(uintptr_t(&record)), 0);  // second entry refused
+        runtime_request(1012, uint32_t(uintptr_t(&record)), 0); // second entry refused
         log_line("idle-entries %u", unsigned(kernel().idle_windows.size()));
         run_message_loop(0);
         log_line("idle-calls %d entries %u", g_idle_calls, unsigned(kernel().idle_windows.size()));
@@ -226,18 +241,20 @@ int entry_routine() {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     g_mode = argc > 1 ? argv[1] : "startup";
     g_log = vantor::testing::open_probe_log("kernel_probe", g_mode);
-    if (!g_log) return 100;
+    if (!g_log)
+        return 100;
     if (g_mode == "archive" && argc > 2) {
         FILE* f = std::fopen(argv[2], "rb");
         if (f) {
             uint8_t buf[65536];
             size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) g_archive.insert(g_archive.end(), buf, buf + n);
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+                g_archive.insert(g_archive.end(), buf, buf + n);
             std::fclose(f);
         }
         g_descriptor.form_archive = g_archive.data();

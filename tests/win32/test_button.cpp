@@ -37,9 +37,13 @@ forms::ButtonProps props(const char* caption, int type = 0, int h = 1, int v = 1
     return b;
 }
 
-ButtonUnit* as_button(UnitObject* u) { return dynamic_cast<ButtonUnit*>(u); }
+ButtonUnit* as_button(UnitObject* u) {
+    return dynamic_cast<ButtonUnit*>(u);
+}
 
-uint32_t style_of(HWND h) { return uint32_t(GetWindowLongA(h, GWL_STYLE)); }
+uint32_t style_of(HWND h) {
+    return uint32_t(GetWindowLongA(h, GWL_STYLE));
+}
 
 // Pixels darker than mid-grey inside the button, away from its 3D edges: the
 // caption's strokes.
@@ -60,7 +64,7 @@ RECT rect_in_parent(HWND h) {
     return r;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ButtonCreation, StylesFromTypeAndAlignment) {
     struct Row {
@@ -70,11 +74,12 @@ TEST(ButtonCreation, StylesFromTypeAndAlignment) {
         {0, 0, 0, BS_PUSHBUTTON, BS_LEFT, BS_TOP},
         {1, 1, 1, BS_DEFPUSHBUTTON, BS_CENTER, BS_VCENTER},
         {0, 2, 2, BS_PUSHBUTTON, BS_RIGHT, BS_BOTTOM},
-        {0, 7, -1, BS_PUSHBUTTON, BS_RIGHT, BS_BOTTOM},  // anything else: right, bottom
-        {3, 1, 0, BS_PUSHBUTTON, BS_CENTER, BS_TOP},     // only 1 is a default button
+        {0, 7, -1, BS_PUSHBUTTON, BS_RIGHT, BS_BOTTOM}, // anything else: right, bottom
+        {3, 1, 0, BS_PUSHBUTTON, BS_CENTER, BS_TOP},    // only 1 is a default button
     };
     std::vector<ControlDesc> controls;
-    for (const Row& r : rows) controls.push_back(button(0, 0, 80, 24, props("B", r.type, r.h, r.v)));
+    for (const Row& r : rows)
+        controls.push_back(button(0, 0, 80, 24, props("B", r.type, r.h, r.v)));
     TestForm form(window_props(), RECT{50, 50, 300, 200}, controls);
     ASSERT_TRUE(form.ok());
     for (size_t i = 0; i < std::size(rows); ++i) {
@@ -113,10 +118,10 @@ TEST(ButtonProperties, WritesClampAndOnlyPictureAsksForRecreation) {
         uint32_t read;
         uint32_t mask, bits;
     } rows[] = {
-        {9, 5, 1, 0x1F, BS_DEFPUSHBUTTON},   {9, -3, 0, 0x1F, BS_PUSHBUTTON},
-        {11, 9, 2, BS_CENTER, BS_RIGHT},     {11, -1, 0, BS_CENTER, BS_LEFT},
-        {12, 7, 2, BS_VCENTER, BS_BOTTOM},   {12, -4, 0, BS_VCENTER, BS_TOP},
-        {11, 1, 1, BS_CENTER, BS_CENTER},    {12, 1, 1, BS_VCENTER, BS_VCENTER},
+        {9, 5, 1, 0x1F, BS_DEFPUSHBUTTON}, {9, -3, 0, 0x1F, BS_PUSHBUTTON},
+        {11, 9, 2, BS_CENTER, BS_RIGHT},   {11, -1, 0, BS_CENTER, BS_LEFT},
+        {12, 7, 2, BS_VCENTER, BS_BOTTOM}, {12, -4, 0, BS_VCENTER, BS_TOP},
+        {11, 1, 1, BS_CENTER, BS_CENTER},  {12, 1, 1, BS_VCENTER, BS_VCENTER},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(form.write(b, r.index, uint32_t(r.written)), 0) << "index " << r.index;
@@ -169,7 +174,7 @@ TEST(ButtonPicture, ShowsOnlyThePictureAndKeepsItWhenTheCaptionChanges) {
     HBITMAP image = reinterpret_cast<HBITMAP>(SendMessageA(pictured, BM_GETIMAGE, IMAGE_BITMAP, 0));
     EXPECT_NE(image, nullptr);
     form.show();
-    SetFocus(form.control_hwnd(2));  // no focus rectangle on the two compared
+    SetFocus(form.control_hwnd(2)); // no focus rectangle on the two compared
     pump(30);
     Capture c = capture_client(form.hwnd());
     c.save("button_picture");
@@ -260,4 +265,3 @@ TEST(ButtonEvents, ClickSpaceAndFocusEachRaiseOnce) {
     press_key(VK_SPACE);
     EXPECT_EQ(log.text({0}), "1:0") << "Space on the focused button";
 }
-

@@ -20,8 +20,12 @@ using forms::CommonDlgProps;
 
 namespace {
 
-template <class R> R routine(int32_t number) { return reinterpret_cast<R>(common_dlg_interface(number)); }
-uint32_t word_of(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+template <class R> R routine(int32_t number) {
+    return reinterpret_cast<R>(common_dlg_interface(number));
+}
+uint32_t word_of(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
 
 TEST(FileDialogLogic, FilterListFollowsTheClosingBarsRule) {
     const std::string one_entry("EXE\0*.exe\0\0\0", 12);
@@ -46,7 +50,8 @@ TEST(FileDialogLogic, FileNameIsCutToTheBufferWithoutSplittingACharacter) {
     copy_truncated(buffer, sizeof buffer, std::string(300, 'a'));
     EXPECT_EQ(std::strlen(buffer), 259u);
     std::string chinese = "aa";
-    for (int i = 0; i < 129; ++i) chinese += "国";  // 260 bytes: the last character does not fit
+    for (int i = 0; i < 129; ++i)
+        chinese += "国"; // 260 bytes: the last character does not fit
     copy_truncated(buffer, sizeof buffer, chinese);
     EXPECT_EQ(std::strlen(buffer), 258u);
     EXPECT_EQ(std::string(buffer), chinese.substr(0, 258));
@@ -62,16 +67,17 @@ TEST(FileDialogLogic, PointsAndPixelsAndTheHelpFileName) {
 }
 
 class CommonDlgTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { OleInitialize(nullptr); }  // as the runtime's start-up does
+  protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); } // as the runtime's start-up does
 
     CommonDlg* make(const CommonDlgProps& props = {}, uint32_t design_mode = 0) {
         std::vector<uint8_t> block = forms::write_block(props);
         forms::CreateParams params = create_params(block, host.hwnd(), 0, 0, 32, 32);
         params.design_mode = design_mode;
-        auto* dlg = dynamic_cast<CommonDlg*>(
-            routine<forms::CreateRoutine>(forms::routine::Create)(params));
-        if (dlg) runtime.add_unit(kWindowId, kUnitId, dlg);
+        auto* dlg =
+            dynamic_cast<CommonDlg*>(routine<forms::CreateRoutine>(forms::routine::Create)(params));
+        if (dlg)
+            runtime.add_unit(kWindowId, kUnitId, dlg);
         return dlg;
     }
     void write(CommonDlg* dlg, int32_t index, uint32_t word0) {
@@ -97,7 +103,7 @@ protected:
     }
     // A window unit for the help requests, found through request 2006.
     void add_window_unit() {
-        auto* window = new UnitObject(kWindowId, 0, nullptr);  // deletes itself with the host
+        auto* window = new UnitObject(kWindowId, 0, nullptr); // deletes itself with the host
         window->attach(host.hwnd());
         runtime.add_unit(kWindowId, 0, window);
     }
@@ -124,15 +130,15 @@ TEST_F(CommonDlgTest, WritesClampAndReadsReturnTheStoredValues) {
     const struct {
         int32_t index;
         int32_t value, stored;
-    } rows[] = {{dlg_prop::DialogType, 9, 3},   {dlg_prop::DialogType, -1, 0},
-                {dlg_prop::HelpCommand, 7, 5},  {dlg_prop::FilterIndex, -5, 0},
-                {dlg_prop::FontSize, -3, 0},    {dlg_prop::HelpContext, -7, -7}};
+    } rows[] = {{dlg_prop::DialogType, 9, 3},  {dlg_prop::DialogType, -1, 0},
+                {dlg_prop::HelpCommand, 7, 5}, {dlg_prop::FilterIndex, -5, 0},
+                {dlg_prop::FontSize, -3, 0},   {dlg_prop::HelpContext, -7, -7}};
     for (const auto& row : rows) {
         write(dlg, row.index, uint32_t(row.value));
         EXPECT_EQ(int32_t(read(dlg, row.index)), row.stored) << "property " << row.index + 8;
     }
     write(dlg, dlg_prop::FileName, word_of("C:\\Nox\\bin\\Nox.exe"));
-    write(dlg, dlg_prop::Title, 0);  // no text is the empty text
+    write(dlg, dlg_prop::Title, 0); // no text is the empty text
     EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "C:\\Nox\\bin\\Nox.exe");
     EXPECT_EQ(read_text(dlg, dlg_prop::Title), "");
 }
@@ -148,8 +154,10 @@ TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
         int32_t index;
         int count, selected;
         const char* first;
-    } rows[] = {{"EXE|*.exe", 0, 1, 0, "EXE"},          {"EXE|*.exe||", 0, 1, 0, "EXE"},
-                {"A|*.a|B|*.b||", 1, 2, 1, "A"},        {"A|*.a|B|*.b||", -5, 2, 0, "A"},
+    } rows[] = {{"EXE|*.exe", 0, 1, 0, "EXE"},
+                {"EXE|*.exe||", 0, 1, 0, "EXE"},
+                {"A|*.a|B|*.b||", 1, 2, 1, "A"},
+                {"A|*.a|B|*.b||", -5, 2, 0, "A"},
                 {"", 3, 0, -1, ""}};
     CommonDlg* dlg = make();
     write(dlg, dlg_prop::FileName, word_of("keep.exe"));
@@ -159,11 +167,12 @@ TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
         write(dlg, dlg_prop::FilterIndex, uint32_t(row.index));
         FilterSeen seen;
         DialogDriver driver([&seen](HWND dialog) {
-            HWND types = GetDlgItem(dialog, 0x470);  // cmb1: the file types
+            HWND types = GetDlgItem(dialog, 0x470); // cmb1: the file types
             seen.count = int(SendMessageA(types, CB_GETCOUNT, 0, 0));
             seen.selected = int(SendMessageA(types, CB_GETCURSEL, 0, 0));
             char text[64] = {};
-            if (seen.count > 0) SendMessageA(types, CB_GETLBTEXT, 0, LPARAM(text));
+            if (seen.count > 0)
+                SendMessageA(types, CB_GETLBTEXT, 0, LPARAM(text));
             seen.first = text;
             press(dialog, IDCANCEL);
         });
@@ -175,7 +184,7 @@ TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
             EXPECT_EQ(seen.selected, row.selected);
         }
         EXPECT_EQ(seen.first, row.first);
-        EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "keep.exe");  // cancel changes nothing
+        EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "keep.exe"); // cancel changes nothing
     }
 }
 
@@ -223,7 +232,7 @@ TEST_F(CommonDlgTest, OpenDialogRefusesAMissingFile) {
     std::string refusal;
     DialogDriver driver([&refusal](HWND dialog) {
         choose(temp_path("vantor_missing.exe"))(dialog);
-        if (HWND box = wait_for_dialog(5000, dialog)) {  // the platform's "file not found"
+        if (HWND box = wait_for_dialog(5000, dialog)) { // the platform's "file not found"
             refusal = window_text(GetDlgItem(box, 0xFFFF));
             press(box, IDOK);
         }
@@ -240,7 +249,7 @@ TEST_F(CommonDlgTest, AUnitDestroyedWhileItsDialogIsOpenIsLeftAlone) {
     write(dlg, dlg_prop::FileMustExist, 0);
     HWND unit = dlg->handle();
     DialogDriver driver([unit](HWND dialog) {
-        PostMessageA(unit, WM_CLOSE, 0, 0);  // the dialog's message loop destroys the unit
+        PostMessageA(unit, WM_CLOSE, 0, 0); // the dialog's message loop destroys the unit
         Sleep(200);
         choose(temp_path("vantor_any.exe"))(dialog);
     });
@@ -250,7 +259,8 @@ TEST_F(CommonDlgTest, AUnitDestroyedWhileItsDialogIsOpenIsLeftAlone) {
 }
 
 int CALLBACK take_face(const LOGFONTA* lf, const TEXTMETRICA*, DWORD type, LPARAM out) {
-    if (!(type & TRUETYPE_FONTTYPE) || lf->lfFaceName[0] == '@') return 1;
+    if (!(type & TRUETYPE_FONTTYPE) || lf->lfFaceName[0] == '@')
+        return 1;
     *reinterpret_cast<std::string*>(out) = lf->lfFaceName;
     return 0;
 }
@@ -279,7 +289,7 @@ TEST_F(CommonDlgTest, FontDialogRoundTripsPointsThroughPixels) {
         DialogDriver driver([&size_shown](HWND dialog) {
             char text[16] = {};
             GetWindowTextA(FindWindowExA(GetDlgItem(dialog, 0x472), nullptr, "Edit", nullptr), text,
-                           sizeof text);  // cmb3: the size box
+                           sizeof text); // cmb3: the size box
             size_shown = text;
             press(dialog, IDOK);
         });
@@ -305,7 +315,7 @@ TEST_F(CommonDlgTest, DialogTypeNineIsAHelpRequest) {
     EXPECT_FALSE(driver.found());
     EXPECT_EQ(GetPropA(host.hwnd(), kHelpOpenProp), nullptr);
 
-    write(dlg, dlg_prop::HelpCommand, 5);  // closing help needs no file
+    write(dlg, dlg_prop::HelpCommand, 5); // closing help needs no file
     EXPECT_TRUE(open());
 }
 
@@ -315,4 +325,4 @@ TEST_F(CommonDlgTest, OpenOfAMissingUnitGivesFalse) {
     EXPECT_FALSE(open());
 }
 
-}  // namespace
+} // namespace

@@ -18,25 +18,30 @@ using forms::EditBoxProps;
 
 namespace {
 
-template <class R> R routine(int32_t number) { return reinterpret_cast<R>(edit_box_interface(number)); }
-uint32_t word_of(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+template <class R> R routine(int32_t number) {
+    return reinterpret_cast<R>(edit_box_interface(number));
+}
+uint32_t word_of(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
 
 class EditBoxTest : public ::testing::Test {
-protected:
+  protected:
     EditBox* make(const EditBoxProps& props, int height = 24, int width = 150) {
         std::vector<uint8_t> block = forms::write_block(props);
         UnitObject* unit = routine<forms::CreateRoutine>(forms::routine::Create)(
             create_params(block, host.hwnd(), 10, 10, width, height));
         auto* box = dynamic_cast<EditBox*>(unit);
-        if (box) ShowWindow(box->handle(), SW_SHOWNA);
+        if (box)
+            ShowWindow(box->handle(), SW_SHOWNA);
         pump();
         runtime.events.clear();
         return box;
     }
     int32_t write(EditBox* box, int32_t index, uint32_t word0, uint32_t word1 = 0) {
         forms::PropValue value{word0, word1};
-        int32_t recreate =
-            routine<forms::WriteRoutine>(forms::routine::PropertyWritten)(box, index, &value, nullptr);
+        int32_t recreate = routine<forms::WriteRoutine>(forms::routine::PropertyWritten)(
+            box, index, &value, nullptr);
         pump();
         return recreate;
     }
@@ -53,7 +58,8 @@ protected:
         return text ? text : "";
     }
     static void type(HWND edit, const char* text) {
-        for (const char* p = text; *p; ++p) SendMessageA(edit, WM_CHAR, WPARAM(uint8_t(*p)), 1);
+        for (const char* p = text; *p; ++p)
+            SendMessageA(edit, WM_CHAR, WPARAM(uint8_t(*p)), 1);
         pump();
     }
     static void press_spin(HWND spin, bool up) {
@@ -72,7 +78,7 @@ protected:
         pump();
     }
 
-    FakeRuntime runtime;  // declared first: it records the destructions at the end
+    FakeRuntime runtime; // declared first: it records the destructions at the end
     Host host;
 };
 
@@ -91,18 +97,23 @@ EditBoxProps with(void (*change)(EditBoxProps&)) {
 TEST_F(EditBoxTest, CreationStylesFollowTheProperties) {
     const DWORD edges = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME;
     const StyleRow rows[] = {
-        {"defaults", {}, ES_AUTOHSCROLL, ES_MULTILINE | ES_NOHIDESEL | WS_BORDER, WS_EX_CLIENTEDGE,
+        {"defaults",
+         {},
+         ES_AUTOHSCROLL,
+         ES_MULTILINE | ES_NOHIDESEL | WS_BORDER,
+         WS_EX_CLIENTEDGE,
          WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME},
         {"multi-line, both bars", with([](EditBoxProps& p) { p.MultiLine = 1, p.ScrollBars = 3; }),
-         ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_AUTOHSCROLL | WS_HSCROLL | WS_VSCROLL, 0,
-         0, 0},
-        {"right, read-only, no hide", with([](EditBoxProps& p) {
-             p.Alignment = 2, p.InputMode = 1, p.HideSelection = 0;
-         }),
+         ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_AUTOHSCROLL | WS_HSCROLL | WS_VSCROLL,
+         0, 0, 0},
+        {"right, read-only, no hide",
+         with([](EditBoxProps& p) { p.Alignment = 2, p.InputMode = 1, p.HideSelection = 0; }),
          ES_RIGHT | ES_READONLY | ES_NOHIDESEL, ES_CENTER, 0, 0},
-        {"centred, upper case", with([](EditBoxProps& p) { p.Alignment = 1, p.CaseConversion = 2; }),
+        {"centred, upper case",
+         with([](EditBoxProps& p) { p.Alignment = 1, p.CaseConversion = 2; }),
          ES_CENTER | ES_UPPERCASE, ES_LOWERCASE, 0, 0},
-        {"single line border", with([](EditBoxProps& p) { p.BorderStyle = 5; }), WS_BORDER, 0, 0, edges},
+        {"single line border", with([](EditBoxProps& p) { p.BorderStyle = 5; }), WS_BORDER, 0, 0,
+         edges},
         {"sunken and raised", with([](EditBoxProps& p) { p.BorderStyle = 4; }), 0, WS_BORDER,
          WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME, WS_EX_STATICEDGE},
     };
@@ -129,7 +140,7 @@ TEST_F(EditBoxTest, ContentWriteRaisesOneChangeEventAlsoWhenReadOnlyOrOverLimit)
         write_text(box, edit_prop::Content, "夜神 Nox");
         EXPECT_EQ(runtime.event_numbers(), std::vector<int32_t>{kEditEventChanged});
         EXPECT_EQ(runtime.events[0].unit_id, kUnitId);
-        EXPECT_EQ(window_text(box->handle()), "夜神 Nox");  // the limit only stops typing
+        EXPECT_EQ(window_text(box->handle()), "夜神 Nox"); // the limit only stops typing
         EXPECT_EQ(read_text(box, edit_prop::Content), "夜神 Nox");
         runtime.events.clear();
         DestroyWindow(box->handle());
@@ -162,9 +173,10 @@ TEST_F(EditBoxTest, InputModesFilterTypedCharacters) {
         const char* typed;
         const char* shown;
     } rows[] = {
-        {0, "a1.-", "a1.-"},    {3, "1a.-2", "1-2"},   {4, "1a.-2", "1.-2"}, {5, "-1a.2", "12"},
-        {6, "4x.-0", "4-0"},    {7, "-7e", "-7"},      {8, "8 -", "8-"},     {9, "9.5f-", "9.5-"},
-        {10, "1,0.5", "10.5"}, {11, "2016-11", "2016-11"},
+        {0, "a1.-", "a1.-"},        {3, "1a.-2", "1-2"},  {4, "1a.-2", "1.-2"},
+        {5, "-1a.2", "12"},         {6, "4x.-0", "4-0"},  {7, "-7e", "-7"},
+        {8, "8 -", "8-"},           {9, "9.5f-", "9.5-"}, {10, "1,0.5", "10.5"},
+        {11, "2016-11", "2016-11"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
@@ -172,7 +184,7 @@ TEST_F(EditBoxTest, InputModesFilterTypedCharacters) {
         props.InputMode = row.mode;
         EditBox* box = make(props);
         type(box->handle(), row.typed);
-        SendMessageA(box->handle(), WM_CHAR, VK_BACK, 1);  // control characters always pass
+        SendMessageA(box->handle(), WM_CHAR, VK_BACK, 1); // control characters always pass
         EXPECT_EQ(window_text(box->handle()), std::string(row.shown, std::strlen(row.shown) - 1));
         DestroyWindow(box->handle());
     }
@@ -184,9 +196,14 @@ TEST_F(EditBoxTest, LosingTheFocusNormalisesThenRaisesLostFocus) {
         const char* text;
         const char* shown;
     } rows[] = {
-        {5, "300", "255"},  {5, "-4", ""},           {5, "12abc", "12"},
-        {6, "-40000", "-32768"}, {7, "99999999999", "2147483647"}, {3, "0", "0"},
-        {10, "0.50", "0.5"}, {11, "2016-11-3 14:05", "2016年11月3日14时5分"},
+        {5, "300", "255"},
+        {5, "-4", ""},
+        {5, "12abc", "12"},
+        {6, "-40000", "-32768"},
+        {7, "99999999999", "2147483647"},
+        {3, "0", "0"},
+        {10, "0.50", "0.5"},
+        {11, "2016-11-3 14:05", "2016年11月3日14时5分"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
@@ -197,7 +214,8 @@ TEST_F(EditBoxTest, LosingTheFocusNormalisesThenRaisesLostFocus) {
         focus_through(box->handle(), host.hwnd());
         EXPECT_EQ(window_text(box->handle()), row.shown);
         std::vector<int32_t> expected{forms::kEventGotFocus};
-        if (std::strcmp(row.text, row.shown) != 0) expected.push_back(kEditEventChanged);
+        if (std::strcmp(row.text, row.shown) != 0)
+            expected.push_back(kEditEventChanged);
         expected.push_back(forms::kEventLostFocus);
         EXPECT_EQ(runtime.event_numbers(), expected);
         runtime.events.clear();
@@ -211,7 +229,7 @@ TEST(EditInput, NormalisationEdges) {
     EXPECT_EQ(normalise_input(9, "1e39"), "inf");
     EXPECT_EQ(normalise_input(10, "-0"), "");
     EXPECT_EQ(normalise_input(11, "2016年11月3日14时5分9秒"), "2016年11月3日14时5分9秒");
-    EXPECT_EQ(normalise_input(11, "1899/12/30"), "");  // the zero date
+    EXPECT_EQ(normalise_input(11, "1899/12/30"), ""); // the zero date
     EXPECT_EQ(normalise_input(11, "2015-2-29"), "");
     EXPECT_EQ(normalise_input(11, "1800-1-1 6:00"), "1800年1月1日6时");
     EXPECT_EQ(normalise_input(11, "12:30"), "");
@@ -242,7 +260,8 @@ TEST_F(EditBoxTest, LowBoxGrowsAndTallBoxCentresItsLineInItsColours) {
     for (int y = 3; y < c.height - 3; ++y)
         for (int x = 3; x < c.width - 3; ++x)
             if (GetRValue(c.at(x, y)) > 150 && GetBValue(c.at(x, y)) < 100) {
-                if (ink_top < 0) ink_top = y;
+                if (ink_top < 0)
+                    ink_top = y;
                 ink_bottom = y;
             }
     ASSERT_GE(ink_top, 0) << "no text drawn";
@@ -251,7 +270,7 @@ TEST_F(EditBoxTest, LowBoxGrowsAndTallBoxCentresItsLineInItsColours) {
     EXPECT_EQ(c.at(c.width / 2, 6), RGB(0, 0, 255)) << "band above the line";
     EXPECT_EQ(c.at(c.width - 8, c.height - 6), RGB(0, 0, 255)) << "band below the line";
 
-    write(tall, edit_prop::BackColor, 0xFF000000);  // the button face colour
+    write(tall, edit_prop::BackColor, 0xFF000000); // the button face colour
     c = capture_window(tall->handle());
     EXPECT_EQ(c.at(c.width / 2, 6), GetSysColor(COLOR_BTNFACE));
 }
@@ -301,9 +320,9 @@ TEST_F(EditBoxTest, WritesAskForRecreationOnlyWhenTheStyleMustChange) {
         int32_t recreate;
         uint32_t stored;
     } rows[] = {
-        {edit_prop::MultiLine, 1, 1, 1},      {edit_prop::MultiLine, 7, 0, 1},
-        {edit_prop::ScrollBars, 9, 1, 3},     {edit_prop::Alignment, uint32_t(-2), 0, 0},
-        {edit_prop::HideSelection, 0, 1, 0},  {edit_prop::BorderStyle, 9, 0, 5},
+        {edit_prop::MultiLine, 1, 1, 1},     {edit_prop::MultiLine, 7, 0, 1},
+        {edit_prop::ScrollBars, 9, 1, 3},    {edit_prop::Alignment, uint32_t(-2), 0, 0},
+        {edit_prop::HideSelection, 0, 1, 0}, {edit_prop::BorderStyle, 9, 0, 5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.index);
@@ -312,7 +331,7 @@ TEST_F(EditBoxTest, WritesAskForRecreationOnlyWhenTheStyleMustChange) {
     }
     write_text(box, edit_prop::DataSource, "数据源");
     EXPECT_EQ(read_text(box, edit_prop::DataSource), "数据源");
-    EXPECT_EQ(GetWindowLongA(box->handle(), GWL_STYLE) & ES_READONLY, 0);  // nothing to bind to
+    EXPECT_EQ(GetWindowLongA(box->handle(), GWL_STYLE) & ES_READONLY, 0); // nothing to bind to
 
     type(box->handle(), "typed");
     uint8_t* block = nullptr;
@@ -330,15 +349,19 @@ TEST_F(EditBoxTest, EnterIsWantedOnlyByAnEditableMultiLineBox) {
         int32_t multi_line, mode;
         WPARAM key;
         bool wanted;
-    } rows[] = {{1, 0, VK_RETURN, true}, {1, 2, VK_RETURN, true}, {1, 1, VK_RETURN, false},
-                {0, 0, VK_RETURN, false}, {1, 0, VK_TAB, false}};
+    } rows[] = {{1, 0, VK_RETURN, true},
+                {1, 2, VK_RETURN, true},
+                {1, 1, VK_RETURN, false},
+                {0, 0, VK_RETURN, false},
+                {1, 0, VK_TAB, false}};
     for (const auto& row : rows) {
         EditBoxProps props;
         props.MultiLine = row.multi_line;
         props.InputMode = row.mode;
         EditBox* box = make(props, 60);
         MSG msg{box->handle(), WM_KEYDOWN, row.key, 0, 0, {}};
-        EXPECT_EQ(routine<forms::KeyWantedRoutine>(forms::routine::KeyWanted)(box, &msg), row.wanted)
+        EXPECT_EQ(routine<forms::KeyWantedRoutine>(forms::routine::KeyWanted)(box, &msg),
+                  row.wanted)
             << "multi-line " << row.multi_line << " mode " << row.mode << " key " << row.key;
         if (row.wanted && row.mode == 0) {
             type(box->handle(), "a\rb");
@@ -373,7 +396,7 @@ TEST_F(EditBoxTest, AutomaticSpinWrapsWithinItsRange) {
     EXPECT_EQ(window_text(box->handle()), "99");
     EXPECT_EQ(runtime.count(kEditEventChanged), 3);
 
-    write(box, edit_prop::SpinMax, 40000);  // beyond 16 bits: the arrows must not turn round
+    write(box, edit_prop::SpinMax, 40000); // beyond 16 bits: the arrows must not turn round
     write_text(box, edit_prop::Content, "39999");
     press_spin(spin, true);
     EXPECT_EQ(window_text(box->handle()), "40000");
@@ -409,7 +432,8 @@ TEST_F(EditBoxTest, DestructionIsReportedOnceAndTakesTheSpinAlong) {
     HWND spin = box->spin_handle();
     DestroyWindow(box->handle());
     EXPECT_FALSE(IsWindow(spin));
-    EXPECT_EQ(runtime.destroyed, (std::vector<std::pair<uint32_t, uint32_t>>{{kWindowId, kUnitId}}));
+    EXPECT_EQ(runtime.destroyed,
+              (std::vector<std::pair<uint32_t, uint32_t>>{{kWindowId, kUnitId}}));
 }
 
-}  // namespace
+} // namespace

@@ -21,14 +21,15 @@ using forms::EditBoxProps;
 namespace {
 
 // GBK bytes of the texts typed below (the sources are compiled to GBK).
-const std::string kFullWidthThree = "\xA3\xB3";   // ３
-const std::string kEmulator = "\xC4\xA3\xC4\xE2\xC6\xF7";  // 模拟器
+const std::string kFullWidthThree = "\xA3\xB3";           // ３
+const std::string kEmulator = "\xC4\xA3\xC4\xE2\xC6\xF7"; // 模拟器
 
 std::string hex(const std::string& bytes) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char b : bytes) {
-        if (!out.empty()) out += ' ';
+        if (!out.empty())
+            out += ' ';
         out += kDigits[b >> 4];
         out += kDigits[b & 15];
     }
@@ -36,15 +37,16 @@ std::string hex(const std::string& bytes) {
 }
 
 class EditBoxDbcsTest : public ::testing::Test {
-protected:
+  protected:
     EditBox* make(int32_t input_mode = input_mode::Normal) {
         EditBoxProps props;
         props.InputMode = input_mode;
         std::vector<uint8_t> block = forms::write_block(props);
-        UnitObject* unit = reinterpret_cast<forms::CreateRoutine>(
-            edit_box_interface(forms::routine::Create))(create_params(block, host.hwnd(), 10, 10, 150, 24));
+        UnitObject* unit = reinterpret_cast<forms::CreateRoutine>(edit_box_interface(
+            forms::routine::Create))(create_params(block, host.hwnd(), 10, 10, 150, 24));
         auto* box = dynamic_cast<EditBox*>(unit);
-        if (box) ShowWindow(box->handle(), SW_SHOWNA);
+        if (box)
+            ShowWindow(box->handle(), SW_SHOWNA);
         pump();
         runtime.events.clear();
         return box;
@@ -52,11 +54,13 @@ protected:
     // Each byte as its own WM_CHAR through the queue, as keyboard and IME input
     // reaches an ANSI window.
     static void post_bytes(HWND edit, const std::string& bytes) {
-        for (unsigned char b : bytes) PostMessageA(edit, WM_CHAR, b, 1);
+        for (unsigned char b : bytes)
+            PostMessageA(edit, WM_CHAR, b, 1);
         pump();
     }
     static void send_bytes(HWND edit, const std::string& bytes) {
-        for (unsigned char b : bytes) SendMessageA(edit, WM_CHAR, b, 1);
+        for (unsigned char b : bytes)
+            SendMessageA(edit, WM_CHAR, b, 1);
         pump();
     }
 
@@ -64,8 +68,9 @@ protected:
     Host host;
 };
 
-#define EXPECT_TEXT(box, expected) \
-    EXPECT_EQ(hex(window_text((box)->handle())), hex(expected)) << "expected \"" << (expected) << "\""
+#define EXPECT_TEXT(box, expected)                                                                 \
+    EXPECT_EQ(hex(window_text((box)->handle())), hex(expected))                                    \
+        << "expected \"" << (expected) << "\""
 
 TEST_F(EditBoxDbcsTest, PostedPairBecomesOneFullWidthCharacter) {
     EditBox* box = make();
@@ -102,9 +107,9 @@ TEST_F(EditBoxDbcsTest, LoneLeadByteIsDroppedAndTheNextCharacterKept) {
     EditBox* box = make();
     ASSERT_NE(box, nullptr);
     send_bytes(box->handle(), "a");
-    send_bytes(box->handle(), std::string("\xA3") + "1");  // no trail byte: "1" stands alone
+    send_bytes(box->handle(), std::string("\xA3") + "1"); // no trail byte: "1" stands alone
     EXPECT_TEXT(box, std::string("a1"));
-    send_bytes(box->handle(), "\xA3\b");  // a control character ends a pending lead byte too
+    send_bytes(box->handle(), "\xA3\b"); // a control character ends a pending lead byte too
     EXPECT_TEXT(box, std::string("a"));
     // Nothing of the stray byte is left pending: a whole word follows intact.
     send_bytes(box->handle(), "\xA3 " + kEmulator);
@@ -116,7 +121,9 @@ TEST_F(EditBoxDbcsTest, LoneLeadByteIsDroppedAndTheNextCharacterKept) {
 TEST_F(EditBoxDbcsTest, ByteAfterALoneLeadByteIsFilteredByItself) {
     EditBox* box = make(input_mode::Byte);
     ASSERT_NE(box, nullptr);
-    send_bytes(box->handle(), "\xA3" "7x\xA3" "8");
+    send_bytes(box->handle(), "\xA3"
+                              "7x\xA3"
+                              "8");
     EXPECT_TEXT(box, std::string("78"));
 }
 
@@ -127,7 +134,8 @@ TEST_F(EditBoxDbcsTest, LeadByteWaitingAtAFocusChangeIsDropped) {
     send_bytes(box->handle(), "\xA3");
     SetFocus(host.hwnd());
     SetFocus(box->handle());
-    send_bytes(box->handle(), "\xC4" "1");  // the earlier A3 must not pair with C4
+    send_bytes(box->handle(), "\xC4"
+                              "1"); // the earlier A3 must not pair with C4
     EXPECT_TEXT(box, std::string("1"));
 }
 
@@ -177,9 +185,9 @@ TEST_F(EditBoxDbcsTest, FilterJudgesWholeCharacters) {
     EXPECT_TRUE(input_accepts(input_mode::Normal, 0xA3B3));
     EXPECT_TRUE(input_accepts(input_mode::DateTime, 0xC4A3));
     EXPECT_FALSE(input_accepts(input_mode::IntegerText, 0xA3B3));
-    EXPECT_FALSE(input_accepts(input_mode::DecimalText, 0xA3AE));  // full-width "."
+    EXPECT_FALSE(input_accepts(input_mode::DecimalText, 0xA3AE)); // full-width "."
     EXPECT_FALSE(input_accepts(input_mode::Byte, 0xA3B3));
     EXPECT_TRUE(input_accepts(input_mode::Byte, '3'));
 }
 
-}  // namespace
+} // namespace

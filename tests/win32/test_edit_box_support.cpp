@@ -12,7 +12,8 @@ FakeRuntime* g_runtime = nullptr;
 
 LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
-    if (reflect_notification(msg, wp, lp, result)) return result;
+    if (reflect_notification(msg, wp, lp, result))
+        return result;
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -30,7 +31,8 @@ struct DialogSearch {
 
 BOOL CALLBACK find_dialog(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<DialogSearch*>(lp);
-    if (hwnd == s->except || !is_dialog_of_this_process(hwnd)) return TRUE;
+    if (hwnd == s->except || !is_dialog_of_this_process(hwnd))
+        return TRUE;
     s->found = hwnd;
     return FALSE;
 }
@@ -38,12 +40,13 @@ BOOL CALLBACK find_dialog(HWND hwnd, LPARAM lp) {
 BOOL CALLBACK find_edit(HWND hwnd, LPARAM lp) {
     char cls[16] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Edit") != 0) return TRUE;
+    if (lstrcmpiA(cls, "Edit") != 0)
+        return TRUE;
     *reinterpret_cast<HWND*>(lp) = hwnd;
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
 FakeRuntime::FakeRuntime() {
     g_runtime = this;
@@ -61,7 +64,8 @@ void FakeRuntime::add_unit(uint32_t window_id, uint32_t unit_id, UnitObject* obj
 
 std::vector<int32_t> FakeRuntime::event_numbers() const {
     std::vector<int32_t> out;
-    for (const RaisedEvent& e : events) out.push_back(e.event);
+    for (const RaisedEvent& e : events)
+        out.push_back(e.event);
     return out;
 }
 
@@ -71,21 +75,25 @@ int FakeRuntime::count(int32_t event) const {
 }
 
 uint32_t FakeRuntime::request(int32_t code, uint32_t first, uint32_t second) {
-    if (!g_runtime) return 0;
+    if (!g_runtime)
+        return 0;
     switch (code) {
     case 2008: {
         const auto* r = reinterpret_cast<const forms::EventRecord*>(uintptr_t(first));
-        g_runtime->events.push_back(
-            {r->window_id, r->unit_id, r->event, std::vector<uint32_t>(r->args, r->args + r->argc)});
+        g_runtime->events.push_back({r->window_id, r->unit_id, r->event,
+                                     std::vector<uint32_t>(r->args, r->args + r->argc)});
         return 0;
     }
-    case 2000: g_runtime->destroyed.emplace_back(first, second); return 0;
+    case 2000:
+        g_runtime->destroyed.emplace_back(first, second);
+        return 0;
     case 2006:
     case 2007: {
         auto it = g_runtime->units.find({first, second});
         return it == g_runtime->units.end() ? 0 : uint32_t(reinterpret_cast<uintptr_t>(it->second));
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -146,7 +154,7 @@ Capture capture_window(HWND hwnd) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = c.width;
-    bi.bmiHeader.biHeight = -c.height;  // top-down rows
+    bi.bmiHeader.biHeight = -c.height; // top-down rows
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
@@ -157,7 +165,7 @@ Capture capture_window(HWND hwnd) {
     BitBlt(memory, 0, 0, c.width, c.height, source, 0, 0, SRCCOPY);
     GdiFlush();
     const auto* px = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < c.width * c.height; ++i)  // DIB pixels are 0x00RRGGBB
+    for (int i = 0; i < c.width * c.height; ++i) // DIB pixels are 0x00RRGGBB
         c.pixels.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
     SelectObject(memory, old);
     DeleteObject(bitmap);
@@ -177,7 +185,7 @@ HWND wait_for_dialog(DWORD ms, HWND except, const std::atomic<bool>* stop) {
     for (DWORD waited = 0; waited < ms && !(stop && *stop); waited += 20) {
         EnumWindows(find_dialog, LPARAM(&search));
         if (search.found) {
-            Sleep(150);  // let the dialog finish filling its controls
+            Sleep(150); // let the dialog finish filling its controls
             return search.found;
         }
         Sleep(20);
@@ -191,7 +199,8 @@ HWND file_name_edit(HWND dialog) {
     HWND edit = nullptr;
     if (HWND combo = GetDlgItem(dialog, 0x47C)) {
         EnumChildWindows(combo, find_edit, LPARAM(&edit));
-        if (edit) return edit;
+        if (edit)
+            return edit;
     }
     return GetDlgItem(dialog, 0x480);
 }
@@ -203,11 +212,14 @@ void press(HWND dialog, int id) {
 DialogDriver::DialogDriver(std::function<void(HWND)> act, HWND except)
     : act_(std::move(act)), except_(except), thread_([this] {
           HWND dialog = wait_for_dialog(15000, except_, &stop_);
-          if (!dialog) return;
+          if (!dialog)
+              return;
           found_ = true;
           act_(dialog);
-          for (int i = 0; i < 250 && IsWindow(dialog); ++i) Sleep(20);
-          if (IsWindow(dialog)) press(dialog, IDCANCEL);
+          for (int i = 0; i < 250 && IsWindow(dialog); ++i)
+              Sleep(20);
+          if (IsWindow(dialog))
+              press(dialog, IDCANCEL);
       }) {}
 
 DialogDriver::~DialogDriver() {
@@ -215,4 +227,4 @@ DialogDriver::~DialogDriver() {
     thread_.join();
 }
 
-}  // namespace vantor::test
+} // namespace vantor::test

@@ -34,7 +34,7 @@ struct RaisedEvent {
 // requests 2008 (events) and 2000 (unit destroyed), and answers 2006/2007 from
 // the units added.
 class FakeRuntime {
-public:
+  public:
     FakeRuntime();
     ~FakeRuntime();
     void add_unit(uint32_t window_id, uint32_t unit_id, UnitObject* object);
@@ -46,19 +46,19 @@ public:
     std::vector<std::pair<uint32_t, uint32_t>> destroyed;
     std::map<std::pair<uint32_t, uint32_t>, UnitObject*> units;
 
-private:
+  private:
     static uint32_t request(int32_t code, uint32_t first, uint32_t second);
 };
 
 // A visible top-level window whose WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR* and scroll
 // messages are reflected to the child that sent them.
 class Host {
-public:
+  public:
     Host();
     ~Host();
     HWND hwnd() const { return hwnd_; }
 
-private:
+  private:
     HWND hwnd_;
 };
 
@@ -83,13 +83,13 @@ std::string window_text(HWND hwnd);
 // #32770) of this process that is not `except`, as soon as it appears. If the
 // dialog is still open 5 s after `act`, it is cancelled so the test cannot hang.
 class DialogDriver {
-public:
+  public:
     explicit DialogDriver(std::function<void(HWND)> act, HWND except = nullptr);
-    ~DialogDriver();  // stops looking and joins
+    ~DialogDriver(); // stops looking and joins
     void stop() { stop_ = true; }
     bool found() const { return found_; }
 
-private:
+  private:
     std::function<void(HWND)> act_;
     HWND except_;
     std::atomic<bool> stop_{false};
@@ -103,4 +103,4 @@ HWND wait_for_dialog(DWORD ms, HWND except = nullptr, const std::atomic<bool>* s
 HWND file_name_edit(HWND dialog);
 void press(HWND dialog, int id);
 
-}  // namespace vantor::test
+} // namespace vantor::test

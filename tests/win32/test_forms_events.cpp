@@ -22,7 +22,7 @@ using namespace vantor::testforms;
 namespace {
 
 class FormsEvents : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
     void SetUp() override {
         close_all_windows();
@@ -43,11 +43,12 @@ bool raise(uint32_t unit, int32_t event, forms::EventRecord* out = nullptr) {
     record.unit_id = unit;
     record.event = event;
     bool ran = library_request(Library::Base, 2008, uint32_t(uintptr_t(&record)), 0) != 0;
-    if (out) *out = record;
+    if (out)
+        *out = record;
     return ran;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(FormsEvents, EventsAreDroppedWhileBlockedAndDeliveredAfterwards) {
     runtime_request(2009, 0, 0);
@@ -66,12 +67,12 @@ TEST_F(FormsEvents, EventsAreDroppedWhileBlockedAndDeliveredAfterwards) {
 TEST_F(FormsEvents, HandlersComeFromTheEventSourceChainOfTheSameKind) {
     struct Row {
         uint32_t unit;
-        const char* line;  // handler ev<n> logs "event <n>" under the raising unit
+        const char* line; // handler ev<n> logs "event <n>" under the raising unit
     };
     const Row rows[] = {
         {ids::EvA, "EvA event 0"},               // its first binding of event 0
-        {ids::EvChain1, "Chain1 event 0"},         // EvA's binding, not its own ev3
-        {ids::EvChain2, "Chain2 event 0"},         // through Chain1 to EvA
+        {ids::EvChain1, "Chain1 event 0"},       // EvA's binding, not its own ev3
+        {ids::EvChain2, "Chain2 event 0"},       // through Chain1 to EvA
         {ids::EvOtherKind, "OtherKind event 4"}, // a source of another kind is not followed
     };
     for (const Row& r : rows) {
@@ -87,10 +88,11 @@ TEST_F(FormsEvents, HandlersComeFromTheEventSourceChainOfTheSameKind) {
 TEST_F(FormsEvents, CurrentEventWindowIsSetWhileAHandlerRunsAndClearedAfter) {
     static uint32_t seen_window, seen_unit, after_inner;
     g_event_hook = [](uint32_t, uint32_t, int32_t event) {
-        if (event != 0) return;
+        if (event != 0)
+            return;
         seen_window = kernel().current_event_window;
         seen_unit = kernel().current_event_unit;
-        raise(ids::EvA, 5);  // a nested event, as while a handler pumps messages
+        raise(ids::EvA, 5); // a nested event, as while a handler pumps messages
         after_inner = kernel().current_event_window;
     };
     EXPECT_TRUE(raise(ids::EvChain1, 0));
@@ -110,7 +112,7 @@ TEST_F(FormsEvents, HandlerResultsReachTheirOwnRecordOnly) {
 
     g_event_hook = [](uint32_t, uint32_t, int32_t event) {
         if (event == 0) {
-            forms::set_handler_result(0);  // the logical false
+            forms::set_handler_result(0); // the logical false
             forms::EventRecord inner{};
             inner.window_id = ids::Events;
             inner.unit_id = ids::EvA;
@@ -125,12 +127,12 @@ TEST_F(FormsEvents, HandlerResultsReachTheirOwnRecordOnly) {
 
     g_event_hook = [](uint32_t, uint32_t, int32_t) {
         TypedValue arg = make_int(77);
-        call_command(forms::handler_result_command, 1, &arg);  // as application code returns
+        call_command(forms::handler_result_command, 1, &arg); // as application code returns
     };
     EXPECT_TRUE(raise(ids::EvA, 0, &record));
     EXPECT_EQ(record.has_result, 1u);
     EXPECT_EQ(record.result, 77u);
-    forms::set_handler_result(5);  // outside a handler: ignored
+    forms::set_handler_result(5); // outside a handler: ignored
 }
 
 TEST_F(FormsEvents, TypedFormPassesWordsByTypeAndFlags) {
@@ -162,10 +164,13 @@ TEST_F(FormsEvents, TypedFormPassesWordsByTypeAndFlags) {
     uint32_t count = 0;
     for (uint32_t i = 0; i < record.argc; ++i) {
         record.args[i] = rows[i].arg;
-        for (uint32_t k = 0; k < rows[i].count; ++k) expected[count++] = rows[i].words[k];
+        for (uint32_t k = 0; k < rows[i].count; ++k)
+            expected[count++] = rows[i].words[k];
     }
     ASSERT_LE(count, 24u);
-    g_event_hook = [](uint32_t, uint32_t, int32_t) { forms::set_handler_result64(0x1122334455667788ull); };
+    g_event_hook = [](uint32_t, uint32_t, int32_t) {
+        forms::set_handler_result64(0x1122334455667788ull);
+    };
     EXPECT_TRUE(runtime_request(2031, uint32_t(uintptr_t(&record)), 0));
     // The handler records its first 12 words.
     uint32_t word = 0;
@@ -190,11 +195,12 @@ TEST_F(FormsEvents, UnitZeroRaisesForTheWindowsOwnUnit) {
 
 TEST_F(FormsEvents, ClickRunsTheBoundHandlerAndNothingWithoutBinding) {
     SendMessageA(handle_of(ids::Events, ids::EvA), BM_CLICK, 0, 0);
-    SendMessageA(handle_of(ids::Events, ids::EvUnbound), BM_CLICK, 0, 0);  // handler offset -1
+    SendMessageA(handle_of(ids::Events, ids::EvUnbound), BM_CLICK, 0, 0); // handler offset -1
     pump();
     std::string events;
     for (const auto& line : take_log()) {
-        if (line.find(" event ") != std::string::npos) events += line + ";";
+        if (line.find(" event ") != std::string::npos)
+            events += line + ";";
     }
     EXPECT_EQ(events, "EvA event 0;");
     EXPECT_FALSE(raise(ids::EvA, 9)) << "no binding for the event";

@@ -21,9 +21,11 @@ ProbeRun run_probe(const std::string& mode, bool expect_box) {
     return run;
 }
 
-std::string box(const std::string& message) { return "运行时出错!\r\n\r\n错误信息：" + message + "\r\n"; }
+std::string box(const std::string& message) {
+    return "运行时出错!\r\n\r\n错误信息：" + message + "\r\n";
+}
 
-}  // namespace
+} // namespace
 
 TEST(FormsFatal, RuntimeErrorsOfPropertiesEventsAndUnitLookups) {
     struct Row {

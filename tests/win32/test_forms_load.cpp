@@ -23,7 +23,7 @@ using namespace vantor::testforms;
 namespace {
 
 class FormsLoad : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
     void SetUp() override { close_all_windows(); }
     void TearDown() override {
@@ -45,11 +45,14 @@ std::vector<std::string> stacking(HWND parent) {
 
 std::string joined(const std::vector<std::string>& names) {
     std::string s;
-    for (const auto& n : names) s += n + " ";
+    for (const auto& n : names)
+        s += n + " ";
     return s;
 }
 
-LONG style_of(uint32_t window, uint32_t unit) { return GetWindowLongA(handle_of(window, unit), GWL_STYLE); }
+LONG style_of(uint32_t window, uint32_t unit) {
+    return GetWindowLongA(handle_of(window, unit), GWL_STYLE);
+}
 
 // Runs `action` once, from a timer of the message loop that is running then.
 std::function<void()> g_timer_action;
@@ -65,24 +68,23 @@ void after(UINT ms, std::function<void()> action) {
 
 bool quit_waiting(WPARAM* code = nullptr) {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return false;
-    if (code) *code = msg.wParam;
+    if (!PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+        return false;
+    if (code)
+        *code = msg.wParam;
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(FormsLoad, StepsRunInOrderAndHandlersOnlyOnceEventsAreUnblocked) {
     ASSERT_TRUE(load(ids::Order));
     // B raises event 5 on each private message: while the load blocks events
     // (32879) it is dropped, after the unblock (32886) it reaches its handler.
     static const Step expected[] = {
-        {"C 806F"}, {"B 806F"}, {"A 806F"}, {"W 806F"}, {"W 8004"},
-        {"A show 1"}, {"B show 1"},
-        {"W event 0"}, {"W event 3"}, {"W event 4"},
-        {"W show 1"}, {"W event -7"},
-        {"C 8076"}, {"B 8076"}, {"B event 5"}, {"A 8076"}, {"W 8076"},
-        {nullptr}};
+        {"C 806F"},   {"B 806F"},    {"A 806F"},    {"W 806F"},    {"W 8004"},   {"A show 1"},
+        {"B show 1"}, {"W event 0"}, {"W event 3"}, {"W event 4"}, {"W show 1"}, {"W event -7"},
+        {"C 8076"},   {"B 8076"},    {"B event 5"}, {"A 8076"},    {"W 8076"},   {nullptr}};
     EXPECT_SEQUENCE(expected);
 }
 
@@ -189,8 +191,8 @@ TEST_F(FormsLoad, ValuesWrittenWhileOpenAreGoneAfterReload) {
 TEST_F(FormsLoad, CloseEventsTwelveThenOneAndEitherVetoes) {
     struct Row {
         const char* name;
-        int32_t veto_event;      // handler of this event returns false
-        uint32_t result;         // what the handlers return (none when veto_event is 0)
+        int32_t veto_event; // handler of this event returns false
+        uint32_t result;    // what the handlers return (none when veto_event is 0)
         bool closes;
         std::vector<std::string> events;
     };
@@ -212,7 +214,8 @@ TEST_F(FormsLoad, CloseEventsTwelveThenOneAndEitherVetoes) {
         pump();
         std::vector<std::string> events;
         for (const auto& line : take_log()) {
-            if (line.find(" event ") != std::string::npos) events.push_back(line);
+            if (line.find(" event ") != std::string::npos)
+                events.push_back(line);
         }
         EXPECT_EQ(joined(events), joined(r.events)) << r.name;
         EXPECT_EQ(handle_of(ids::Main, 0) == nullptr, r.closes) << r.name;
@@ -242,14 +245,10 @@ TEST_F(FormsLoad, ModalLoadDisablesTheOthersAndReturnsOnlyAfterItsWindowClosed) 
     EXPECT_TRUE(modal_flag_meanwhile);
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_EQ(handle_of(ids::Modal, 0), nullptr);
-    static const Step expected[] = {
-        {"A 806F"}, {"W 806F"}, {"W 8004"}, {"A show 1"},
-        {"W event 0"}, {"W show 1"},
-        {"A 8076"}, {"W 8076"},
-        {"timer"}, {"W event 12"}, {"W event 1"},
-        {"W destroy"}, {"A destroy"},
-        {"returned"},
-        {nullptr}};
+    static const Step expected[] = {{"A 806F"},    {"W 806F"},     {"W 8004"},    {"A show 1"},
+                                    {"W event 0"}, {"W show 1"},   {"A 8076"},    {"W 8076"},
+                                    {"timer"},     {"W event 12"}, {"W event 1"}, {"W destroy"},
+                                    {"A destroy"}, {"returned"},   {nullptr}};
     // Main, disabled, still has its idle turns while the nested loop idles.
     auto log = take_log();
     std::erase(log, "W event 7");
@@ -261,7 +260,7 @@ TEST_F(FormsLoad, ModalWindowOwnedByHiddenOwnerAndOwnerGivenIsIgnored) {
     HWND owner = nullptr;
     after(30, [&] {
         owner = GetWindow(handle_of(ids::Modal, 0), GW_OWNER);
-        DestroyWindow(handle_of(ids::Modal, 0));  // not through the close request
+        DestroyWindow(handle_of(ids::Modal, 0)); // not through the close request
     });
     EXPECT_TRUE(load(ids::Modal, true, ids::Main));
     EXPECT_EQ(owner, kernel().hidden_owner_hwnd);
@@ -304,7 +303,7 @@ TEST_F(FormsLoad, HiddenModalWindowRunsItsLoopWhenFirstShown) {
                           kernel().current_modal_window == ids::Later;
         PostMessageA(handle_of(ids::Later, 0), WM_CLOSE, 0, 0);
     });
-    write(ids::Later, 0, 5, 1);  // the first show: the nested loop runs inside the write
+    write(ids::Later, 0, 5, 1); // the first show: the nested loop runs inside the write
     EXPECT_TRUE(shown_meanwhile);
     EXPECT_EQ(handle_of(ids::Later, 0), nullptr);
     EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Main, 0)));
@@ -322,7 +321,7 @@ TEST_F(FormsLoad, FailedLoadsLeaveNothingBehind) {
     struct Row {
         uint32_t window;
         const char* name;
-        const char* destroyed;  // what the load created and destroyed again
+        const char* destroyed; // what the load created and destroyed again
     };
     const Row rows[] = {{ids::BrokenUnit, "create routine fails", "W destroy C destroy "},
                         {ids::UnknownKind, "kind without unit type", "W destroy "},
@@ -383,7 +382,8 @@ TEST_F(FormsLoad, IdleTurnRaisesEventSevenWithTheElapsedTime) {
     EXPECT_EQ(kernel().forms.window_idle_turn(index, 123), 0);
     EXPECT_EQ(g_words[0], 123u);
     g_event_hook = [](uint32_t, uint32_t, int32_t event) {
-        if (event == 7) forms::set_handler_result(1);
+        if (event == 7)
+            forms::set_handler_result(1);
     };
     EXPECT_EQ(kernel().forms.window_idle_turn(index, 5), 1) << "a non-zero result wants more";
     static const Step expected[] = {{"W event 7"}, {"W event 7"}, {nullptr}};
@@ -395,12 +395,14 @@ TEST_F(FormsLoad, IdleTurnRaisesEventSevenWithTheElapsedTime) {
 
 TEST_F(FormsLoad, HandlerClosingTheWindowOnLoadEndsTheLoadEvents) {
     g_event_hook = [](uint32_t window, uint32_t, int32_t event) {
-        if (event == 0) DestroyWindow(handle_of(window, 0));
+        if (event == 0)
+            DestroyWindow(handle_of(window, 0));
     };
     EXPECT_TRUE(load(ids::Order)) << "the load itself succeeded";
     std::vector<std::string> events;
     for (const auto& line : take_log()) {
-        if (line.find(" event ") != std::string::npos) events.push_back(line);
+        if (line.find(" event ") != std::string::npos)
+            events.push_back(line);
     }
     EXPECT_EQ(joined(events), "W event 0 ") << "events 3 and 4 need the window";
     EXPECT_EQ(handle_of(ids::Order, 0), nullptr);

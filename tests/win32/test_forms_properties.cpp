@@ -26,7 +26,7 @@ using namespace vantor::testforms;
 namespace {
 
 class FormsProperties : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
     void SetUp() override { close_all_windows(); }
     void TearDown() override {
@@ -35,7 +35,9 @@ protected:
     }
 };
 
-uint32_t word(const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); }
+uint32_t word(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
 
 std::vector<uint8_t> byte_set(const std::vector<uint8_t>& data) {
     std::vector<uint8_t> set(8 + data.size());
@@ -54,19 +56,23 @@ std::vector<uint8_t> dword_bytes(uint32_t v) {
 // Takes a byte set the engine returned: its data, and frees it.
 std::vector<uint8_t> take_byte_set(uint64_t value) {
     auto* set = reinterpret_cast<uint8_t*>(uintptr_t(uint32_t(value)));
-    if (!set) return {};
+    if (!set)
+        return {};
     EXPECT_EQ(read_u32(set), 1u) << "a byte set starts with 1";
     std::vector<uint8_t> data(set + 8, set + 8 + read_u32(set + 4));
     mem_free(set);
     return data;
 }
 
-int32_t as_signed(uint64_t v) { return int32_t(uint32_t(v)); }
+int32_t as_signed(uint64_t v) {
+    return int32_t(uint32_t(v));
+}
 
 LOGFONTA stored_font(const TestUnit& unit) {
     LOGFONTA lf{};
     EXPECT_EQ(unit.font.size(), sizeof lf);
-    if (unit.font.size() == sizeof lf) std::memcpy(&lf, unit.font.data(), sizeof lf);
+    if (unit.font.size() == sizeof lf)
+        std::memcpy(&lf, unit.font.data(), sizeof lf);
     return lf;
 }
 
@@ -77,7 +83,9 @@ int dpi() {
     return d;
 }
 
-const forms::WindowRecord& main_record() { return *forms::find_window(kernel().windows, ids::Main); }
+const forms::WindowRecord& main_record() {
+    return *forms::find_window(kernel().windows, ids::Main);
+}
 
 uint32_t stored_field(uint32_t unit, forms::Field f) {
     const forms::WindowRecord& w = main_record();
@@ -89,11 +97,12 @@ uint32_t stored_field(uint32_t unit, forms::Field f) {
 
 std::vector<HWND> children_of(HWND parent) {
     std::vector<HWND> list;
-    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) list.push_back(h);
+    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        list.push_back(h);
     return list;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
     struct Row {
@@ -101,7 +110,7 @@ TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
         int32_t written;
         int32_t stored;
     };
-    const Row rows[] = {{2, 40000, 32627}, {2, -5, 0},          {3, 32628, 32627}, {3, -1, 0},
+    const Row rows[] = {{2, 40000, 32627},   {2, -5, 0},        {3, 32628, 32627},   {3, -1, 0},
                         {0, -40000, -32627}, {1, 40000, 32627}, {0, -32627, -32627}, {2, 77, 77}};
     for (const Row& r : rows) {
         write(ids::Main, ids::MainA, r.index, uint32_t(r.written));
@@ -113,7 +122,7 @@ TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
 TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
     ASSERT_TRUE(load(ids::Main));
     HWND a = handle_of(ids::Main, ids::MainA);
-    MoveWindow(a, 20, 30, 111, 22, TRUE);  // as if the user had moved it
+    MoveWindow(a, 20, 30, 111, 22, TRUE); // as if the user had moved it
     EXPECT_EQ(read(ids::Main, ids::MainA, 0), 20u);
     EXPECT_EQ(read(ids::Main, ids::MainA, 1), 30u);
     EXPECT_EQ(read(ids::Main, ids::MainA, 2), 111u);
@@ -126,7 +135,7 @@ TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
     EXPECT_EQ(as_signed(read(ids::Main, 0, 0)), r.left);
     EXPECT_EQ(as_signed(read(ids::Main, 0, 2)), r.right - r.left);
 
-    write(ids::Main, ids::MainA, 0, 44);  // moves, keeping top and size
+    write(ids::Main, ids::MainA, 0, 44); // moves, keeping top and size
     GetWindowRect(a, &r);
     MapWindowPoints(HWND_DESKTOP, GetParent(a), reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(r.left, 44);
@@ -160,8 +169,9 @@ TEST_F(FormsProperties, VisibleWriteKeepsNeverShownAndOtherPageUnitsHidden) {
     write(ids::Main, ids::MainC, 5, 1);
     EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainC))) << "never-shown kind";
     write(ids::Main, ids::MainI, 5, 1);
-    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainI))) << "second page, first selected";
-    write(ids::Main, ids::MainG, kRecreateProperty, 1);  // Pages: select the second page
+    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainI)))
+        << "second page, first selected";
+    write(ids::Main, ids::MainG, kRecreateProperty, 1); // Pages: select the second page
     write(ids::Main, ids::MainI, 5, 1);
     EXPECT_TRUE(IsWindowVisible(handle_of(ids::Main, ids::MainI)));
     write(ids::Main, ids::MainH, 5, 0);
@@ -185,7 +195,8 @@ TEST_F(FormsProperties, TagIsRewrittenInPlaceWithoutDisturbingLaterRecords) {
         EXPECT_EQ(stored_field(ids::MainS, forms::Field::TabOrder), 1u);
         write(ids::Main, ids::MainX, 4, word("标签"));
         if (live) {
-            EXPECT_NE(handle_of(ids::Main, ids::MainS), nullptr) << "later unit's object slot intact";
+            EXPECT_NE(handle_of(ids::Main, ids::MainS), nullptr)
+                << "later unit's object slot intact";
         }
     }
 }
@@ -213,9 +224,12 @@ TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdAndReadAsNumber) {
 // A 32 x 32 monochrome cursor file with its hot spot at (5, 6).
 std::vector<uint8_t> cursor_file() {
     std::vector<uint8_t> f(22 + 40 + 8 + 256, 0);
-    auto put16 = [&](size_t at, uint16_t v) { f[at] = uint8_t(v); f[at + 1] = uint8_t(v >> 8); };
-    put16(2, 2);  // a cursor
-    put16(4, 1);  // one image
+    auto put16 = [&](size_t at, uint16_t v) {
+        f[at] = uint8_t(v);
+        f[at + 1] = uint8_t(v >> 8);
+    };
+    put16(2, 2); // a cursor
+    put16(4, 1); // one image
     f[6] = 32;
     f[7] = 32;
     put16(10, 5);
@@ -225,11 +239,11 @@ std::vector<uint8_t> cursor_file() {
     uint8_t* bih = f.data() + 22;
     write_u32(bih, 40);
     write_u32(bih + 4, 32);
-    write_u32(bih + 8, 64);  // XOR and AND masks
+    write_u32(bih + 8, 64); // XOR and AND masks
     put16(22 + 12, 1);
     put16(22 + 14, 1);
-    std::fill(f.begin() + 22 + 40 + 4, f.begin() + 22 + 40 + 8, uint8_t(0xFF));  // white
-    std::fill(f.begin() + 22 + 40 + 8 + 128, f.end(), uint8_t(0xFF));            // AND: transparent
+    std::fill(f.begin() + 22 + 40 + 4, f.begin() + 22 + 40 + 8, uint8_t(0xFF)); // white
+    std::fill(f.begin() + 22 + 40 + 8 + 128, f.end(), uint8_t(0xFF));           // AND: transparent
     return f;
 }
 
@@ -246,7 +260,8 @@ TEST_F(FormsProperties, MousePointerImagesBecomeCursorsWithTheirHotSpot) {
     const Row rows[] = {
         {"-1 then a cursor file", marked, true},
         {"a cursor file as a whole", file, true},
-        {"-1 then a cut cursor file", std::vector<uint8_t>(marked.begin(), marked.begin() + 60), false},
+        {"-1 then a cut cursor file", std::vector<uint8_t>(marked.begin(), marked.begin() + 60),
+         false},
         {"-1 alone", dword_bytes(0xFFFFFFFF), false},
     };
     for (const Row& r : rows) {
@@ -254,13 +269,16 @@ TEST_F(FormsProperties, MousePointerImagesBecomeCursorsWithTheirHotSpot) {
         write(ids::Main, ids::MainX, 7, word(set.data()));
         HCURSOR cursor = forms::unit_cursor(ids::Main, ids::MainX);
         EXPECT_EQ(cursor != nullptr, r.cursor) << r.name;
-        EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), r.data) << r.name << ": stored as given";
+        EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), r.data)
+            << r.name << ": stored as given";
         ICONINFO info{};
         if (cursor && GetIconInfo(reinterpret_cast<HICON>(cursor), &info)) {
             EXPECT_EQ(info.xHotspot, 5u) << r.name;
             EXPECT_EQ(info.yHotspot, 6u) << r.name;
-            if (info.hbmMask) DeleteObject(info.hbmMask);
-            if (info.hbmColor) DeleteObject(info.hbmColor);
+            if (info.hbmMask)
+                DeleteObject(info.hbmMask);
+            if (info.hbmColor)
+                DeleteObject(info.hbmColor);
         }
     }
 }
@@ -272,7 +290,7 @@ TEST_F(FormsProperties, KindValuesAreConvertedByPropertyType) {
         const char* name;
         int32_t index;
         uint32_t low, high;
-        uint32_t received0, received1;  // what the write routine gets
+        uint32_t received0, received1; // what the write routine gets
         uint64_t read_back;
     };
     const Row rows[] = {
@@ -291,7 +309,7 @@ TEST_F(FormsProperties, KindValuesAreConvertedByPropertyType) {
         EXPECT_EQ(x.last_value.word1, r.received1) << r.name;
         EXPECT_EQ(read(ids::Main, ids::MainX, r.index), r.read_back) << r.name;
     }
-    x.logical = 2;  // a stored logical is true only when it is 1
+    x.logical = 2; // a stored logical is true only when it is 1
     EXPECT_EQ(read(ids::Main, ids::MainX, probe::Logical), 0u);
 }
 
@@ -335,7 +353,8 @@ TEST_F(FormsProperties, FontMembersAreWrittenIntoTheLogicalFont) {
         int32_t written;
         LONG stored;
     };
-    for (AngleRow r : {AngleRow{-10, 3590}, AngleRow{7210, 10}, AngleRow{3600, 0}, AngleRow{-3610, 3590}}) {
+    for (AngleRow r :
+         {AngleRow{-10, 3590}, AngleRow{7210, 10}, AngleRow{3600, 0}, AngleRow{-3610, 3590}}) {
         write(ids::Main, ids::MainX, probe::Font, uint32_t(r.written), 0, Angle);
         LOGFONTA lf = stored_font(x);
         EXPECT_EQ(lf.lfEscapement, r.stored) << "angle " << r.written;
@@ -368,13 +387,18 @@ TEST_F(FormsProperties, FaceNamesOutsideOneTo31BytesBecomeSongTi) {
         const char* written;
         std::string stored;
     };
-    const Row rows[] = {{"Tahoma", "Tahoma"}, {b31.c_str(), b31}, {b32.c_str(), "宋体"},
-                        {"", "宋体"},         {nullptr, "宋体"}};
+    const Row rows[] = {{"Tahoma", "Tahoma"},
+                        {b31.c_str(), b31},
+                        {b32.c_str(), "宋体"},
+                        {"", "宋体"},
+                        {nullptr, "宋体"}};
     for (const Row& r : rows) {
         write(ids::Main, ids::MainX, probe::Font, word(r.written), 0, forms::font_member::FaceName);
         EXPECT_EQ(std::string(stored_font(x).lfFaceName), r.stored)
-            << "written " << (r.written ? std::to_string(std::strlen(r.written)) + " bytes" : "none");
-        EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Font, forms::font_member::FaceName), r.stored);
+            << "written "
+            << (r.written ? std::to_string(std::strlen(r.written)) + " bytes" : "none");
+        EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Font, forms::font_member::FaceName),
+                  r.stored);
     }
 }
 
@@ -440,7 +464,8 @@ TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
     ASSERT_NE(panel, nullptr);
     EXPECT_NE(panel, old_panel);
     EXPECT_FALSE(IsWindow(old_panel));
-    EXPECT_EQ(test_unit(ids::Main, ids::MainP)->generation, 1u) << "created from the serialised block";
+    EXPECT_EQ(test_unit(ids::Main, ids::MainP)->generation, 1u)
+        << "created from the serialised block";
     std::replace(order.begin(), order.end(), old_panel, panel);
     EXPECT_EQ(children_of(window), order) << "z-order kept";
     EXPECT_EQ(children_of(panel), (std::vector<HWND>{q, r})) << "children moved in their order";
@@ -449,11 +474,14 @@ TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
     EXPECT_EQ(GetDlgCtrlID(panel), control_id);
     // The new panel gets 32879 and 32886 (its event 5 dropped while events are
     // blocked), its parent 32772; the old one is destroyed last.
-    static const Step expected[] = {{"P 806F"}, {"P 8076"}, {"W 8004"}, {"P show 1"},
-                                    {"P show 0", kOptional}, {"P destroy"}, {nullptr}};
+    static const Step expected[] = {
+        {"P 806F"},    {"P 8076"}, {"W 8004"}, {"P show 1"}, {"P show 0", kOptional},
+        {"P destroy"}, {nullptr}};
     // Moving the children may hide and show them again; that is the platform's.
     auto log = take_log();
-    std::erase_if(log, [](const std::string& line) { return line.rfind("Q ", 0) == 0 || line.rfind("R ", 0) == 0; });
+    std::erase_if(log, [](const std::string& line) {
+        return line.rfind("Q ", 0) == 0 || line.rfind("R ", 0) == 0;
+    });
     EXPECT_TRUE(sequence_matches(log, expected));
 }
 

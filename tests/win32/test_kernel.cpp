@@ -26,7 +26,7 @@ bool has_line(const ProbeRun& r, const std::string& line) {
     return std::find(r.log.begin(), r.log.end(), line) != r.log.end();
 }
 
-}  // namespace
+} // namespace
 
 TEST(Kernel, StartupStateAndNormalEndOrder) {
     ProbeRun r = run_probe("startup", false);
@@ -67,7 +67,7 @@ TEST(Kernel, NumberedErrorShowsBoxSkipsExitRoutinesAndEndsWithMinusOne) {
               "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
     EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
     EXPECT_FALSE(has_line(r, "exit B")) << joined(r.log);
-    EXPECT_TRUE(has_line(r, "notify Baselib 6 0")) << joined(r.log);  // end sequence still ran
+    EXPECT_TRUE(has_line(r, "notify Baselib 6 0")) << joined(r.log); // end sequence still ran
 }
 
 TEST(Kernel, RequestErrorShowsMessageWithoutCodeLine) {
@@ -103,7 +103,7 @@ TEST(Kernel, ProcessingPendingMessagesLeavesQuitQueued) {
     ProbeRun r = run_probe("quit-left", false);
     EXPECT_TRUE(has_line(r, "quit-waiting 1")) << joined(r.log);
     EXPECT_TRUE(has_line(r, "loop 5")) << joined(r.log);
-    EXPECT_EQ(r.exit_code, 5u);  // the process ends with the code of the last WM_QUIT
+    EXPECT_EQ(r.exit_code, 5u); // the process ends with the code of the last WM_QUIT
 }
 
 TEST(Kernel, IdleRoutineDroppedOnceItsWindowIsGone) {
@@ -123,18 +123,21 @@ TEST(Kernel, UnbalancedDeclaredCallIsError6) {
 TEST(Kernel, UnknownExportNamesLibraryAndFunction) {
     ProbeRun r = run_probe("unknown-export", true);
     EXPECT_EQ(r.box_text,
-              "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“kernel32”中的输出命令“NoSuchExport”\r\n");
+              "运行时出错!"
+              "\r\n\r\n错误信息：无法找到指定DLL库文件“kernel32”中的输出命令“NoSuchExport”\r\n");
     EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
     ProbeRun s = run_probe("unknown-system-export", true);
-    EXPECT_EQ(s.box_text,
-              "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件中的输出命令“NoSuchExportAnywhere”\r\n");
+    EXPECT_EQ(
+        s.box_text,
+        "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件中的输出命令“NoSuchExportAnywhere”\r\n");
 }
 
 TEST(Kernel, FindFileWithFilesOnlyNeverReturnsADirectory) {
     ProbeRun r = run_probe("find-file", false);
     EXPECT_EQ(joined(std::vector<std::string>(r.log.begin(), r.log.end())).find("found sub"),
-              std::string::npos) << joined(r.log);
+              std::string::npos)
+        << joined(r.log);
     EXPECT_TRUE(has_line(r, "found a.txt")) << joined(r.log);
     EXPECT_TRUE(has_line(r, "handle-closed 1")) << joined(r.log);
-    EXPECT_TRUE(has_line(r, "directories 3")) << joined(r.log);  // ".", ".." and "sub"
+    EXPECT_TRUE(has_line(r, "directories 3")) << joined(r.log); // ".", ".." and "sub"
 }

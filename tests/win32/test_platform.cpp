@@ -6,18 +6,20 @@
 #include <cstring>
 #include <string>
 
-TEST(Platform, AnsiCodePageIsGbk) { EXPECT_EQ(GetACP(), 936u); }
+TEST(Platform, AnsiCodePageIsGbk) {
+    EXPECT_EQ(GetACP(), 936u);
+}
 
 TEST(Platform, LiteralsAreGbkAndConvertToTheExpectedCharacters) {
     const char* text = "夜神模拟器";
     ASSERT_EQ(std::strlen(text), 10u);
-    EXPECT_EQ(uint8_t(text[0]), 0xD2);  // 夜 = D2 B9
+    EXPECT_EQ(uint8_t(text[0]), 0xD2); // 夜 = D2 B9
     EXPECT_EQ(uint8_t(text[1]), 0xB9);
     wchar_t wide[16] = {};
     int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, 16);
     ASSERT_EQ(n, 6);
-    EXPECT_EQ(wide[0], L'\u591C');  // 夜
-    EXPECT_EQ(wide[4], L'\u5668');  // 器
+    EXPECT_EQ(wide[0], L'\u591C'); // 夜
+    EXPECT_EQ(wide[4], L'\u5668'); // 器
 }
 
 TEST(Platform, AnsiWindowTitleRoundTrips) {

@@ -49,9 +49,11 @@ std::string box(RECT r) {
            std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
-RECT offset(RECT r, int d) { return RECT{r.left + d, r.top + d, r.right + d, r.bottom + d}; }
+RECT offset(RECT r, int d) {
+    return RECT{r.left + d, r.top + d, r.right + d, r.bottom + d};
+}
 
-}  // namespace
+} // namespace
 
 TEST(TransLabelPaint, EmptyCaptionDrawsNothingAtAll) {
     TestForm form(window_props(kGreen), RECT{50, 50, 300, 200},
@@ -75,7 +77,7 @@ TEST(TransLabelPaint, ShortenedCaptionAndMovedLabelLeaveNoTrace) {
     RECT r = rect_in_parent(form.control_hwnd(0));
     Capture before = capture_client(form.hwnd());
     before.save("label_long");
-    const int right_part = r.left + 60;  // well past the first "W"
+    const int right_part = r.left + 60; // well past the first "W"
     ASSERT_GT(before.count_not(kWhite, right_part, r.top, r.right, r.bottom), 50);
 
     EXPECT_EQ(form.write_text(l, 8, "W"), 0);
@@ -98,9 +100,9 @@ TEST(TransLabelPaint, ShortenedCaptionAndMovedLabelLeaveNoTrace) {
 TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
     struct Row {
         int effect;
-        int text_shift;   // where the main text is, against effect 0
-        COLORREF copy;    // colour of the copy
-        int copy_shift;   // its offset against the main text of effect 0
+        int text_shift; // where the main text is, against effect 0
+        COLORREF copy;  // colour of the copy
+        int copy_shift; // its offset against the main text of effect 0
     } rows[] = {{1, 0, kWhite, 1}, {2, 1, kWhite, 0}, {3, 0, kBlack, 2}};
     RECT plain;
     {
@@ -117,7 +119,8 @@ TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
                       {label(10, 10, 200, 40, props("HH", kRed, row.effect))});
         form.show();
         Capture c = capture_client(form.hwnd());
-        if (row.effect == 2) c.save("label_effect2");
+        if (row.effect == 2)
+            c.save("label_effect2");
         EXPECT_EQ(box(c.bounds_of(kRed)), box(offset(plain, row.text_shift)))
             << "TextEffect " << row.effect;
         // The main text covers the copy except along the copy's outer edges: its
@@ -136,11 +139,11 @@ TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
 TEST(TransLabelPaint, AlignmentAndWordWrapPlaceTheText) {
     struct Row {
         int h, v, wrap;
-        bool right, bottom;  // text in the right half, in the lower half
+        bool right, bottom; // text in the right half, in the lower half
     } rows[] = {
-        {0, 0, 0, false, false}, {2, 2, 0, true, true},  {2, 0, 0, true, false},
-        {0, 2, 0, false, true},  {0, 2, 1, false, false},  // word wrap starts at the top
-        {9, 9, 0, false, false},                            // out of range: left, top
+        {0, 0, 0, false, false}, {2, 2, 0, true, true},   {2, 0, 0, true, false},
+        {0, 2, 0, false, true},  {0, 2, 1, false, false}, // word wrap starts at the top
+        {9, 9, 0, false, false},                          // out of range: left, top
     };
     for (const Row& row : rows) {
         forms::TransLabelProps p = props("Hi", kRed);
@@ -170,8 +173,8 @@ TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
     struct Row {
         int32_t index, written;
         uint32_t read;
-    } rows[] = {{9, 7, 3}, {9, -1, 0}, {12, 5, 2}, {12, -2, 0}, {14, 3, 2}, {14, -9, 0},
-                {13, 1, 1}, {11, 0x00123456, 0x00123456}};
+    } rows[] = {{9, 7, 3},  {9, -1, 0},  {12, 5, 2}, {12, -2, 0},
+                {14, 3, 2}, {14, -9, 0}, {13, 1, 1}, {11, 0x00123456, 0x00123456}};
     for (const Row& r : rows) {
         EXPECT_EQ(form.write(l, r.index, uint32_t(r.written)), 0) << "index " << r.index;
         EXPECT_EQ(form.read(l, r.index), r.read) << "index " << r.index << " wrote " << r.written;

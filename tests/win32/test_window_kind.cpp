@@ -47,7 +47,7 @@ forms::ButtonProps button_props(const char* caption, int type = 0) {
     return b;
 }
 
-}  // namespace
+} // namespace
 
 // ---- creation ------------------------------------------------------------------------
 
@@ -149,8 +149,8 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
         TestForm form(p, RECT{0, 0, 100, 80}, {}, {row.modal, nullptr, 0});
         ASSERT_TRUE(form.ok());
         EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER) == hidden, row.owned)
-            << "kind " << row.program_kind << " ShowInTaskbar " << row.show_in_taskbar
-            << " modal " << row.modal;
+            << "kind " << row.program_kind << " ShowInTaskbar " << row.show_in_taskbar << " modal "
+            << row.modal;
     }
     // A given owner makes a pop-up window, owned by it.
     k.program_kind = 3;
@@ -184,14 +184,14 @@ TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
     EXPECT_STREQ(name, "QZWindow");
 
     std::vector<uint8_t> block = forms::write_block(fixed_props());
-    block[0] = 7;  // version above 6
+    block[0] = 7; // version above 6
     forms::CreateParams c{};
     c.block = block.data();
     c.block_size = uint32_t(block.size());
     c.width = c.height = 50;
     EXPECT_EQ(WindowUnit::create(c), nullptr) << "version 7";
     block[0] = 6;
-    c.block_size = 20;  // truncated
+    c.block_size = 20; // truncated
     EXPECT_EQ(WindowUnit::create(c), nullptr) << "truncated";
 }
 
@@ -232,14 +232,15 @@ TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
 
 TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
     struct Row {
-        int veto_event;  // -1: none
+        int veto_event; // -1: none
         bool closed;
         const char* events;
     } rows[] = {{-1, true, "w:12 w:1 w:2"}, {12, false, "w:12"}, {1, false, "w:12 w:1"}};
     for (const Row& row : rows) {
         EventLog log;
-        if (row.veto_event >= 0) log.answer(kWindowUnitId, row.veto_event, 0);
-        log.answer(kWindowUnitId, row.veto_event == 12 ? 1 : 12, 1);  // true: no veto
+        if (row.veto_event >= 0)
+            log.answer(kWindowUnitId, row.veto_event, 0);
+        log.answer(kWindowUnitId, row.veto_event == 12 ? 1 : 12, 1); // true: no veto
         TestForm form(fixed_props(), RECT{60, 60, 200, 120},
                       {button(10, 10, 80, 24, button_props("A"))});
         ASSERT_TRUE(form.ok());
@@ -382,20 +383,21 @@ TEST(WindowKeyboard, TabFollowsStoredTabOrderAndWrapsBothWays) {
     lp.Caption = "label";
     TestForm form(fixed_props(), RECT{60, 60, 400, 200},
                   {
-                      button(10, 10, 60, 24, button_props("A"), 2),          // 0
-                      button(80, 10, 60, 24, button_props("B"), 0),          // 1
-                      label(150, 10, 60, 24, lp, 1),                         // 2 never a candidate
-                      button(220, 10, 60, 24, button_props("C"), 3, 1 | 2 | 4),  // 3 disabled
-                      button(10, 50, 60, 24, button_props("D"), 1),          // 4
-                      button(80, 50, 60, 24, button_props("E"), 4, 1),       // 5 no tab stop
-                      button(150, 50, 60, 24, button_props("F"), 5),         // 6 hidden below
+                      button(10, 10, 60, 24, button_props("A"), 2), // 0
+                      button(80, 10, 60, 24, button_props("B"), 0), // 1
+                      label(150, 10, 60, 24, lp, 1),                // 2 never a candidate
+                      button(220, 10, 60, 24, button_props("C"), 3, 1 | 2 | 4), // 3 disabled
+                      button(10, 50, 60, 24, button_props("D"), 1),             // 4
+                      button(80, 50, 60, 24, button_props("E"), 4, 1),          // 5 no tab stop
+                      button(150, 50, 60, 24, button_props("F"), 5),            // 6 hidden below
                   });
     ASSERT_TRUE(form.ok());
     form.show();
     ShowWindow(form.control_hwnd(6), SW_HIDE);
     auto name = [&form](HWND h) {
         for (size_t i = 0; i < 7; ++i)
-            if (form.control_hwnd(i) == h) return std::string(1, "ABLCDEF"[i]);
+            if (form.control_hwnd(i) == h)
+                return std::string(1, "ABLCDEF"[i]);
         return std::string("?");
     };
     SetFocus(form.control_hwnd(1));
@@ -429,7 +431,7 @@ TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
     press_key(VK_RETURN);
     EXPECT_EQ(log.text({0}), "2:0") << "the focused default button";
 
-    form.write(nullptr, 21, 1);  // EnterMovesFocus
+    form.write(nullptr, 21, 1); // EnterMovesFocus
     SetFocus(form.control_hwnd(0));
     log.clear();
     press_key(VK_RETURN);
@@ -442,8 +444,7 @@ TEST(WindowKeyboard, AltMnemonicClicksAButtonOrPassesTheFocusOnFromALabel) {
     forms::TransLabelProps lp;
     lp.Caption = "&Name";
     TestForm form(fixed_props(), RECT{60, 60, 300, 120},
-                  {button(10, 10, 60, 24, button_props("&Go"), 0),
-                   label(10, 50, 60, 24, lp, 1),
+                  {button(10, 10, 60, 24, button_props("&Go"), 0), label(10, 50, 60, 24, lp, 1),
                    button(80, 50, 60, 24, button_props("Ne&xt"), 2),
                    button(150, 50, 60, 24, button_props("A&&B"), 3)});
     form.show();
@@ -510,7 +511,7 @@ TEST(WindowSound, OnlyWholeWaveAndMidiDataIsPlayed) {
     std::memcpy(wave.data(), "RIFF", 4);
     std::memcpy(wave.data() + 8, "WAVE", 4);
     EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::Wave);
-    wave.resize(35);  // shorter than a wave header
+    wave.resize(35); // shorter than a wave header
     EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::None);
     // Mode 2 never plays; MIDI data the sequencer refuses is dropped.
     forms::WindowProps p = fixed_props();
@@ -590,12 +591,19 @@ TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
         int32_t index;
         int32_t written;
         uint32_t read;
-    } rows[] = {{9, 9, 6},  {9, -1, 0},   {12, 7, 3},  {12, -2, 0}, {14, 5, 2},
-                {28, 40, 29}, {28, -3, 0}, {25, -77, uint32_t(-77)}, {10, 0x123456, 0x123456}};
+    } rows[] = {{9, 9, 6},
+                {9, -1, 0},
+                {12, 7, 3},
+                {12, -2, 0},
+                {14, 5, 2},
+                {28, 40, 29},
+                {28, -3, 0},
+                {25, -77, uint32_t(-77)},
+                {10, 0x123456, 0x123456}};
     for (const Row& r : rows) {
         EXPECT_EQ(form.write(nullptr, r.index, uint32_t(r.written)), 0) << "no re-creation";
-        EXPECT_EQ(form.read(nullptr, r.index), r.read) << "index " << r.index << " wrote "
-                                                        << r.written;
+        EXPECT_EQ(form.read(nullptr, r.index), r.read)
+            << "index " << r.index << " wrote " << r.written;
     }
     EXPECT_EQ(form.write_text(nullptr, 8, "新标题"), 0);
     char title[32];
@@ -632,7 +640,7 @@ TEST(WindowProperties, BorderStyleWriteReplacesFrameAndTitleStyles) {
     form.write(nullptr, 9, 0);
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
-    form.write(nullptr, 16, 1);  // MaxButton
+    form.write(nullptr, 16, 1); // MaxButton
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0) << "no frame, no buttons";
     form.write(nullptr, 9, 2);
     EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0);
@@ -643,7 +651,7 @@ TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
     p.BorderStyle = 1;
     p.MaxButton = 1;
     TestForm form(p, RECT{10, 20, 200, 120});
-    form.write(nullptr, 18, 1);  // hidden: only stored
+    form.write(nullptr, 18, 1); // hidden: only stored
     RECT r = window_rect(form.hwnd());
     EXPECT_EQ(r.left, 10);
     form.show();
@@ -655,7 +663,7 @@ TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
     form.write(nullptr, 18, 2);
     pump();
     EXPECT_EQ(form.read(nullptr, 18), 2u);
-    form.write(nullptr, 18, 7);  // clamped to 3: maximised to the work area
+    form.write(nullptr, 18, 7); // clamped to 3: maximised to the work area
     pump();
     EXPECT_EQ(form.read(nullptr, 18), 3u);
     RECT area;
@@ -700,12 +708,16 @@ TEST(WindowKinds, LibraryTablesHoldTheFiveKindsAtTheirPositions) {
     struct Row {
         const forms::UnitTypeRecord* record;
         uint32_t flags, properties;
-    } rows[] = {{&base[0], 0x800000D0, 32}, {&base[4], 0x80000040, 29}, {&base[10], 0x80000840, 14},
-                {&base[30], 0x80008040, 30}, {&ui[4], 0x00012040, 15}};
+    } rows[] = {{&base[0], 0x800000D0, 32},
+                {&base[4], 0x80000040, 29},
+                {&base[10], 0x80000840, 14},
+                {&base[30], 0x80008040, 30},
+                {&ui[4], 0x00012040, 15}};
     for (const Row& r : rows) {
         EXPECT_EQ(r.record->flags, r.flags);
         EXPECT_EQ(r.record->property_count, r.properties) << std::hex << r.flags;
-        for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(r.record->properties[i].flags, 0xE000);
+        for (uint32_t i = 0; i < 8; ++i)
+            EXPECT_EQ(r.record->properties[i].flags, 0xE000);
     }
     EXPECT_EQ(base[1].flags, 0u) << "unused entries are zero";
     EXPECT_EQ(&base[0], &controls::kWindowType) << "units point into the library table";

@@ -37,7 +37,8 @@ forms::WindowProps back_props(uint32_t color, std::vector<uint8_t> picture = {},
 
 // Left half fully transparent, right half opaque green, one column half transparent blue.
 uint32_t alpha_pixels(int x, int) {
-    if (x == 4) return 0x800000FFu;
+    if (x == 4)
+        return 0x800000FFu;
     return x < 4 ? 0x00000000u : 0xFF00FF00u;
 }
 
@@ -48,7 +49,7 @@ RECT client_of(int w, int h) {
     return RECT{50, 50, r.right - r.left, r.bottom - r.top};
 }
 
-}  // namespace
+} // namespace
 
 // ---- on the screen -------------------------------------------------------------------
 
@@ -74,7 +75,7 @@ TEST(WindowBackground, PictureModesPlaceTheDecodedPicture) {
         int mode;
         std::vector<uint8_t> picture;
         std::vector<Probe> probes;
-        bool no_back_color;  // modes 1 and 3 paint nothing but the picture
+        bool no_back_color; // modes 1 and 3 paint nothing but the picture
     };
     std::vector<Row> rows = {
         {0, halves_bmp(), {{1, 1, kBlue}, {6, 4, kGreen}, {9, 1, kRed}, {50, 40, kRed}}, false},
@@ -107,7 +108,8 @@ TEST(WindowBackground, PictureModesPlaceTheDecodedPicture) {
         if (row.no_back_color) {
             EXPECT_EQ(c.count_of(kRed, 0, 0, 200, 120), 0) << "PictureMode " << row.mode;
         }
-        if (row.mode == 1) c.save("window_tiled");
+        if (row.mode == 1)
+            c.save("window_tiled");
     }
 }
 
@@ -205,8 +207,10 @@ TEST(Pictures, IconFilesGiveTheSystemSizesIncludingFromPngImages) {
         BITMAP bm{};
         GetIconInfo(icon, &info);
         GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
+        if (info.hbmColor)
+            DeleteObject(info.hbmColor);
+        if (info.hbmMask)
+            DeleteObject(info.hbmMask);
         return bm.bmWidth;
     };
     EXPECT_EQ(width_of(large), GetSystemMetrics(SM_CXICON));
@@ -224,12 +228,14 @@ TEST(Pictures, IconFilesGiveTheSystemSizesIncludingFromPngImages) {
     int png_index = -1;
     for (int i = 0; i < 13; ++i) {
         uint32_t offset = entry(i, 12);
-        if (std::memcmp(ico.data() + offset, "\x89PNG", 4) == 0) png_index = i;
+        if (std::memcmp(ico.data() + offset, "\x89PNG", 4) == 0)
+            png_index = i;
     }
     ASSERT_GE(png_index, 0);
     uint32_t bytes = entry(png_index, 8), offset = entry(png_index, 12);
     for (uint32_t v : {bytes, 22u})
-        for (int k = 0; k < 4; ++k) png_only.push_back(uint8_t(v >> (8 * k)));
+        for (int k = 0; k < 4; ++k)
+            png_only.push_back(uint8_t(v >> (8 * k)));
     png_only.insert(png_only.end(), ico.begin() + offset, ico.begin() + offset + bytes);
     ASSERT_TRUE(
         controls::decode_icon_pair(png_only.data(), uint32_t(png_only.size()), large, small));
@@ -253,7 +259,8 @@ TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
     std::vector<uint8_t> ico = project_icon();
     auto with = [&ico](size_t at, uint32_t v, size_t keep = 0) {
         std::vector<uint8_t> d(ico.begin(), keep ? ico.begin() + ptrdiff_t(keep) : ico.end());
-        for (int k = 0; k < 4; ++k) d[at + k] = uint8_t(v >> (8 * k));
+        for (int k = 0; k < 4; ++k)
+            d[at + k] = uint8_t(v >> (8 * k));
         return d;
     };
     struct Row {
@@ -265,19 +272,21 @@ TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
     };
     for (const Row& row : rows) {
         HICON large = nullptr, small = nullptr;
-        EXPECT_FALSE(controls::decode_icon_pair(row.data.data(), uint32_t(row.data.size()), large,
-                                                small))
+        EXPECT_FALSE(
+            controls::decode_icon_pair(row.data.data(), uint32_t(row.data.size()), large, small))
             << row.what;
     }
     // Every image pointing outside the data (offset past the end, length wrapping
     // around, a bitmap header claiming more rows than stored).
     std::vector<uint8_t> outside = ico;
     for (int i = 0; i < 13; ++i) {
-        for (int k = 0; k < 4; ++k) outside[6 + 16 * i + 12 + k] = uint8_t(0x7FFFFFF0u >> (8 * k));
+        for (int k = 0; k < 4; ++k)
+            outside[6 + 16 * i + 12 + k] = uint8_t(0x7FFFFFF0u >> (8 * k));
     }
     std::vector<uint8_t> wrapping = ico;
     for (int i = 0; i < 13; ++i) {
-        for (int k = 0; k < 4; ++k) wrapping[6 + 16 * i + 8 + k] = 0xFF;
+        for (int k = 0; k < 4; ++k)
+            wrapping[6 + 16 * i + 8 + k] = 0xFF;
     }
     HICON large = nullptr, small = nullptr;
     EXPECT_FALSE(
@@ -290,7 +299,7 @@ TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
     std::vector<uint8_t> header(40, 0);
     header[0] = 40;
     header[4] = 16;
-    header[8] = 0xE8;  // 1000
+    header[8] = 0xE8; // 1000
     header[9] = 0x03;
     header[12] = 1;
     header[14] = 32;

@@ -22,7 +22,7 @@ namespace {
 
 EventLog* g_log = nullptr;
 
-}  // namespace
+} // namespace
 
 // ---- events -------------------------------------------------------------------------
 
@@ -37,18 +37,22 @@ EventLog::~EventLog() {
 }
 
 uint32_t EventLog::request(int32_t code, uint32_t first, uint32_t second) {
-    if (!g_log) return 0;
+    if (!g_log)
+        return 0;
     if (code == 2000) {
         g_log->destroyed.push_back(second);
         return 0;
     }
-    if (code != 2008) return 0;
+    if (code != 2008)
+        return 0;
     auto* r = reinterpret_cast<forms::EventRecord*>(uintptr_t(first));
     g_log->events.push_back(
         {r->unit_id, r->event, std::vector<uint32_t>(r->args, r->args + r->argc)});
     auto action = g_log->actions.find({r->unit_id, r->event});
-    if (action != g_log->actions.end()) action->second();
-    if (!g_log) return 1;
+    if (action != g_log->actions.end())
+        action->second();
+    if (!g_log)
+        return 1;
     auto reply = g_log->replies.find({r->unit_id, r->event});
     if (reply != g_log->replies.end()) {
         r->has_result = 1;
@@ -64,8 +68,10 @@ void EventLog::answer(uint32_t unit_id, int32_t event, uint32_t result) {
 std::string EventLog::text(const std::vector<int32_t>& only) const {
     std::string s;
     for (const Raised& e : events) {
-        if (!only.empty() && std::find(only.begin(), only.end(), e.event) == only.end()) continue;
-        if (!s.empty()) s += ' ';
+        if (!only.empty() && std::find(only.begin(), only.end(), e.event) == only.end())
+            continue;
+        if (!s.empty())
+            s += ' ';
         const uint32_t form = (e.unit_id >> 8) & 0xFF, low = e.unit_id & 0xFFFF00FFu;
         const std::string number = form ? std::to_string(form) : "";
         if (low == kWindowUnitId)
@@ -83,7 +89,8 @@ void EventLog::on(uint32_t unit_id, int32_t event, std::function<void()> action)
 
 int EventLog::count(uint32_t unit_id, int32_t event) const {
     int n = 0;
-    for (const Raised& e : events) n += e.unit_id == unit_id && e.event == event;
+    for (const Raised& e : events)
+        n += e.unit_id == unit_id && e.event == event;
     return n;
 }
 
@@ -91,18 +98,18 @@ int EventLog::count(uint32_t unit_id, int32_t event) const {
 
 ControlDesc button(int left, int top, int width, int height, const forms::ButtonProps& props,
                    uint32_t tab_order, uint32_t state) {
-    return {forms::kind::Button, left, top, width, height, forms::write_block(props), state,
-            tab_order};
+    return {forms::kind::Button,       left,  top,      width, height,
+            forms::write_block(props), state, tab_order};
 }
 
 ControlDesc label(int left, int top, int width, int height, const forms::TransLabelProps& props,
                   uint32_t tab_order) {
-    return {forms::kind::TransLabel, left, top, width, height, forms::write_block(props), 1,
-            tab_order};
+    return {forms::kind::TransLabel,   left, top,      width, height,
+            forms::write_block(props), 1,    tab_order};
 }
 
-TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<ControlDesc>& controls,
-                   FormOptions options)
+TestForm::TestForm(const forms::WindowProps& props, RECT g,
+                   const std::vector<ControlDesc>& controls, FormOptions options)
     : number_(options.number) {
     controls::register_control_kinds();
     forms::ArchiveModel model;
@@ -137,7 +144,8 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<Co
     std::vector<uint8_t> bytes = forms::encode_archive(model);
     forms::WindowTable table;
     std::string error;
-    if (!forms::read_window_table(bytes.data(), uint32_t(bytes.size()), table, &error)) return;
+    if (!forms::read_window_table(bytes.data(), uint32_t(bytes.size()), table, &error))
+        return;
     forms::WindowTable& k = kernel().windows;
     k.ids.push_back(window_id());
     k.windows.push_back(std::move(table.windows[0]));
@@ -155,7 +163,8 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<Co
     p.unit_id = window_unit_id();
     p.modal = options.modal;
     window_ = dynamic_cast<controls::WindowUnit*>(controls::WindowUnit::create(p));
-    if (!window_) return;
+    if (!window_)
+        return;
     hwnd_ = window_->handle();
     record.object = window_;
 
@@ -184,14 +193,16 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g, const std::vector<Co
     // Stored order is stacking order, the first on top.
     HWND after = HWND_TOP;
     for (UnitObject* u : controls_) {
-        if (!u) continue;
+        if (!u)
+            continue;
         SetWindowPos(u->handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = u->handle();
     }
 }
 
 TestForm::~TestForm() {
-    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    if (hwnd_ && IsWindow(hwnd_))
+        DestroyWindow(hwnd_);
     pump();
     forms::WindowTable& k = kernel().windows;
     for (size_t i = 0; i < k.ids.size(); ++i) {
@@ -205,7 +216,8 @@ TestForm::~TestForm() {
 
 void TestForm::show() {
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (controls_[i]) ShowWindow(controls_[i]->handle(), SW_SHOWNA);
+        if (controls_[i])
+            ShowWindow(controls_[i]->handle(), SW_SHOWNA);
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
@@ -216,12 +228,12 @@ void TestForm::show() {
 
 int32_t TestForm::write(UnitObject* unit, int32_t index, uint32_t word0, uint32_t word1) {
     UnitObject* u = unit ? unit : window_;
-    auto routine = reinterpret_cast<forms::WriteRoutine>(
-        u->type()->routine(forms::routine::PropertyWritten));
+    auto routine =
+        reinterpret_cast<forms::WriteRoutine>(u->type()->routine(forms::routine::PropertyWritten));
     forms::PropValue v{word0, word1};
     const char* error = "untouched";
     int32_t r = routine(u, index - 8, &v, &error);
-    return error == nullptr ? r : -1;  // the error slot must be cleared
+    return error == nullptr ? r : -1; // the error slot must be cleared
 }
 
 int32_t TestForm::write_text(UnitObject* unit, int32_t index, const char* text) {
@@ -233,8 +245,10 @@ uint32_t TestForm::read(UnitObject* unit, int32_t index, uint32_t* second) {
     auto routine =
         reinterpret_cast<forms::ReadRoutine>(u->type()->routine(forms::routine::PropertyRead));
     uint32_t result[2] = {0xDEAD, 0xDEAD};
-    if (routine(u, index - 8, result) != 1) return 0xFFFFFFFF;
-    if (second) *second = result[1];
+    if (routine(u, index - 8, result) != 1)
+        return 0xFFFFFFFF;
+    if (second)
+        *second = result[1];
     return result[0];
 }
 
@@ -244,7 +258,8 @@ void pump(DWORD ms) {
     DWORD start = GetTickCount();
     for (;;) {
         process_pending_messages();
-        if (GetTickCount() - start >= ms) break;
+        if (GetTickCount() - start >= ms)
+            break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
@@ -259,7 +274,7 @@ void set_shift(bool down) {
     SetKeyboardState(keys);
 }
 
-}  // namespace
+} // namespace
 
 void press_key(WPARAM vk, bool shift, HWND target) {
     HWND to = target ? target : GetFocus();
@@ -317,22 +332,28 @@ Capture capture(HWND hwnd, bool whole) {
     return c;
 }
 
-}  // namespace
+} // namespace
 
-Capture capture_client(HWND hwnd) { return capture(hwnd, false); }
-Capture capture_window(HWND hwnd) { return capture(hwnd, true); }
+Capture capture_client(HWND hwnd) {
+    return capture(hwnd, false);
+}
+Capture capture_window(HWND hwnd) {
+    return capture(hwnd, true);
+}
 
 int Capture::count_not(COLORREF color, int x0, int y0, int x1, int y1) const {
     int n = 0;
     for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(width, x1); ++x) n += at(x, y) != color;
+        for (int x = std::max(0, x0); x < std::min(width, x1); ++x)
+            n += at(x, y) != color;
     return n;
 }
 
 int Capture::count_of(COLORREF color, int x0, int y0, int x1, int y1) const {
     int n = 0;
     for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(width, x1); ++x) n += at(x, y) == color;
+        for (int x = std::max(0, x0); x < std::min(width, x1); ++x)
+            n += at(x, y) == color;
     return n;
 }
 
@@ -346,7 +367,8 @@ RECT Capture::bounds_of(COLORREF color) const {
                 r.right = std::max<LONG>(r.right, x + 1);
                 r.bottom = std::max<LONG>(r.bottom, y + 1);
             }
-    if (r.right == 0) r = RECT{0, 0, 0, 0};
+    if (r.right == 0)
+        r = RECT{0, 0, 0, 0};
     return r;
 }
 
@@ -381,7 +403,8 @@ std::vector<uint8_t> encode_image(const GUID& container, int w, int h,
     IWICBitmapFrameEncode* frame = nullptr;
     std::vector<uint32_t> pixels(size_t(w) * h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) pixels[size_t(y) * w + x] = argb(x, y);
+        for (int x = 0; x < w; ++x)
+            pixels[size_t(y) * w + x] = argb(x, y);
     // The encoder converts the source to the pixel format it negotiates.
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
     bool ok =
@@ -407,12 +430,18 @@ std::vector<uint8_t> encode_image(const GUID& container, int w, int h,
         out.assign(data, data + stat.cbSize.QuadPart);
         GlobalUnlock(global);
     }
-    if (frame) frame->Release();
-    if (encoder) encoder->Release();
-    if (stream) stream->Release();
-    if (source) source->Release();
-    if (factory) factory->Release();
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (frame)
+        frame->Release();
+    if (encoder)
+        encoder->Release();
+    if (stream)
+        stream->Release();
+    if (source)
+        source->Release();
+    if (factory)
+        factory->Release();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return out;
 }
 
@@ -431,4 +460,4 @@ std::vector<uint8_t> logfont_bytes(const char* face, int height, int weight) {
     return out;
 }
 
-}  // namespace vantor::ctest
+} // namespace vantor::ctest

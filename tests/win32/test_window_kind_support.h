@@ -35,7 +35,7 @@ struct Raised {
 // Baselib's request entry for its lifetime: records events (2008) and destroyed
 // units (2000); a reply set with answer() becomes the handler's result.
 class EventLog {
-public:
+  public:
     EventLog();
     ~EventLog();
     void answer(uint32_t unit_id, int32_t event, uint32_t result);
@@ -53,15 +53,15 @@ public:
     std::map<std::pair<uint32_t, int32_t>, uint32_t> replies;
     std::map<std::pair<uint32_t, int32_t>, std::function<void()>> actions;
 
-private:
+  private:
     static uint32_t request(int32_t code, uint32_t first, uint32_t second);
 };
 
 struct ControlDesc {
     uint32_t kind;
     int left, top, width, height;
-    std::vector<uint8_t> block;  // kind-specific block; empty = all defaults
-    uint32_t state = 1 | 4;      // visible, tab stop
+    std::vector<uint8_t> block; // kind-specific block; empty = all defaults
+    uint32_t state = 1 | 4;     // visible, tab stop
     uint32_t tab_order = 0;
 };
 
@@ -82,7 +82,7 @@ struct FormOptions {
 // controls from the last to the first, stored order = stacking order, first on
 // top), entered in the kernel's window table. Destroyed with the object.
 class TestForm {
-public:
+  public:
     TestForm(const forms::WindowProps& props, RECT geometry,
              const std::vector<ControlDesc>& controls = {}, FormOptions options = {});
     ~TestForm();
@@ -107,7 +107,7 @@ public:
     int32_t write_text(UnitObject* unit, int32_t index, const char* text);
     uint32_t read(UnitObject* unit, int32_t index, uint32_t* second = nullptr);
 
-private:
+  private:
     uint32_t number_ = 0;
     controls::WindowUnit* window_ = nullptr;
     HWND hwnd_ = nullptr;
@@ -143,8 +143,7 @@ Capture capture_window(HWND hwnd);
 std::string hex(COLORREF c);
 
 // A 24-bit BMP file of w x h pixels; `color(x, y)` gives each pixel.
-template <class F>
-std::vector<uint8_t> bmp_file(int w, int h, F color);
+template <class F> std::vector<uint8_t> bmp_file(int w, int h, F color);
 std::vector<uint8_t> solid_bmp(int w, int h, COLORREF color);
 // An image file of `container` format (GUID_ContainerFormatPng, ...) made by the
 // platform's encoder from the pixels `argb(x, y)` gives; empty on failure.
@@ -156,13 +155,13 @@ std::vector<uint8_t> project_icon();
 std::vector<uint8_t> logfont_bytes(const char* face, int height, int weight = FW_NORMAL);
 
 // ---- template definitions ----
-template <class F>
-std::vector<uint8_t> bmp_file(int w, int h, F color) {
+template <class F> std::vector<uint8_t> bmp_file(int w, int h, F color) {
     const int stride = (w * 3 + 3) & ~3;
     const uint32_t image = uint32_t(stride * h);
     std::vector<uint8_t> out(14 + 40 + image, 0);
     auto put32 = [&out](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            out[at + i] = uint8_t(v >> (8 * i));
     };
     out[0] = 'B';
     out[1] = 'M';
@@ -177,7 +176,7 @@ std::vector<uint8_t> bmp_file(int w, int h, F color) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             COLORREF c = color(x, y);
-            size_t at = 54 + size_t(h - 1 - y) * stride + size_t(x) * 3;  // bottom-up rows
+            size_t at = 54 + size_t(h - 1 - y) * stride + size_t(x) * 3; // bottom-up rows
             out[at] = GetBValue(c);
             out[at + 1] = GetGValue(c);
             out[at + 2] = GetRValue(c);
@@ -185,4 +184,4 @@ std::vector<uint8_t> bmp_file(int w, int h, F color) {
     return out;
 }
 
-}  // namespace vantor::ctest
+} // namespace vantor::ctest

@@ -13,8 +13,8 @@
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
-#include "tests/win32/support_forms/harness.h"
 #include "tests/support/automation.h"
+#include "tests/win32/support_forms/harness.h"
 
 using namespace vantor;
 using namespace vantor::testforms;
@@ -33,7 +33,9 @@ void log_line(const char* format, ...) {
     std::fflush(g_log);
 }
 
-const InterfaceTable& rt() { return app_interface(); }
+const InterfaceTable& rt() {
+    return app_interface();
+}
 
 void raise(uint32_t window, uint32_t unit, int32_t event) {
     forms::EventRecord record{};
@@ -89,12 +91,13 @@ int entry_routine() {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     g_mode = argc > 1 ? argv[1] : "lifecycle";
     g_log = vantor::testing::open_probe_log("forms_probe", g_mode);
-    if (!g_log) return 100;
+    if (!g_log)
+        return 100;
     prepare_runtime(VANTOR_FORMS_TEST_ARCHIVE);
     return run_program(test_descriptor(), entry_routine);
 }

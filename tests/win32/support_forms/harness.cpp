@@ -51,7 +51,8 @@ std::string unit_name(uint32_t window_id, uint32_t unit_id) {
     const forms::WindowRecord* w = forms::find_window(kernel().windows, window_id);
     auto unit = w ? forms::find_unit_or_window(*w, unit_id) : std::nullopt;
     forms::RecordCursor cursor;
-    if (!unit || !cursor.open(unit->body, unit->size)) return "?";
+    if (!unit || !cursor.open(unit->body, unit->size))
+        return "?";
     return cursor.name().empty() ? "W" : std::string(cursor.name());
 }
 
@@ -60,8 +61,9 @@ void handle(int32_t event) {
     uint32_t w = k.current_event_window;
     uint32_t u = k.current_event_unit;
     log_line(unit_name(w, u) + (event == -100 ? " words" : " event " + std::to_string(event)));
-    auto hook = g_event_hook;  // the hook may replace itself
-    if (hook) hook(w, u, event);
+    auto hook = g_event_hook; // the hook may replace itself
+    if (hook)
+        hook(w, u, event);
 }
 
 uint32_t own_unit(uint32_t window_id) {
@@ -69,29 +71,47 @@ uint32_t own_unit(uint32_t window_id) {
     return w ? forms::unit_id_at(*w, 0).value_or(0) : 0;
 }
 
-}  // namespace
+} // namespace
 
-}  // namespace vantor::testforms
+} // namespace vantor::testforms
 
 using vantor::testforms::handle;
 
 extern "C" {
-void forms_test_event0() { handle(0); }
-void forms_test_event1() { handle(1); }
-void forms_test_event2() { handle(2); }
-void forms_test_event3() { handle(3); }
-void forms_test_event4() { handle(4); }
-void forms_test_event5() { handle(5); }
+void forms_test_event0() {
+    handle(0);
+}
+void forms_test_event1() {
+    handle(1);
+}
+void forms_test_event2() {
+    handle(2);
+}
+void forms_test_event3() {
+    handle(3);
+}
+void forms_test_event4() {
+    handle(4);
+}
+void forms_test_event5() {
+    handle(5);
+}
 void forms_test_event7(uint32_t elapsed) {
     vantor::testforms::g_words[0] = elapsed;
     handle(7);
 }
-void forms_test_event12() { handle(12); }
-void forms_test_got_focus() { handle(-7); }
-void forms_test_lost_focus() { handle(-8); }
-void forms_test_words(uint32_t a0, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4,
-                      uint32_t a5, uint32_t a6, uint32_t a7, uint32_t a8, uint32_t a9,
-                      uint32_t a10, uint32_t a11) {
+void forms_test_event12() {
+    handle(12);
+}
+void forms_test_got_focus() {
+    handle(-7);
+}
+void forms_test_lost_focus() {
+    handle(-8);
+}
+void forms_test_words(uint32_t a0, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4, uint32_t a5,
+                      uint32_t a6, uint32_t a7, uint32_t a8, uint32_t a9, uint32_t a10,
+                      uint32_t a11) {
     const uint32_t words[12] = {a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11};
     std::copy(words, words + 12, vantor::testforms::g_words);
     handle(-100);
@@ -109,31 +129,49 @@ void prepare_runtime(const char* archive_path) {
         }
         std::fclose(f);
     }
-    g_descriptor = ProgramDescriptor{3,       0, 89757, uint32_t(uintptr_t(forms_test_code_base)),
-                                     nullptr, 0, g_archive.data(), uint32_t(g_archive.size()),
-                                     3, kSupportLibraries, 0, nullptr, nullptr};
+    g_descriptor = ProgramDescriptor{3,
+                                     0,
+                                     89757,
+                                     uint32_t(uintptr_t(forms_test_code_base)),
+                                     nullptr,
+                                     0,
+                                     g_archive.data(),
+                                     uint32_t(g_archive.size()),
+                                     3,
+                                     kSupportLibraries,
+                                     0,
+                                     nullptr,
+                                     nullptr};
     register_test_kinds();
     forms::install_form_engine();
 }
 
-const ProgramDescriptor& test_descriptor() { return g_descriptor; }
+const ProgramDescriptor& test_descriptor() {
+    return g_descriptor;
+}
 
 void start_runtime(const char* archive_path, bool keep_error_box) {
     static bool started = false;
-    if (started) return;
+    if (started)
+        return;
     started = true;
     prepare_runtime(archive_path);
     kernel().descriptor = &g_descriptor;
     runtime_startup();
-    if (!keep_error_box) set_fatal_hook(nullptr);
+    if (!keep_error_box)
+        set_fatal_hook(nullptr);
 }
 
-void pump() { process_pending_messages(); }
+void pump() {
+    process_pending_messages();
+}
 
 void close_all_windows() {
     for (forms::WindowRecord& w : kernel().windows.windows) {
-        if (!w.object) continue;
-        if (HWND h = static_cast<WindowObject*>(w.object)->handle()) DestroyWindow(h);
+        if (!w.object)
+            continue;
+        if (HWND h = static_cast<WindowObject*>(w.object)->handle())
+            DestroyWindow(h);
     }
     pump();
     MSG msg;
@@ -163,7 +201,8 @@ void write(uint32_t window_id, uint32_t unit_id, int32_t index, uint32_t low, ui
 }
 
 std::string read_text(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t member) {
-    auto* text = reinterpret_cast<char*>(uintptr_t(uint32_t(read(window_id, unit_id, index, member))));
+    auto* text =
+        reinterpret_cast<char*>(uintptr_t(uint32_t(read(window_id, unit_id, index, member))));
     std::string copy = text ? text : "";
     mem_free(text);
     return copy;
@@ -174,4 +213,4 @@ HWND handle_of(uint32_t window_id, uint32_t unit_id) {
     return object ? object->handle() : nullptr;
 }
 
-}  // namespace vantor::testforms
+} // namespace vantor::testforms

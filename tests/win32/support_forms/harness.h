@@ -24,22 +24,22 @@ inline constexpr uint32_t MainA = 0x16010012, MainB = 0x16010013, MainC = 0x1601
                           MainI = 0x1601001B, MainX = 0x1601001C, MainT = 0x1601001D,
                           MainF = 0x1601001E, MainS = 0x1601001F;
 inline constexpr uint32_t Modal = 0x52010031, ModalW = 0x06010031, ModalA = 0x16010032;
-inline constexpr uint32_t BrokenUnit = 0x52010041;   // a unit whose creation fails
-inline constexpr uint32_t UnknownKind = 0x52010051;  // a unit of a kind without type
-inline constexpr uint32_t NoRoutine = 0x52010061;    // a unit of a type without routines
-inline constexpr uint32_t Later = 0x52010071, LaterW = 0x06010071;  // stored not visible
+inline constexpr uint32_t BrokenUnit = 0x52010041;  // a unit whose creation fails
+inline constexpr uint32_t UnknownKind = 0x52010051; // a unit of a kind without type
+inline constexpr uint32_t NoRoutine = 0x52010061;   // a unit of a type without routines
+inline constexpr uint32_t Later = 0x52010071, LaterW = 0x06010071; // stored not visible
 inline constexpr uint32_t Events = 0x52010081, EventsW = 0x06010081;
 inline constexpr uint32_t EvA = 0x16010082, EvChain1 = 0x16010083, EvChain2 = 0x16010084,
                           EvOtherKind = 0x16010085, EvLoop1 = 0x16010086, EvLoop2 = 0x16010087,
                           EvUnbound = 0x16010088, EvMute = 0x16010089, EvWords = 0x1601008A;
 inline constexpr uint32_t Missing = 0x52019999;
-}  // namespace ids
+} // namespace ids
 
 // Handler offsets from the code base (the `handler` lines of the form source).
 // Each handler logs "<unit> event <n>" and then calls the event hook.
 // Event 7 and the words handler also record their arguments.
 extern std::function<void(uint32_t window_id, uint32_t unit_id, int32_t event)> g_event_hook;
-extern uint32_t g_words[12];  // arguments of the last call of the words handler
+extern uint32_t g_words[12]; // arguments of the last call of the words handler
 
 // Reads `archive_path` and runs the kernel's start-up over it (once per
 // process), with the form engine installed and the test kinds registered.
@@ -66,4 +66,4 @@ std::string read_text(uint32_t window_id, uint32_t unit_id, int32_t index, int32
 
 HWND handle_of(uint32_t window_id, uint32_t unit_id);
 
-}  // namespace vantor::testforms
+} // namespace vantor::testforms

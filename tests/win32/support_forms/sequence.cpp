@@ -8,13 +8,16 @@ namespace vantor::testforms {
 namespace {
 std::vector<std::string> g_log;
 bool g_logging = true;
-}  // namespace
+} // namespace
 
 void log_line(const std::string& line) {
-    if (g_logging) g_log.push_back(line);
+    if (g_logging)
+        g_log.push_back(line);
 }
 
-void set_logging(bool on) { g_logging = on; }
+void set_logging(bool on) {
+    g_logging = on;
+}
 
 std::vector<std::string> take_log() {
     std::vector<std::string> log;
@@ -22,7 +25,9 @@ std::vector<std::string> take_log() {
     return log;
 }
 
-void clear_log() { g_log.clear(); }
+void clear_log() {
+    g_log.clear();
+}
 
 ::testing::AssertionResult sequence_matches(const std::vector<std::string>& actual,
                                             const Step* expected) {
@@ -40,9 +45,11 @@ void clear_log() { g_log.clear(); }
             break;
         }
     }
-    if (bad_e == SIZE_MAX) return ::testing::AssertionSuccess();
+    if (bad_e == SIZE_MAX)
+        return ::testing::AssertionSuccess();
     size_t count = 0;
-    while (expected[count].line) ++count;
+    while (expected[count].line)
+        ++count;
     std::string text = "message sequence differs at expected step " + std::to_string(bad_e) +
                        ", actual step " + std::to_string(bad_a) + "\n";
     char row[160];
@@ -50,7 +57,8 @@ void clear_log() { g_log.clear(); }
     text += row;
     for (size_t i = 0; i < std::max(count, actual.size()); ++i) {
         std::string left = i < count ? expected[i].line : "";
-        if (i < count && (expected[i].flags & kOptional)) left += " (optional)";
+        if (i < count && (expected[i].flags & kOptional))
+            left += " (optional)";
         const char* mark = i == bad_e || i == bad_a ? ">>" : "  ";
         std::snprintf(row, sizeof row, "  %s %-34s | %s\n", mark, left.c_str(),
                       i < actual.size() ? actual[i].c_str() : "");
@@ -59,4 +67,4 @@ void clear_log() { g_log.clear(); }
     return ::testing::AssertionFailure() << text;
 }
 
-}  // namespace vantor::testforms
+} // namespace vantor::testforms

@@ -14,11 +14,11 @@ namespace vantor::testforms {
 // Log lines: "<unit> <what>", for example "B 806F" (a private message),
 // "A show 1" (WM_SHOWWINDOW), "W event 0" (a handler ran), "W destroy".
 void log_line(const std::string& line);
-void set_logging(bool on);  // off: log_line does nothing (benchmarks)
+void set_logging(bool on); // off: log_line does nothing (benchmarks)
 std::vector<std::string> take_log();
 void clear_log();
 
-inline constexpr unsigned kOptional = 1;  // the step may be missing
+inline constexpr unsigned kOptional = 1; // the step may be missing
 
 struct Step {
     const char* line;
@@ -29,7 +29,7 @@ struct Step {
                                             const Step* expected);
 
 // Compares the log taken so far with `expected` and clears it.
-#define EXPECT_SEQUENCE(expected) \
+#define EXPECT_SEQUENCE(expected)                                                                  \
     EXPECT_TRUE(::vantor::testforms::sequence_matches(::vantor::testforms::take_log(), expected))
 
-}  // namespace vantor::testforms
+} // namespace vantor::testforms
