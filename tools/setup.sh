@@ -11,7 +11,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-wine locales
   g++-multilib lib32asan8 lib32ubsan1 clang libclang-rt-14-dev
   libgtest-dev:i386 libbenchmark-dev:i386 googletest cmake ninja-build
-  python3
+  python3 clang-format ccache
 )
 
 missing=()

@@ -30,13 +30,29 @@ count_ctest() {
 build_tree() {  # name, cmake args...
     local name="$1"; shift
     echo "=== configure and build: $name"
-    cmake -S "$root" -B "$build/$name" -G Ninja "$@" >"$build/$name.configure.log" 2>&1 \
+    local launcher=()
+    # ccache makes rebuilds of other checkouts and trees cheap; optional.
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$root" -B "$build/$name" -G Ninja "${launcher[@]}" "$@" >"$build/$name.configure.log" 2>&1 \
         || { cat "$build/$name.configure.log"; return 1; }
     ninja -C "$build/$name" -j "$jobs" 2>&1 | tail -n 40
     return "${PIPESTATUS[0]}"
 }
 
 mkdir -p "$build"
+
+# 0. Every C++ file follows the project's .clang-format.
+echo "=== format"
+unformatted=$(cd "$root" && git ls-files '*.cpp' '*.h' '*.c' 2>/dev/null |
+    while read -r f; do clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || echo "$f"; done)
+if [ -z "$unformatted" ]; then
+    passed=$((passed + 1))
+else
+    echo "unformatted (run clang-format -i on them):"; echo "$unformatted"
+    failed=$((failed + 1)); failures+=("format: $(echo "$unformatted" | wc -l) files")
+fi
 
 # 1. Native portable core with sanitizers.
 if build_tree native -DCMAKE_BUILD_TYPE=Debug -DVANTOR_BENCH=ON; then
