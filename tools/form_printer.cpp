@@ -118,9 +118,11 @@ class Printer {
     std::string extract(const ByteVec& data, const std::string& label) {
         static const uint8_t kIco[] = {0, 0, 1, 0};
         static const uint8_t kPng[] = {0x89, 'P', 'N', 'G'};
-        const char* ext = std::equal(kIco, kIco + 4, data.begin())   ? ".ico"
-                          : std::equal(kPng, kPng + 4, data.begin()) ? ".png"
-                                                                     : ".bin";
+        // A buffer may be shorter than the signatures (a 1-byte mouse pointer).
+        auto starts_with = [&](const uint8_t(&magic)[4]) {
+            return data.size() >= sizeof magic && std::equal(magic, magic + 4, data.begin());
+        };
+        const char* ext = starts_with(kIco) ? ".ico" : starts_with(kPng) ? ".png" : ".bin";
         fs::path dir(options_.extract_dir);
         std::error_code ec;
         fs::create_directories(dir, ec);

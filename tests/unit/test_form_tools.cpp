@@ -60,8 +60,10 @@ class FormTools : public ::testing::Test {
     }
 
     // Dumps `model` next to the scratch source and compiles the dump back.
-    ByteVec dump_and_recompile(const ArchiveModel& model, std::string* text = nullptr) const {
+    ByteVec dump_and_recompile(const ArchiveModel& model, std::string* text = nullptr,
+                               size_t inline_limit = 256) const {
         vantor::tools::DumpOptions options;
+        options.inline_limit = inline_limit;
         options.extract_dir = path("buffers");
         options.source_dir = dir_.string();
         std::string dumped, error;
@@ -390,6 +392,16 @@ TEST_F(FormTools, LauncherFormSurvivesDumpAndCompile) {
     EXPECT_TRUE(again == original) << text;
     EXPECT_NE(text.find(utf8(u8"prop Caption \"分辨率 宽 \"")), std::string::npos) << text;
     EXPECT_NE(text.find("on 0 handler=0x44"), std::string::npos) << text;
+}
+
+// Every buffer extracted, the shortest ones too: a 1-byte mouse pointer was read
+// as if it held a 4-byte file signature.
+TEST_F(FormTools, BuffersShorterThanAFileSignatureExtract) {
+    ArchiveModel m =
+        compile_ok(utf8(kHeader) + "  unit 0x06010002 kind=window mouse_pointer=hex:01\n"
+                                   "    prop Icon hex:0000\n");
+    EXPECT_TRUE(dump_and_recompile(m, nullptr, 0) == vantor::forms::encode_archive(m));
+    EXPECT_TRUE(fs::exists(path("buffers/52010003_06010002_mouse_pointer.bin")));
 }
 
 TEST_F(FormTools, BigBuffersAreSummarisedWithoutExtractDir) {
