@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the portable core natively (-m32, ASan/UBSan), the
 # Windows build under Wine (unit, Win32 and end-to-end tiers), and a bounded
-# fuzz run. Ends with one summary line: "tests: N passed, M failed".
+# run of every fuzz target. Ends with one summary line: "tests: N passed, M failed".
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}"
@@ -89,21 +89,37 @@ else
     failed=$((failed + 1)); failures+=("windows: build failed")
 fi
 
-# 3. Fuzzing the archive reader and block codecs for a bounded time.
+# 3. Every fuzz target for a bounded time each, from its seeds (corpus/<target>/
+# and the extra ones below) and its dictionary (<target>.dict) when there is one.
+# The corpus grows in the build tree from run to run.
+extra_seeds() {
+    case "$1" in
+    fuzz_archive) echo "$root"/tests/fixtures/damaged/* ;;
+    fuzz_form_source) (cd "$root" && git ls-files '*.form' | sed "s|^|$root/|") ;;
+    esac
+}
 if build_tree fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DVANTOR_FUZZ=ON; then
-    echo "=== fuzz: fuzz_archive for ${fuzz_seconds}s"
-    corpus="$build/fuzz/corpus"
-    mkdir -p "$corpus"
-    cp "$root"/tests/fuzz/corpus/* "$root"/tests/fixtures/damaged/* "$corpus"/ 2>/dev/null
-    cp "$build/native/tests/launcher.vfa" "$corpus"/ 2>/dev/null
-    if "$build/fuzz/tests/fuzz/fuzz_archive" -max_total_time="$fuzz_seconds" -timeout=10 \
-        -rss_limit_mb=2048 -artifact_prefix="$build/fuzz/" "$corpus" >"$build/fuzz.log" 2>&1; then
-        tail -n 3 "$build/fuzz.log"
-        passed=$((passed + 1))
-    else
-        tail -n 40 "$build/fuzz.log"
-        failed=$((failed + 1)); failures+=("fuzz: finding, see $build/fuzz.log")
-    fi
+    targets=("$build"/fuzz/tests/fuzz/fuzz_*)
+    for target in "${targets[@]}"; do
+        [ -x "$target" ] || continue
+        name=$(basename "$target")
+        [ "$name" = fuzz_make_seeds ] && continue
+        echo "=== fuzz: $name for ${fuzz_seconds}s"
+        corpus="$build/fuzz/corpus/$name"
+        mkdir -p "$corpus"
+        cp "$root/tests/fuzz/corpus/$name"/* $(extra_seeds "$name") "$corpus"/ 2>/dev/null
+        dict=()
+        [ -f "$root/tests/fuzz/$name.dict" ] && dict=(-dict="$root/tests/fuzz/$name.dict")
+        log="$build/fuzz-$name.log"
+        if "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "${dict[@]}" \
+            -artifact_prefix="$build/fuzz/$name-" "$corpus" >"$log" 2>&1; then
+            grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1
+            passed=$((passed + 1))
+        else
+            tail -n 40 "$log"
+            failed=$((failed + 1)); failures+=("$name: finding, see $log")
+        fi
+    done
 else
     failed=$((failed + 1)); failures+=("fuzz: build failed")
 fi

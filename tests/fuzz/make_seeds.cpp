@@ -1,4 +1,4 @@
-// Writes the hand-made seed archives of tests/fuzz/corpus:
+// Writes the hand-made seed archives of tests/fuzz/corpus/fuzz_archive:
 //   fuzz_make_seeds <directory>
 // Small valid archives that reach every part of the format: the launcher's
 // window (with a small icon instead of the real one), a minimal window, menu
@@ -77,9 +77,11 @@ ArchiveModel minimal() {
 }
 
 // Two windows; children with a page separator, a cursor image, a tag, event
-// bindings with -1 and common events, menu items.
+// bindings with -1 and common events, menu items. The fuzz target takes the
+// unit to update from attr A (here the menu item) and the bytes to write from
+// text B (here the hand cursor's system id).
 ArchiveModel structured() {
-    WindowDesc a{0x52010003, 1, 2, "text A", "text B", {}};
+    WindowDesc a{0x52010003, 3, 2, "text A", std::string("\x89\x7f\0\0", 4), {}};
     a.units.push_back(unit(0x06010002, 0x00010001, "", 0, 0, 300, 200, 1, {}));
     UnitDesc panel = unit(0x16010004, 0x00010015, "panel", 10, 10, 200, 100, 5, {});
     panel.children = {0x16010005, 0, 0x16010006};

@@ -321,7 +321,7 @@ TEST(DamagedArchive, RegressionFilesFailCleanly) {
 
 TEST(Corpus, SeedsAreValidArchivesThatReencodeExactly) {
     const std::filesystem::path dir =
-        std::filesystem::path(VANTOR_SOURCE_DIR) / "tests/fuzz/corpus";
+        std::filesystem::path(VANTOR_SOURCE_DIR) / "tests/fuzz/corpus/fuzz_archive";
     size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         std::ifstream in(entry.path(), std::ios::binary);
