@@ -41,6 +41,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -62,6 +63,9 @@ struct CompileOptions {
     // Handler names given on the command line; they take precedence over the
     // `handler` statements of the source.
     std::map<std::string, int32_t> handlers;
+    // Reads the files named by file:"..." (path already made absolute); null:
+    // read_file below. A fuzzer supplies one that never touches the disk.
+    std::function<bool(const std::string& path, std::string& out, std::string& error)> read;
 };
 
 // Parses form source text. `path` names the source in diagnostics and anchors

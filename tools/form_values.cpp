@@ -89,7 +89,8 @@ ByteVec Context::file_bytes(const std::string& name, const std::string& what) co
     if (p.is_relative())
         p = dir_ / p;
     std::string data, error;
-    if (!read_file(p.string(), data, error))
+    if (!(options_.read ? options_.read(p.string(), data, error)
+                        : read_file(p.string(), data, error)))
         fail(what + ": cannot read '" + p.string() + "': " + error);
     return ByteVec(data.begin(), data.end());
 }
