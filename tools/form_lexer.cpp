@@ -35,35 +35,21 @@ Token lex_string(std::string_view line, size_t& i, int line_no, bool glued) {
         }
         if (++i >= line.size())
             break;
-        switch (line[i]) {
-        case '"':
-            add(false, "\"");
-            break;
-        case '\\':
-            add(false, "\\");
-            break;
-        case 'n':
-            add(false, "\n");
-            break;
-        case 'r':
-            add(false, "\r");
-            break;
-        case 't':
-            add(false, "\t");
-            break;
-        case 'x': {
-            int hi = i + 1 < line.size() ? hex_digit(line[i + 1]) : -1;
-            int lo = i + 2 < line.size() ? hex_digit(line[i + 2]) : -1;
-            if (hi < 0 || lo < 0)
-                throw SourceError{line_no, "\\x must be followed by two hex digits"};
-            char byte = static_cast<char>(hi * 16 + lo);
-            add(true, std::string_view(&byte, 1));
-            i += 2;
-            break;
+        // \" \\ \n \r \t stand for one character; \xHH for one raw byte.
+        static constexpr std::string_view kFrom = "\"\\nrt", kTo = "\"\\\n\r\t";
+        if (size_t e = kFrom.find(line[i]); e != std::string_view::npos) {
+            add(false, kTo.substr(e, 1));
+            continue;
         }
-        default:
+        if (line[i] != 'x')
             throw SourceError{line_no, std::string("unknown escape '\\") + line[i] + "' in text"};
-        }
+        int hi = i + 1 < line.size() ? hex_digit(line[i + 1]) : -1;
+        int lo = i + 2 < line.size() ? hex_digit(line[i + 2]) : -1;
+        if (hi < 0 || lo < 0)
+            throw SourceError{line_no, "\\x must be followed by two hex digits"};
+        char byte = static_cast<char>(hi * 16 + lo);
+        add(true, std::string_view(&byte, 1));
+        i += 2;
     }
     throw SourceError{line_no, "text is not closed by '\"'"};
 }

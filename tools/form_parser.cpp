@@ -318,45 +318,47 @@ uint32_t kind_value(const Value& v, const Context& cx) {
             "' (expected window, EditBox, Button, CommonDlg, TransLabel or a number)");
 }
 
+// Unit fields that take one value of a plain kind.
+template <class T> struct UnitMember {
+    const char* key;
+    T forms::UnitDesc::*member;
+};
+constexpr UnitMember<std::string> kTextFields[] = {{"name", &forms::UnitDesc::name},
+                                                   {"remark", &forms::UnitDesc::remark},
+                                                   {"tag", &forms::UnitDesc::tag}};
+constexpr UnitMember<int32_t> kSignedFields[] = {{"left", &forms::UnitDesc::left},
+                                                 {"top", &forms::UnitDesc::top},
+                                                 {"width", &forms::UnitDesc::width},
+                                                 {"height", &forms::UnitDesc::height}};
+constexpr UnitMember<uint32_t> kDwordFields[] = {{"tab", &forms::UnitDesc::tab_order},
+                                                 {"parent", &forms::UnitDesc::parent},
+                                                 {"event_source", &forms::UnitDesc::event_source},
+                                                 {"object_slot", &forms::UnitDesc::object_slot},
+                                                 {"cursor_slot", &forms::UnitDesc::cursor_slot},
+                                                 {"reserved_b", &forms::UnitDesc::reserved_b}};
+
 void Parser::unit_field(forms::UnitDesc& u, const Item& it) {
     const std::string& k = it.key;
     const Value& v = it.value;
+    for (const auto& f : kTextFields)
+        if (k == f.key)
+            return void(u.*f.member = cx_.ztext(v, k));
+    for (const auto& f : kSignedFields)
+        if (k == f.key)
+            return void(u.*f.member = cx_.signed32(v, k));
+    for (const auto& f : kDwordFields)
+        if (k == f.key)
+            return void(u.*f.member = cx_.dword(v, k));
     if (k == "kind")
         u.kind = kind_value(v, cx_);
-    else if (k == "name")
-        u.name = cx_.ztext(v, "name");
-    else if (k == "remark")
-        u.remark = cx_.ztext(v, "remark");
-    else if (k == "tag")
-        u.tag = cx_.ztext(v, "tag");
-    else if (k == "left")
-        u.left = cx_.signed32(v, "left");
-    else if (k == "top")
-        u.top = cx_.signed32(v, "top");
-    else if (k == "width")
-        u.width = cx_.signed32(v, "width");
-    else if (k == "height")
-        u.height = cx_.signed32(v, "height");
     else if (k == "state")
         u.state = state_flags(v, cx_);
-    else if (k == "tab")
-        u.tab_order = cx_.dword(v, "tab");
-    else if (k == "parent")
-        u.parent = cx_.dword(v, "parent");
     else if (k == "children")
         u.children = dword_list(v, "children", cx_);
-    else if (k == "event_source")
-        u.event_source = cx_.dword(v, "event_source");
     else if (k == "mouse_pointer")
         u.mouse_pointer = cx_.bytes(v, "mouse_pointer");
-    else if (k == "object_slot")
-        u.object_slot = cx_.dword(v, "object_slot");
-    else if (k == "cursor_slot")
-        u.cursor_slot = cx_.dword(v, "cursor_slot");
     else if (k == "reserved_a")
         fixed_list(u.reserved_a, v, "reserved_a", cx_);
-    else if (k == "reserved_b")
-        u.reserved_b = cx_.dword(v, "reserved_b");
     else if (k == "reserved_c")
         fixed_list(u.reserved_c, v, "reserved_c", cx_);
     else
