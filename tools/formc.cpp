@@ -9,6 +9,7 @@
 
 #include "forms/model.h"
 #include "tools/form_source.h"
+#include "tools/tool_args.h"
 
 namespace {
 
@@ -17,11 +18,6 @@ const char kUsage[] =
     "  Compiles a form source (UTF-8 text; syntax in tools/form_source.h) into a\n"
     "  form archive. --handler sets the offset of a symbolic handler named by an\n"
     "  'on' line, overriding the source's 'handler NAME=OFFSET' default.\n";
-
-int usage_error(const std::string& message) {
-    std::fprintf(stderr, "vantor-formc: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
 
 // NAME=OFFSET with OFFSET decimal or 0x hex, -1 allowed.
 bool parse_handler(const std::string& arg, vantor::tools::CompileOptions& options) {
@@ -41,32 +37,27 @@ bool parse_handler(const std::string& arg, vantor::tools::CompileOptions& option
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string source, output;
+    vantor::tools::ToolArgs args(argc, argv, "vantor-formc", kUsage);
+    std::string arg, value, source, output;
     vantor::tools::CompileOptions options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if ((arg == "-o" || arg == "--handler") && i + 1 == argc)
-            return usage_error(arg + " needs a value");
+    while (args.next(arg, value, {"-o", "--handler"})) {
         if (arg == "-o") {
-            output = argv[++i];
+            output = value;
         } else if (arg == "--handler") {
-            if (!parse_handler(argv[++i], options))
-                return usage_error(std::string("bad --handler '") + argv[i] +
-                                   "' (expected NAME=OFFSET)");
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usage_error("unknown option " + arg);
-        } else if (source.empty()) {
-            source = arg;
+            if (!parse_handler(value, options))
+                return args.error("bad --handler '" + value + "' (expected NAME=OFFSET)");
+        } else if (args.is_option(arg)) {
+            return args.error("unknown option " + arg);
+        } else if (!source.empty()) {
+            return args.error("more than one source given");
         } else {
-            return usage_error("more than one source given");
+            source = arg;
         }
     }
+    if (args.status)
+        return *args.status;
     if (source.empty() || output.empty())
-        return usage_error("need a source and -o ARCHIVE");
+        return args.error("need a source and -o ARCHIVE");
 
     vantor::forms::ArchiveModel model;
     vantor::tools::Diagnostic diag;

@@ -10,6 +10,7 @@
 
 #include "forms/model.h"
 #include "tools/form_source.h"
+#include "tools/tool_args.h"
 
 namespace {
 
@@ -21,48 +22,38 @@ const char kUsage[] =
     "  DIR and named by file:\"...\"; without --extract-dir they are summarised as\n"
     "  omitted:LENGTH, and the output then does not compile back.\n";
 
-int usage_error(const std::string& message) {
-    std::fprintf(stderr, "vantor-formdump: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string archive_path, output;
+    vantor::tools::ToolArgs args(argc, argv, "vantor-formdump", kUsage);
+    std::string arg, value, archive_path, output;
     vantor::tools::DumpOptions options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        bool takes_value = arg == "-o" || arg == "--extract-dir" || arg == "--inline-limit";
-        if (takes_value && i + 1 == argc)
-            return usage_error(arg + " needs a value");
+    while (args.next(arg, value, {"-o", "--extract-dir", "--inline-limit"})) {
         if (arg == "-o") {
-            output = argv[++i];
+            output = value;
         } else if (arg == "--all") {
             options.all_properties = true;
         } else if (arg == "--extract-dir") {
-            options.extract_dir = argv[++i];
+            options.extract_dir = value;
         } else if (arg == "--inline-limit") {
             char* end = nullptr;
             errno = 0;
-            unsigned long long n = std::strtoull(argv[++i], &end, 10);
-            if (errno != 0 || *end != '\0' || argv[i][0] == '-' || argv[i][0] == '\0')
-                return usage_error(std::string("bad --inline-limit '") + argv[i] + "'");
+            unsigned long long n = std::strtoull(value.c_str(), &end, 10);
+            if (errno != 0 || *end != '\0' || value.empty() || value[0] == '-')
+                return args.error("bad --inline-limit '" + value + "'");
             options.inline_limit = static_cast<size_t>(n);
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usage_error("unknown option " + arg);
-        } else if (archive_path.empty()) {
-            archive_path = arg;
+        } else if (args.is_option(arg)) {
+            return args.error("unknown option " + arg);
+        } else if (!archive_path.empty()) {
+            return args.error("more than one archive given");
         } else {
-            return usage_error("more than one archive given");
+            archive_path = arg;
         }
     }
+    if (args.status)
+        return *args.status;
     if (archive_path.empty())
-        return usage_error("no archive given");
+        return args.error("no archive given");
 
     std::string data, error;
     if (!vantor::tools::read_file(archive_path, data, error)) {
