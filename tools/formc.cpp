@@ -46,12 +46,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--handler") {
             if (!parse_handler(value, options))
                 return args.error("bad --handler '" + value + "' (expected NAME=OFFSET)");
-        } else if (args.is_option(arg)) {
-            return args.error("unknown option " + arg);
-        } else if (!source.empty()) {
-            return args.error("more than one source given");
-        } else {
-            source = arg;
+        } else if (int status = args.operand(arg, source, "source")) {
+            return status;
         }
     }
     if (args.status)

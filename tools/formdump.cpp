@@ -42,12 +42,8 @@ int main(int argc, char** argv) {
             if (errno != 0 || *end != '\0' || value.empty() || value[0] == '-')
                 return args.error("bad --inline-limit '" + value + "'");
             options.inline_limit = static_cast<size_t>(n);
-        } else if (args.is_option(arg)) {
-            return args.error("unknown option " + arg);
-        } else if (!archive_path.empty()) {
-            return args.error("more than one archive given");
-        } else {
-            archive_path = arg;
+        } else if (int status = args.operand(arg, archive_path, "archive")) {
+            return status;
         }
     }
     if (args.status)

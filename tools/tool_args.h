@@ -41,7 +41,16 @@ class ToolArgs {
     }
     std::optional<int> status;
 
-    static bool is_option(const std::string& arg) { return !arg.empty() && arg[0] == '-'; }
+    // Takes `arg` as the tool's one operand (named `what` in errors). 0, or the
+    // exit code after an unknown option or a second operand.
+    int operand(const std::string& arg, std::string& out, const char* what) const {
+        if (!arg.empty() && arg[0] == '-')
+            return error("unknown option " + arg);
+        if (!out.empty())
+            return error(std::string("more than one ") + what + " given");
+        out = arg;
+        return 0;
+    }
 
     // Prints "TOOL: message" and the usage; returns the exit code 2.
     int error(const std::string& message) const {
