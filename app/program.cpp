@@ -3,6 +3,7 @@
 #include <cfenv>
 
 #include "app/form_archive.h"
+#include "app/scripted_start.h"
 #include "app/system_helpers.h"
 #include "runtime/interface.h"
 #include "runtime/libraries.h"
@@ -58,6 +59,7 @@ int entry_routine() {
                     uint32_t(reinterpret_cast<uintptr_t>(&generated_exit)), 0, 0, 0);
     generated_third();
     reinterpret_cast<int (*)()>(const_cast<uint8_t*>(vantor_code_base))(); // start routine
+    apply_command_line(); // options for scripts; none: the window stays as stored
     rt.run_until_last_window_closed();
     return 0;
 }

@@ -2,6 +2,9 @@
 # build tree, one Xvfb display per run, both started and stopped by pid.
 #   vantor_wine_setup <build-dir>   exports WINEPREFIX, DISPLAY, LANG, WINEDEBUG...
 #   vantor_wine_teardown [kill_server]  ends what vantor_wine_setup started
+# VANTOR_WINEPREFIX names another prefix, VANTOR_DISPLAY a display to use
+# instead of a new Xvfb. VANTOR_WINE_MANAGED=Y lets a window manager manage
+# the prefix's windows (a desktop); the default N suits a bare Xvfb.
 
 vantor_free_display() {
     local n
@@ -30,18 +33,44 @@ vantor_start_xvfb() {
     return 1
 }
 
-# Creates the prefix once (serialised with a lock, ctest may run tests in parallel).
+# Wine's own fonts (package fonts-wine). Debian's Wine 8 looks for them in a
+# data folder it names wrongly (Z:\usr\share\wine\../fonts), so none of them
+# is loaded; the caption buttons, drawn as the characters "0 1 r" of the
+# Marlett symbol font, then come out as letters of a fallback font. Wine loads
+# every font file in the prefix's Fonts folder, so Marlett goes there.
+vantor_wine_font_dirs="/usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine-stable/share/wine/fonts"
+
+vantor_install_marlett() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" dir
+    [ -f "$fonts/marlett.ttf" ] && return 0
+    for dir in $vantor_wine_font_dirs; do
+        if [ -f "$dir/marlett.ttf" ]; then
+            mkdir -p "$fonts" && cp "$dir/marlett.ttf" "$fonts/marlett.ttf"
+            return
+        fi
+    done
+    echo "wine-env: marlett.ttf not found (package fonts-wine); caption buttons show letters" >&2
+}
+
+# Creates the prefix once and keeps its settings (serialised with a lock, ctest
+# may run tests in parallel).
 vantor_init_prefix() {
+    local managed="${VANTOR_WINE_MANAGED:-N}"
     mkdir -p "$WINEPREFIX"
     (
         flock 9
         if [ ! -f "$WINEPREFIX/.vantor-ready" ]; then
             WINEARCH=win32 wineboot -i >/dev/null 2>&1
-            # Without a window manager Wine waits 2 s whenever a top-level window is
-            # hidden or destroyed unless windows are unmanaged.
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
             wineserver -w
             touch "$WINEPREFIX/.vantor-ready"
+        fi
+        vantor_install_marlett
+        # Without a window manager Wine waits 2 s whenever a top-level window is
+        # hidden or destroyed unless windows are unmanaged; with one (a desktop)
+        # unmanaged windows would escape it: no frame, no taskbar entry.
+        if [ "$(cat "$WINEPREFIX/.vantor-managed" 2>/dev/null)" != "$managed" ]; then
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
+            echo "$managed" >"$WINEPREFIX/.vantor-managed"
         fi
     ) 9>"$WINEPREFIX.lock"
 }

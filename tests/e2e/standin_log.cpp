@@ -8,6 +8,23 @@
 
 namespace vantor::e2e {
 
+namespace {
+
+// `text` from code page `from` to code page `to` (through UTF-16).
+std::string recode(const std::string& text, UINT from, UINT to) {
+    const int size = int(text.size());
+    const int wide_size = MultiByteToWideChar(from, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(size_t(wide_size), L'\0');
+    MultiByteToWideChar(from, 0, text.data(), size, wide.data(), wide_size);
+    const int out_size =
+        WideCharToMultiByte(to, 0, wide.data(), wide_size, nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(out_size), '\0');
+    WideCharToMultiByte(to, 0, wide.data(), wide_size, out.data(), out_size, nullptr, nullptr);
+    return out;
+}
+
+} // namespace
+
 double now_ms() {
     LARGE_INTEGER frequency, count;
     QueryPerformanceFrequency(&frequency);
@@ -19,7 +36,8 @@ void append_log_line(const std::string& path, const std::string& event, const st
     char head[64];
     std::snprintf(head, sizeof head, "%.3f\t%lu\t", now_ms(),
                   static_cast<unsigned long>(GetCurrentProcessId()));
-    const std::string line = head + event + "\t" + fields + "\r\n";
+    // The program's texts are ANSI (GBK); the file is UTF-8, as a terminal shows it.
+    const std::string line = recode(head + event + "\t" + fields, CP_ACP, CP_UTF8) + "\r\n";
     // Appends of several processes are serialised: Wine writes an append-only
     // handle at the end position it read, so two writers can overwrite each
     // other's line.
@@ -82,7 +100,7 @@ std::vector<LogEntry> read_log(const std::string& path) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             break; // a line still being written
-        std::string line = text.substr(start, end - start);
+        std::string line = recode(text.substr(start, end - start), CP_UTF8, CP_ACP);
         start = end + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

@@ -1,5 +1,6 @@
 // The stand-in emulator's log: one line per event, appended by every
-// stand-in process and read by the tests.
+// stand-in process and read by the tests. The file is UTF-8; entries read
+// back hold the program's ANSI (GBK) texts again.
 //   <ms>\t<pid>\t<event>\t<fields>
 // ms: a clock shared by all processes of the machine (now_ms); events: start
 // (exe= flags= show= cmd=<command line to the end>), window (hwnd= visible=

@@ -1,6 +1,8 @@
 // The stand-in emulator: what it logs, the window it shows and its modes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/e2e/driver.h"
 
 using namespace vantor::e2e;
@@ -62,6 +64,15 @@ TEST(Standin, LogsStartShowsTitledWindowAndLogsExitWhenClosed) {
     auto shown = log.wait_for("window", 1, kWindowMs, nox.pid());
     ASSERT_EQ(1u, shown.size());
     EXPECT_EQ("夜神模拟器2", shown[0].rest("title"));
+    // The file itself is UTF-8, as a terminal shows it.
+    std::string raw;
+    if (FILE* file = std::fopen(log.path().c_str(), "rb")) {
+        char buffer[4096];
+        raw.assign(buffer, std::fread(buffer, 1, sizeof buffer, file));
+        std::fclose(file);
+    }
+    EXPECT_NE(std::string::npos, raw.find(reinterpret_cast<const char*>(u8"title=夜神模拟器2\r\n")))
+        << raw;
     EXPECT_EQ("1", shown[0].field("visible"));
     EXPECT_LE(starts[0].ms, shown[0].ms);
 

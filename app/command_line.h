@@ -1,0 +1,40 @@
+// Vantor's command line for scripts (portable: no platform headers):
+//   Vantor.exe [/count:N] [/width:W] [/height:H] [/dpi:D] [/path:"..."] [/start] [/exit]
+// Values are kept as the text given, as typing them would; the launch sequence
+// converts them as usual. Option names ignore letter case. Double quotes group
+// blanks into a value and are not part of it; backslashes are plain characters,
+// so a folder path may end in one.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace vantor::app {
+
+// The boxes an option fills, in the order the options are listed.
+enum class OptionBox { Count, Width, Height, Dpi, Path };
+inline constexpr int kOptionBoxCount = 5;
+
+enum class OptionError { None, Unknown, MissingValue };
+
+struct CommandLine {
+    std::optional<std::string> values[kOptionBoxCount]; // by OptionBox
+    bool start = false;                                 // /start: press 启动 once shown
+    bool exit = false;                                  // /exit: close when that ends
+    OptionError error = OptionError::None;
+    std::string bad_option; // the option as given (quotes removed) when error != None
+
+    bool empty() const;
+    const std::optional<std::string>& value(OptionBox box) const { return values[int(box)]; }
+};
+
+// Parses a whole command line as the system hands it over (GBK bytes): the
+// program name first, then the options. The first bad option stops parsing;
+// the result then carries only the error. Null is an empty command line.
+CommandLine parse_command_line(const char* command_line);
+
+// The message for a bad option: what is wrong, the option, and every option
+// that is accepted (GBK text).
+std::string option_error_message(const CommandLine& parsed);
+
+} // namespace vantor::app

@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""The release archive: named after the project's version, holding exactly
+Vantor.exe (whose version resource agrees with the name) and the guide as a
+Notepad-friendly text file; the program in it starts and ends under Wine.
+
+    test_package.py <archive.zip> <version> <scratch folder in the build tree>
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import unittest
+import zipfile
+
+ARCHIVE, VERSION, SCRATCH = sys.argv[1:4]
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+FIXED_FILE_INFO = struct.pack("<I", 0xFEEF04BD)  # VS_FIXEDFILEINFO signature
+
+
+def version_string(image, key):
+    """Value of a text of the version resource (UTF-16: key, padding, value)."""
+    name = (key + "\0").encode("utf-16-le")
+    at = image.find(name)
+    if at < 0:
+        return None
+    at += len(name)
+    while image[at:at + 2] == b"\0\0":
+        at += 2
+    end = at
+    while image[end:end + 2] != b"\0\0":
+        end += 2
+    return image[at:end].decode("utf-16-le")
+
+
+class ReleaseArchive(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.zip = zipfile.ZipFile(ARCHIVE)
+
+    def test_name_and_contents(self):
+        self.assertEqual(f"Vantor-{VERSION}-win32.zip", os.path.basename(ARCHIVE))
+        self.assertEqual(["GUIDE-zh_CN.txt", "Vantor.exe"], sorted(self.zip.namelist()))
+
+    def test_guide_opens_in_notepad(self):
+        data = self.zip.read("GUIDE-zh_CN.txt")
+        self.assertTrue(data.startswith(b"\xef\xbb\xbf"), "no UTF-8 byte order mark")
+        text = data[3:].decode("utf-8")
+        self.assertEqual(text.count("\n"), text.count("\r\n"), "a line ends without CR")
+        for expected in ("启动模拟器数量", "无法启动模拟器", "/count:N", "/exit"):
+            self.assertIn(expected, text)
+
+    def test_program_is_a_32_bit_gui_image_of_this_version(self):
+        image = self.zip.read("Vantor.exe")
+        self.assertEqual(b"MZ", image[:2])
+        pe = struct.unpack_from("<I", image, 0x3C)[0]
+        self.assertEqual(b"PE\0\0", image[pe:pe + 4])
+        self.assertEqual(0x14C, struct.unpack_from("<H", image, pe + 4)[0], "not i386")
+        self.assertEqual(2, struct.unpack_from("<H", image, pe + 24 + 68)[0], "not GUI")
+        at = image.find(FIXED_FILE_INFO)
+        self.assertNotEqual(-1, at, "no version resource")
+        file_ms, file_ls = struct.unpack_from("<II", image, at + 8)
+        numbers = f"{file_ms >> 16}.{file_ms & 0xFFFF}.{file_ls >> 16}"
+        self.assertEqual(VERSION, numbers)
+        self.assertEqual(f"{VERSION}.{file_ls & 0xFFFF}", version_string(image, "FileVersion"))
+        self.assertEqual(f"{VERSION}.{file_ls & 0xFFFF}", version_string(image, "ProductVersion"))
+
+    def test_program_in_the_archive_runs_under_wine(self):
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+        os.makedirs(SCRATCH)
+        self.zip.extract("Vantor.exe", SCRATCH)
+        # /exit: the window opens and closes again; 0 is the exit code of a
+        # normal end (a runtime error ends with -1).
+        run = subprocess.run(["bash", os.path.join(ROOT, "tools", "wine-run.sh"),
+                              os.path.join(SCRATCH, "Vantor.exe"), "/exit"], timeout=120)
+        self.assertEqual(0, run.returncode)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)

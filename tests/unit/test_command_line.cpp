@@ -1,0 +1,92 @@
+// Vantor's command line for scripts: options, quoting, and the bad options
+// that must start nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/command_line.h"
+
+using namespace vantor::app;
+
+namespace {
+
+std::string shown(const std::optional<std::string>& v) {
+    return v ? "\"" + *v + "\"" : "(not given)";
+}
+
+} // namespace
+
+TEST(CommandLine, NoArgumentsLeaveEverythingAsStored) {
+    for (const char* line : {static_cast<const char*>(nullptr), "", "Vantor.exe", "Vantor.exe   ",
+                             "\"C:\\Program Files\\Vantor\\Vantor.exe\""}) {
+        EXPECT_TRUE(parse_command_line(line).empty()) << (line ? line : "(null)");
+    }
+}
+
+TEST(CommandLine, ValuesAreTakenAsTextAndFlagsAreSet) {
+    const CommandLine c = parse_command_line(
+        "\"C:\\Program Files\\Vantor.exe\" /COUNT:3abc /width:720 /Height:1280 /dpi:320 "
+        "/path:\"D:\\Nox Player\\bin\\Nox.exe\" /start /Exit");
+    ASSERT_EQ(OptionError::None, c.error) << c.bad_option;
+    EXPECT_EQ("\"3abc\"", shown(c.value(OptionBox::Count)));
+    EXPECT_EQ("\"720\"", shown(c.value(OptionBox::Width)));
+    EXPECT_EQ("\"1280\"", shown(c.value(OptionBox::Height)));
+    EXPECT_EQ("\"320\"", shown(c.value(OptionBox::Dpi)));
+    EXPECT_EQ("\"D:\\Nox Player\\bin\\Nox.exe\"", shown(c.value(OptionBox::Path)));
+    EXPECT_TRUE(c.start);
+    EXPECT_TRUE(c.exit);
+}
+
+TEST(CommandLine, QuotesGroupBlanksAnywhereAndBackslashesStayPlain) {
+    struct {
+        const char* line;
+        const char* path;
+    } cases[] = {
+        {"v.exe \"/path:C:\\a b\\Nox.exe\"", "C:\\a b\\Nox.exe"},
+        {"v.exe /path:C:\\\"a b\"\\Nox.exe", "C:\\a b\\Nox.exe"},
+        {"v.exe /path:\"C:\\dir\\\"", "C:\\dir\\"}, // a trailing backslash is no escape
+        {"v.exe /path:\"C:\\夜神\\Nox.exe\"", "C:\\夜神\\Nox.exe"}, // GBK bytes kept
+        {"v.exe\t/path:x\t", "x"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine parsed = parse_command_line(c.line);
+        EXPECT_EQ(OptionError::None, parsed.error) << c.line << ": " << parsed.bad_option;
+        EXPECT_EQ(std::string("\"") + c.path + "\"", shown(parsed.value(OptionBox::Path)))
+            << c.line;
+    }
+    // The last of a repeated option counts; other boxes stay untouched.
+    const CommandLine twice = parse_command_line("v.exe /dpi:1 /dpi:2");
+    EXPECT_EQ("\"2\"", shown(twice.value(OptionBox::Dpi)));
+    EXPECT_EQ("(not given)", shown(twice.value(OptionBox::Count)));
+    EXPECT_FALSE(twice.start);
+}
+
+TEST(CommandLine, BadOptionIsNamedAndNothingElseApplies) {
+    struct {
+        const char* line;
+        OptionError error;
+        const char* option;
+    } cases[] = {
+        {"v.exe /count:2 /bogus /start", OptionError::Unknown, "/bogus"},
+        {"v.exe count:2", OptionError::Unknown, "count:2"},
+        {"v.exe -count:2", OptionError::Unknown, "-count:2"},
+        {"v.exe /start:now", OptionError::Unknown, "/start:now"},
+        {"v.exe /counter:2", OptionError::Unknown, "/counter:2"},
+        {"v.exe /start /count", OptionError::MissingValue, "/count"},
+        {"v.exe /path: /start", OptionError::MissingValue, "/path:"},
+        {"v.exe /width:\"\"", OptionError::MissingValue, "/width:"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine parsed = parse_command_line(c.line);
+        EXPECT_EQ(int(c.error), int(parsed.error)) << c.line;
+        EXPECT_EQ(c.option, parsed.bad_option) << c.line;
+        EXPECT_FALSE(parsed.start) << c.line;
+        EXPECT_FALSE(parsed.value(OptionBox::Count)) << c.line;
+        const std::string message = option_error_message(parsed);
+        EXPECT_NE(std::string::npos, message.find(c.option)) << message;
+        for (const char* accepted :
+             {"/count:N", "/width:W", "/height:H", "/dpi:D", "/path:", "/start", "/exit"}) {
+            EXPECT_NE(std::string::npos, message.find(accepted)) << message;
+        }
+    }
+}

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Takes the README's picture of Vantor: the real Vantor.exe, its boxes filled in
+# through its command line, in a framed Wine desktop on an Xvfb of its own
+# (with a prefix of its own next to the program); the desktop is cropped out
+# of the screen.
+#   bash tools/screenshot.sh [output.png]        default docs/vantor-window.png
+# VANTOR_SCREENSHOT_EXE names a Vantor.exe to show instead of building one.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VANTOR_BUILD_DIR:-$root/build}/win"
+output="$(realpath -m "${1:-$root/docs/vantor-window.png}")"
+desktop_size=640x480
+
+exe="${VANTOR_SCREENSHOT_EXE:-}"
+if [ -z "$exe" ]; then
+    bash "$root/tools/setup.sh" >/dev/null
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    ninja -C "$build" Vantor >/dev/null
+    exe="$build/Vantor.exe"
+fi
+
+. "$root/tools/wine-env.sh"
+unset VANTOR_DISPLAY
+tree="$(cd "$(dirname "$exe")" && pwd)"
+export VANTOR_WINEPREFIX="$tree/wineprefix-screenshot" VANTOR_WINE_MANAGED=N
+vantor_wine_setup "$tree"
+trap 'vantor_wine_teardown kill_server' EXIT
+
+wine explorer /desktop=vantor,$desktop_size "$exe" /count:2 /width:720 /height:1280 /dpi:320 \
+    '/path:D:\Nox\bin\Nox.exe' >/dev/null 2>&1 &
+
+# The picture is taken once Vantor's window is there and the screen has
+# stopped changing.
+shot="$(mktemp --suffix=.png)"
+previous=""
+for _ in $(seq 1 60); do
+    sleep 0.5
+    xwininfo -root -tree 2>/dev/null | grep -q '"Vantor"' || continue
+    import -window root -crop "$desktop_size+0+0" +repage "$shot"
+    current="$(md5sum <"$shot")"
+    [ "$current" = "$previous" ] && break
+    previous="$current"
+done
+if [ "$current" != "$previous" ]; then
+    echo "screenshot: Vantor's window did not settle" >&2
+    rm -f "$shot"
+    exit 1
+fi
+mkdir -p "$(dirname "$output")"
+mv "$shot" "$output"
+chmod 644 "$output"
+echo "screenshot: $output"
