@@ -102,20 +102,20 @@ CommandLine parse_command_line(const char* command_line) {
         const std::string name =
             argument[0] == '/' ? argument.substr(1, colon == std::string::npos ? colon : colon - 1)
                                : std::string();
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& s : kOptions) {
             if (same_name(name, s.name))
-                spec = &s;
+                option = &s;
         }
-        if (!spec || (spec->flag && colon != std::string::npos))
+        if (!option || (option->flag && colon != std::string::npos))
             return failed(OptionError::Unknown, argument);
-        if (spec->flag) {
-            result.*spec->flag = true;
+        if (option->flag) {
+            result.*option->flag = true;
             continue;
         }
         if (colon == std::string::npos || colon + 1 == argument.size())
             return failed(OptionError::MissingValue, argument);
-        result.values[spec->box] = argument.substr(colon + 1);
+        result.values[option->box] = argument.substr(colon + 1);
     }
     return result;
 }
