@@ -143,6 +143,14 @@ bool decode(const uint8_t* data, size_t size, ArchiveModel& out, std::string* er
             *error = "archive larger than 4 GB";
         return false;
     }
+    // The runtime reads length / 8 windows; the model has no place for the rest.
+    if (size >= 4 && read_u32(data) % 8 != 0) {
+        if (error) {
+            *error = "window id table of " + std::to_string(read_u32(data)) +
+                     " bytes is not a multiple of 8 at offset 0";
+        }
+        return false;
+    }
     WindowTable table;
     if (!read_window_table(data, uint32_t(size), table, error))
         return false;
