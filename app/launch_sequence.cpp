@@ -138,27 +138,6 @@ WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint
     }
 }
 
-// The process that owns `window` (declared GetWindowThreadProcessId); 0 when
-// it cannot be told.
-uint32_t window_process_id(uint32_t window) {
-    uint32_t pid = 0;
-    const uint32_t args[2] = {window, uint32_t(uintptr_t(&pid))};
-    rt().call_declared(kGetWindowThreadProcessId, 2, args);
-    return pid;
-}
-
-// Ends the emulator instance that owns `window`; when the owner cannot be told,
-// the first process named Nox.exe.
-void terminate_instance(uint32_t window) {
-    const uint32_t owner = window_process_id(window);
-    if (owner != 0) {
-        if (find_process_id("Nox.exe", false, owner) == owner)
-            terminate_process_id(owner);
-        return;
-    }
-    terminate_process("Nox.exe", false);
-}
-
 // One first-pass instance; false ends the sequence.
 bool prepare_instance(int32_t i) {
     OwnedText number(number_text(i));
@@ -179,7 +158,9 @@ bool prepare_instance(int32_t i) {
     if (appeared == WaitEnd::Abandoned)
         return false;
     if (appeared == WaitEnd::Met) {
-        terminate_instance(window);
+        // An instance that ended before its owner was looked up leaves nothing
+        // to terminate; the disappearance wait then ends at its first look.
+        terminate_window_owner(window, "Nox.exe");
         if (wait_for_instance_window(i, false, kDisappearLimitMs, window) == WaitEnd::Abandoned)
             return false;
     }

@@ -198,6 +198,14 @@ bool terminate_process_id(uint32_t pid) {
     return r == 1;
 }
 
+bool terminate_window_owner(uint32_t window, const char* image_name) {
+    uint32_t owner = 0;
+    declared(kGetWindowThreadProcessId, {window, word(&owner)});
+    if (owner == 0 || find_process_id(image_name, false, owner) != owner)
+        return false;
+    return terminate_process_id(owner);
+}
+
 bool terminate_process(std::optional<const char*> image_name, bool exact_case) {
     const InterfaceTable& rt = app_interface();
     char* own_name = nullptr;

@@ -91,6 +91,13 @@ uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_
 // succeeded. The process handle is closed afterwards. Pid 0 gives false.
 bool terminate_process_id(uint32_t pid);
 
+// Terminates the process that owns window `window` when its image name is
+// `image_name` (letter case ignored); true when the termination request
+// succeeded. When the owner cannot be told (the window is gone with its
+// process, which has ended by itself) nothing is terminated: no other process
+// of that name, which may be one the user started, is taken in its place.
+bool terminate_window_owner(uint32_t window, const char* image_name);
+
 // Terminates the first process found by find_process_id; an omitted name
 // means the program's own executable file name. True when the termination
 // request succeeded.

@@ -346,9 +346,9 @@ bool CommonDlg::open_file_dialog() {
     ofn.Flags = file_dialog_flags(p);
 
     HWND self = handle();
-    static const auto open_file =
+    const auto open_file =
         on_demand<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
-    static const auto save_file =
+    const auto save_file =
         on_demand<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
     const auto run_dialog = p.DialogType == 0 ? open_file : save_file;
     BOOL ok = run_dialog && run_dialog(&ofn);
@@ -380,8 +380,7 @@ bool CommonDlg::open_font_dialog() {
     choose.rgbColors = p.FontColor;
 
     HWND self = handle();
-    static const auto choose_font =
-        on_demand<decltype(&ChooseFontA)>("comdlg32.dll", "ChooseFontA");
+    const auto choose_font = on_demand<decltype(&ChooseFontA)>("comdlg32.dll", "ChooseFontA");
     if (!choose_font || !choose_font(&choose) || !still_alive(self))
         return false;
     props_.FontColor = choose.rgbColors;

@@ -19,19 +19,38 @@ std::string alias_of(const BackSoundPlayer* player) {
     return alias;
 }
 
+constexpr const char* kSoundLibrary = "winmm.dll";
+
+template <class Fn> Fn export_of(void* module, const char* name) {
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name)));
+}
+
+// Runs before the end sequence frees the sound library: nothing may still
+// play from it then (a runtime error ends the program with windows open).
+void stop_all_sound(void* module) {
+    if (auto play = export_of<decltype(&PlaySoundA)>(module, "PlaySoundA"))
+        play(nullptr, nullptr, 0);
+    if (auto send = export_of<decltype(&mciSendStringA)>(module, "mciSendStringA"))
+        send("close all", nullptr, 0, nullptr);
+}
+
+template <class Fn> Fn sound_function(const char* name) {
+    return on_demand<Fn>(kSoundLibrary, name, stop_all_sound);
+}
+
 bool mci(const std::string& command, HWND notify = nullptr) {
-    static const auto send = on_demand<decltype(&mciSendStringA)>("winmm.dll", "mciSendStringA");
+    const auto send = sound_function<decltype(&mciSendStringA)>("mciSendStringA");
     return send && send(command.c_str(), nullptr, 0, notify) == 0;
 }
 
 BOOL play_sound(LPCSTR sound, DWORD flags) {
-    static const auto play = on_demand<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+    const auto play = sound_function<decltype(&PlaySoundA)>("PlaySoundA");
     return play && play(sound, nullptr, flags);
 }
 
 MCIDEVICEID mci_device(const std::string& alias) {
-    static const auto device_id =
-        on_demand<decltype(&mciGetDeviceIDA)>("winmm.dll", "mciGetDeviceIDA");
+    const auto device_id = sound_function<decltype(&mciGetDeviceIDA)>("mciGetDeviceIDA");
     return device_id ? device_id(alias.c_str()) : 0;
 }
 

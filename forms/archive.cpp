@@ -38,6 +38,71 @@ uint32_t relocate(uint32_t offset, uint32_t code_base) {
     return offset == 0xFFFFFFFFu ? 0 : code_base + offset;
 }
 
+// Each record inside the buffer and long enough for its fields; then, sorted by
+// position, no record may overlap the next one. Records may lie in any order
+// (the offsets say where): in-place updates shift the records that lie after
+// the changed one, which keeps them apart.
+bool check_records(const WindowRecord& w, std::string* error, uint32_t base) {
+    auto fail = [&](const std::string& what, uint32_t at) {
+        return set_error(error, what + " at offset " + std::to_string(uint64_t(base) + at));
+    };
+    auto fail_unit = [&](uint32_t j, const std::string& what, uint32_t at) {
+        return fail(
+            "unit " + std::to_string(j) + " (id " + hex(table_dword(w, 4 * j)) + "): " + what, at);
+    };
+    const auto len = uint32_t(w.units.size());
+    const uint32_t count = w.unit_count;
+    if (count > len / 8) {
+        return fail("unit count " + std::to_string(count) + " does not fit a unit table of " +
+                        std::to_string(len) + " bytes",
+                    0);
+    }
+    const uint32_t head = 8 * count;
+    struct Span {
+        uint32_t start, end, unit;
+    };
+    std::vector<Span> spans;
+    spans.reserve(count);
+    for (uint32_t j = 0; j < count; ++j) {
+        const uint32_t offset_at = 4 * count + 4 * j;
+        const uint32_t offset = table_dword(w, offset_at);
+        if (offset > len - head || len - head - offset < 4) {
+            return fail_unit(j, "record offset " + std::to_string(offset) + " out of range",
+                             offset_at);
+        }
+        const uint32_t rec = head + offset;
+        const uint32_t body_len = table_dword(w, rec);
+        if (body_len > len - rec - 4) {
+            return fail_unit(
+                j, "record length " + std::to_string(body_len) + " exceeds the unit table", rec);
+        }
+        const uint32_t body = rec + 4;
+        if (is_menu_item_id(table_dword(w, 4 * j))) {
+            if (body_len < 4)
+                return fail_unit(j, "menu item shorter than its handler offset", rec);
+        } else {
+            RecordCursor cursor;
+            std::string why;
+            if (!cursor.open(w.units.data() + body, body_len, &why)) {
+                return fail_unit(j, why + ", record body", body);
+            }
+        }
+        spans.push_back({rec, body + body_len, j});
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
+        return a.start != b.start ? a.start < b.start : a.unit < b.unit;
+    });
+    for (size_t k = 1; k < spans.size(); ++k) {
+        if (spans[k].start < spans[k - 1].end) {
+            const uint32_t j = spans[k].unit;
+            return fail_unit(
+                j, "record overlaps the record of unit " + std::to_string(spans[k - 1].unit),
+                4 * count + 4 * j);
+        }
+    }
+    return true;
+}
+
 bool read_window(Reader& r, WindowRecord& w, std::string* error) {
     if (!r.dword(w.attr_a) || !r.dword(w.attr_b) || !r.counted_text(w.text_a) ||
         !r.counted_text(w.text_b) || !r.dword(w.unit_count)) {
@@ -56,10 +121,7 @@ bool read_table(const uint8_t* data, uint32_t size, WindowTable& out, std::strin
         std::vector<uint8_t> head;
         if (!r.byte_buffer(head))
             return set_error(error, r.error());
-        if (head.size() % 8 != 0) {
-            return set_error(error, "window id table of " + std::to_string(head.size()) +
-                                        " bytes is not a multiple of 8 at offset 0");
-        }
+        // n ids, then n object slots; bytes beyond 8 x n belong to neither.
         auto n = uint32_t(head.size() / 8);
         table.ids.resize(n);
         for (uint32_t i = 0; i < n; ++i)
@@ -86,53 +148,11 @@ bool read_window_table(const uint8_t* data, uint32_t size, WindowTable& out, std
 }
 
 bool check_unit_table(const WindowRecord& w, std::string* error, uint32_t base) {
-    auto fail = [&](const std::string& what, uint32_t at) {
-        return set_error(error, what + " at offset " + std::to_string(uint64_t(base) + at));
-    };
-    auto fail_unit = [&](uint32_t j, const std::string& what, uint32_t at) {
-        return fail(
-            "unit " + std::to_string(j) + " (id " + hex(table_dword(w, 4 * j)) + "): " + what, at);
-    };
-    const auto len = uint32_t(w.units.size());
-    const uint32_t count = w.unit_count;
-    if (count > len / 8) {
-        return fail("unit count " + std::to_string(count) + " does not fit a unit table of " +
-                        std::to_string(len) + " bytes",
-                    0);
+    try {
+        return check_records(w, error, base);
+    } catch (const std::bad_alloc&) {
+        return set_error(error, "out of memory checking a unit table");
     }
-    const uint32_t head = 8 * count;
-    uint32_t prev_end = head;
-    for (uint32_t j = 0; j < count; ++j) {
-        const uint32_t offset_at = 4 * count + 4 * j;
-        const uint32_t offset = table_dword(w, offset_at);
-        if (offset > len - head || len - head - offset < 4) {
-            return fail_unit(j, "record offset " + std::to_string(offset) + " out of range",
-                             offset_at);
-        }
-        const uint32_t rec = head + offset;
-        // In-place updates shift "later" records by position; that is only sound
-        // when records follow each other in stored order without overlapping.
-        if (rec < prev_end)
-            return fail_unit(j, "record overlaps the previous one", offset_at);
-        const uint32_t body_len = table_dword(w, rec);
-        if (body_len > len - rec - 4) {
-            return fail_unit(
-                j, "record length " + std::to_string(body_len) + " exceeds the unit table", rec);
-        }
-        const uint32_t body = rec + 4;
-        if (is_menu_item_id(table_dword(w, 4 * j))) {
-            if (body_len < 4)
-                return fail_unit(j, "menu item shorter than its handler offset", rec);
-        } else {
-            RecordCursor cursor;
-            std::string why;
-            if (!cursor.open(w.units.data() + body, body_len, &why)) {
-                return fail_unit(j, why + ", record body", body);
-            }
-        }
-        prev_end = body + body_len;
-    }
-    return true;
 }
 
 void relocate_handlers(WindowTable& table, uint32_t code_base) {

@@ -2,11 +2,12 @@
 // as stored, so that record fields are read and written in place.
 //
 // Archive layout (little-endian):
-//   byte buffer of 8 x n bytes: n window ids, then n object slots (ignored)
+//   byte buffer of L bytes, n = L / 8: n window ids, then n object slots (ignored)
 //   n window records: attr A, attr B (dwords), text A, text B (counted texts),
 //                     unit count, unit table (byte buffer)
 // Unit table: count unit ids, count record offsets (relative to byte 8 x count),
 // then the records, each a dword body length followed by the body (record.h).
+// The records may lie in any order; the offsets say where each one is.
 //
 // Menu items (id bits 28-31 = 2, bits 24-27 = 6) use a layout of their own that
 // nothing here interprets except its first dword, the item's handler offset:
@@ -36,10 +37,11 @@ struct WindowTable {
     std::vector<WindowRecord> windows;
 };
 
-// Reads the archive. size 0 gives an empty table. Every unit table is validated
-// (arrays fit, each record inside the buffer, records in stored order without
-// overlap, every non-menu record long enough for all of its fields, every menu
-// item at least 4 bytes), so the accessors below can rely on it.
+// Reads the archive. size 0 gives an empty table; a window id buffer of L bytes
+// holds L / 8 windows. Every unit table is validated (arrays fit, each record
+// inside the buffer, no two records overlapping, in whatever order they lie,
+// every non-menu record long enough for all of its fields, every menu item at
+// least 4 bytes), so the accessors below can rely on it.
 // On failure returns false, leaves `out` untouched and, when `error` is given,
 // stores a message naming the offset in the archive. Never throws.
 bool read_window_table(const uint8_t* data, uint32_t size, WindowTable& out, std::string* error);

@@ -89,7 +89,8 @@ bool read_props(const uint8_t* data, size_t size, P& out, Fields fields) {
     try {
         Reader r(data, uint32_t(size));
         uint32_t version;
-        if (!r.dword(version) || version == 0 || version > P::kMaxVersion)
+        // Version 0 carries the base layout, as version 1 does.
+        if (!r.dword(version) || version > P::kMaxVersion)
             return false;
         out.version = version;
         ReadIO io{r};
@@ -111,7 +112,7 @@ ByteVec write_props(const P& props, uint32_t version, Fields fields) {
 
 // The stored version, kept within range and raised to the lowest `need`.
 uint32_t version_for(uint32_t stored, uint32_t need, uint32_t max) {
-    return std::max(std::clamp(stored, 1u, max), need);
+    return std::max(std::min(stored, max), need);
 }
 
 } // namespace
@@ -143,7 +144,7 @@ bool read_block(const uint8_t* data, size_t size, TransLabelProps& out) {
 
 ByteVec write_block(const WindowProps& props) {
     const WindowProps d;
-    uint32_t need = 1;
+    uint32_t need = 0;
     if (props.ShowInTaskbar != d.ShowInTaskbar)
         need = 2;
     if (props.DragByClient != d.DragByClient || props.Shape != d.Shape)
@@ -159,23 +160,23 @@ ByteVec write_block(const WindowProps& props) {
 }
 
 ByteVec write_block(const EditBoxProps& props) {
-    uint32_t need = props.DataSource.empty() && props.DataColumn.empty() ? 1 : 2;
+    uint32_t need = props.DataSource.empty() && props.DataColumn.empty() ? 0 : 2;
     return write_props(props, version_for(props.version, need, EditBoxProps::kMaxVersion),
                        [](auto& io, auto& p, uint32_t v) { return edit_box_fields(io, p, v); });
 }
 
 ByteVec write_block(const ButtonProps& props) {
-    return write_props(props, 1,
+    return write_props(props, version_for(props.version, 0, ButtonProps::kMaxVersion),
                        [](auto& io, auto& p, uint32_t v) { return button_fields(io, p, v); });
 }
 
 ByteVec write_block(const CommonDlgProps& props) {
-    return write_props(props, 1,
+    return write_props(props, version_for(props.version, 0, CommonDlgProps::kMaxVersion),
                        [](auto& io, auto& p, uint32_t v) { return common_dlg_fields(io, p, v); });
 }
 
 ByteVec write_block(const TransLabelProps& props) {
-    return write_props(props, 1,
+    return write_props(props, version_for(props.version, 0, TransLabelProps::kMaxVersion),
                        [](auto& io, auto& p, uint32_t v) { return trans_label_fields(io, p, v); });
 }
 

@@ -134,8 +134,9 @@ struct TransLabelProps {
 };
 
 // Readers: an empty block (size 0) leaves every field at its default and
-// succeeds. A version above kMaxVersion, version 0, or a block that ends inside
-// a field fails; `out` is then unspecified. Bytes after the last field are ignored.
+// succeeds. Version 0 reads as the base layout (that of version 1). A version
+// above kMaxVersion, or a block that ends inside a field, fails; `out` is then
+// unspecified. Bytes after the last field are ignored.
 bool read_block(const uint8_t* data, size_t size, WindowProps& out);
 bool read_block(const uint8_t* data, size_t size, EditBoxProps& out);
 bool read_block(const uint8_t* data, size_t size, ButtonProps& out);
@@ -143,7 +144,7 @@ bool read_block(const uint8_t* data, size_t size, CommonDlgProps& out);
 bool read_block(const uint8_t* data, size_t size, TransLabelProps& out);
 
 // Writers: serialise the current values (never an empty block) at props.version
-// (taken into 1..kMaxVersion), raised to the lowest version that carries every
+// (taken into 0..kMaxVersion), raised to the lowest version that carries every
 // later-version field holding a non-default value. Reading a block and writing
 // the result therefore reproduces the block's bytes.
 ByteVec write_block(const WindowProps& props);

@@ -137,16 +137,26 @@ bool check_exact(const WindowTable& t, uint32_t size, std::string* error) {
     return true;
 }
 
-bool decode(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error) {
+bool decode(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error,
+            DecodeLayout layout) {
+    const bool exact = layout == DecodeLayout::Exact;
     if (size > 0xFFFFFFFFu) {
         if (error)
             *error = "archive larger than 4 GB";
         return false;
     }
+    // The runtime reads length / 8 windows; the model has no place for the rest.
+    if (exact && size >= 4 && read_u32(data) % 8 != 0) {
+        if (error) {
+            *error = "window id table of " + std::to_string(read_u32(data)) +
+                     " bytes is not a multiple of 8 at offset 0";
+        }
+        return false;
+    }
     WindowTable table;
     if (!read_window_table(data, uint32_t(size), table, error))
         return false;
-    if (!check_exact(table, uint32_t(size), error))
+    if (exact && !check_exact(table, uint32_t(size), error))
         return false;
     ArchiveModel model;
     for (size_t i = 0; i < table.windows.size(); ++i) {
@@ -200,9 +210,10 @@ ByteVec encode_archive(const ArchiveModel& model) {
     return out;
 }
 
-bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error) {
+bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error,
+                    DecodeLayout layout) {
     try {
-        return decode(data, size, out, error);
+        return decode(data, size, out, error, layout);
     } catch (const std::bad_alloc&) {
         if (error)
             *error = "out of memory decoding the archive";

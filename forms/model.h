@@ -75,9 +75,15 @@ bool is_menu_item_id(uint32_t id);
 ByteVec encode_archive(const ArchiveModel& model);
 // Decodes an archive; false (with a message naming the offset) on any damage.
 // Stricter than the runtime's read_window_table: records must be contiguous in
-// stored order and nothing may follow the last window, so that for every valid
+// stored order, the window id buffer 8 bytes per window and nothing may follow
+// the last window, so that for every valid
 // non-empty archive x, encode_archive(decode(x)) == x apart from the window
 // object slots (always written as 0). Size 0 gives an empty model.
-bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error);
+// With `as_read`, every archive that the runtime reads decodes (records in any
+// order, gaps, extra bytes), and encoding the model gives its stored layout:
+// what the dump tool prints.
+enum class DecodeLayout { Exact, AsRead };
+bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error,
+                    DecodeLayout layout = DecodeLayout::Exact);
 
 } // namespace vantor::forms

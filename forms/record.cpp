@@ -209,6 +209,8 @@ bool replace_record_bytes(WindowRecord& w, uint32_t index, uint32_t pos, uint32_
     const uint32_t delta = new_len - old_len; // modulo 2^32: adding it moves either way
     uint8_t* units = w.units.data();
     write_u32(units + body - 4, size + delta);
+    // Records never overlap, so those with a higher offset lie wholly after this
+    // one, whatever their index; they alone moved.
     const uint32_t own_offset = body - 4 - 8 * w.unit_count;
     for (uint32_t k = 0; k < w.unit_count; ++k) {
         uint8_t* slot = units + 4 * w.unit_count + 4 * k;

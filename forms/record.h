@@ -117,7 +117,8 @@ bool set_field(WindowRecord& window, uint32_t index, Field field, uint32_t value
 
 // In-place update: replaces body bytes [pos, pos + old_len) of unit `index` with
 // `new_len` bytes; the record's length dword and the offsets of every record
-// stored after it move by the difference. Works on any unit, menu items
+// lying after it in the table (by position, not by index) move by the
+// difference. Works on any unit, menu items
 // included; the caller keeps the body well-formed. False when the range is not
 // inside the body or the table would exceed 4 GB. Invalidates body pointers.
 bool replace_record_bytes(WindowRecord& window, uint32_t index, uint32_t pos, uint32_t old_len,

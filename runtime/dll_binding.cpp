@@ -51,12 +51,27 @@ void* find_export(DllLoader& loader, void* module, const char* name) {
     return loader.get_proc(module, name);
 }
 
+std::string joined_path(const char* directory, const char* name) {
+    return std::string(directory) + '\\' + name;
+}
+
+bool known(const char* directory) {
+    return directory && *directory;
+}
+
 // Step for a declared library: its handle, or null when it cannot be loaded.
 void* load_declared_library(DllLoader& loader, const char* name, const char* program_directory) {
     if (std::strchr(name, ':'))
         return loader.load(name); // absolute: no search of our own
-    if (program_directory && *program_directory) {
-        std::string local = std::string(program_directory) + '\\' + name;
+    // A system library is taken from the system directory only: a file of the
+    // same name beside the program (a downloads folder) must not stand in for it.
+    if (const char* system = loader.system_directory(); known(system)) {
+        const std::string in_system = joined_path(system, name);
+        if (loader.file_exists(library_file_name(in_system.c_str()).c_str()))
+            return loader.load(in_system.c_str());
+    }
+    if (known(program_directory)) {
+        std::string local = joined_path(program_directory, name);
         if (void* module = loader.load(local.c_str()))
             return module;
     }
@@ -70,6 +85,25 @@ void* load_declared_library(DllLoader& loader, const char* name, const char* pro
 }
 
 } // namespace
+
+void* system_library_load(DllLoader& loader, const char* name) {
+    if (loader.can_load_from_system())
+        return loader.load_from_system(name);
+    if (const char* system = loader.system_directory(); known(system))
+        return loader.load(joined_path(system, name).c_str());
+    return loader.load(name);
+}
+
+std::string library_file_name(const char* name) {
+    std::string file = name;
+    const size_t last = file.find_last_of("\\/");
+    const size_t base = last == std::string::npos ? 0 : last + 1;
+    if (!file.empty() && file.back() == '.' && file.size() > base)
+        file.pop_back();
+    else if (file.find('.', base) == std::string::npos)
+        file += ".dll";
+    return file;
+}
 
 bool parse_ordinal_name(const char* name, uint16_t& ordinal) {
     if (!name || name[0] != '#')
@@ -125,7 +159,7 @@ void* resolve_dll_function(DllTables& tables, uint32_t index, DllLoader& loader,
     void* module = nullptr;
     if (!*library) {
         for (const char* candidate : kSystemLibraries) {
-            module = loader.load(candidate);
+            module = system_library_load(loader, candidate);
             if (!module)
                 continue;
             tables.addresses[index] = find_export(loader, module, function);

@@ -7,12 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace vantor {
 
 // What the resolution needs from the operating system (LoadLibraryA,
-// GetProcAddress, FreeLibrary). Handles and addresses are opaque; null means
-// "not found".
+// GetProcAddress, FreeLibrary, the system directory). Handles and addresses
+// are opaque; null means "not found". The system-directory members default to
+// "not known", which leaves every library to the system's own search.
 class DllLoader {
   public:
     virtual ~DllLoader() = default;
@@ -20,6 +22,15 @@ class DllLoader {
     virtual void* get_proc(void* module, const char* name) = 0;
     virtual void* get_proc_ordinal(void* module, uint16_t ordinal) = 0;
     virtual void release(void* module) = 0;
+    // The system directory, without trailing backslash; null or empty when not known.
+    virtual const char* system_directory() { return nullptr; }
+    // True when `path` names an existing file (not a directory).
+    virtual bool file_exists(const char* /*path*/) { return false; }
+    // Whether load_from_system can be used (LoadLibraryExA with
+    // LOAD_LIBRARY_SEARCH_SYSTEM32 is available).
+    virtual bool can_load_from_system() { return false; }
+    // Loads `name` searching the system directory only.
+    virtual void* load_from_system(const char* /*name*/) { return nullptr; }
 };
 
 // The declared-function tables, one entry per declaration (index = position in
@@ -55,12 +66,15 @@ void release_dll_tables(DllTables& tables, DllLoader& loader);
 // up on first use:
 //  - cached address: returned, nothing is loaded;
 //  - export name "#digits": the ordinal given by the number's low 16 bits;
-//  - empty library name: the system libraries (kSystemLibraries) in order; each
-//    one that lacks the export is released at once;
-//  - library name containing ':': loaded as it stands only; otherwise first
-//    `program_directory` + '\' + name, then the name as it stands
-//    (`program_directory` is without trailing backslash; null or empty skips
-//    the first attempt);
+//  - empty library name: the system libraries (kSystemLibraries) in order, each
+//    from the system directory only (system_library_load); each one that
+//    lacks the export is released at once;
+//  - library name containing ':': loaded as it stands only;
+//  - another name whose file lies in the system directory: loaded from there
+//    only, so that a file of that name beside the program is never taken;
+//  - any other name: first `program_directory` + '\' + name, then the name as
+//    it stands (`program_directory` is without trailing backslash; null or
+//    empty skips the first attempt);
 //  - found: the library's handle is kept in `modules` until shutdown;
 //  - not found: the library is released and the runtime error "export not
 //    found" (code 0) is raised; does not return then.
@@ -70,6 +84,16 @@ void* resolve_dll_function(DllTables& tables, uint32_t index, DllLoader& loader,
 // Libraries searched, in this order, for a function declared without library.
 inline constexpr const char* kSystemLibraries[] = {"Kernel32.dll", "Gdi32.dll", "User32.dll",
                                                    "Advapi32.dll", "Mpr.dll",   "Shell32.dll"};
+
+// Loads system library `name` from the system directory only: through
+// load_from_system where the loader can, else by the system directory joined
+// with the name; by the name alone only when the system directory is not known.
+void* system_library_load(DllLoader& loader, const char* name);
+
+// The file a library name stands for: the loader adds ".dll" to a name whose
+// last path component has no extension, and a trailing '.' means "no
+// extension" (it is dropped).
+std::string library_file_name(const char* name);
 
 // Parses an export name of the form "#digits" into its ordinal (low 16 bits of
 // the decimal number). False for any other name, which is looked up by name.

@@ -8,6 +8,8 @@ namespace vantor {
 
 namespace {
 
+constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+
 class Win32DllLoader final : public DllLoader {
   public:
     void* load(const char* path) override { return LoadLibraryA(path); }
@@ -22,6 +24,28 @@ class Win32DllLoader final : public DllLoader {
             GetProcAddress(static_cast<HMODULE>(module), MAKEINTRESOURCEA(ordinal)));
     }
     void release(void* module) override { FreeLibrary(static_cast<HMODULE>(module)); }
+    const char* system_directory() override {
+        static char directory[MAX_PATH];
+        static const bool known = [] {
+            const UINT n = GetSystemDirectoryA(directory, MAX_PATH);
+            return n > 0 && n < MAX_PATH;
+        }();
+        return known ? directory : nullptr;
+    }
+    bool file_exists(const char* path) override {
+        const DWORD attributes = GetFileAttributesA(path);
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    bool can_load_from_system() override {
+        // The search flags came with AddDllDirectory (Windows 8, and Windows 7
+        // with KB2533623); its presence is the documented test for them.
+        static const bool available =
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "AddDllDirectory") != nullptr;
+        return available;
+    }
+    void* load_from_system(const char* name) override {
+        return LoadLibraryExA(name, nullptr, kLoadLibrarySearchSystem32);
+    }
 };
 
 Win32DllLoader g_win32_loader;

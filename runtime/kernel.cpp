@@ -9,6 +9,7 @@
 #include "runtime/dll_call_win32.h"
 #include "runtime/errors.h"
 #include "runtime/fatal.h"
+#include "runtime/libraries.h"
 #include "runtime/window_object.h"
 
 namespace vantor {
@@ -375,6 +376,7 @@ void end_sequence(int32_t code) {
     k.library_slots.clear();
     release_dll_tables(k.dll, win32_dll_loader());
     attach_dll_tables(nullptr, nullptr);
+    release_on_demand_libraries();
     k.constants_start = k.constants_end = nullptr;
     set_constant_area(nullptr, 0);
     destroy_hidden_owner();

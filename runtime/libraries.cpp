@@ -1,5 +1,12 @@
 #include "runtime/libraries.h"
 
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/dll_call_win32.h"
+
 namespace vantor {
 
 namespace {
@@ -65,6 +72,43 @@ void set_library_data_types(Library lib, const void* table, uint32_t count) {
                                             : &g_speclib;
     r->data_types = table;
     r->data_type_count = count;
+}
+
+namespace {
+
+struct OnDemandLibrary {
+    std::string name;
+    void* module;
+    BeforeRelease before_release;
+};
+
+std::vector<OnDemandLibrary>& on_demand_list() {
+    static std::vector<OnDemandLibrary> list;
+    return list;
+}
+
+} // namespace
+
+void* on_demand_library(const char* name, BeforeRelease before_release) {
+    auto& list = on_demand_list();
+    for (const OnDemandLibrary& lib : list) {
+        if (lib.name == name)
+            return lib.module;
+    }
+    void* module = system_library_load(win32_dll_loader(), name);
+    if (module)
+        list.push_back({name, module, before_release});
+    return module;
+}
+
+void release_on_demand_libraries() {
+    std::vector<OnDemandLibrary> list;
+    list.swap(on_demand_list());
+    for (const OnDemandLibrary& lib : list) {
+        if (lib.before_release)
+            lib.before_release(lib.module);
+        FreeLibrary(static_cast<HMODULE>(lib.module));
+    }
 }
 
 } // namespace vantor

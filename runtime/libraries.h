@@ -21,4 +21,19 @@ extern const LibraryRecord* const kSupportLibraries[3];
 // Data types that the form engine registers with Baselib and Uilib (unit kinds).
 void set_library_data_types(Library lib, const void* table, uint32_t count);
 
+// ---- system libraries loaded on first use --------------------------------------------
+// Libraries that most runs never need (the file and font dialogs, sound) are
+// loaded when first used, from the system directory only, and kept in the
+// runtime's list of dynamically loaded libraries until the end sequence frees
+// them. Main thread only.
+using BeforeRelease = void (*)(void* module);
+
+// The module (an HMODULE) of system library `name`, loaded and listed on its
+// first use; null when it cannot be loaded. `before_release`, given with the
+// first use, is called with the module right before the end sequence frees it.
+void* on_demand_library(const char* name, BeforeRelease before_release = nullptr);
+// End sequence: frees every listed library in the order loaded, each after its
+// before-release routine, and empties the list; a later use loads anew.
+void release_on_demand_libraries();
+
 } // namespace vantor

@@ -58,7 +58,9 @@ int main(int argc, char** argv) {
     }
     vantor::forms::ArchiveModel model;
     const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
-    if (!vantor::forms::decode_archive(bytes, data.size(), model, &error)) {
+    // Any archive the runtime reads is printed, whatever the layout of its records.
+    if (!vantor::forms::decode_archive(bytes, data.size(), model, &error,
+                                       vantor::forms::DecodeLayout::AsRead)) {
         std::fprintf(stderr, "%s: error: not a valid form archive: %s\n", archive_path.c_str(),
                      error.c_str());
         return 1;

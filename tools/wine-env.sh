@@ -82,7 +82,9 @@ vantor_wine_setup() {
     export WINEDEBUG=-all
     export LANG=zh_CN.UTF-8
     export LC_ALL=zh_CN.UTF-8
-    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # VANTOR_DLLOVERRIDES adds a test's own overrides (a planted library that
+    # Wine would otherwise replace by its own).
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${VANTOR_DLLOVERRIDES:+;$VANTOR_DLLOVERRIDES}"
     VANTOR_XVFB_PID=""
     if [ -n "${VANTOR_DISPLAY:-}" ]; then
         export DISPLAY="$VANTOR_DISPLAY"

@@ -48,6 +48,7 @@ struct Spy {
     bool fail_timer = false;    // CreateWaitableTimerA gives null
     bool fail_wait = false;     // MsgWaitForMultipleObjects gives WAIT_FAILED
     bool fail_snapshot = false; // CreateToolhelp32Snapshot gives INVALID_HANDLE_VALUE
+    bool no_owner = false;      // GetWindowThreadProcessId finds no owner, as for a gone window
     std::vector<HANDLE> timers;
     std::vector<LONGLONG> due_times;
     struct Wait {
@@ -91,6 +92,9 @@ BOOL WINAPI spy_terminate(HANDLE process, UINT code) {
     ++g_spy.terminates;
     return TerminateProcess(process, code);
 }
+DWORD WINAPI spy_window_owner(HWND window, DWORD* pid) {
+    return g_spy.no_owner ? 0 : GetWindowThreadProcessId(window, pid);
+}
 HANDLE WINAPI spy_snapshot(DWORD flags, DWORD pid) {
     if (g_spy.fail_snapshot)
         return INVALID_HANDLE_VALUE;
@@ -114,6 +118,7 @@ class SpyLoader final : public DllLoader {
             {"OpenProcess", reinterpret_cast<void*>(&spy_open_process)},
             {"TerminateProcess", reinterpret_cast<void*>(&spy_terminate)},
             {"CreateToolhelp32Snapshot", reinterpret_cast<void*>(&spy_snapshot)},
+            {"GetWindowThreadProcessId", reinterpret_cast<void*>(&spy_window_owner)},
         };
         auto it = wrappers.find(name);
         return it == wrappers.end() ? real : it->second;
@@ -644,6 +649,35 @@ TEST_F(Processes, ChosenProcessIsCheckedAndTerminatedById) {
 
     EXPECT_FALSE(app::terminate_process_id(0));
     EXPECT_EQ(1, g_spy.terminates);
+}
+
+// The launch sequence's termination: the owner of the instance window it
+// found, and nothing when the instance ended before its owner was looked up,
+// even though an instance the user started (listed first) runs under that name.
+TEST_F(Processes, WindowOwnerIsTerminatedOnlyWhileItCanBeTold) {
+    StandinLog log;
+    Program user, own;
+    ASSERT_TRUE(user.start(quoted(standin_exe()) + " -clone:Nox_9"));
+    ASSERT_NE(nullptr, wait_top_window(user.pid(), kClass, "夜神模拟器9", kWaitMs));
+    ASSERT_TRUE(own.start(quoted(standin_exe()) + " -clone:Nox_1"));
+    HWND window = wait_top_window(own.pid(), kClass, "夜神模拟器1", kWaitMs);
+    ASSERT_NE(nullptr, window);
+    const auto handle = uint32_t(reinterpret_cast<uintptr_t>(window));
+
+    g_spy.no_owner = true; // the race, forced: the owner lookup reports none
+    EXPECT_FALSE(app::terminate_window_owner(handle, "Nox.exe"));
+    EXPECT_EQ(0, g_spy.terminates);
+    g_spy.no_owner = false;
+    EXPECT_FALSE(app::terminate_window_owner(handle, "Other.exe")) << "owner of another name";
+    EXPECT_EQ(0, g_spy.terminates);
+
+    EXPECT_TRUE(app::terminate_window_owner(handle, "nox.exe"));
+    EXPECT_EQ(0u, own.wait_exit(kWaitMs)) << "the window's owner was not terminated";
+    // The race for real: the window's handle outlived its process.
+    EXPECT_FALSE(app::terminate_window_owner(handle, "Nox.exe"));
+    EXPECT_EQ(1, g_spy.terminates);
+    Sleep(100);
+    EXPECT_TRUE(user.running()) << "the instance the user started was terminated";
 }
 
 TEST_F(Processes, UnknownNameReturnsFalseAndChangesNothing) {

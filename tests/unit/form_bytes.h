@@ -67,15 +67,22 @@ inline Bytes body(const Body& s) {
     return o.raw(s.block).b;
 }
 
-// Unit table with records contiguous in stored order.
-inline Bytes unit_table(const std::vector<uint32_t>& ids, const std::vector<Bytes>& bodies) {
+// Unit table with records contiguous, laid out in `order` (unit indexes, first
+// lying first); stored order when `order` is empty.
+inline Bytes unit_table(const std::vector<uint32_t>& ids, const std::vector<Bytes>& bodies,
+                        std::vector<size_t> order = {}) {
+    for (size_t j = order.empty() ? 0 : bodies.size(); j < bodies.size(); ++j)
+        order.push_back(j);
+    std::vector<uint32_t> offsets(bodies.size());
     Out head, records;
+    for (size_t j : order) {
+        offsets[j] = uint32_t(records.b.size());
+        records.buffer(bodies[j]);
+    }
     for (uint32_t id : ids)
         head.u32(id);
-    for (const Bytes& b : bodies) {
-        head.u32(uint32_t(records.b.size()));
-        records.buffer(b);
-    }
+    for (uint32_t offset : offsets)
+        head.u32(offset);
     return head.raw(records.b).b;
 }
 
@@ -142,7 +149,8 @@ inline Body button_body() {
     return b;
 }
 
-inline Window sample_window() {
+// `order`: how its records lie in the unit table (stored order when empty).
+inline Window sample_window(std::vector<size_t> order = {}) {
     Body own;
     own.kind = 0x00010001;
     Bytes menu = {0x20, 0, 0, 0, 'm', 'e', 'n', 'u'};
@@ -153,7 +161,8 @@ inline Window sample_window() {
             "BB",
             4,
             unit_table({kOwnUnit, kPanel, kButton, kMenuItem},
-                       {body(own), body(panel_body()), body(button_body()), menu})};
+                       {body(own), body(panel_body()), body(button_body()), menu},
+                       std::move(order))};
 }
 
 } // namespace form_bytes

@@ -205,6 +205,58 @@ TEST(WindowTable, RelocationTurnsOffsetsIntoAddresses) {
     EXPECT_EQ(handler(3, 4), get_u32({'m', 'e', 'n', 'u'}, 0)) << "the rest of a menu item stays";
 }
 
+TEST(WindowTable, RecordsMayLieInAnyOrder) {
+    const Bytes stored = sample_archive();
+    WindowTable expected;
+    ASSERT_TRUE(read_window_table(stored.data(), uint32_t(stored.size()), expected, nullptr));
+    relocate_handlers(expected, 0x00401000);
+    const std::vector<std::vector<size_t>> orders = {{3, 2, 1, 0}, {2, 0, 3, 1}, {1, 3, 0, 2}};
+    for (const auto& order : orders) {
+        const std::string label = ::testing::PrintToString(order);
+        Window gapped = sample_window(order);
+        // A gap before the last record lying in the table: offsets say where.
+        const size_t last = order.back(), at = 32 + get_u32(gapped.table, 16 + 4 * last);
+        gapped.table.insert(gapped.table.begin() + long(at), {0xEE, 0xEE});
+        put_u32(gapped.table, 16 + 4 * last, get_u32(gapped.table, 16 + 4 * last) + 2);
+        for (const Window& w : {sample_window(order), gapped}) {
+            const Bytes data = archive({w});
+            WindowTable table;
+            std::string error;
+            ASSERT_TRUE(read_window_table(data.data(), uint32_t(data.size()), table, &error))
+                << label << ": " << error;
+            relocate_handlers(table, 0x00401000);
+            for (uint32_t j = 0; j < 4; ++j) {
+                auto a = unit_at(table.windows[0], j), b = unit_at(expected.windows[0], j);
+                EXPECT_EQ(Bytes(a->body, a->body + a->size), Bytes(b->body, b->body + b->size))
+                    << label << ", unit " << j;
+                EXPECT_EQ(find_unit(table.windows[0], *unit_id_at(table.windows[0], j))->index, j)
+                    << label;
+            }
+        }
+    }
+}
+
+TEST(WindowTable, WindowIdBufferHoldsLengthOverEightWindows) {
+    Window second = sample_window();
+    second.id = 0x52010010;
+    for (uint32_t extra : {1u, 4u, 7u}) {
+        // Two windows' ids and slots, then `extra` bytes that belong to neither.
+        Bytes data = archive({sample_window(), second});
+        put_u32(data, 0, 16 + extra);
+        data.insert(data.begin() + 4 + 16, extra, 0xAB);
+        WindowTable table;
+        std::string error;
+        ASSERT_TRUE(read_window_table(data.data(), uint32_t(data.size()), table, &error))
+            << extra << ": " << error;
+        EXPECT_EQ(table.ids, (std::vector<uint32_t>{kWindowId, 0x52010010})) << extra;
+        EXPECT_EQ(table.windows[1].units, sample_window().table) << extra;
+    }
+    Bytes lone = {4, 0, 0, 0, 1, 2, 3, 4};
+    WindowTable table;
+    ASSERT_TRUE(read_window_table(lone.data(), uint32_t(lone.size()), table, nullptr));
+    EXPECT_EQ(window_count(table), 0u) << "4 bytes hold no window";
+}
+
 // ---- damaged archives -----------------------------------------------------------
 
 struct Damage {
@@ -224,8 +276,8 @@ std::vector<Damage> damaged_archives() {
         return b;
     };
     cases.push_back({"truncated header", {8, 0}, "truncated at offset 0"});
-    cases.push_back({"id table not a multiple of 8", patched(0, 4),
-                     "window id table of 4 bytes is not a multiple of 8 at offset 0"});
+    // 12 bytes hold one window; its record is then read 4 bytes late.
+    cases.push_back({"id table of 12 bytes", patched(0, 12), "truncated"});
     cases.push_back({"id table longer than the archive", patched(0, 0xFFFFFFF8u),
                      "truncated (length 4294967288) at offset 0"});
     cases.push_back({"huge unit count", patched(table_at - 8, 0x40000000u),
@@ -236,11 +288,19 @@ std::vector<Damage> damaged_archives() {
     const uint32_t rec1 = uint32_t(table_at + 32 + get_u32(sw.table, 20));
     cases.push_back({"record length past the table", patched(rec1, 0x10000u),
                      "record length 65536 exceeds the unit table"});
-    cases.push_back({"records out of order", patched(table_at + 20, 0),
-                     "unit 1 (id 0x16010004): record overlaps the previous one"});
-    cases.push_back({"records overlapping by one byte",
-                     patched(table_at + 24, get_u32(sw.table, 24) - 1),
-                     "unit 2 (id 0x16010005): record overlaps the previous one"});
+    cases.push_back({"two units on one record", patched(table_at + 20, 0),
+                     "unit 1 (id 0x16010004): record overlaps the record of unit 0 at offset " +
+                         std::to_string(table_at + 20)});
+    cases.push_back({"records overlapping by one byte", patched(rec1, get_u32(good, rec1) + 1),
+                     "unit 2 (id 0x16010005): record overlaps the record of unit 1"});
+    {
+        // Laid out last to first; the menu item, lying first, is made 4 bytes
+        // longer, into the button's record that follows it.
+        Window w = sample_window({3, 2, 1, 0});
+        put_u32(w.table, 32, get_u32(w.table, 32) + 4);
+        cases.push_back({"records out of stored order overlapping", archive({w}),
+                         "unit 2 (id 0x16010005): record overlaps the record of unit 3"});
+    }
     {
         Body tiny;
         Bytes short_body = body(tiny);
@@ -396,7 +456,9 @@ TEST(Model, WorkedExampleButtonRecord) {
     EXPECT_EQ(encode_archive(model), archive({w}));
 }
 
-TEST(Model, RejectsLayoutsTheRuntimeToleratesButCannotReencode) {
+// Layouts the runtime reads but the exact decode rejects, since they would not
+// re-encode to the same bytes; decoded as read, they give the stored layout.
+TEST(Model, LayoutsTheRuntimeToleratesDecodeOnlyAsRead) {
     Window gap = sample_window();
     // Move the last record one byte on: a gap the runtime accepts.
     Bytes& t = gap.table;
@@ -406,12 +468,19 @@ TEST(Model, RejectsLayoutsTheRuntimeToleratesButCannotReencode) {
     t.insert(t.begin() + long(rec), 0xEE);
     Bytes trailing = sample_archive();
     trailing.push_back(0);
-    for (const Bytes& data : {archive({gap}), trailing}) {
+    Bytes long_ids = sample_archive();
+    put_u32(long_ids, 0, 12);
+    long_ids.insert(long_ids.begin() + 12, {0, 0, 0, 0});
+    for (const Bytes& data :
+         {archive({gap}), trailing, archive({sample_window({3, 2, 1, 0})}), long_ids}) {
         EXPECT_EQ(read_error(data), "(read)");
         ArchiveModel model;
         std::string error;
         EXPECT_FALSE(decode_archive(data.data(), data.size(), model, &error));
         EXPECT_NE(error.find(" at offset "), std::string::npos) << error;
+        ASSERT_TRUE(decode_archive(data.data(), data.size(), model, &error, DecodeLayout::AsRead))
+            << error;
+        EXPECT_EQ(encode_archive(model), sample_archive());
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -77,9 +78,28 @@ class FakeLoader : public DllLoader {
         log.push_back("release " + lib.path);
         --lib.references;
     }
+    // The system directory, when set, holds the files in `files`; libraries
+    // loaded from it are those added under its joined path.
+    const char* system_directory() override { return system.c_str(); }
+    bool file_exists(const char* path) override {
+        const bool exists = files.count(path) > 0;
+        log.push_back(std::string("exists ") + path + (exists ? "" : " (no)"));
+        return exists;
+    }
+    bool can_load_from_system() override { return system_search; }
+    void* load_from_system(const char* name) override {
+        void* module = handle_of(system + "\\" + name);
+        log.push_back(std::string("load-system ") + name + (module ? "" : " (missing)"));
+        if (module)
+            ++library(module).references;
+        return module;
+    }
 
     std::vector<Library> libraries;
     std::vector<std::string> log;
+    std::string system;         // empty: not known
+    bool system_search = false; // LOAD_LIBRARY_SEARCH_SYSTEM32 available
+    std::set<std::string> files;
 
   private:
     Library& library(void* module) {
@@ -292,6 +312,81 @@ TEST_F(DllBindingTest, ExportInNoSystemLibraryTriesAllSixAndNamesOnlyTheExport) 
         expected.push_back(std::string("release ") + name);
     }
     EXPECT_EQ(loader.log, expected);
+}
+
+// ---- libraries of the system are taken from the system directory -----------------------
+
+constexpr const char* kSystem = "C:\\Windows\\System32";
+
+std::string in_system(const std::string& name) {
+    return std::string(kSystem) + "\\" + name;
+}
+
+TEST(LibraryFileName, AddsTheDefaultExtensionAsTheLoaderDoes) {
+    const std::pair<const char*, const char*> cases[] = {{"kernel32", "kernel32.dll"},
+                                                         {"USER32.DLL", "USER32.DLL"},
+                                                         {"x.ocx", "x.ocx"},
+                                                         {"lib.", "lib"},
+                                                         {"a.b\\c", "a.b\\c.dll"},
+                                                         {"dir/x", "dir/x.dll"},
+                                                         {"C:\\W\\mpr", "C:\\W\\mpr.dll"}};
+    for (auto [name, file] : cases)
+        EXPECT_EQ(library_file_name(name), file) << name;
+}
+
+TEST_F(DllBindingTest, DeclaredLibraryInTheSystemDirectoryIsLoadedFromThereOnly) {
+    loader.system = kSystem;
+    loader.files = {in_system("kernel32.dll"), in_system("user32.dll")};
+    loader.add("C:\\App\\kernel32").by_name["CloseHandle"] = 0xBAD; // planted beside the program
+    loader.add(in_system("kernel32")).by_name["CloseHandle"] = 0x43;
+    loader.add("C:\\App\\local.dll").by_name["F"] = 0x10;
+    loader.add("C:\\App\\user32").by_name["FindWindowExA"] = 0xBAD;
+    declare({"kernel32", "local.dll", "D:\\libs\\abs.dll", "user32"},
+            {"CloseHandle", "F", "G", "FindWindowExA"});
+
+    EXPECT_EQ(resolve(0), fake_address(0x43));
+    EXPECT_EQ(tables.modules[0], loader.handle_of(in_system("kernel32")));
+    EXPECT_EQ(resolve(1), fake_address(0x10)) << "other names: the program directory first";
+    resolve_error(2);
+    // The system's file that cannot be loaded is not replaced by the planted one.
+    RuntimeError e = resolve_error(3);
+    EXPECT_EQ(std::string(e.what()), "无法找到指定DLL库文件“user32”中的输出命令“FindWindowExA”");
+    EXPECT_EQ(
+        loader.log,
+        (Log{"exists " + in_system("kernel32.dll"), "load " + in_system("kernel32"),
+             "find " + in_system("kernel32") + " CloseHandle",
+             "exists " + in_system("local.dll") + " (no)", "load C:\\App\\local.dll",
+             "find C:\\App\\local.dll F", "load D:\\libs\\abs.dll (missing)",
+             "exists " + in_system("user32.dll"), "load " + in_system("user32") + " (missing)"}));
+}
+
+TEST(DllBinding, SystemListIsLoadedFromTheSystemDirectory) {
+    for (bool search_flag : {true, false}) {
+        SCOPED_TRACE(search_flag ? "with the search flag" : "by joined path");
+        FakeLoader fake;
+        fake.system = kSystem;
+        fake.system_search = search_flag;
+        for (const char* name : kSystemLibraries) {
+            fake.add(name).by_name["WNetGetConnectionA"] = 0xBAD; // found by the plain search
+            fake.add(in_system(name));
+        }
+        fake.libraries[fake.libraries.size() - 3].by_name["WNetGetConnectionA"] = 0x77; // Mpr.dll
+        std::vector<const char*> libs = {""}, functions = {"WNetGetConnectionA"};
+        DllTables t{};
+        create_dll_tables(t, 1, libs.data(), functions.data());
+        EXPECT_EQ(resolve_dll_function(t, 0, fake, "C:\\App"), fake_address(0x77));
+        Log expected;
+        for (const char* name : {"Kernel32.dll", "Gdi32.dll", "User32.dll", "Advapi32.dll"}) {
+            expected.push_back(search_flag ? std::string("load-system ") + name
+                                           : "load " + in_system(name));
+            expected.push_back("find " + in_system(name) + " WNetGetConnectionA");
+            expected.push_back("release " + in_system(name));
+        }
+        expected.push_back(search_flag ? "load-system Mpr.dll" : "load " + in_system("Mpr.dll"));
+        expected.push_back("find " + in_system("Mpr.dll") + " WNetGetConnectionA");
+        EXPECT_EQ(fake.log, expected);
+        release_dll_tables(t, fake);
+    }
 }
 
 TEST_F(DllBindingTest, ShutdownReleasesEachKeptHandleOnce) {

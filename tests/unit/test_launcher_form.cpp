@@ -11,6 +11,7 @@
 #include "forms/archive.h"
 #include "forms/blocks.h"
 #include "forms/model.h"
+#include "forms/record.h"
 
 namespace {
 
@@ -299,3 +300,45 @@ TEST_F(LauncherForm, RuntimeReaderAcceptsItAndRecordSizesMatch) {
 }
 
 } // namespace
+
+// The launcher's archive with its unit records laid out in reverse: the
+// offsets say where each lies, so the runtime's reader must see the same units.
+TEST_F(LauncherForm, ArchiveWithItsRecordsPermutedReadsLikeTheOriginal) {
+    constexpr size_t kTableAt = 36, kCount = 14, kRecords = kTableAt + 8 * kCount;
+    ByteVec permuted(bytes_->begin(), bytes_->begin() + long(kRecords));
+    for (size_t j = kCount; j-- > 0;) {
+        const size_t at = kRecords + le32(*bytes_, kTableAt + 4 * kCount + 4 * j);
+        const size_t end = at + 4 + le32(*bytes_, at);
+        const auto offset = uint32_t(permuted.size() - kRecords);
+        for (size_t k = 0; k < 4; ++k)
+            permuted[kTableAt + 4 * kCount + 4 * j + k] = uint8_t(offset >> (8 * k));
+        permuted.insert(permuted.end(), bytes_->begin() + long(at), bytes_->begin() + long(end));
+    }
+    ASSERT_EQ(permuted.size(), bytes_->size());
+    ASSERT_NE(permuted, *bytes_);
+
+    vantor::forms::WindowTable original, reordered;
+    std::string error;
+    for (auto [data, table] : {std::pair{bytes_, &original}, std::pair{&permuted, &reordered}}) {
+        ASSERT_TRUE(
+            vantor::forms::read_window_table(data->data(), uint32_t(data->size()), *table, &error))
+            << error;
+        vantor::forms::relocate_handlers(*table, 0x00401000);
+    }
+    auto same_units = [&](const char* when) {
+        const auto& a = original.windows[0];
+        const auto& b = reordered.windows[0];
+        for (uint32_t j = 0; j < kCount; ++j) {
+            const uint32_t id = *vantor::forms::unit_id_at(a, j);
+            auto x = vantor::forms::find_unit(a, id), y = vantor::forms::find_unit(b, id);
+            ASSERT_TRUE(x && y) << when << ", unit " << j;
+            EXPECT_EQ(ByteVec(x->body, x->body + x->size), ByteVec(y->body, y->body + y->size))
+                << when << ", unit " << j;
+        }
+    };
+    same_units("as read");
+    // A tag written on a unit in the middle: records on both sides of it.
+    for (auto* table : {&original, &reordered})
+        ASSERT_TRUE(vantor::forms::set_tag(table->windows[0], 6, "a tag longer than none"));
+    same_units("after an in-place update");
+}

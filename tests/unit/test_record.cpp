@@ -138,6 +138,46 @@ TEST_F(RecordTest, InPlaceUpdateAdjustsLengthAndLaterOffsets) {
     EXPECT_EQ(window().units, original_) << "writing the old tag back restores every byte";
 }
 
+// Records laid out out of stored order: the ones lying after the changed record
+// move, whatever their index, and the ones lying before it stay.
+TEST(RecordUpdate, MovesTheRecordsLyingAfterTheChangedOne) {
+    Bytes data = archive({sample_window({3, 1, 0, 2})}); // menu, panel, own, button
+    WindowTable table;
+    std::string error;
+    ASSERT_TRUE(read_window_table(data.data(), uint32_t(data.size()), table, &error)) << error;
+    WindowRecord& w = table.windows[0];
+    const Bytes original = w.units;
+    auto offset = [&](uint32_t j) { return get_u32(w.units, 16 + 4 * j); };
+    auto body_of = [&](uint32_t j) {
+        auto v = unit_at(w, j);
+        return Bytes(v->body, v->body + v->size);
+    };
+    const uint32_t before[4] = {offset(0), offset(1), offset(2), offset(3)};
+    const Bytes own = body_of(0), menu = body_of(3);
+
+    ASSERT_TRUE(set_tag(w, 0, "longer")); // 0 -> 6 bytes
+    EXPECT_EQ(offset(3), before[3]) << "lies before";
+    EXPECT_EQ(offset(1), before[1]) << "lies before";
+    EXPECT_EQ(offset(0), before[0]) << "the changed record";
+    EXPECT_EQ(offset(2), before[2] + 6) << "lies after";
+    EXPECT_EQ(body_of(2), body(button_body()));
+    EXPECT_EQ(body_of(1), body(panel_body()));
+    EXPECT_EQ(body_of(3), menu);
+    EXPECT_TRUE(check_unit_table(w, &error)) << error;
+
+    ASSERT_TRUE(set_tag(w, 1, "")); // the panel, lying second: 6 -> 0 bytes
+    EXPECT_EQ(offset(3), before[3]);
+    EXPECT_EQ(offset(0), before[0] - 6);
+    EXPECT_EQ(offset(2), before[2]);
+    EXPECT_EQ(body_of(2), body(button_body()));
+    EXPECT_TRUE(check_unit_table(w, &error)) << error;
+
+    ASSERT_TRUE(set_tag(w, 1, "tagged"));
+    ASSERT_TRUE(set_tag(w, 0, ""));
+    EXPECT_EQ(body_of(0), own);
+    EXPECT_EQ(w.units, original) << "writing the old tags back restores every byte";
+}
+
 TEST_F(RecordTest, MousePointerWriteReplacesTheBuffer) {
     const Bytes before2 = body_of(2);
     const Bytes pointer = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};

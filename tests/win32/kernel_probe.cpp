@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/on_demand.h"
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
 #include "tests/support/automation.h"
@@ -99,6 +100,14 @@ void idle_routine(uint32_t argument) {
         PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
         SetTimer(nullptr, 0, 300, quit_timer);
     }
+}
+
+// ---- libraries loaded on first use ----
+bool loaded(const char* library) {
+    return GetModuleHandleA(library) != nullptr;
+}
+void sound_released(void* module) {
+    log_line("before-release winmm %d", module == GetModuleHandleA("winmm.dll"));
 }
 
 DWORD WINAPI end_from_thread(LPVOID) {
@@ -194,6 +203,16 @@ int entry_routine() {
         log_line("directories %d", dirs);
         return 0;
     }
+    if (m == "on-demand") {
+        startup_and_register();
+        log_line("before winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
+        auto play = controls::on_demand<FARPROC>("winmm.dll", "PlaySoundA", sound_released);
+        auto open = controls::on_demand<FARPROC>("comdlg32.dll", "GetOpenFileNameA");
+        auto again = controls::on_demand<FARPROC>("winmm.dll", "PlaySoundA");
+        log_line("found %d %d again %d", play != nullptr, open != nullptr, again == play);
+        log_line("loaded winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
+        return 0;
+    }
     if (m == "unchecked-alloc") {
         startup_and_register();
         log_line("unchecked %u", runtime_request(2024, 0x7FFFFFF0, 1));
@@ -260,5 +279,8 @@ int main(int argc, char** argv) {
         g_descriptor.form_archive = g_archive.data();
         g_descriptor.form_archive_size = uint32_t(g_archive.size());
     }
-    return run_program(g_descriptor, entry_routine);
+    const int code = run_program(g_descriptor, entry_routine);
+    if (g_mode == "on-demand")
+        log_line("after-end winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
+    return code;
 }

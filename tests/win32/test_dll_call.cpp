@@ -46,6 +46,22 @@ class RecordingLoader : public DllLoader {
         log.push_back("release " + paths[module]);
         win32_dll_loader().release(module);
     }
+    const char* system_directory() override { return win32_dll_loader().system_directory(); }
+    bool file_exists(const char* path) override { return win32_dll_loader().file_exists(path); }
+    bool can_load_from_system() override { return win32_dll_loader().can_load_from_system(); }
+    void* load_from_system(const char* name) override {
+        void* module = win32_dll_loader().load_from_system(name);
+        log.push_back(std::string("load-system ") + name + (module ? "" : " (failed)"));
+        if (module)
+            paths[module] = name;
+        return module;
+    }
+    // How a system library of the list is loaded: by name with the search flag,
+    // else by its path in the system directory.
+    std::string system_load(const std::string& name) {
+        return can_load_from_system() ? "load-system " + name
+                                      : "load " + std::string(system_directory()) + "\\" + name;
+    }
     std::vector<std::string> log;
     std::map<void*, std::string> paths;
 };
@@ -189,8 +205,11 @@ std::string registers_changed_by_call(uint32_t index, uint32_t argc, const uint3
 TEST_F(DllCallTest, NoLibraryFindsMsgWaitInUser32AfterReleasingKernel32AndGdi32) {
     // No handles, no time-out, no input queued: the wait times out at once.
     EXPECT_EQ(call(kMsgWait, {0, 0, FALSE, 0, QS_ALLINPUT}), uint32_t(WAIT_TIMEOUT));
-    EXPECT_EQ(loader_.log, (Log{"load Kernel32.dll", "release Kernel32.dll", "load Gdi32.dll",
-                                "release Gdi32.dll", "load User32.dll"}));
+    const std::string kernel32 = loader_.system_load("Kernel32.dll");
+    const std::string gdi32 = loader_.system_load("Gdi32.dll");
+    EXPECT_EQ(loader_.log, (Log{kernel32, "release " + kernel32.substr(kernel32.find(' ') + 1),
+                                gdi32, "release " + gdi32.substr(gdi32.find(' ') + 1),
+                                loader_.system_load("User32.dll")}));
     EXPECT_EQ(tables_.modules[kMsgWait], GetModuleHandleA("user32.dll"));
     EXPECT_EQ(tables_.addresses[kMsgWait],
               reinterpret_cast<void*>(
@@ -200,9 +219,10 @@ TEST_F(DllCallTest, NoLibraryFindsMsgWaitInUser32AfterReleasingKernel32AndGdi32)
     EXPECT_EQ(loader_.log.size(), 5u) << "the second call loaded a library again";
 }
 
-TEST_F(DllCallTest, NamedSystemLibraryIsTriedInTheProgramDirectoryFirst) {
+TEST_F(DllCallTest, NamedSystemLibraryIsLoadedFromTheSystemDirectoryOnly) {
     EXPECT_EQ(call(kThreadId, {}), GetCurrentThreadId());
-    EXPECT_EQ(loader_.log, (Log{"load " + dir_ + "\\kernel32 (failed)", "load kernel32"}));
+    EXPECT_EQ(loader_.log, (Log{"load " + std::string(loader_.system_directory()) + "\\kernel32"}));
+    EXPECT_EQ(tables_.modules[kThreadId], GetModuleHandleA("kernel32.dll"));
 }
 
 TEST_F(DllCallTest, OwnLibraryIsFoundInTheProgramDirectoryByNameAndOrdinal) {

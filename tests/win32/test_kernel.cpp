@@ -61,6 +61,25 @@ TEST(Kernel, ArchiveIsReadIntoTheWindowTable) {
     EXPECT_TRUE(has_line(r, "launcher-window 1")) << joined(r.log);
 }
 
+TEST(Kernel, LibrariesLoadedOnFirstUseAreReleasedByTheEndSequence) {
+    ProbeRun r = run_probe("on-demand", false);
+    EXPECT_EQ(r.exit_code, 0u);
+    const std::vector<std::string> expected = {
+        "notify Baselib 1 request-entry",
+        "notify Uilib 1",
+        "before winmm 0 comdlg32 0",
+        "found 1 1 again 1",
+        "loaded winmm 1 comdlg32 1",
+        "exit A on main", // the end sequence: exit routines, libraries notified, then
+        "exit B",         // the dynamically loaded libraries released
+        "notify Baselib 6 0",
+        "notify Uilib 6",
+        "before-release winmm 1",
+        "after-end winmm 0 comdlg32 0",
+    };
+    EXPECT_EQ(joined(r.log), joined(expected));
+}
+
 TEST(Kernel, NumberedErrorShowsBoxSkipsExitRoutinesAndEndsWithMinusOne) {
     ProbeRun r = run_probe("error", true);
     EXPECT_EQ(r.box_text,
