@@ -17,3 +17,8 @@ target_compile_options(bench_sequence_win32 PRIVATE ${VANTOR_WARNINGS})
 add_dependencies(bench_sequence_win32 standin_Nox plain_window_13 Vantor)
 set_target_properties(bench_sequence_win32 plain_window_13 PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/e2e)
+
+# Start-up to the window mapped on X: the Windows half of bench/startup_mapped.py.
+add_executable(startup_host ${CMAKE_CURRENT_LIST_DIR}/startup_host_win32.cpp)
+target_compile_options(startup_host PRIVATE ${VANTOR_WARNINGS})
+add_dependencies(startup_host plain_window_13 Vantor)
