@@ -2,10 +2,10 @@
 """Start-up of a program by phase, from a Wine trace of one start:
 
     WINEDEBUG=+pid,+timestamp,+loaddll,+win,+ole wine Vantor.exe 2> trace.log
-    startup_phases.py trace.log Vantor.exe
+    startup_phases.py Vantor.exe trace.log [more traces of it ...]
 
-(bench/startup_mapped.sh traces one start of each program this way when given
---trace.) The phases end at these marks of the program's own process: its
+With several traces each phase is the median over them. (bench/startup_mapped.sh
+--trace traces starts of each program this way, interleaved.) The phases end at these marks of the program's own process: its
 image and the DLLs it imports loaded; the X11 driver loaded; the theme library
 loaded; OLE initialised; the hidden owner window created (the first top-level
 window: the thread's IME window comes with it); the main window's creation
@@ -15,6 +15,7 @@ everything down, so the figures are larger than untraced ones; the shares are
 what the breakdown is for.
 """
 import re
+import statistics
 import sys
 
 LINE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):([0-9a-f]+):\w+:(\w+):(\S+) (.*)$")
@@ -94,19 +95,25 @@ NAMES = {
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) < 3:
         sys.exit(__doc__)
-    with open(sys.argv[1], errors="replace") as f:
-        found = marks(f, sys.argv[2])
-    if "start" not in found:
-        sys.exit(f"{sys.argv[2]} is not in the trace")
-    previous = found["start"]
-    print(f"{sys.argv[2]}: phases of one traced start (ms)")
-    for key in ORDER[1:]:
-        if key in found:
-            print(f"  {NAMES[key]:34s} {found[key] - previous:7.1f}")
-            previous = found[key]
-    print(f"  {'total to shown':34s} {previous - found['start']:7.1f}")
+    exe = sys.argv[1]
+    runs = []
+    for path in sys.argv[2:]:
+        with open(path, errors="replace") as f:
+            found = marks(f, exe)
+        if "start" in found and "shown" in found:
+            runs.append(found)
+    if not runs:
+        sys.exit(f"no complete start of {exe} in the traces")
+    keys = [k for k in ORDER[1:] if all(k in r for r in runs)]
+    print(f"{exe}: phases of traced starts, median of {len(runs)} (ms)")
+    previous = "start"
+    for key in keys:
+        print(f"  {NAMES[key]:34s} {statistics.median(r[key] - r[previous] for r in runs):7.1f}")
+        previous = key
+    total = statistics.median(r["shown"] - r["start"] for r in runs)
+    print(f"  {'total to shown':34s} {total:7.1f}")
 
 
 if __name__ == "__main__":
