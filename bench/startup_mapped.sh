@@ -29,7 +29,7 @@ if [ "${1:-}" = --trace ]; then
     done
     for exe in "${exes[@]}"; do
         name="$(basename "$exe" .exe)"
-        python3 "$root/bench/startup_phases.py" "$name.exe" "$build/startup-trace-$name"-*.log
+        python3 "$root/bench/startup_phases.py" "$name.exe" "$build/startup-trace-$name"-[0-9]*.log
     done
     exit 0
 fi
