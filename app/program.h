@@ -6,10 +6,11 @@
 #include "runtime/descriptor.h"
 
 extern "C" {
-// Application routines. Handlers are reached through the code base (below).
-int vantor_start_routine();
-void vantor_pick_executable();
-void vantor_launch_sequence();
+// Application routines. Handlers are reached through the code base (below),
+// whose jumps the link-time optimiser does not see: hence `used`.
+__attribute__((used)) int vantor_start_routine();
+__attribute__((used)) void vantor_pick_executable();
+__attribute__((used)) void vantor_launch_sequence();
 // Code base: the start routine's entry, followed at fixed offsets by the
 // handler entries that the form archive's bindings name (+0x44 executable
 // picker, +0xC0 launch sequence).

@@ -7,9 +7,8 @@
 //      per step from the stand-in's log and a watcher of the instance windows.
 //   b. Vantor's CPU time (user + kernel) during the sequence as a share of the
 //      wall time.
-//   c. Process start to visible top-level window, Vantor.exe beside
-//      plain_window_13.exe (the same 13 controls created directly).
-// Usage: bench_sequence_win32 [sequence runs (3)] [start-up runs (15)]
+// (Start-up beside a plain program: bench/startup_mapped.sh.)
+// Usage: bench_sequence_win32 [sequence runs (3)]
 #include <windows.h>
 
 #include <algorithm>
@@ -361,33 +360,11 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     return run;
 }
 
-// Process creation to its visible top-level window (polled every millisecond).
-double start_to_visible(const std::string& exe) {
-    Program program;
-    const double start = now_ms();
-    if (!program.start("\"" + exe + "\""))
-        return -1;
-    HWND window = nullptr;
-    while (!window && now_ms() - start < 15000) {
-        window = wait_top_window(program.pid(), nullptr, nullptr, 0);
-        if (!window)
-            Sleep(1);
-    }
-    const double taken = now_ms() - start;
-    if (!window)
-        return -1;
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    if (program.wait_exit(5000) == STILL_ACTIVE)
-        program.kill();
-    return taken;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0); // figures show as they come
     const int sequence_runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    const int startup_runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
     ScopedEnv no_delay("VANTOR_STANDIN_SHOW_DELAY_MS", "0");
 
     // a, b: the launch sequence.
@@ -438,16 +415,6 @@ int main(int argc, char** argv) {
         vantor.kill();
     log.end_running();
 
-    // c: start to visible window, interleaved so that drift hits both alike.
-    const std::string plain = program_directory() + "plain_window_13.exe";
-    start_to_visible(vantor_exe()); // warm the file cache
-    start_to_visible(plain);
-    std::vector<double> vantor_ms, plain_ms;
-    for (int i = 0; i < startup_runs; ++i) {
-        vantor_ms.push_back(start_to_visible(vantor_exe()));
-        plain_ms.push_back(start_to_visible(plain));
-    }
-
     std::printf("\nsummary\n");
     if (!totals.empty()) {
         const double total = median(totals);
@@ -460,14 +427,5 @@ int main(int argc, char** argv) {
         std::printf("b. Vantor CPU during the sequence: %.2f%% of wall time (median; goal < 2%%)\n",
                     median(shares));
     }
-    auto low = [](const std::vector<double>& x) { return *std::min_element(x.begin(), x.end()); };
-    auto high = [](const std::vector<double>& x) { return *std::max_element(x.begin(), x.end()); };
-    std::printf(
-        "   start to visible window: Vantor min %.1f max %.1f ms; plain min %.1f max %.1f ms\n",
-        low(vantor_ms), high(vantor_ms), low(plain_ms), high(plain_ms));
-    const double v = median(vantor_ms), p = median(plain_ms);
-    std::printf("c. start to visible window, median of %d runs: Vantor %.1f ms, plain 13 controls "
-                "%.1f ms, ratio %.2f (goal <= 1.2)\n",
-                startup_runs, v, p, p > 0 ? v / p : 0);
     return 0;
 }

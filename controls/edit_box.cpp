@@ -130,10 +130,14 @@ EditBox* EditBox::create(const forms::CreateParams& params) {
     EditBoxProps props;
     if (!forms::read_block(params.block, params.block_size, props))
         return nullptr;
-    HWND hwnd = CreateWindowExA(
-        0, "EDIT", props.Content.c_str(), creation_style(props, params.styles), params.left,
-        params.top, params.width, params.height, params.parent,
-        reinterpret_cast<HMENU>(uintptr_t(params.control_id)), GetModuleHandleA(nullptr), nullptr);
+    // The border's extended styles from the start: setting them afterwards
+    // would cost each box another frame change. (WS_BORDER cannot be given
+    // here: the control turns it into a client edge while it is created.)
+    HWND hwnd = CreateWindowExA(border_ex_style(props.BorderStyle), "EDIT", props.Content.c_str(),
+                                creation_style(props, params.styles), params.left, params.top,
+                                params.width, params.height, params.parent,
+                                reinterpret_cast<HMENU>(uintptr_t(params.control_id)),
+                                GetModuleHandleA(nullptr), nullptr);
     if (!hwnd)
         return nullptr;
     auto* box = new EditBox(params, props);
@@ -146,7 +150,8 @@ EditBox* EditBox::create(const forms::CreateParams& params) {
     if (props.MultiLine != 1 && props.SpinMode != 0)
         box->create_spin((params.styles & WS_DISABLED) != 0);
     box->select(props.SelStart, props.SelLength);
-    box->apply_border_style();
+    if (box->set_border_styles())
+        refresh_frame(hwnd);
     return box;
 }
 
@@ -198,16 +203,24 @@ void EditBox::apply_font() {
         refresh_frame(hwnd);
 }
 
-void EditBox::apply_border_style() {
+bool EditBox::set_border_styles() {
     HWND hwnd = handle();
-    DWORD ex = (DWORD(GetWindowLongA(hwnd, GWL_EXSTYLE)) & ~kBorderExStyles) |
-               border_ex_style(props_.BorderStyle);
-    DWORD style = DWORD(GetWindowLongA(hwnd, GWL_STYLE)) & ~DWORD(WS_BORDER);
+    const DWORD old_ex = DWORD(GetWindowLongA(hwnd, GWL_EXSTYLE));
+    const DWORD old_style = DWORD(GetWindowLongA(hwnd, GWL_STYLE));
+    const DWORD ex = (old_ex & ~kBorderExStyles) | border_ex_style(props_.BorderStyle);
+    DWORD style = old_style & ~DWORD(WS_BORDER);
     if (props_.BorderStyle == 5)
         style |= WS_BORDER;
+    if (ex == old_ex && style == old_style)
+        return false;
     SetWindowLongA(hwnd, GWL_EXSTYLE, LONG(ex));
     SetWindowLongA(hwnd, GWL_STYLE, LONG(style));
-    refresh_frame(hwnd);
+    return true;
+}
+
+void EditBox::apply_border_style() {
+    set_border_styles();
+    refresh_frame(handle());
 }
 
 void EditBox::apply_password_char() {

@@ -91,6 +91,8 @@ class EditBox final : public UnitObject {
 
     void apply_font();
     void apply_border_style();
+    // The border styles of BorderStyle; true when they changed.
+    bool set_border_styles();
     void apply_password_char();
     void set_background_brush();
     void select(int32_t start, int32_t length);

@@ -346,7 +346,11 @@ bool load_window(uint32_t window_id, const LoadRequest& request) {
         return false;
     }
     unblock_events();
+    // Messages handled while events come through again may have destroyed
+    // the window already; then nothing of it is left to finish.
     auto* object = static_cast<UnitObject*>(static_cast<WindowObject*>(w.object));
+    if (!object)
+        return true;
     finish_load(w, window_id, object, visible[0], modal);
     if (alive_as(w, object) && (field(w, 0, Field::State) & state_bit::Visible)) {
         show_window(window_id, false);

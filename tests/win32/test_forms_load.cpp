@@ -268,6 +268,29 @@ TEST_F(FormsLoad, ModalWindowOwnedByHiddenOwnerAndOwnerGivenIsIgnored) {
         << "windows a modal window disabled come back however it was destroyed";
 }
 
+// A timer that comes due while the window is built runs when events are let
+// through again, and may destroy the window before the load has finished.
+bool g_destroy_armed = false;
+LRESULT CALLBACK destroy_on_creation(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND && g_destroy_armed) {
+        g_destroy_armed = false;
+        after(0, [] { DestroyWindow(handle_of(ids::Modal, 0)); });
+        Sleep(50); // due before the units are all built
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(FormsLoad, WindowDestroyedWhileTheLoadUnblocksEventsEndsTheLoad) {
+    ASSERT_TRUE(load(ids::Main));
+    g_destroy_armed = true;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, destroy_on_creation, nullptr, GetCurrentThreadId());
+    EXPECT_TRUE(load(ids::Modal));
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(g_destroy_armed);
+    EXPECT_EQ(handle_of(ids::Modal, 0), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Main, 0)));
+}
+
 TEST_F(FormsLoad, NestedModalWindowsRestoreTheOuterOneAndTheEnabledStates) {
     ASSERT_TRUE(load(ids::Main));
     uint32_t inner_modal = 0, outer_modal_after = 0;
