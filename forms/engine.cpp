@@ -11,6 +11,7 @@
 #include "forms/properties.h"
 #include "runtime/fatal.h"
 #include "runtime/kernel.h"
+#include "runtime/protocol.h"
 #include "runtime/value.h"
 
 namespace vantor::forms {

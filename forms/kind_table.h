@@ -1,0 +1,453 @@
+// The five unit kinds and one property table per kind. Everything that needs a
+// kind's properties derives from here: the property tables the form engine sees,
+// each kind's read and write dispatch (the kind adds only the effects on its
+// window), the form compiler's and dump's property names, the application's
+// property indexes and the named indexes of tests.
+//
+// A row says, for one property: its name (as form sources write it), its
+// property type, where its value lives in the kind's block struct (or Live when
+// only the window holds it), the range a written integer is clamped into, and
+// whether a write asks the form engine to re-create the control. Adding a
+// property is one row here plus its effect in the kind. Portable: no platform
+// headers.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+#include "forms/blocks.h"
+#include "runtime/protocol.h"
+
+namespace vantor::forms {
+
+// Unit kinds: library number x 65536 + type number.
+namespace kind {
+inline constexpr uint32_t Window = 0x00010001;
+inline constexpr uint32_t EditBox = 0x00010005;
+inline constexpr uint32_t Button = 0x0001000B;
+inline constexpr uint32_t CommonDlg = 0x0001001F;
+inline constexpr uint32_t TransLabel = 0x00020005;
+inline constexpr uint32_t PageContainer = 0x00010015; // not a kind of this program
+} // namespace kind
+
+// Unit type flags (the form engine reads these).
+namespace type_flag {
+inline constexpr uint32_t RaisesEventsA = 0x4; // with RaisesEventsB: may raise events
+inline constexpr uint32_t NeverRecreated = 0x10;
+inline constexpr uint32_t RaisesEventsB = 0x40;
+inline constexpr uint32_t HoldsChildren = 0x80; // they move to a re-created object
+inline constexpr uint32_t PagedContainer = 0x100;
+inline constexpr uint32_t NeverShown = 0x8000; // no styles from the state flags
+inline constexpr uint32_t NoTabFocus = 0x10000;
+inline constexpr uint32_t NotifyParentOnRecreate = 0x100000;
+} // namespace type_flag
+
+// Properties 0 to 7 belong to every kind and are kept by the form engine; a
+// kind's own properties start at kFirstOwnProperty and its routines see the
+// index minus kFirstOwnProperty.
+inline constexpr int32_t kFirstOwnProperty = 8;
+inline constexpr uint16_t kFixedPropertyFlags = 0xE000;
+
+// The value handed to a kind's write routine: integers, logicals, colours and
+// choices in word0; a text as a pointer to a zero-terminated string in word0
+// (never null from the form engine: the empty text is ""); byte data as pointer
+// (word0) and count (word1).
+struct PropValue {
+    uint32_t word0;
+    uint32_t word1;
+};
+
+// What a write asks of the form engine.
+enum class Recreate : uint8_t {
+    Never,
+    Always,
+    WhenChanged,          // the stored value changed
+    WhenChangedAtRunTime, // the stored value changed and the control is not in design mode
+};
+
+// Where a written integer goes: clamped into [low, high]; `truth` stores any
+// non-zero value as 1.
+struct Range {
+    int32_t low;
+    int32_t high;
+    bool truth;
+};
+inline constexpr Range kAny{INT32_MIN, INT32_MAX, false};
+inline constexpr Range kNonNegative{0, INT32_MAX, false};
+inline constexpr Range kTruth{0, 1, true};
+constexpr Range upto(int32_t top) {
+    return {0, top, false};
+}
+
+// Where a property's value lives in the block struct P; monostate: nowhere (the
+// kind reads and writes it on its window alone).
+template <class P>
+using FieldOf = std::variant<std::monostate, int32_t P::*, uint32_t P::*, uint16_t P::*,
+                             ByteVec P::*, std::string P::*>;
+
+template <class P> struct PropDef {
+    int32_t index;
+    const char* name;
+    uint16_t type;
+    uint16_t flags;
+    FieldOf<P> field;
+    Range range;
+    Recreate recreate;
+};
+
+} // namespace vantor::forms
+
+// ---- the tables -----------------------------------------------------------------------
+// X(kind, Name, property type, Stored or Live, range, re-creation). Rows in index
+// order from kFirstOwnProperty; Name is also the field's name in the block struct.
+
+#define VANTOR_WINDOW_PROPERTIES(X)                                                                \
+    X(window, Caption, Text, Stored, kAny, Never)                                                  \
+    X(window, BorderStyle, Choice, Stored, upto(6), Never)                                         \
+    X(window, BackColor, BackColor, Stored, kAny, Never)                                           \
+    X(window, BackPicture, Picture, Stored, kAny, Never)                                           \
+    X(window, PictureMode, Choice, Stored, upto(3), Never)                                         \
+    X(window, BackSound, Sound, Stored, kAny, Never)                                               \
+    X(window, SoundMode, Choice, Stored, upto(2), Never)                                           \
+    X(window, ControlBox, Logical, Stored, kAny, Never)                                            \
+    X(window, MaxButton, Logical, Stored, kAny, Never)                                             \
+    X(window, MinButton, Logical, Stored, kAny, Never)                                             \
+    X(window, Position, Choice, Stored, upto(3), Never)                                            \
+    X(window, Movable, Logical, Stored, kAny, Never)                                               \
+    X(window, Icon, Icon, Stored, kAny, Never)                                                     \
+    X(window, EnterMovesFocus, Logical, Stored, kAny, Never)                                       \
+    X(window, EscCloses, Logical, Stored, kAny, Never)                                             \
+    X(window, F1OpensHelp, Logical, Stored, kAny, Never)                                           \
+    X(window, HelpFile, FileName, Stored, kAny, Never)                                             \
+    X(window, HelpContext, Integer, Stored, kAny, Never)                                           \
+    X(window, ShowInTaskbar, Logical, Stored, kAny, Never)                                         \
+    X(window, DragByClient, Logical, Stored, kAny, Never)                                          \
+    X(window, Shape, Choice, Stored, upto(29), Never)                                              \
+    X(window, AlwaysOnTop, Logical, Stored, kAny, Never)                                           \
+    X(window, KeepTitleActive, Logical, Stored, kAny, Never)                                       \
+    X(window, ClassName, Text, Stored, kAny, Never)
+
+#define VANTOR_EDIT_BOX_PROPERTIES(X)                                                              \
+    X(edit_box, Content, Text, Stored, kAny, Never)                                                \
+    X(edit_box, BorderStyle, Choice, Stored, upto(5), Never)                                       \
+    X(edit_box, TextColor, Color, Stored, kAny, Never)                                             \
+    X(edit_box, BackColor, BackColor, Stored, kAny, Never)                                         \
+    X(edit_box, Font, Font, Stored, kAny, Never)                                                   \
+    X(edit_box, HideSelection, Logical, Stored, kTruth, WhenChangedAtRunTime)                      \
+    X(edit_box, MaxLength, Integer, Stored, kNonNegative, Never)                                   \
+    X(edit_box, MultiLine, Logical, Stored, kTruth, WhenChanged)                                   \
+    X(edit_box, ScrollBars, Choice, Stored, upto(3), WhenChanged)                                  \
+    X(edit_box, Alignment, Choice, Stored, upto(2), WhenChanged)                                   \
+    X(edit_box, InputMode, Choice, Stored, upto(11), Never)                                        \
+    X(edit_box, PasswordChar, Text, Stored, kAny, Never)                                           \
+    X(edit_box, CaseConversion, Choice, Stored, upto(2), WhenChanged)                              \
+    X(edit_box, SpinMode, Choice, Stored, upto(2), WhenChanged)                                    \
+    X(edit_box, SpinMin, Integer, Stored, kAny, Never)                                             \
+    X(edit_box, SpinMax, Integer, Stored, kAny, Never)                                             \
+    X(edit_box, SelStart, Integer, Stored, kAny, Never)                                            \
+    X(edit_box, SelLength, Integer, Stored, kAny, Never)                                           \
+    X(edit_box, SelText, Text, Live, kAny, Never)                                                  \
+    X(edit_box, DataSource, DataSource, Stored, kAny, Never)                                       \
+    X(edit_box, DataColumn, DataColumn, Stored, kAny, Never)
+
+#define VANTOR_BUTTON_PROPERTIES(X)                                                                \
+    X(button, Picture, Picture, Stored, kAny, Always)                                              \
+    X(button, ButtonType, Choice, Stored, upto(1), Never)                                          \
+    X(button, Caption, Text, Stored, kAny, Never)                                                  \
+    X(button, HAlign, Choice, Stored, upto(2), Never)                                              \
+    X(button, VAlign, Choice, Stored, upto(2), Never)                                              \
+    X(button, Font, Font, Stored, kAny, Never)
+
+#define VANTOR_COMMON_DLG_PROPERTIES(X)                                                            \
+    X(common_dlg, DialogType, Choice, Stored, upto(3), Never)                                      \
+    X(common_dlg, Title, Text, Stored, kAny, Never)                                                \
+    X(common_dlg, FileName, Text, Stored, kAny, Never)                                             \
+    X(common_dlg, Filter, Text, Stored, kAny, Never)                                               \
+    X(common_dlg, FilterIndex, Integer, Stored, kNonNegative, Never)                               \
+    X(common_dlg, InitialDir, Text, Stored, kAny, Never)                                           \
+    X(common_dlg, DefaultExt, Text, Stored, kAny, Never)                                           \
+    X(common_dlg, CreatePrompt, Logical, Stored, kAny, Never)                                      \
+    X(common_dlg, FileMustExist, Logical, Stored, kAny, Never)                                     \
+    X(common_dlg, OverwritePrompt, Logical, Stored, kAny, Never)                                   \
+    X(common_dlg, PathMustExist, Logical, Stored, kAny, Never)                                     \
+    X(common_dlg, KeepCurrentDir, Logical, Stored, kAny, Never)                                    \
+    X(common_dlg, FontColor, Color, Stored, kAny, Never)                                           \
+    X(common_dlg, Bold, Logical, Stored, kAny, Never)                                              \
+    X(common_dlg, Italic, Logical, Stored, kAny, Never)                                            \
+    X(common_dlg, StrikeOut, Logical, Stored, kAny, Never)                                         \
+    X(common_dlg, Underline, Logical, Stored, kAny, Never)                                         \
+    X(common_dlg, FontName, Text, Stored, kAny, Never)                                             \
+    X(common_dlg, FontSize, Integer, Stored, kNonNegative, Never)                                  \
+    X(common_dlg, HelpFile, Text, Stored, kAny, Never)                                             \
+    X(common_dlg, HelpCommand, Choice, Stored, upto(5), Never)                                     \
+    X(common_dlg, HelpContext, Integer, Stored, kAny, Never)
+
+#define VANTOR_TRANS_LABEL_PROPERTIES(X)                                                           \
+    X(trans_label, Caption, Text, Stored, kAny, Never)                                             \
+    X(trans_label, TextEffect, Choice, Stored, upto(3), Never)                                     \
+    X(trans_label, Font, Font, Stored, kAny, Never)                                                \
+    X(trans_label, TextColor, Color, Stored, kAny, Never)                                          \
+    X(trans_label, HAlign, Choice, Stored, upto(2), Never)                                         \
+    X(trans_label, WordWrap, Logical, Stored, kAny, Never)                                         \
+    X(trans_label, VAlign, Choice, Stored, upto(2), Never)
+
+// ---- named property indexes -----------------------------------------------------------
+// props::window::MaxButton is 16, the index application code and tests pass; kCount
+// is the number of properties of the kind, the eight fixed ones included.
+
+#define VANTOR_PROPERTY_INDEX(kind, name, ...) name,
+
+namespace vantor::props {
+
+namespace fixed {
+enum : int32_t { Left, Top, Width, Height, Tag, Visible, Disabled, MousePointer, kCount };
+} // namespace fixed
+
+namespace window {
+using Block = forms::WindowProps;
+enum : int32_t {
+    kLastFixed = fixed::kCount - 1,
+    VANTOR_WINDOW_PROPERTIES(VANTOR_PROPERTY_INDEX) kCount
+};
+} // namespace window
+
+namespace edit_box {
+using Block = forms::EditBoxProps;
+enum : int32_t {
+    kLastFixed = fixed::kCount - 1,
+    VANTOR_EDIT_BOX_PROPERTIES(VANTOR_PROPERTY_INDEX) kCount
+};
+} // namespace edit_box
+
+namespace button {
+using Block = forms::ButtonProps;
+enum : int32_t {
+    kLastFixed = fixed::kCount - 1,
+    VANTOR_BUTTON_PROPERTIES(VANTOR_PROPERTY_INDEX) kCount
+};
+} // namespace button
+
+namespace common_dlg {
+using Block = forms::CommonDlgProps;
+enum : int32_t {
+    kLastFixed = fixed::kCount - 1,
+    VANTOR_COMMON_DLG_PROPERTIES(VANTOR_PROPERTY_INDEX) kCount
+};
+} // namespace common_dlg
+
+namespace trans_label {
+using Block = forms::TransLabelProps;
+enum : int32_t {
+    kLastFixed = fixed::kCount - 1,
+    VANTOR_TRANS_LABEL_PROPERTIES(VANTOR_PROPERTY_INDEX) kCount
+};
+} // namespace trans_label
+
+} // namespace vantor::props
+
+#undef VANTOR_PROPERTY_INDEX
+
+namespace vantor::forms {
+
+static_assert(props::fixed::kCount == kFirstOwnProperty);
+
+#define VANTOR_PROPERTY_FIELD_Stored(kind, name) &props::kind::Block::name
+#define VANTOR_PROPERTY_FIELD_Live(kind, name)                                                     \
+    std::monostate {}
+#define VANTOR_PROPERTY_ROW(kind, name, type, storage, range, recreate)                            \
+    PropDef<props::kind::Block>{props::kind::name,                                                 \
+                                #name,                                                             \
+                                prop_type::type,                                                   \
+                                0,                                                                 \
+                                VANTOR_PROPERTY_FIELD_##storage(kind, name),                       \
+                                range,                                                             \
+                                Recreate::recreate},
+
+inline constexpr PropDef<WindowProps> kWindowProperties[] = {
+    VANTOR_WINDOW_PROPERTIES(VANTOR_PROPERTY_ROW)};
+inline constexpr PropDef<EditBoxProps> kEditBoxProperties[] = {
+    VANTOR_EDIT_BOX_PROPERTIES(VANTOR_PROPERTY_ROW)};
+inline constexpr PropDef<ButtonProps> kButtonProperties[] = {
+    VANTOR_BUTTON_PROPERTIES(VANTOR_PROPERTY_ROW)};
+inline constexpr PropDef<CommonDlgProps> kCommonDlgProperties[] = {
+    VANTOR_COMMON_DLG_PROPERTIES(VANTOR_PROPERTY_ROW)};
+inline constexpr PropDef<TransLabelProps> kTransLabelProperties[] = {
+    VANTOR_TRANS_LABEL_PROPERTIES(VANTOR_PROPERTY_ROW)};
+
+#undef VANTOR_PROPERTY_ROW
+#undef VANTOR_PROPERTY_FIELD_Live
+#undef VANTOR_PROPERTY_FIELD_Stored
+
+// The types of the fixed properties 0 to 7, shared by every kind.
+inline constexpr uint16_t kFixedPropertyTypes[] = {
+    prop_type::Integer, prop_type::Integer, prop_type::Integer, prop_type::Integer,
+    prop_type::Text,    prop_type::Logical, prop_type::Logical, prop_type::MousePointer};
+static_assert(std::size(kFixedPropertyTypes) == kFirstOwnProperty);
+
+// A kind's facts, found from its block struct P.
+template <class P> struct Kind;
+
+#define VANTOR_KIND(P, code, english, chinese, type_flags, table)                                  \
+    template <> struct Kind<P> {                                                                   \
+        static constexpr uint32_t kCode = code;                                                    \
+        static constexpr const char* kEnglish = english;                                           \
+        static constexpr const char* kChinese = chinese;                                           \
+        static constexpr uint32_t kFlags = type_flags;                                             \
+        static constexpr std::span<const PropDef<P>> properties() { return table; }                \
+    };
+
+VANTOR_KIND(WindowProps, kind::Window, "window", "窗口", 0x800000D0, kWindowProperties)
+VANTOR_KIND(EditBoxProps, kind::EditBox, "EditBox", "编辑框", 0x80000040, kEditBoxProperties)
+VANTOR_KIND(ButtonProps, kind::Button, "Button", "按钮", 0x80000840, kButtonProperties)
+VANTOR_KIND(CommonDlgProps, kind::CommonDlg, "CommonDlg", "通用对话框", 0x80008040,
+            kCommonDlgProperties)
+VANTOR_KIND(TransLabelProps, kind::TransLabel, "TransLabel", "透明标签", 0x00012040,
+            kTransLabelProperties)
+
+#undef VANTOR_KIND
+
+// Calls f(P{}) -- a default block of the kind -- for one of the five kinds;
+// false for any other kind.
+template <class F> bool visit_kind(uint32_t code, F&& f) {
+    switch (code) {
+    case kind::Window:
+        f(WindowProps{});
+        return true;
+    case kind::EditBox:
+        f(EditBoxProps{});
+        return true;
+    case kind::Button:
+        f(ButtonProps{});
+        return true;
+    case kind::CommonDlg:
+        f(CommonDlgProps{});
+        return true;
+    case kind::TransLabel:
+        f(TransLabelProps{});
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The English name of one of the five kinds, or null.
+const char* kind_name(uint32_t code);
+
+// The row of property `index` (kFirstOwnProperty and up), or null.
+template <class P> constexpr const PropDef<P>* find_property(int32_t index) {
+    auto rows = Kind<P>::properties();
+    uint32_t i = uint32_t(index - kFirstOwnProperty);
+    return index >= kFirstOwnProperty && i < rows.size() ? &rows[i] : nullptr;
+}
+// The row named `name` (as form sources write it), or null.
+template <class P> constexpr const PropDef<P>* find_property(std::string_view name) {
+    for (const PropDef<P>& row : Kind<P>::properties())
+        if (name == row.name)
+            return &row;
+    return nullptr;
+}
+
+// ---- a kind's read and write dispatch over its block struct ------------------------
+
+template <class T> T* pointer_of(uint32_t word) {
+    return reinterpret_cast<T*>(uintptr_t(word));
+}
+
+// Takes a written value into its field of `props` as the row says (integers
+// clamped into the row's range, texts copied with none as "", byte data copied,
+// a one-byte field from the text's first byte). True when the stored value
+// changed. A Live row stores nothing.
+template <class P> bool store_property(P& props, const PropDef<P>& row, const PropValue& value) {
+    auto store = [](auto& field, auto fresh) {
+        bool changed = !(field == fresh);
+        field = std::move(fresh);
+        return changed;
+    };
+    const char* text = pointer_of<const char>(value.word0);
+    const uint8_t* data = pointer_of<const uint8_t>(value.word0);
+    return std::visit(
+        [&](auto member) -> bool {
+            using M = decltype(member);
+            if constexpr (std::is_same_v<M, int32_t P::*>) {
+                int32_t v = int32_t(value.word0);
+                if (row.range.truth)
+                    v = v != 0 ? 1 : 0;
+                return store(props.*member, v < row.range.low    ? row.range.low
+                                            : v > row.range.high ? row.range.high
+                                                                 : v);
+            } else if constexpr (std::is_same_v<M, uint32_t P::*>) {
+                return store(props.*member, value.word0);
+            } else if constexpr (std::is_same_v<M, uint16_t P::*>) {
+                return store(props.*member, uint16_t(text ? uint8_t(text[0]) : 0));
+            } else if constexpr (std::is_same_v<M, ByteVec P::*>) {
+                return store(props.*member,
+                             data && value.word1 ? ByteVec(data, data + value.word1) : ByteVec());
+            } else if constexpr (std::is_same_v<M, std::string P::*>) {
+                return store(props.*member, std::string(text ? text : ""));
+            } else {
+                return false;
+            }
+        },
+        row.field);
+}
+
+// Fills a read routine's result from the field of `row`: integers in result[0];
+// a text as a pointer to the stored string (a one-byte field as a one-character
+// text in `scratch`, empty for 0); byte data as pointer (0 when empty) and count.
+// False for a Live row, which the kind reads from its window.
+template <class P>
+bool load_property(const P& props, const PropDef<P>& row, uint32_t result[2],
+                   std::string& scratch) {
+    result[0] = result[1] = 0;
+    auto address = [](const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); };
+    return std::visit(
+        [&](auto member) -> bool {
+            using M = decltype(member);
+            if constexpr (std::is_same_v<M, int32_t P::*> || std::is_same_v<M, uint32_t P::*>) {
+                result[0] = uint32_t(props.*member);
+            } else if constexpr (std::is_same_v<M, uint16_t P::*>) {
+                uint8_t c = uint8_t(props.*member & 0xFF);
+                scratch.assign(c ? 1 : 0, char(c));
+                result[0] = address(scratch.c_str());
+            } else if constexpr (std::is_same_v<M, ByteVec P::*>) {
+                const ByteVec& bytes = props.*member;
+                result[0] = bytes.empty() ? 0 : address(bytes.data());
+                result[1] = uint32_t(bytes.size());
+            } else if constexpr (std::is_same_v<M, std::string P::*>) {
+                result[0] = address((props.*member).c_str());
+            } else {
+                return false;
+            }
+            return true;
+        },
+        row.field);
+}
+
+// The write routine's answer: 1 when the form engine must re-create the control.
+constexpr int32_t recreate_after(Recreate rule, bool changed, bool design_mode) {
+    switch (rule) {
+    case Recreate::Always:
+        return 1;
+    case Recreate::WhenChanged:
+        return changed ? 1 : 0;
+    case Recreate::WhenChangedAtRunTime:
+        return changed && !design_mode ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
+// Rows are in index order; each table's count matches its named indexes.
+static_assert(std::size(kWindowProperties) + kFirstOwnProperty == props::window::kCount);
+static_assert(std::size(kEditBoxProperties) + kFirstOwnProperty == props::edit_box::kCount);
+static_assert(std::size(kButtonProperties) + kFirstOwnProperty == props::button::kCount);
+static_assert(std::size(kCommonDlgProperties) + kFirstOwnProperty == props::common_dlg::kCount);
+static_assert(std::size(kTransLabelProperties) + kFirstOwnProperty == props::trans_label::kCount);
+
+} // namespace vantor::forms
