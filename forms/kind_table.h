@@ -12,6 +12,7 @@
 // headers.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <span>
@@ -284,6 +285,65 @@ inline constexpr PropDef<TransLabelProps> kTransLabelProperties[] = {
 #undef VANTOR_PROPERTY_FIELD_Live
 #undef VANTOR_PROPERTY_FIELD_Stored
 
+// ---- stored blocks ----------------------------------------------------------------------
+// The field order of each kind's stored block after its version dword: scalars,
+// then byte buffers, then counted texts, each read only from block version
+// `since` on. Enumerating a block's texts follows the same order.
+struct StoredField {
+    int32_t index;
+    uint32_t since;
+};
+
+namespace stored {
+using namespace props;
+inline constexpr StoredField kWindow[] = {
+    {window::BorderStyle, 1},     {window::PictureMode, 1},   {window::BackColor, 1},
+    {window::MaxButton, 1},       {window::MinButton, 1},     {window::ControlBox, 1},
+    {window::Position, 1},        {window::Movable, 1},       {window::SoundMode, 1},
+    {window::EnterMovesFocus, 1}, {window::EscCloses, 1},     {window::F1OpensHelp, 1},
+    {window::HelpContext, 1},     {window::ShowInTaskbar, 2}, {window::DragByClient, 3},
+    {window::Shape, 3},           {window::AlwaysOnTop, 4},   {window::KeepTitleActive, 5},
+    {window::ClassName, 6},       {window::BackPicture, 1},   {window::Icon, 1},
+    {window::BackSound, 1},       {window::Caption, 1},       {window::HelpFile, 1}};
+inline constexpr StoredField kEditBox[] = {
+    {edit_box::BorderStyle, 1},   {edit_box::TextColor, 1},      {edit_box::BackColor, 1},
+    {edit_box::HideSelection, 1}, {edit_box::MaxLength, 1},      {edit_box::MultiLine, 1},
+    {edit_box::ScrollBars, 1},    {edit_box::Alignment, 1},      {edit_box::InputMode, 1},
+    {edit_box::PasswordChar, 1},  {edit_box::CaseConversion, 1}, {edit_box::SpinMode, 1},
+    {edit_box::SpinMin, 1},       {edit_box::SpinMax, 1},        {edit_box::SelStart, 1},
+    {edit_box::SelLength, 1},     {edit_box::Font, 1},           {edit_box::Content, 1},
+    {edit_box::DataSource, 2},    {edit_box::DataColumn, 2}};
+inline constexpr StoredField kButton[] = {{button::ButtonType, 1}, {button::HAlign, 1},
+                                          {button::VAlign, 1},     {button::Picture, 1},
+                                          {button::Font, 1},       {button::Caption, 1}};
+inline constexpr StoredField kCommonDlg[] = {{common_dlg::DialogType, 1},
+                                             {common_dlg::FilterIndex, 1},
+                                             {common_dlg::CreatePrompt, 1},
+                                             {common_dlg::FileMustExist, 1},
+                                             {common_dlg::OverwritePrompt, 1},
+                                             {common_dlg::PathMustExist, 1},
+                                             {common_dlg::KeepCurrentDir, 1},
+                                             {common_dlg::FontColor, 1},
+                                             {common_dlg::Bold, 1},
+                                             {common_dlg::Italic, 1},
+                                             {common_dlg::StrikeOut, 1},
+                                             {common_dlg::Underline, 1},
+                                             {common_dlg::FontSize, 1},
+                                             {common_dlg::HelpCommand, 1},
+                                             {common_dlg::HelpContext, 1},
+                                             {common_dlg::Title, 1},
+                                             {common_dlg::FileName, 1},
+                                             {common_dlg::Filter, 1},
+                                             {common_dlg::InitialDir, 1},
+                                             {common_dlg::DefaultExt, 1},
+                                             {common_dlg::FontName, 1},
+                                             {common_dlg::HelpFile, 1}};
+inline constexpr StoredField kTransLabel[] = {
+    {trans_label::TextEffect, 1}, {trans_label::TextColor, 1}, {trans_label::HAlign, 1},
+    {trans_label::VAlign, 1},     {trans_label::WordWrap, 1},  {trans_label::Font, 1},
+    {trans_label::Caption, 1}};
+} // namespace stored
+
 // The types of the fixed properties 0 to 7, shared by every kind.
 inline constexpr uint16_t kFixedPropertyTypes[] = {
     prop_type::Integer, prop_type::Integer, prop_type::Integer, prop_type::Integer,
@@ -293,22 +353,26 @@ static_assert(std::size(kFixedPropertyTypes) == kFirstOwnProperty);
 // A kind's facts, found from its block struct P.
 template <class P> struct Kind;
 
-#define VANTOR_KIND(P, code, english, chinese, type_flags, table)                                  \
+#define VANTOR_KIND(P, code, english, chinese, type_flags, table, order)                           \
     template <> struct Kind<P> {                                                                   \
         static constexpr uint32_t kCode = code;                                                    \
         static constexpr const char* kEnglish = english;                                           \
         static constexpr const char* kChinese = chinese;                                           \
         static constexpr uint32_t kFlags = type_flags;                                             \
         static constexpr std::span<const PropDef<P>> properties() { return table; }                \
+        static constexpr std::span<const StoredField> stored() { return order; }                   \
     };
 
-VANTOR_KIND(WindowProps, kind::Window, "window", "窗口", 0x800000D0, kWindowProperties)
-VANTOR_KIND(EditBoxProps, kind::EditBox, "EditBox", "编辑框", 0x80000040, kEditBoxProperties)
-VANTOR_KIND(ButtonProps, kind::Button, "Button", "按钮", 0x80000840, kButtonProperties)
+VANTOR_KIND(WindowProps, kind::Window, "window", "窗口", 0x800000D0, kWindowProperties,
+            stored::kWindow)
+VANTOR_KIND(EditBoxProps, kind::EditBox, "EditBox", "编辑框", 0x80000040, kEditBoxProperties,
+            stored::kEditBox)
+VANTOR_KIND(ButtonProps, kind::Button, "Button", "按钮", 0x80000840, kButtonProperties,
+            stored::kButton)
 VANTOR_KIND(CommonDlgProps, kind::CommonDlg, "CommonDlg", "通用对话框", 0x80008040,
-            kCommonDlgProperties)
+            kCommonDlgProperties, stored::kCommonDlg)
 VANTOR_KIND(TransLabelProps, kind::TransLabel, "TransLabel", "透明标签", 0x00012040,
-            kTransLabelProperties)
+            kTransLabelProperties, stored::kTransLabel)
 
 #undef VANTOR_KIND
 
@@ -351,6 +415,45 @@ template <class P> constexpr const PropDef<P>* find_property(std::string_view na
         if (name == row.name)
             return &row;
     return nullptr;
+}
+
+// Calls f(field) for each field a block of `version` stores, in stored order, on
+// `props` (const or not); stops at the first f that returns false.
+template <class P, class F> bool for_each_stored(P& props, uint32_t version, F&& f) {
+    using Block = std::remove_const_t<P>;
+    for (const StoredField& s : Kind<Block>::stored()) {
+        if (s.since > version)
+            continue;
+        bool ok = std::visit(
+            [&](auto member) -> bool {
+                if constexpr (std::is_same_v<decltype(member), std::monostate>)
+                    return true;
+                else
+                    return f(props.*member);
+            },
+            find_property<Block>(s.index)->field);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// The lowest block version that carries every field of `props` holding a value
+// other than its default.
+template <class P> uint32_t lowest_version(const P& props) {
+    static const P defaults{};
+    uint32_t need = 1;
+    for (const StoredField& s : Kind<P>::stored()) {
+        std::visit(
+            [&](auto member) {
+                if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
+                    if (!(props.*member == defaults.*member))
+                        need = std::max(need, s.since);
+                }
+            },
+            find_property<P>(s.index)->field);
+    }
+    return need;
 }
 
 // ---- a kind's read and write dispatch over its block struct ------------------------
@@ -443,11 +546,22 @@ constexpr int32_t recreate_after(Recreate rule, bool changed, bool design_mode) 
     }
 }
 
-// Rows are in index order; each table's count matches its named indexes.
-static_assert(std::size(kWindowProperties) + kFirstOwnProperty == props::window::kCount);
-static_assert(std::size(kEditBoxProperties) + kFirstOwnProperty == props::edit_box::kCount);
-static_assert(std::size(kButtonProperties) + kFirstOwnProperty == props::button::kCount);
-static_assert(std::size(kCommonDlgProperties) + kFirstOwnProperty == props::common_dlg::kCount);
-static_assert(std::size(kTransLabelProperties) + kFirstOwnProperty == props::trans_label::kCount);
+// Each stored order names every Stored row of its kind once, and nothing else.
+template <class P> constexpr bool stored_order_complete() {
+    size_t stored_rows = 0;
+    for (const PropDef<P>& row : Kind<P>::properties()) {
+        int uses = 0;
+        for (const StoredField& s : Kind<P>::stored())
+            uses += s.index == row.index && s.since >= 1 ? 1 : 0;
+        bool stored = !std::holds_alternative<std::monostate>(row.field);
+        stored_rows += stored ? 1 : 0;
+        if (uses != (stored ? 1 : 0))
+            return false;
+    }
+    return stored_rows == Kind<P>::stored().size();
+}
+static_assert(stored_order_complete<WindowProps>() && stored_order_complete<EditBoxProps>() &&
+              stored_order_complete<ButtonProps>() && stored_order_complete<CommonDlgProps>() &&
+              stored_order_complete<TransLabelProps>());
 
 } // namespace vantor::forms
