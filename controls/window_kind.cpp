@@ -67,32 +67,14 @@ bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
     return true;
 }
 
-void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
-                             void* context) {
-    forms::WindowProps p;
-    if (forms::read_block(block, size, p))
-        visit_texts({p.ClassName, p.Caption, p.HelpFile}, visit, context);
-}
-
 } // namespace
 
 void* window_interface(int32_t number) {
-    switch (number) {
-    case forms::routine::Create:
-        return reinterpret_cast<void*>(&create_routine<WindowUnit>);
-    case forms::routine::PropertyWritten:
-        return reinterpret_cast<void*>(&write_routine<WindowUnit>);
-    case forms::routine::CurrentData:
-        return reinterpret_cast<void*>(&serialise_routine<WindowUnit>);
-    case forms::routine::PropertyRead:
-        return reinterpret_cast<void*>(&read_routine<WindowUnit>);
-    case forms::routine::IconData:
-        return reinterpret_cast<void*>(&icon_data_routine);
-    case forms::routine::EnumerateTexts:
-        return reinterpret_cast<void*>(&enumerate_texts_routine);
-    default:
-        return nullptr;
-    }
+    return kind_interface<WindowUnit>(number);
+}
+
+void* WindowUnit::extra_routine(int32_t number) {
+    return number == forms::routine::IconData ? routine_address(&icon_data_routine) : nullptr;
 }
 
 HICON program_icon(bool small) {
