@@ -24,6 +24,7 @@
 
 #include "forms/blocks.h"
 #include "runtime/protocol.h"
+#include "runtime/value.h"
 
 namespace vantor::forms {
 
@@ -458,10 +459,6 @@ template <class P> uint32_t lowest_version(const P& props) {
 
 // ---- a kind's read and write dispatch over its block struct ------------------------
 
-template <class T> T* pointer_of(uint32_t word) {
-    return reinterpret_cast<T*>(uintptr_t(word));
-}
-
 // Takes a written value into its field of `props` as the row says (integers
 // clamped into the row's range, texts copied with none as "", byte data copied,
 // a one-byte field from the text's first byte). True when the stored value
@@ -508,7 +505,6 @@ template <class P>
 bool load_property(const P& props, const PropDef<P>& row, uint32_t result[2],
                    std::string& scratch) {
     result[0] = result[1] = 0;
-    auto address = [](const void* p) { return uint32_t(reinterpret_cast<uintptr_t>(p)); };
     return std::visit(
         [&](auto member) -> bool {
             using M = decltype(member);
@@ -517,13 +513,13 @@ bool load_property(const P& props, const PropDef<P>& row, uint32_t result[2],
             } else if constexpr (std::is_same_v<M, uint16_t P::*>) {
                 uint8_t c = uint8_t(props.*member & 0xFF);
                 scratch.assign(c ? 1 : 0, char(c));
-                result[0] = address(scratch.c_str());
+                result[0] = word_of(scratch.c_str());
             } else if constexpr (std::is_same_v<M, ByteVec P::*>) {
                 const ByteVec& bytes = props.*member;
-                result[0] = bytes.empty() ? 0 : address(bytes.data());
+                result[0] = bytes.empty() ? 0 : word_of(bytes.data());
                 result[1] = uint32_t(bytes.size());
             } else if constexpr (std::is_same_v<M, std::string P::*>) {
-                result[0] = address((props.*member).c_str());
+                result[0] = word_of((props.*member).c_str());
             } else {
                 return false;
             }

@@ -188,6 +188,14 @@ struct ArrayHeader {
 };
 static_assert(sizeof(ArrayHeader) == 4);
 
+// A pointer as the 32-bit word values carry it, and back.
+inline uint32_t word_of(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
+template <class T> T* pointer_of(uint32_t word) {
+    return reinterpret_cast<T*>(uintptr_t(word));
+}
+
 inline uint32_t read_u32(const void* p) {
     uint32_t v;
     std::memcpy(&v, p, 4);
