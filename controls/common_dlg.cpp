@@ -13,6 +13,7 @@
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 
 namespace vantor::controls {
 
