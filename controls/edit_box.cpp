@@ -18,14 +18,9 @@ namespace {
 using forms::EditBoxProps;
 using forms::PropValue;
 
-constexpr DWORD kBorderExStyles = WS_EX_STATICEDGE | WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
-
 const char* text_of(const PropValue& v) {
-    const char* s = reinterpret_cast<const char*>(uintptr_t(v.word0));
+    const char* s = pointer_of<const char>(v.word0);
     return s ? s : "";
-}
-uint32_t word_of(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
 }
 
 DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
@@ -56,21 +51,6 @@ DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
     return style;
 }
 
-DWORD border_ex_style(int32_t border) {
-    switch (border) {
-    case 1:
-        return WS_EX_CLIENTEDGE;
-    case 2:
-        return WS_EX_DLGMODALFRAME;
-    case 3:
-        return WS_EX_STATICEDGE;
-    case 4:
-        return WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
-    default:
-        return 0;
-    }
-}
-
 // Trail bytes of the DBCS code pages (GBK: 40-7E and 80-FE) are never control
 // characters, digits or the common ASCII signs, so such a byte after a lead byte
 // starts afresh.
@@ -78,15 +58,7 @@ bool can_be_trail_byte(uint8_t b) {
     return b >= 0x40 && b != 0x7F && b != 0xFF;
 }
 
-// A sample two-byte character: the box must be tall enough for Chinese text.
-const char kChineseSample[] = "国";
-
 } // namespace
-
-void refresh_frame(HWND hwnd) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 bool edit_positions_count_bytes() {
     static const bool bytes = [] {
@@ -156,65 +128,9 @@ std::string EditBox::window_text() const {
     return text;
 }
 
-int32_t EditBox::font_text_height(HFONT font, const char* sample, int length) {
-    HWND hwnd = handle();
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, sample, length, &size);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
-    return size.cy;
-}
-
-// Realises Font (or the GUI font), grows a single-line box that is too low for one
-// line of Chinese text plus its edges, and hands the font to the control.
-void EditBox::apply_font() {
-    HWND hwnd = handle();
-    HFONT previous = font_;
-    font_ = realise_font(props_.Font);
-    HFONT font = font_or_default(font_);
-    measured_font_ = nullptr;
-    bool single = single_line();
-    if (single) {
-        int32_t need = font_text_height(font, kChineseSample, int(std::strlen(kChineseSample))) +
-                       2 * GetSystemMetrics(SM_CYEDGE);
-        RECT r;
-        GetWindowRect(hwnd, &r);
-        if (r.bottom - r.top < need)
-            SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, need,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    SendMessageA(hwnd, WM_SETFONT, WPARAM(font), TRUE);
-    // Deleted only now: the control drew with it until WM_SETFONT.
-    if (previous)
-        DeleteObject(previous);
-    if (single)
-        refresh_frame(hwnd);
-}
-
-void EditBox::apply_border_style() {
-    HWND hwnd = handle();
-    DWORD ex = (DWORD(GetWindowLongA(hwnd, GWL_EXSTYLE)) & ~kBorderExStyles) |
-               border_ex_style(props_.BorderStyle);
-    DWORD style = DWORD(GetWindowLongA(hwnd, GWL_STYLE)) & ~DWORD(WS_BORDER);
-    if (props_.BorderStyle == 5)
-        style |= WS_BORDER;
-    SetWindowLongA(hwnd, GWL_EXSTYLE, LONG(ex));
-    SetWindowLongA(hwnd, GWL_STYLE, LONG(style));
-    refresh_frame(hwnd);
-}
-
 void EditBox::apply_password_char() {
     WPARAM mask = props_.InputMode == input_mode::Password ? (props_.PasswordChar & 0xFF) : 0;
     SendMessageA(handle(), EM_SETPASSWORDCHAR, mask, 0);
-}
-
-void EditBox::set_background_brush() {
-    HBRUSH previous = brush_;
-    brush_ = CreateSolidBrush(map_back_color(props_.BackColor));
-    if (previous)
-        DeleteObject(previous);
 }
 
 void EditBox::select(int32_t start, int32_t length) {
@@ -485,43 +401,10 @@ bool EditBox::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     }
 }
 
-// Narrows the client area to one line of text ("W" in the control's font), centred,
-// so that the single line sits in the middle of a box of any height. A box too low
-// for the line keeps its client area.
-void EditBox::centre_client(RECT& client) {
-    HFONT font = reinterpret_cast<HFONT>(call_previous(WM_GETFONT, 0, 0));
-    if (!font)
-        return;
-    if (font != measured_font_) {
-        measured_height_ = font_text_height(font, "W", 1);
-        measured_font_ = font;
-    }
-    LONG room = client.bottom - client.top;
-    if (measured_height_ <= 0 || room <= measured_height_)
-        return;
-    client.top += (room - measured_height_) / 2;
-    client.bottom = client.top + measured_height_;
-}
-
-// Fills the band between the frame and the narrowed client area. It runs after
-// the default painting, which draws the frame and, with visual styles, fills the
-// whole non-client area with the theme's colour.
-void EditBox::paint_background_band() {
-    HWND hwnd = handle();
-    RECT window, client;
-    GetWindowRect(hwnd, &window);
-    GetClientRect(hwnd, &client);
-    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    OffsetRect(&client, -window.left, -window.top);
-    RECT inside{frame_.left, frame_.top, window.right - window.left - frame_.right,
-                window.bottom - window.top - frame_.bottom};
-    HDC dc = GetWindowDC(hwnd);
-    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-    FillRect(dc, &inside, brush_);
-    ReleaseDC(hwnd, dc);
-}
-
 LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT framed = 0;
+    if (on_frame_message(msg, wp, lp, framed))
+        return framed;
     switch (msg) {
     case WM_CHAR:
         return on_char(wp, lp);
@@ -537,43 +420,6 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         if (reinterpret_cast<HWND>(lp) == handle()) { // the change notification of a Content write
             on_notification(HIWORD(wp));
             return 0;
-        }
-        break;
-    case WM_NCCALCSIZE:
-        if (single_line()) {
-            RECT& rect = *reinterpret_cast<RECT*>(lp); // the first rectangle in both forms
-            const RECT window = rect;
-            LRESULT r = call_previous(msg, wp, lp);
-            frame_ = {rect.left - window.left, rect.top - window.top, window.right - rect.right,
-                      window.bottom - rect.bottom};
-            centre_client(rect);
-            return r;
-        }
-        break;
-    case WM_NCPAINT:
-        if (single_line()) {
-            LRESULT r = call_previous(msg, wp, lp);
-            paint_background_band();
-            return r;
-        }
-        break;
-    case WM_NCHITTEST:
-        if (single_line()) {
-            RECT client;
-            GetClientRect(handle(), &client);
-            MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            if (!PtInRect(&client, pt))
-                return HTBORDER;
-        }
-        break;
-    case WM_ERASEBKGND:
-        if (single_line()) {
-            HDC dc = reinterpret_cast<HDC>(wp);
-            RECT clip;
-            GetClipBox(dc, &clip);
-            FillRect(dc, &clip, brush_);
-            return 1;
         }
         break;
     case WM_WINDOWPOSCHANGED: {

@@ -82,7 +82,8 @@ class EditBox final : public UnitObject {
     std::string selected_text() const;
     int32_t font_text_height(HFONT font, const char* sample, int length);
 
-    // Non-client handling of the single-line box.
+    // Non-client handling of the single-line box (edit_frame.cpp).
+    bool on_frame_message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void centre_client(RECT& client);
     void paint_background_band();
 
@@ -127,6 +128,9 @@ class EditSpin final : public UnitObject {
     EditBox* owner_;
     bool automatic_integer_;
 };
+
+// A sample two-byte character: the box must be tall enough for Chinese text.
+inline constexpr char kChineseSample[] = "国";
 
 // Recomputes and redraws the non-client area without moving anything.
 void refresh_frame(HWND hwnd);
