@@ -14,14 +14,14 @@ namespace vantor::forms {
 
 // Font property members (member index; -1 is the whole font).
 namespace font_member {
-inline constexpr int32_t Whole = -1;
-inline constexpr int32_t Angle = 0;
-inline constexpr int32_t Bold = 1;
+inline constexpr int32_t Whole = -1; // a FontRecord
+inline constexpr int32_t Angle = 0;  // tenths of a degree, escapement and orientation
+inline constexpr int32_t Bold = 1;   // weight 700 and above
 inline constexpr int32_t Italic = 2;
 inline constexpr int32_t StrikeOut = 3;
 inline constexpr int32_t Underline = 4;
-inline constexpr int32_t Size = 5;
-inline constexpr int32_t FaceName = 6;
+inline constexpr int32_t Size = 5;     // points
+inline constexpr int32_t FaceName = 6; // 1 to 31 bytes
 } // namespace font_member
 
 // The whole-font value (member -1): 7 dwords, the face name a text.

@@ -65,14 +65,14 @@ using EnumerateTextsRoutine = void (*)(const uint8_t* block, uint32_t size, Text
 using IsDefaultButtonRoutine = bool (*)(UnitObject* unit);
 
 namespace routine {
-inline constexpr int32_t Create = 1;
-inline constexpr int32_t PropertyWritten = 4;
-inline constexpr int32_t CurrentData = 5;
-inline constexpr int32_t PropertyRead = 6;
-inline constexpr int32_t IconData = 7;
-inline constexpr int32_t KeyWanted = 8;
-inline constexpr int32_t EnumerateTexts = 9;
-inline constexpr int32_t IsDefaultButton = 10;
+inline constexpr int32_t Create = 1;           // CreateRoutine
+inline constexpr int32_t PropertyWritten = 4;  // WriteRoutine
+inline constexpr int32_t CurrentData = 5;      // SerialiseRoutine
+inline constexpr int32_t PropertyRead = 6;     // ReadRoutine
+inline constexpr int32_t IconData = 7;         // IconDataRoutine, window only
+inline constexpr int32_t KeyWanted = 8;        // KeyWantedRoutine, edit box only
+inline constexpr int32_t EnumerateTexts = 9;   // EnumerateTextsRoutine
+inline constexpr int32_t IsDefaultButton = 10; // IsDefaultButtonRoutine, button only
 } // namespace routine
 
 // Returns the routine with that number cast to void*, or null.
