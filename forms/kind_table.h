@@ -4,12 +4,12 @@
 // window), the form compiler's and dump's property names, the application's
 // property indexes and the named indexes of tests.
 //
-// A row says, for one property: its name (as form sources write it), its
-// property type, where its value lives in the kind's block struct (or Live when
-// only the window holds it), the range a written integer is clamped into, and
-// whether a write asks the form engine to re-create the control. Adding a
-// property is one row here plus its effect in the kind. Portable: no platform
-// headers.
+// The rows themselves are in forms/kind_rows.h: for one property its name (as
+// form sources write it), its field in the kind's block struct with its default
+// (or Live when only the window holds it), its property type, the range a
+// written integer is clamped into, and whether a write asks the form engine to
+// re-create the control. Adding a property is one row there, its place in the
+// stored order below and its effect in the kind. Portable: no platform headers.
 #pragma once
 
 #include <algorithm>
@@ -23,6 +23,7 @@
 #include <variant>
 
 #include "forms/blocks.h"
+#include "forms/kind_rows.h"
 #include "runtime/protocol.h"
 #include "runtime/value.h"
 
@@ -105,131 +106,6 @@ template <class P> struct PropDef {
 
 } // namespace vantor::forms
 
-// ---- the tables -----------------------------------------------------------------------
-// X(kind, Name, property type, Stored or Live, range, re-creation). Rows in index
-// order from kFirstOwnProperty; Name is also the field's name in the block struct.
-
-// clang-format off
-#define VANTOR_WINDOW_PROPERTIES(X) \
-    /* title; non-empty shows the title bar */ \
-    X(window, Caption,         Text,      Stored, kAny,     Never) \
-    /* 0 none .. 6 fixed with client edge */ \
-    X(window, BorderStyle,     Choice,    Stored, upto(6),  Never) \
-    X(window, BackColor,       BackColor, Stored, kAny,     Never) /* client background */ \
-    X(window, BackPicture,     Picture,   Stored, kAny,     Never) /* drawn over the background */ \
-    /* natural, tiled, centred, stretched */ \
-    X(window, PictureMode,     Choice,    Stored, upto(3),  Never) \
-    X(window, BackSound,       Sound,     Stored, kAny,     Never) /* wave or MIDI, while open */ \
-    X(window, SoundMode,       Choice,    Stored, upto(2),  Never) /* repeat, once, silent */ \
-    X(window, ControlBox,      Logical,   Stored, kAny,     Never) /* system menu */ \
-    X(window, MaxButton,       Logical,   Stored, kAny,     Never) \
-    X(window, MinButton,       Logical,   Stored, kAny,     Never) \
-    /* normal, centred, minimised, maximised */ \
-    X(window, Position,        Choice,    Stored, upto(3),  Never) \
-    /* 0 drops Move from the system menu */ \
-    X(window, Movable,         Logical,   Stored, kAny,     Never) \
-    X(window, Icon,            Icon,      Stored, kAny,     Never) /* big and small icons */ \
-    X(window, EnterMovesFocus, Logical,   Stored, kAny,     Never) /* Enter acts as Tab */ \
-    X(window, EscCloses,       Logical,   Stored, kAny,     Never) \
-    X(window, F1OpensHelp,     Logical,   Stored, kAny,     Never) \
-    /* for F1; empty: the program's .hlp */ \
-    X(window, HelpFile,        FileName,  Stored, kAny,     Never) \
-    X(window, HelpContext,     Integer,   Stored, kAny,     Never) \
-    /* 0: owned by the hidden owner */ \
-    X(window, ShowInTaskbar,   Logical,   Stored, kAny,     Never) \
-    /* the client area drags the window */ \
-    X(window, DragByClient,    Logical,   Stored, kAny,     Never) \
-    /* 0 rectangle, 1 ellipse, ... 29 */ \
-    X(window, Shape,           Choice,    Stored, upto(29), Never) \
-    X(window, AlwaysOnTop,     Logical,   Stored, kAny,     Never) \
-    X(window, KeepTitleActive, Logical,   Stored, kAny,     Never) \
-    /* empty: QZWindow; next creation */ \
-    X(window, ClassName,       Text,      Stored, kAny,     Never)
-
-#define VANTOR_EDIT_BOX_PROPERTIES(X) \
-    X(edit_box, Content,        Text,       Stored, kAny,         Never) /* the text */ \
-    /* 0 none .. 5 single line */ \
-    X(edit_box, BorderStyle,    Choice,     Stored, upto(5),      Never) \
-    X(edit_box, TextColor,      Color,      Stored, kAny,         Never) \
-    X(edit_box, BackColor,      BackColor,  Stored, kAny,         Never) \
-    X(edit_box, Font,           Font,       Stored, kAny,         Never) \
-    /* 0 adds ES_NOHIDESEL */ \
-    X(edit_box, HideSelection,  Logical,    Stored, kTruth,       WhenChangedAtRunTime) \
-    /* 0: the largest limit */ \
-    X(edit_box, MaxLength,      Integer,    Stored, kNonNegative, Never) \
-    X(edit_box, MultiLine,      Logical,    Stored, kTruth,       WhenChanged) \
-    /* none, horizontal, vertical, both */ \
-    X(edit_box, ScrollBars,     Choice,     Stored, upto(3),      WhenChanged) \
-    /* left, centred, right */ \
-    X(edit_box, Alignment,      Choice,     Stored, upto(2),      WhenChanged) \
-    /* controls/edit_input.h */ \
-    X(edit_box, InputMode,      Choice,     Stored, upto(11),     Never) \
-    /* first byte masks mode 2 */ \
-    X(edit_box, PasswordChar,   Text,       Stored, kAny,         Never) \
-    /* none, lower, upper */ \
-    X(edit_box, CaseConversion, Choice,     Stored, upto(2),      WhenChanged) \
-    /* none, automatic, manual */ \
-    X(edit_box, SpinMode,       Choice,     Stored, upto(2),      WhenChanged) \
-    X(edit_box, SpinMin,        Integer,    Stored, kAny,         Never) \
-    X(edit_box, SpinMax,        Integer,    Stored, kAny,         Never) \
-    /* -1: the caret at the end */ \
-    X(edit_box, SelStart,       Integer,    Stored, kAny,         Never) \
-    X(edit_box, SelLength,      Integer,    Stored, kAny,         Never) /* -1: everything */ \
-    /* the selection, replaced on write */ \
-    X(edit_box, SelText,        Text,       Live,   kAny,         Never) \
-    /* a provider on the same window */ \
-    X(edit_box, DataSource,     DataSource, Stored, kAny,         Never) \
-    X(edit_box, DataColumn,     DataColumn, Stored, kAny,         Never)
-
-#define VANTOR_BUTTON_PROPERTIES(X) \
-    X(button, Picture,    Picture, Stored, kAny,    Always) /* shown instead of the caption */ \
-    X(button, ButtonType, Choice,  Stored, upto(1), Never) /* 1: default push button */ \
-    X(button, Caption,    Text,    Stored, kAny,    Never) \
-    X(button, HAlign,     Choice,  Stored, upto(2), Never) /* left, centred, right */ \
-    X(button, VAlign,     Choice,  Stored, upto(2), Never) /* top, centred, bottom */ \
-    X(button, Font,       Font,    Stored, kAny,    Never)
-
-#define VANTOR_COMMON_DLG_PROPERTIES(X) \
-    /* open, save, font, help */ \
-    X(common_dlg, DialogType,      Choice,  Stored, upto(3),      Never) \
-    X(common_dlg, Title,           Text,    Stored, kAny,         Never) \
-    /* in, and the chosen path out */ \
-    X(common_dlg, FileName,        Text,    Stored, kAny,         Never) \
-    /* "text|pattern|...||" */ \
-    X(common_dlg, Filter,          Text,    Stored, kAny,         Never) \
-    X(common_dlg, FilterIndex,     Integer, Stored, kNonNegative, Never) /* zero-based */ \
-    X(common_dlg, InitialDir,      Text,    Stored, kAny,         Never) \
-    X(common_dlg, DefaultExt,      Text,    Stored, kAny,         Never) \
-    X(common_dlg, CreatePrompt,    Logical, Stored, kAny,         Never) \
-    X(common_dlg, FileMustExist,   Logical, Stored, kAny,         Never) \
-    X(common_dlg, OverwritePrompt, Logical, Stored, kAny,         Never) \
-    X(common_dlg, PathMustExist,   Logical, Stored, kAny,         Never) \
-    X(common_dlg, KeepCurrentDir,  Logical, Stored, kAny,         Never) \
-    /* font dialog in and out */ \
-    X(common_dlg, FontColor,       Color,   Stored, kAny,         Never) \
-    X(common_dlg, Bold,            Logical, Stored, kAny,         Never) \
-    X(common_dlg, Italic,          Logical, Stored, kAny,         Never) \
-    X(common_dlg, StrikeOut,       Logical, Stored, kAny,         Never) \
-    X(common_dlg, Underline,       Logical, Stored, kAny,         Never) \
-    X(common_dlg, FontName,        Text,    Stored, kAny,         Never) \
-    /* points; 0: no initial size */ \
-    X(common_dlg, FontSize,        Integer, Stored, kNonNegative, Never) \
-    X(common_dlg, HelpFile,        Text,    Stored, kAny,         Never) \
-    /* the WinHelpA command */ \
-    X(common_dlg, HelpCommand,     Choice,  Stored, upto(5),      Never) \
-    X(common_dlg, HelpContext,     Integer, Stored, kAny,         Never)
-
-#define VANTOR_TRANS_LABEL_PROPERTIES(X) \
-    X(trans_label, Caption,    Text,    Stored, kAny,    Never) \
-    X(trans_label, TextEffect, Choice,  Stored, upto(3), Never) /* none, three shadow styles */ \
-    X(trans_label, Font,       Font,    Stored, kAny,    Never) \
-    X(trans_label, TextColor,  Color,   Stored, kAny,    Never) \
-    X(trans_label, HAlign,     Choice,  Stored, upto(2), Never) /* left, centred, right */ \
-    X(trans_label, WordWrap,   Logical, Stored, kAny,    Never) /* 1 ignores VAlign */ \
-    X(trans_label, VAlign,     Choice,  Stored, upto(2), Never) /* top, middle, bottom */
-
-// clang-format on
-
 // ---- named property indexes -----------------------------------------------------------
 // props::window::MaxButton is 16, the index application code and tests pass; kCount
 // is the number of properties of the kind, the eight fixed ones included.
@@ -265,15 +141,19 @@ namespace vantor::forms {
 
 static_assert(props::fixed::kCount == kFirstOwnProperty);
 
-#define VANTOR_PROPERTY_FIELD_Stored(kind, name) &props::kind::Block::name
+#define VANTOR_PROPERTY_FIELD_I32(kind, name) &props::kind::Block::name
+#define VANTOR_PROPERTY_FIELD_U32(kind, name) &props::kind::Block::name
+#define VANTOR_PROPERTY_FIELD_U16(kind, name) &props::kind::Block::name
+#define VANTOR_PROPERTY_FIELD_Bytes(kind, name) &props::kind::Block::name
+#define VANTOR_PROPERTY_FIELD_Str(kind, name) &props::kind::Block::name
 #define VANTOR_PROPERTY_FIELD_Live(kind, name)                                                     \
     std::monostate {}
-#define VANTOR_PROPERTY_ROW(kind, name, type, storage, range, recreate)                            \
+#define VANTOR_PROPERTY_ROW(kind, name, field_type, default_value, type, range, recreate)          \
     PropDef<props::kind::Block>{props::kind::name,                                                 \
                                 #name,                                                             \
                                 prop_type::type,                                                   \
                                 0,                                                                 \
-                                VANTOR_PROPERTY_FIELD_##storage(kind, name),                       \
+                                VANTOR_PROPERTY_FIELD_##field_type(kind, name),                    \
                                 range,                                                             \
                                 Recreate::recreate},
 
@@ -289,8 +169,12 @@ inline constexpr PropDef<TransLabelProps> kTransLabelProperties[] = {
     VANTOR_TRANS_LABEL_PROPERTIES(VANTOR_PROPERTY_ROW)};
 
 #undef VANTOR_PROPERTY_ROW
+#undef VANTOR_PROPERTY_FIELD_I32
+#undef VANTOR_PROPERTY_FIELD_U32
+#undef VANTOR_PROPERTY_FIELD_U16
+#undef VANTOR_PROPERTY_FIELD_Bytes
+#undef VANTOR_PROPERTY_FIELD_Str
 #undef VANTOR_PROPERTY_FIELD_Live
-#undef VANTOR_PROPERTY_FIELD_Stored
 
 // ---- stored blocks ----------------------------------------------------------------------
 // The field order of each kind's stored block after its version dword: scalars,
