@@ -32,46 +32,21 @@ using ByteVec = std::vector<uint8_t>;
 // round trip reproduces the stored bytes; the writer raises the version when a
 // field that the older version cannot carry holds a non-default value. The
 // stored order and the version that carries each field: forms/kind_table.h.
-struct WindowProps {
-    static constexpr uint32_t kMaxVersion = 6;
-    uint32_t version = kMaxVersion;
-    VANTOR_WINDOW_PROPERTIES(VANTOR_BLOCK_FIELD)
+#define VANTOR_BLOCK_STRUCT(Props, max_version, ROWS)                                              \
+    struct Props {                                                                                 \
+        static constexpr uint32_t kMaxVersion = max_version;                                       \
+        uint32_t version = kMaxVersion;                                                            \
+        ROWS(VANTOR_BLOCK_FIELD)                                                                   \
+        friend bool operator==(const Props&, const Props&) = default;                              \
+    };
 
-    friend bool operator==(const WindowProps&, const WindowProps&) = default;
-};
+VANTOR_BLOCK_STRUCT(WindowProps, 6, VANTOR_WINDOW_PROPERTIES)
+VANTOR_BLOCK_STRUCT(EditBoxProps, 2, VANTOR_EDIT_BOX_PROPERTIES)
+VANTOR_BLOCK_STRUCT(ButtonProps, 1, VANTOR_BUTTON_PROPERTIES)
+VANTOR_BLOCK_STRUCT(CommonDlgProps, 1, VANTOR_COMMON_DLG_PROPERTIES)
+VANTOR_BLOCK_STRUCT(TransLabelProps, 1, VANTOR_TRANS_LABEL_PROPERTIES)
 
-struct EditBoxProps {
-    static constexpr uint32_t kMaxVersion = 2;
-    uint32_t version = kMaxVersion;
-    VANTOR_EDIT_BOX_PROPERTIES(VANTOR_BLOCK_FIELD)
-
-    friend bool operator==(const EditBoxProps&, const EditBoxProps&) = default;
-};
-
-struct ButtonProps {
-    static constexpr uint32_t kMaxVersion = 1;
-    uint32_t version = kMaxVersion;
-    VANTOR_BUTTON_PROPERTIES(VANTOR_BLOCK_FIELD)
-
-    friend bool operator==(const ButtonProps&, const ButtonProps&) = default;
-};
-
-struct CommonDlgProps {
-    static constexpr uint32_t kMaxVersion = 1;
-    uint32_t version = kMaxVersion;
-    VANTOR_COMMON_DLG_PROPERTIES(VANTOR_BLOCK_FIELD)
-
-    friend bool operator==(const CommonDlgProps&, const CommonDlgProps&) = default;
-};
-
-struct TransLabelProps {
-    static constexpr uint32_t kMaxVersion = 1;
-    uint32_t version = kMaxVersion;
-    VANTOR_TRANS_LABEL_PROPERTIES(VANTOR_BLOCK_FIELD)
-
-    friend bool operator==(const TransLabelProps&, const TransLabelProps&) = default;
-};
-
+#undef VANTOR_BLOCK_STRUCT
 // Readers: an empty block (size 0) leaves every field at its default and
 // succeeds. A version above kMaxVersion, version 0, or a block that ends inside
 // a field fails; `out` is then unspecified. Bytes after the last field are ignored.

@@ -269,26 +269,12 @@ VANTOR_KIND(TransLabelProps, kind::TransLabel, "TransLabel", "透明标签", 0x0
 
 // Calls f(P{}) -- a default block of the kind -- for one of the five kinds;
 // false for any other kind.
+template <class... P, class F> bool visit_kind_among(uint32_t code, F& f) {
+    return ((code == Kind<P>::kCode ? (f(P{}), true) : false) || ...);
+}
 template <class F> bool visit_kind(uint32_t code, F&& f) {
-    switch (code) {
-    case kind::Window:
-        f(WindowProps{});
-        return true;
-    case kind::EditBox:
-        f(EditBoxProps{});
-        return true;
-    case kind::Button:
-        f(ButtonProps{});
-        return true;
-    case kind::CommonDlg:
-        f(CommonDlgProps{});
-        return true;
-    case kind::TransLabel:
-        f(TransLabelProps{});
-        return true;
-    default:
-        return false;
-    }
+    return visit_kind_among<WindowProps, EditBoxProps, ButtonProps, CommonDlgProps,
+                            TransLabelProps>(code, f);
 }
 
 // The English name of one of the five kinds, or null.
