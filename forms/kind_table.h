@@ -187,52 +187,51 @@ struct StoredField {
 
 namespace stored {
 using namespace props;
+// clang-format off
 inline constexpr StoredField kWindow[] = {
-    {window::BorderStyle, 1},     {window::PictureMode, 1},   {window::BackColor, 1},
-    {window::MaxButton, 1},       {window::MinButton, 1},     {window::ControlBox, 1},
-    {window::Position, 1},        {window::Movable, 1},       {window::SoundMode, 1},
-    {window::EnterMovesFocus, 1}, {window::EscCloses, 1},     {window::F1OpensHelp, 1},
-    {window::HelpContext, 1},     {window::ShowInTaskbar, 2}, {window::DragByClient, 3},
-    {window::Shape, 3},           {window::AlwaysOnTop, 4},   {window::KeepTitleActive, 5},
-    {window::ClassName, 6},       {window::BackPicture, 1},   {window::Icon, 1},
-    {window::BackSound, 1},       {window::Caption, 1},       {window::HelpFile, 1}};
+    // dwords
+    {window::BorderStyle, 1}, {window::PictureMode, 1}, {window::BackColor, 1},
+    {window::MaxButton, 1}, {window::MinButton, 1}, {window::ControlBox, 1},
+    {window::Position, 1}, {window::Movable, 1}, {window::SoundMode, 1},
+    {window::EnterMovesFocus, 1}, {window::EscCloses, 1}, {window::F1OpensHelp, 1},
+    {window::HelpContext, 1},
+    // dwords of later versions, then the class name text of version 6
+    {window::ShowInTaskbar, 2}, {window::DragByClient, 3}, {window::Shape, 3},
+    {window::AlwaysOnTop, 4}, {window::KeepTitleActive, 5}, {window::ClassName, 6},
+    // byte buffers, then counted texts
+    {window::BackPicture, 1}, {window::Icon, 1}, {window::BackSound, 1},
+    {window::Caption, 1}, {window::HelpFile, 1}};
 inline constexpr StoredField kEditBox[] = {
-    {edit_box::BorderStyle, 1},   {edit_box::TextColor, 1},      {edit_box::BackColor, 1},
-    {edit_box::HideSelection, 1}, {edit_box::MaxLength, 1},      {edit_box::MultiLine, 1},
-    {edit_box::ScrollBars, 1},    {edit_box::Alignment, 1},      {edit_box::InputMode, 1},
-    {edit_box::PasswordChar, 1},  {edit_box::CaseConversion, 1}, {edit_box::SpinMode, 1},
-    {edit_box::SpinMin, 1},       {edit_box::SpinMax, 1},        {edit_box::SelStart, 1},
-    {edit_box::SelLength, 1},     {edit_box::Font, 1},           {edit_box::Content, 1},
-    {edit_box::DataSource, 2},    {edit_box::DataColumn, 2}};
-inline constexpr StoredField kButton[] = {{button::ButtonType, 1}, {button::HAlign, 1},
-                                          {button::VAlign, 1},     {button::Picture, 1},
-                                          {button::Font, 1},       {button::Caption, 1}};
-inline constexpr StoredField kCommonDlg[] = {{common_dlg::DialogType, 1},
-                                             {common_dlg::FilterIndex, 1},
-                                             {common_dlg::CreatePrompt, 1},
-                                             {common_dlg::FileMustExist, 1},
-                                             {common_dlg::OverwritePrompt, 1},
-                                             {common_dlg::PathMustExist, 1},
-                                             {common_dlg::KeepCurrentDir, 1},
-                                             {common_dlg::FontColor, 1},
-                                             {common_dlg::Bold, 1},
-                                             {common_dlg::Italic, 1},
-                                             {common_dlg::StrikeOut, 1},
-                                             {common_dlg::Underline, 1},
-                                             {common_dlg::FontSize, 1},
-                                             {common_dlg::HelpCommand, 1},
-                                             {common_dlg::HelpContext, 1},
-                                             {common_dlg::Title, 1},
-                                             {common_dlg::FileName, 1},
-                                             {common_dlg::Filter, 1},
-                                             {common_dlg::InitialDir, 1},
-                                             {common_dlg::DefaultExt, 1},
-                                             {common_dlg::FontName, 1},
-                                             {common_dlg::HelpFile, 1}};
+    // dwords, the 16-bit PasswordChar among them
+    {edit_box::BorderStyle, 1}, {edit_box::TextColor, 1}, {edit_box::BackColor, 1},
+    {edit_box::HideSelection, 1}, {edit_box::MaxLength, 1}, {edit_box::MultiLine, 1},
+    {edit_box::ScrollBars, 1}, {edit_box::Alignment, 1}, {edit_box::InputMode, 1},
+    {edit_box::PasswordChar, 1}, {edit_box::CaseConversion, 1}, {edit_box::SpinMode, 1},
+    {edit_box::SpinMin, 1}, {edit_box::SpinMax, 1}, {edit_box::SelStart, 1},
+    {edit_box::SelLength, 1},
+    // a byte buffer, then counted texts, the binding's from version 2
+    {edit_box::Font, 1}, {edit_box::Content, 1},
+    {edit_box::DataSource, 2}, {edit_box::DataColumn, 2}};
+inline constexpr StoredField kButton[] = {
+    {button::ButtonType, 1}, {button::HAlign, 1}, {button::VAlign, 1}, // dwords
+    {button::Picture, 1}, {button::Font, 1}, {button::Caption, 1}};
+inline constexpr StoredField kCommonDlg[] = {
+    // dwords
+    {common_dlg::DialogType, 1}, {common_dlg::FilterIndex, 1}, {common_dlg::CreatePrompt, 1},
+    {common_dlg::FileMustExist, 1}, {common_dlg::OverwritePrompt, 1},
+    {common_dlg::PathMustExist, 1}, {common_dlg::KeepCurrentDir, 1},
+    {common_dlg::FontColor, 1}, {common_dlg::Bold, 1}, {common_dlg::Italic, 1},
+    {common_dlg::StrikeOut, 1}, {common_dlg::Underline, 1}, {common_dlg::FontSize, 1},
+    {common_dlg::HelpCommand, 1}, {common_dlg::HelpContext, 1},
+    // counted texts
+    {common_dlg::Title, 1}, {common_dlg::FileName, 1}, {common_dlg::Filter, 1},
+    {common_dlg::InitialDir, 1}, {common_dlg::DefaultExt, 1}, {common_dlg::FontName, 1},
+    {common_dlg::HelpFile, 1}};
 inline constexpr StoredField kTransLabel[] = {
     {trans_label::TextEffect, 1}, {trans_label::TextColor, 1}, {trans_label::HAlign, 1},
-    {trans_label::VAlign, 1},     {trans_label::WordWrap, 1},  {trans_label::Font, 1},
-    {trans_label::Caption, 1}};
+    {trans_label::VAlign, 1}, {trans_label::WordWrap, 1}, // dwords
+    {trans_label::Font, 1}, {trans_label::Caption, 1}};
+// clang-format on
 } // namespace stored
 
 // The types of the fixed properties 0 to 7, shared by every kind.
