@@ -20,12 +20,14 @@ namespace {
 
 using namespace detail;
 
+// Property access to a window that is not loaded, or to a kind property of a
+// unit without a live object, is a runtime error.
 const char kWindowUnknown[] = "未载入欲访问窗口组件所在的窗口";
 const char kWindowNotLoaded[] = "指定窗口尚未载入";
 const char kUnitUnknown[] = "指定窗口或窗口组件不存在或尚未载入";
 
-constexpr int32_t kCoordinateLimit = 32627;
-constexpr int kDefaultDpi = 96;
+constexpr int32_t kCoordinateLimit = 32627; // left and top within +-, sizes up to it
+constexpr int kDefaultDpi = 96;             // when the screen gives none
 
 namespace fixed = props::fixed;
 

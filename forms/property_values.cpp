@@ -146,34 +146,25 @@ bool apply_font_member(LogFont& font, int32_t member, uint32_t value, int32_t dp
     }
 }
 
+template <class... Codes> bool one_of(uint16_t type, Codes... codes) {
+    return ((type == codes) || ...);
+}
+
 Conversion conversion_of(uint16_t type) {
-    switch (type) {
-    case prop_type::Integer00:
-    case prop_type::Integer:
-    case prop_type::Color:
-    case prop_type::Integer15:
-    case prop_type::BackColor:
+    namespace t = prop_type;
+    if (one_of(type, t::Integer00, t::Integer, t::Color, t::Integer15, t::BackColor))
         return Conversion::Integer;
-    case prop_type::Choice:
-        return Conversion::Choice;
-    case prop_type::Eight02:
-    case prop_type::Eight04:
+    if (one_of(type, t::Eight02, t::Eight04))
         return Conversion::Eight;
-    case prop_type::Logical:
-        return Conversion::Logical;
-    case prop_type::Picture:
-    case prop_type::Icon:
-    case prop_type::Sound:
-    case prop_type::Data23:
-    case prop_type::Data24:
+    if (one_of(type, t::Picture, t::Icon, t::Sound, t::Data23, t::Data24))
         return Conversion::Data;
-    case prop_type::MousePointer:
+    if (type == t::Choice)
+        return Conversion::Choice;
+    if (type == t::Logical)
+        return Conversion::Logical;
+    if (type == t::MousePointer)
         return Conversion::MousePointer;
-    case prop_type::Font:
-        return Conversion::Font;
-    default:
-        return Conversion::Text;
-    }
+    return type == t::Font ? Conversion::Font : Conversion::Text;
 }
 
 uint64_t value_for_read(uint16_t type, const uint32_t value[2], int32_t member,
