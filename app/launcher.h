@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "forms/kind_table.h"
+
 namespace vantor::app {
 
 inline constexpr uint32_t kMainWindow = 0x52010003;
@@ -17,7 +19,7 @@ inline constexpr uint32_t kWidthBox = 0x16011EA2;     // 编辑框_宽
 inline constexpr uint32_t kStartButton = 0x16010006;  // 按钮_启动
 inline constexpr uint32_t kCountBox = 0x16010005;     // 编辑框_多开数量
 
-inline constexpr int32_t kPropContent = 8;   // edit box Content
-inline constexpr int32_t kPropFileName = 10; // common dialog FileName
+inline constexpr int32_t kPropContent = props::edit_box::Content;
+inline constexpr int32_t kPropFileName = props::common_dlg::FileName;
 
 } // namespace vantor::app

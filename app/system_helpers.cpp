@@ -40,10 +40,6 @@ bool abandoned() {
     return g_abandon && g_abandon();
 }
 
-uint32_t word(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
-
 uint32_t declared(DeclaredFunction index, std::initializer_list<uint32_t> args) {
     return app_interface().call_declared(index, uint32_t(args.size()), std::data(args));
 }
@@ -82,7 +78,7 @@ WaitEnd fallback_wait(Clock::time_point start, double length_ms) {
 WaitEnd timer_wait(const uint32_t& timer) {
     for (;;) {
         const uint32_t r =
-            declared(kMsgWaitForMultipleObjects, {1, word(&timer), 0, INFINITE, kWakeMask});
+            declared(kMsgWaitForMultipleObjects, {1, word_of(&timer), 0, INFINITE, kWakeMask});
         if (r == WAIT_OBJECT_0)
             return WaitEnd::Due;
         if (r == kWaitFailed)
@@ -136,7 +132,7 @@ bool delay(int32_t duration, int32_t unit) {
     record[1] = uint32_t(uint64_t(due) >> 32);
     const uint32_t timer = declared(kCreateWaitableTimerA, {0, 0, 0});
     const bool armed =
-        timer != 0 && declared(kSetWaitableTimer, {timer, word(record), 0, 0, 0, 0}) != 0;
+        timer != 0 && declared(kSetWaitableTimer, {timer, word_of(record), 0, 0, 0, 0}) != 0;
 
     WaitEnd end = armed ? timer_wait(timer) : WaitEnd::Failed;
     if (end == WaitEnd::Failed) {
@@ -152,7 +148,7 @@ bool delay(int32_t duration, int32_t unit) {
 }
 
 uint32_t find_window(uint32_t parent, uint32_t after, const char* class_name, const char* title) {
-    return declared(kFindWindowExA, {parent, after, word(class_name), word(title)});
+    return declared(kFindWindowExA, {parent, after, word_of(class_name), word_of(title)});
 }
 
 uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_pid) {
@@ -166,8 +162,8 @@ uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     uint32_t found = 0;
-    for (bool ok = declared(kProcess32First, {snapshot, word(&entry)}) != 0; ok;
-         ok = declared(kProcess32Next, {snapshot, word(&entry)}) != 0) {
+    for (bool ok = declared(kProcess32First, {snapshot, word_of(&entry)}) != 0; ok;
+         ok = declared(kProcess32Next, {snapshot, word_of(&entry)}) != 0) {
         if (only_pid != 0 && entry.th32ProcessID != only_pid)
             continue;
         // The name field is zero-terminated by the system; the bound guards

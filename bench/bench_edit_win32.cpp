@@ -87,10 +87,10 @@ int main() {
     std::vector<double> samples;
     for (int i = 0; i < 1000; ++i) {
         double start = now_ms();
-        box->write(edit_prop::Content,
+        box->write(props::edit_box::Content,
                    forms::PropValue{uint32_t(reinterpret_cast<uintptr_t>(path)), 0});
         uint32_t result[2];
-        box->read(edit_prop::Content, result);
+        box->read(props::edit_box::Content, result);
         samples.push_back(now_ms() - start);
     }
     print("Content write and read round trip", samples);

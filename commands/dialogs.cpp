@@ -5,6 +5,7 @@
 #include "forms/unit_object.h"
 #include "runtime/call.h"
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 
 namespace vantor {
 
@@ -14,7 +15,7 @@ HWND owner_window(const TypedValue& unit) {
     if (omitted(unit))
         return nullptr;
     auto object = reinterpret_cast<UnitObject*>(
-        uintptr_t(library_request(Library::Base, 2006, unit.low, unit.high)));
+        uintptr_t(library_request(Library::Base, request::FindUnitObject, unit.low, unit.high)));
     return object ? object->handle() : nullptr;
 }
 

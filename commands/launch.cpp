@@ -9,13 +9,12 @@
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 
 namespace vantor {
 
 namespace {
 
-constexpr int32_t kRequestProgramFile = 2004;
-constexpr int32_t kRequestProcessMessages = 2018;
 constexpr DWORD kInputIdleLimitMs = 1000;
 // The start-up record's size field: the size of the 32-bit STARTUPINFOA.
 constexpr DWORD kStartupInfoSize = 68;
@@ -64,13 +63,13 @@ void cmd_launch(TypedValue* result, int32_t argc, const TypedValue* args) {
 }
 
 void cmd_process_events(TypedValue* result, int32_t, const TypedValue*) {
-    library_request(Library::Base, kRequestProcessMessages, 0, 0);
+    library_request(Library::Base, request::ProcessMessages, 0, 0);
     *result = kOmitted;
 }
 
 void cmd_program_file_name(TypedValue* result, int32_t, const TypedValue*) {
     const char* name = reinterpret_cast<const char*>(
-        uintptr_t(library_request(Library::Base, kRequestProgramFile, 0, 0)));
+        uintptr_t(library_request(Library::Base, request::ProgramFile, 0, 0)));
     *result = make_text(copy_text(name));
 }
 

@@ -20,12 +20,12 @@ namespace vantor {
 void cmd_launch(TypedValue* result, int32_t argc, const TypedValue* args);
 
 // () -> none. Retrieves and dispatches the waiting messages of the calling
-// thread (runtime request 2018), leaving WM_QUIT in the queue. Before the
+// thread (runtime request ProcessMessages), leaving WM_QUIT in the queue. Before the
 // runtime has notified the libraries it does nothing.
 void cmd_process_events(TypedValue* result, int32_t argc, const TypedValue* args);
 
 // () -> Text: a new copy of the program's executable file name (runtime
-// request 2004, the part of its path after the last backslash); null when the
+// request ProgramFile, the part of its path after the last backslash); null when the
 // runtime has not started.
 void cmd_program_file_name(TypedValue* result, int32_t argc, const TypedValue* args);
 

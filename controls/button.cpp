@@ -10,13 +10,6 @@ namespace {
 constexpr uint32_t kHAlignBits = BS_LEFT | BS_CENTER | BS_RIGHT;
 constexpr uint32_t kVAlignBits = BS_TOP | BS_VCENTER | BS_BOTTOM;
 
-void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
-                             void* context) {
-    forms::ButtonProps p;
-    if (forms::read_block(block, size, p))
-        visit_texts({p.Caption}, visit, context);
-}
-
 bool is_default_routine(UnitObject* unit) {
     auto* b = dynamic_cast<ButtonUnit*>(unit);
     return b && b->is_default();
@@ -25,22 +18,12 @@ bool is_default_routine(UnitObject* unit) {
 } // namespace
 
 void* button_interface(int32_t number) {
-    switch (number) {
-    case forms::routine::Create:
-        return reinterpret_cast<void*>(&create_routine<ButtonUnit>);
-    case forms::routine::PropertyWritten:
-        return reinterpret_cast<void*>(&write_routine<ButtonUnit>);
-    case forms::routine::CurrentData:
-        return reinterpret_cast<void*>(&serialise_routine<ButtonUnit>);
-    case forms::routine::PropertyRead:
-        return reinterpret_cast<void*>(&read_routine<ButtonUnit>);
-    case forms::routine::EnumerateTexts:
-        return reinterpret_cast<void*>(&enumerate_texts_routine);
-    case forms::routine::IsDefaultButton:
-        return reinterpret_cast<void*>(&is_default_routine);
-    default:
-        return nullptr;
-    }
+    return kind_interface<ButtonUnit>(number);
+}
+
+void* ButtonUnit::extra_routine(int32_t number) {
+    return number == forms::routine::IsDefaultButton ? routine_address(&is_default_routine)
+                                                     : nullptr;
 }
 
 uint32_t button_halign_style(int32_t halign) {
@@ -107,68 +90,47 @@ bool ButtonUnit::is_default() const {
     return (uint32_t(GetWindowLongA(handle(), GWL_STYLE)) & 0x1F) == BS_DEFPUSHBUTTON;
 }
 
-int32_t ButtonUnit::write(int32_t index, const forms::PropValue* value) {
-    const int32_t v = value ? int32_t(value->word0) : 0;
+int32_t ButtonUnit::write(int32_t index, const forms::PropValue& value) {
+    return write_by_table(props_, index, value, false,
+                          [this](int32_t written, const forms::PropValue&) { apply(written); });
+}
+
+int32_t ButtonUnit::read(int32_t index, uint32_t result[2]) {
+    return read_by_table(props_, index, result, scratch_, [](int32_t, uint32_t*) { return false; });
+}
+
+// A Picture write needs a new control (the table says so); the others change
+// the live one.
+void ButtonUnit::apply(int32_t index) {
     HWND hwnd = handle();
-    switch (index + 8) {
-    case 8:
-        props_.Picture = bytes_of(value);
-        return 1;
-    case 9:
-        props_.ButtonType = clamp_choice(v, 1);
+    switch (index) {
+    case props::button::ButtonType:
         replace_style(hwnd, GWL_STYLE, BS_DEFPUSHBUTTON,
                       props_.ButtonType == 1 ? BS_DEFPUSHBUTTON : 0);
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
-    case 10:
-        props_.Caption = text_of(value);
+    case props::button::Caption:
         SetWindowTextA(hwnd, props_.Caption.c_str());
         break;
-    case 11:
-        props_.HAlign = clamp_choice(v, 2);
+    case props::button::HAlign:
         replace_style(hwnd, GWL_STYLE, kHAlignBits, button_halign_style(props_.HAlign));
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
-    case 12:
-        props_.VAlign = clamp_choice(v, 2);
+    case props::button::VAlign:
         replace_style(hwnd, GWL_STYLE, kVAlignBits, button_valign_style(props_.VAlign));
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
-    case 13:
-        props_.Font = bytes_of(value);
+    case props::button::Font:
         apply_font();
         break;
     default:
         break;
     }
-    return 0;
-}
-
-int32_t ButtonUnit::read(int32_t index, uint32_t result[2]) {
-    switch (index + 8) {
-    case 8:
-        put_bytes(props_.Picture, result);
-        return 1;
-    case 9:
-        return put_word(props_.ButtonType, result);
-    case 10:
-        put_text(props_.Caption, result);
-        return 1;
-    case 11:
-        return put_word(props_.HAlign, result);
-    case 12:
-        return put_word(props_.VAlign, result);
-    case 13:
-        put_bytes(props_.Font, result);
-        return 1;
-    default:
-        return 0;
-    }
 }
 
 bool ButtonUnit::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
-        raise_event(0);
+        raise_event(event::Click);
         result = 0;
         return true;
     }
@@ -178,7 +140,7 @@ bool ButtonUnit::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 LRESULT ButtonUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
         LRESULT r = call_previous(msg, wp, lp);
-        raise_event(msg == WM_SETFOCUS ? forms::kEventGotFocus : forms::kEventLostFocus);
+        raise_event(msg == WM_SETFOCUS ? event::GotFocus : event::LostFocus);
         return r;
     }
     return call_previous(msg, wp, lp);

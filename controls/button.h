@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "controls/common.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
@@ -12,14 +14,18 @@ namespace vantor::controls {
 
 class ButtonUnit : public UnitObject {
   public:
+    using Block = forms::ButtonProps;
+
     // Routine 1. Null when the block cannot be read or the control not created.
     static UnitObject* create(const forms::CreateParams& params);
 
     const forms::ButtonProps& props() const { return props_; }
-    // Routines 4 and 6 (index is the property index minus 8); 4 returns 1 for
-    // Picture, which needs a new control.
-    int32_t write(int32_t index, const forms::PropValue* value);
+    // Property written and read by the full index; write returns 1 when the
+    // form engine must re-create the button (a Picture write).
+    int32_t write(int32_t index, const forms::PropValue& value);
     int32_t read(int32_t index, uint32_t result[2]);
+    // Routine 10.
+    static void* extra_routine(int32_t number);
     // Routine 10: the live style is a default push button.
     bool is_default() const;
     // What the button shows instead of its caption (null without a picture).
@@ -35,10 +41,12 @@ class ButtonUnit : public UnitObject {
     ButtonUnit(uint32_t window_id, uint32_t unit_id);
     ~ButtonUnit() override;
     void apply_font();
+    void apply(int32_t index);
 
     forms::ButtonProps props_;
     Picture picture_;
     HFONT font_ = nullptr; // realised Font; null means DEFAULT_GUI_FONT
+    std::string scratch_;
 };
 
 // Style bits of the stored alignment values (anything out of range: right, bottom).

@@ -7,11 +7,13 @@
 #include <cstring>
 
 #include "controls/common.h"
+#include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "controls/on_demand.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 
 namespace vantor::controls {
 
@@ -30,73 +32,8 @@ size_t char_length(const std::string& text, size_t i) {
     return is_lead_byte(uint8_t(text[i])) && i + 1 < text.size() && text[i + 1] != '\0' ? 2 : 1;
 }
 
-const char* text_of(const PropValue& v) {
-    const char* s = reinterpret_cast<const char*>(uintptr_t(v.word0));
-    return s ? s : "";
-}
-
 const char* or_none(const std::string& s) {
     return s.empty() ? nullptr : s.c_str();
-}
-
-// The field of a text property, or null for a property that is not a text.
-template <class Props> auto* text_member(Props& p, int32_t index) {
-    using Text = std::conditional_t<std::is_const_v<Props>, const std::string, std::string>;
-    switch (index) {
-    case dlg_prop::Title:
-        return static_cast<Text*>(&p.Title);
-    case dlg_prop::FileName:
-        return static_cast<Text*>(&p.FileName);
-    case dlg_prop::Filter:
-        return static_cast<Text*>(&p.Filter);
-    case dlg_prop::InitialDir:
-        return static_cast<Text*>(&p.InitialDir);
-    case dlg_prop::DefaultExt:
-        return static_cast<Text*>(&p.DefaultExt);
-    case dlg_prop::FontName:
-        return static_cast<Text*>(&p.FontName);
-    case dlg_prop::HelpFile:
-        return static_cast<Text*>(&p.HelpFile);
-    default:
-        return static_cast<Text*>(nullptr);
-    }
-}
-
-// The field of an integer-like property (choices, logicals, integers, colours).
-template <class Props> auto* int_member(Props& p, int32_t index) {
-    using Int = std::conditional_t<std::is_const_v<Props>, const int32_t, int32_t>;
-    switch (index) {
-    case dlg_prop::DialogType:
-        return static_cast<Int*>(&p.DialogType);
-    case dlg_prop::FilterIndex:
-        return static_cast<Int*>(&p.FilterIndex);
-    case dlg_prop::CreatePrompt:
-        return static_cast<Int*>(&p.CreatePrompt);
-    case dlg_prop::FileMustExist:
-        return static_cast<Int*>(&p.FileMustExist);
-    case dlg_prop::OverwritePrompt:
-        return static_cast<Int*>(&p.OverwritePrompt);
-    case dlg_prop::PathMustExist:
-        return static_cast<Int*>(&p.PathMustExist);
-    case dlg_prop::KeepCurrentDir:
-        return static_cast<Int*>(&p.KeepCurrentDir);
-    case dlg_prop::Bold:
-        return static_cast<Int*>(&p.Bold);
-    case dlg_prop::Italic:
-        return static_cast<Int*>(&p.Italic);
-    case dlg_prop::StrikeOut:
-        return static_cast<Int*>(&p.StrikeOut);
-    case dlg_prop::Underline:
-        return static_cast<Int*>(&p.Underline);
-    case dlg_prop::FontSize:
-        return static_cast<Int*>(&p.FontSize);
-    case dlg_prop::HelpCommand:
-        return static_cast<Int*>(&p.HelpCommand);
-    case dlg_prop::HelpContext:
-        return static_cast<Int*>(&p.HelpContext);
-    default:
-        return static_cast<Int*>(nullptr);
-    }
 }
 
 int32_t screen_dpi() {
@@ -258,49 +195,14 @@ CommonDlg* CommonDlg::create(const forms::CreateParams& params) {
     return dlg;
 }
 
+// Clamps and copies as the table says; no write needs a new window and none
+// changes the hidden window.
 int32_t CommonDlg::write(int32_t index, const PropValue& value) {
-    int32_t n = int32_t(value.word0);
-    switch (index) {
-    case dlg_prop::DialogType:
-        props_.DialogType = std::clamp(n, 0, 3);
-        break;
-    case dlg_prop::HelpCommand:
-        props_.HelpCommand = std::clamp(n, 0, 5);
-        break;
-    case dlg_prop::FilterIndex:
-        props_.FilterIndex = std::max(n, 0);
-        break;
-    case dlg_prop::FontSize:
-        props_.FontSize = std::max(n, 0);
-        break;
-    case dlg_prop::FontColor:
-        props_.FontColor = value.word0;
-        break;
-    default:
-        if (std::string* text = text_member(props_, index))
-            *text = text_of(value);
-        else if (int32_t* field = int_member(props_, index))
-            *field = n;
-        break;
-    }
-    return 0; // no write needs a new window
+    return write_by_table(props_, index, value, design_mode_, [](int32_t, const PropValue&) {});
 }
 
-bool CommonDlg::read(int32_t index, uint32_t result[2]) const {
-    result[0] = result[1] = 0;
-    if (index == dlg_prop::FontColor) {
-        result[0] = props_.FontColor;
-        return true;
-    }
-    if (const std::string* text = text_member(props_, index)) {
-        result[0] = uint32_t(reinterpret_cast<uintptr_t>(text->c_str()));
-        return true;
-    }
-    if (const int32_t* field = int_member(props_, index)) {
-        result[0] = uint32_t(*field);
-        return true;
-    }
-    return false;
+int32_t CommonDlg::read(int32_t index, uint32_t result[2]) {
+    return read_by_table(props_, index, result, scratch_);
 }
 
 bool CommonDlg::open() {
@@ -396,7 +298,7 @@ bool CommonDlg::open_font_dialog() {
 
 bool CommonDlg::open_help() {
     const auto* window = reinterpret_cast<const UnitObject*>(
-        uintptr_t(library_request(Library::Base, 2006, window_id(), 0)));
+        uintptr_t(library_request(Library::Base, request::FindUnitObject, window_id(), 0)));
     HWND owner = window ? window->handle() : nullptr;
     if (!owner || !IsWindow(owner))
         return false;
@@ -428,73 +330,16 @@ LRESULT CommonDlg::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- routines and the Open command ------------------------------------------------------
 
-namespace {
-
-CommonDlg* as_dialog(UnitObject* unit) {
-    return dynamic_cast<CommonDlg*>(unit);
-}
-
-UnitObject* create_routine(const forms::CreateParams& params) {
-    return CommonDlg::create(params);
-}
-
-int32_t write_routine(UnitObject* unit, int32_t index, const PropValue* value,
-                      const char** error_text) {
-    if (error_text)
-        *error_text = nullptr;
-    CommonDlg* dlg = as_dialog(unit);
-    return dlg && value ? dlg->write(index, *value) : 0;
-}
-
-bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
-    CommonDlg* dlg = as_dialog(unit);
-    return dlg && hand_out_block(forms::write_block(dlg->props()), block, size);
-}
-
-int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
-    CommonDlg* dlg = as_dialog(unit);
-    return dlg && dlg->read(index, result) ? 1 : 0;
-}
-
-void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
-                             void* context) {
-    CommonDlgProps p;
-    if (!forms::read_block(block, size, p))
-        return;
-    for (const std::string* s :
-         {&p.Title, &p.FileName, &p.Filter, &p.InitialDir, &p.DefaultExt, &p.FontName, &p.HelpFile})
-        visit(context, s->c_str(), uint32_t(s->size()));
-}
-
-template <class F> void* routine_address(F* f) {
-    return reinterpret_cast<void*>(f);
-}
-
-} // namespace
-
 void* common_dlg_interface(int32_t number) {
-    switch (number) {
-    case forms::routine::Create:
-        return routine_address(&create_routine);
-    case forms::routine::PropertyWritten:
-        return routine_address(&write_routine);
-    case forms::routine::CurrentData:
-        return routine_address(&serialise_routine);
-    case forms::routine::PropertyRead:
-        return routine_address(&read_routine);
-    case forms::routine::EnumerateTexts:
-        return routine_address(&enumerate_texts_routine);
-    default:
-        return nullptr;
-    }
+    return kind_interface<CommonDlg>(number);
 }
 
 void cmd_common_dlg_open(TypedValue* result, int32_t argc, const TypedValue* args) {
     *result = make_bool(false);
     TypedValue unit = argument(argc, args, 0);
     auto* object = reinterpret_cast<UnitObject*>(
-        uintptr_t(library_request(Library::Base, 2007, unit.low, unit.high)));
-    if (CommonDlg* dlg = as_dialog(object))
+        uintptr_t(library_request(Library::Base, request::RequireUnitObject, unit.low, unit.high)));
+    if (auto* dlg = dynamic_cast<CommonDlg*>(object))
         *result = make_bool(dlg->open());
 }
 

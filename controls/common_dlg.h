@@ -22,36 +22,14 @@ void* common_dlg_interface(int32_t number);
 
 // The Open method, a library command: (unit reference {window id, unit id,
 // 0x0001001F}) -> Bool, true when the user confirmed the dialog or the help
-// request was carried out. The unit is found through the runtime request 2007.
+// request was carried out. The unit is found through the runtime request RequireUnitObject.
 void cmd_common_dlg_open(TypedValue* result, int32_t argc, const TypedValue* args);
 
-// Own property indexes (property index minus 8).
+// Own property indexes (property index minus 8), as the kind's routines see them.
 namespace dlg_prop {
-enum : int32_t {
-    DialogType,
-    Title,
-    FileName,
-    Filter,
-    FilterIndex,
-    InitialDir,
-    DefaultExt,
-    CreatePrompt,
-    FileMustExist,
-    OverwritePrompt,
-    PathMustExist,
-    KeepCurrentDir,
-    FontColor,
-    Bold,
-    Italic,
-    StrikeOut,
-    Underline,
-    FontName,
-    FontSize,
-    HelpFile,
-    HelpCommand,
-    HelpContext,
-    Count
-};
+#define VANTOR_OWN_INDEX(kind, name, ...) name = props::kind::name - forms::kFirstOwnProperty,
+enum : int32_t { VANTOR_COMMON_DLG_PROPERTIES(VANTOR_OWN_INDEX) Count };
+#undef VANTOR_OWN_INDEX
 } // namespace dlg_prop
 
 inline constexpr char kCommonDlgClass[] = "_QZ_CommonDlg";
@@ -96,11 +74,14 @@ HelpRequest help_request(int32_t help_command, int32_t help_context);
 
 class CommonDlg final : public UnitObject {
   public:
+    using Block = forms::CommonDlgProps;
+
     // Routine 1: null when the block cannot be read or the window not created.
     static CommonDlg* create(const forms::CreateParams& params);
 
+    // Property written and read by the full index.
     int32_t write(int32_t index, const forms::PropValue& value);
-    bool read(int32_t index, uint32_t result[2]) const;
+    int32_t read(int32_t index, uint32_t result[2]);
     const forms::CommonDlgProps& props() const { return props_; }
 
     // Shows the dialog of DialogType modally; true when confirmed (or help shown).
@@ -116,10 +97,10 @@ class CommonDlg final : public UnitObject {
     bool open_help();
     HWND dialog_owner() const;
     bool still_alive(HWND self) const { return WindowObject::from_handle(self) == this; }
-    const std::string* text_field(int32_t index) const;
 
     forms::CommonDlgProps props_;
     bool design_mode_;
+    std::string scratch_;
     HWND help_window_ = nullptr; // the window help was last opened for
 };
 

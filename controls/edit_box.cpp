@@ -7,6 +7,7 @@
 
 #include "controls/common.h"
 #include "controls/edit_input.h"
+#include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "runtime/allocator.h"
 
@@ -17,20 +18,9 @@ namespace {
 using forms::EditBoxProps;
 using forms::PropValue;
 
-constexpr DWORD kBorderExStyles = WS_EX_STATICEDGE | WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
-
-int32_t clamped(uint32_t word, int32_t top) {
-    return std::clamp(int32_t(word), 0, top);
-}
-int32_t logical(uint32_t word) {
-    return word != 0 ? 1 : 0;
-}
 const char* text_of(const PropValue& v) {
-    const char* s = reinterpret_cast<const char*>(uintptr_t(v.word0));
+    const char* s = pointer_of<const char>(v.word0);
     return s ? s : "";
-}
-uint32_t word_of(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
 }
 
 DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
@@ -61,21 +51,6 @@ DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
     return style;
 }
 
-DWORD border_ex_style(int32_t border) {
-    switch (border) {
-    case 1:
-        return WS_EX_CLIENTEDGE;
-    case 2:
-        return WS_EX_DLGMODALFRAME;
-    case 3:
-        return WS_EX_STATICEDGE;
-    case 4:
-        return WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
-    default:
-        return 0;
-    }
-}
-
 // Trail bytes of the DBCS code pages (GBK: 40-7E and 80-FE) are never control
 // characters, digits or the common ASCII signs, so such a byte after a lead byte
 // starts afresh.
@@ -83,15 +58,7 @@ bool can_be_trail_byte(uint8_t b) {
     return b >= 0x40 && b != 0x7F && b != 0xFF;
 }
 
-// A sample two-byte character: the box must be tall enough for Chinese text.
-const char kChineseSample[] = "国";
-
 } // namespace
-
-void refresh_frame(HWND hwnd) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 bool edit_positions_count_bytes() {
     static const bool bytes = [] {
@@ -166,73 +133,9 @@ std::string EditBox::window_text() const {
     return text;
 }
 
-int32_t EditBox::font_text_height(HFONT font, const char* sample, int length) {
-    HWND hwnd = handle();
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, sample, length, &size);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
-    return size.cy;
-}
-
-// Realises Font (or the GUI font), grows a single-line box that is too low for one
-// line of Chinese text plus its edges, and hands the font to the control.
-void EditBox::apply_font() {
-    HWND hwnd = handle();
-    HFONT previous = font_;
-    font_ = realise_font(props_.Font);
-    HFONT font = font_or_default(font_);
-    measured_font_ = nullptr;
-    bool single = single_line();
-    if (single) {
-        int32_t need = font_text_height(font, kChineseSample, int(std::strlen(kChineseSample))) +
-                       2 * GetSystemMetrics(SM_CYEDGE);
-        RECT r;
-        GetWindowRect(hwnd, &r);
-        if (r.bottom - r.top < need)
-            SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, need,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    SendMessageA(hwnd, WM_SETFONT, WPARAM(font), TRUE);
-    // Deleted only now: the control drew with it until WM_SETFONT.
-    if (previous)
-        DeleteObject(previous);
-    if (single)
-        refresh_frame(hwnd);
-}
-
-bool EditBox::set_border_styles() {
-    HWND hwnd = handle();
-    const DWORD old_ex = DWORD(GetWindowLongA(hwnd, GWL_EXSTYLE));
-    const DWORD old_style = DWORD(GetWindowLongA(hwnd, GWL_STYLE));
-    const DWORD ex = (old_ex & ~kBorderExStyles) | border_ex_style(props_.BorderStyle);
-    DWORD style = old_style & ~DWORD(WS_BORDER);
-    if (props_.BorderStyle == 5)
-        style |= WS_BORDER;
-    if (ex == old_ex && style == old_style)
-        return false;
-    SetWindowLongA(hwnd, GWL_EXSTYLE, LONG(ex));
-    SetWindowLongA(hwnd, GWL_STYLE, LONG(style));
-    return true;
-}
-
-void EditBox::apply_border_style() {
-    set_border_styles();
-    refresh_frame(handle());
-}
-
 void EditBox::apply_password_char() {
     WPARAM mask = props_.InputMode == input_mode::Password ? (props_.PasswordChar & 0xFF) : 0;
     SendMessageA(handle(), EM_SETPASSWORDCHAR, mask, 0);
-}
-
-void EditBox::set_background_brush() {
-    HBRUSH previous = brush_;
-    brush_ = CreateSolidBrush(map_back_color(props_.BackColor));
-    if (previous)
-        DeleteObject(previous);
 }
 
 void EditBox::select(int32_t start, int32_t length) {
@@ -281,196 +184,117 @@ void EditBox::rebind(const char*) {}
 // ---- property writes and reads ----------------------------------------------------------
 
 int32_t EditBox::write(int32_t index, const PropValue& value) {
+    return write_by_table(props_, index, value, design_mode_,
+                          [this](int32_t written, const PropValue& v) { apply(written, v); });
+}
+
+// The effect of a stored value on the live box. MultiLine, ScrollBars, Alignment,
+// CaseConversion, SpinMode and HideSelection take effect through re-creation.
+void EditBox::apply(int32_t index, const PropValue& value) {
+    namespace e = props::edit_box;
     HWND hwnd = handle();
-    auto recreate_if_changed = [](int32_t& field, int32_t v) {
-        bool changed = field != v;
-        field = v;
-        return changed ? 1 : 0;
-    };
     switch (index) {
-    case edit_prop::Content:
+    case e::Content:
         setting_text_ = true;
-        props_.Content = text_of(value);
         SetWindowTextA(hwnd, props_.Content.c_str());
         setting_text_ = false;
         // The notification of the text change itself was suppressed; this one
         // raises the change event exactly once.
         SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), EN_CHANGE), LPARAM(hwnd));
-        return 0;
-    case edit_prop::BorderStyle:
-        props_.BorderStyle = clamped(value.word0, 5);
+        break;
+    case e::BorderStyle:
         apply_border_style();
         set_spin_edge();
-        return 0;
-    case edit_prop::TextColor:
-        props_.TextColor = value.word0;
+        break;
+    case e::TextColor:
         InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case edit_prop::BackColor:
-        props_.BackColor = value.word0;
+        break;
+    case e::BackColor:
         set_background_brush();
         RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
-        return 0;
-    case edit_prop::Font: {
-        const auto* data = reinterpret_cast<const uint8_t*>(uintptr_t(value.word0));
-        if (data)
-            props_.Font.assign(data, data + value.word1);
-        else
-            props_.Font.clear();
+        break;
+    case e::Font:
         apply_font();
-        return 0;
-    }
-    case edit_prop::HideSelection:
-        return recreate_if_changed(props_.HideSelection, logical(value.word0)) && !design_mode_;
-    case edit_prop::MaxLength:
-        props_.MaxLength = std::max(int32_t(value.word0), 0);
+        break;
+    case e::MaxLength:
         SendMessageA(hwnd, EM_LIMITTEXT, WPARAM(props_.MaxLength), 0);
-        return 0;
-    case edit_prop::MultiLine:
-        return recreate_if_changed(props_.MultiLine, logical(value.word0));
-    case edit_prop::ScrollBars:
-        return recreate_if_changed(props_.ScrollBars, clamped(value.word0, 3));
-    case edit_prop::Alignment:
-        return recreate_if_changed(props_.Alignment, clamped(value.word0, 2));
-    case edit_prop::CaseConversion:
-        return recreate_if_changed(props_.CaseConversion, clamped(value.word0, 2));
-    case edit_prop::SpinMode:
-        return recreate_if_changed(props_.SpinMode, clamped(value.word0, 2));
-    case edit_prop::InputMode:
-        props_.InputMode = clamped(value.word0, input_mode::Last);
+        break;
+    case e::InputMode:
         apply_password_char();
         SendMessageA(hwnd, EM_SETREADONLY, props_.InputMode == input_mode::ReadOnly, 0);
         InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
-    case edit_prop::PasswordChar:
-        props_.PasswordChar = uint8_t(text_of(value)[0]);
+        break;
+    case e::PasswordChar:
         if (props_.InputMode == input_mode::Password) {
             apply_password_char();
             InvalidateRect(hwnd, nullptr, TRUE);
         }
-        return 0;
-    case edit_prop::SpinMin:
-    case edit_prop::SpinMax:
-        (index == edit_prop::SpinMin ? props_.SpinMin : props_.SpinMax) = int32_t(value.word0);
+        break;
+    case e::SpinMin:
+    case e::SpinMax:
         set_spin_range();
-        return 0;
-    case edit_prop::SelStart: {
-        int32_t v = int32_t(value.word0);
-        if (v == -1) {
-            v = text_length_in_positions();
+        break;
+    case e::SelStart:
+        // -1 puts the caret at the end; other negative starts are 0.
+        if (props_.SelStart == -1) {
+            props_.SelStart = text_length_in_positions();
             props_.SelLength = 0;
         }
-        props_.SelStart = std::max(v, 0);
+        props_.SelStart = std::max(props_.SelStart, 0);
         select(props_.SelStart, props_.SelLength);
-        return 0;
-    }
-    case edit_prop::SelLength: {
-        int32_t v = int32_t(value.word0);
-        if (v == -1) {
+        break;
+    case e::SelLength:
+        // -1 selects everything; other negative lengths are 0.
+        if (props_.SelLength == -1) {
             props_.SelStart = 0;
-            v = text_length_in_positions();
+            props_.SelLength = text_length_in_positions();
         }
-        props_.SelLength = std::max(v, 0);
+        props_.SelLength = std::max(props_.SelLength, 0);
         select(props_.SelStart, props_.SelLength);
-        return 0;
-    }
-    case edit_prop::SelText:
+        break;
+    case e::SelText:
         SendMessageA(hwnd, EM_REPLACESEL, FALSE, LPARAM(text_of(value)));
-        return 0;
-    case edit_prop::DataSource:
-    case edit_prop::DataColumn:
-        (index == edit_prop::DataSource ? props_.DataSource : props_.DataColumn) = text_of(value);
+        break;
+    case e::DataSource:
+    case e::DataColumn:
         rebind(nullptr);
-        return 0;
+        break;
     default:
-        return 0;
+        break;
     }
 }
 
-bool EditBox::read(int32_t index, uint32_t result[2]) {
+// Content, the selection and the selected text come from the live box outside
+// design mode; everything else is the stored value.
+int32_t EditBox::read(int32_t index, uint32_t result[2]) {
+    namespace e = props::edit_box;
     const bool live = !design_mode_ && alive();
-    result[0] = result[1] = 0;
-    auto text = [&](const std::string& s) { result[0] = word_of(s.c_str()); };
-    switch (index) {
-    case edit_prop::Content:
-        if (live)
-            props_.Content = window_text();
-        text(props_.Content);
-        return true;
-    case edit_prop::BorderStyle:
-        result[0] = uint32_t(props_.BorderStyle);
-        return true;
-    case edit_prop::TextColor:
-        result[0] = props_.TextColor;
-        return true;
-    case edit_prop::BackColor:
-        result[0] = props_.BackColor;
-        return true;
-    case edit_prop::Font:
-        if (!props_.Font.empty()) {
-            result[0] = word_of(props_.Font.data());
-            result[1] = uint32_t(props_.Font.size());
+    return read_by_table(props_, index, result, scratch_, [&](int32_t i, uint32_t* r) {
+        switch (i) {
+        case e::Content:
+            if (live)
+                props_.Content = window_text();
+            return false;
+        case e::SelStart:
+        case e::SelLength: {
+            int32_t start = props_.SelStart, length = props_.SelLength;
+            if (live) {
+                DWORD s = 0, end = 0;
+                SendMessageA(handle(), EM_GETSEL, WPARAM(&s), LPARAM(&end));
+                start = int32_t(s);
+                length = int32_t(end - s);
+            }
+            r[0] = uint32_t(i == e::SelStart ? start : length);
+            return true;
         }
-        return true;
-    case edit_prop::HideSelection:
-        result[0] = uint32_t(props_.HideSelection);
-        return true;
-    case edit_prop::MaxLength:
-        result[0] = uint32_t(props_.MaxLength);
-        return true;
-    case edit_prop::MultiLine:
-        result[0] = uint32_t(props_.MultiLine);
-        return true;
-    case edit_prop::ScrollBars:
-        result[0] = uint32_t(props_.ScrollBars);
-        return true;
-    case edit_prop::Alignment:
-        result[0] = uint32_t(props_.Alignment);
-        return true;
-    case edit_prop::InputMode:
-        result[0] = uint32_t(props_.InputMode);
-        return true;
-    case edit_prop::PasswordChar:
-        scratch_.assign(props_.PasswordChar & 0xFF ? 1 : 0, char(props_.PasswordChar & 0xFF));
-        text(scratch_);
-        return true;
-    case edit_prop::CaseConversion:
-        result[0] = uint32_t(props_.CaseConversion);
-        return true;
-    case edit_prop::SpinMode:
-        result[0] = uint32_t(props_.SpinMode);
-        return true;
-    case edit_prop::SpinMin:
-        result[0] = uint32_t(props_.SpinMin);
-        return true;
-    case edit_prop::SpinMax:
-        result[0] = uint32_t(props_.SpinMax);
-        return true;
-    case edit_prop::SelStart:
-    case edit_prop::SelLength: {
-        int32_t start = props_.SelStart, length = props_.SelLength;
-        if (live) {
-            DWORD s = 0, e = 0;
-            SendMessageA(handle(), EM_GETSEL, WPARAM(&s), LPARAM(&e));
-            start = int32_t(s);
-            length = int32_t(e - s);
+        case e::SelText:
+            scratch_ = live ? selected_text() : std::string();
+            r[0] = word_of(scratch_.c_str());
+            return true;
+        default:
+            return false;
         }
-        result[0] = uint32_t(index == edit_prop::SelStart ? start : length);
-        return true;
-    }
-    case edit_prop::SelText:
-        scratch_ = live ? selected_text() : std::string();
-        text(scratch_);
-        return true;
-    case edit_prop::DataSource:
-        text(props_.DataSource);
-        return true;
-    case edit_prop::DataColumn:
-        text(props_.DataColumn);
-        return true;
-    default:
-        return false;
-    }
+    });
 }
 
 EditBoxProps EditBox::current_props() {
@@ -532,10 +356,10 @@ void EditBox::on_notification(WORD code) {
     switch (code) {
     case EN_CHANGE:
         if (!setting_text_)
-            raise_event(kEditEventChanged);
+            raise_event(event::Changed);
         break;
     case EN_SETFOCUS:
-        raise_event(forms::kEventGotFocus);
+        raise_event(event::GotFocus);
         break;
     case EN_KILLFOCUS:
         normalise_on_kill_focus();
@@ -560,7 +384,7 @@ void EditBox::normalise_on_kill_focus() {
             SendMessageA(hwnd, EM_SCROLLCARET, 0, 0);
         }
     }
-    raise_event(forms::kEventLostFocus);
+    raise_event(event::LostFocus);
 }
 
 bool EditBox::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -582,43 +406,10 @@ bool EditBox::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     }
 }
 
-// Narrows the client area to one line of text ("W" in the control's font), centred,
-// so that the single line sits in the middle of a box of any height. A box too low
-// for the line keeps its client area.
-void EditBox::centre_client(RECT& client) {
-    HFONT font = reinterpret_cast<HFONT>(call_previous(WM_GETFONT, 0, 0));
-    if (!font)
-        return;
-    if (font != measured_font_) {
-        measured_height_ = font_text_height(font, "W", 1);
-        measured_font_ = font;
-    }
-    LONG room = client.bottom - client.top;
-    if (measured_height_ <= 0 || room <= measured_height_)
-        return;
-    client.top += (room - measured_height_) / 2;
-    client.bottom = client.top + measured_height_;
-}
-
-// Fills the band between the frame and the narrowed client area. It runs after
-// the default painting, which draws the frame and, with visual styles, fills the
-// whole non-client area with the theme's colour.
-void EditBox::paint_background_band() {
-    HWND hwnd = handle();
-    RECT window, client;
-    GetWindowRect(hwnd, &window);
-    GetClientRect(hwnd, &client);
-    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    OffsetRect(&client, -window.left, -window.top);
-    RECT inside{frame_.left, frame_.top, window.right - window.left - frame_.right,
-                window.bottom - window.top - frame_.bottom};
-    HDC dc = GetWindowDC(hwnd);
-    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-    FillRect(dc, &inside, brush_);
-    ReleaseDC(hwnd, dc);
-}
-
 LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT framed = 0;
+    if (on_frame_message(msg, wp, lp, framed))
+        return framed;
     switch (msg) {
     case WM_CHAR:
         return on_char(wp, lp);
@@ -634,43 +425,6 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         if (reinterpret_cast<HWND>(lp) == handle()) { // the change notification of a Content write
             on_notification(HIWORD(wp));
             return 0;
-        }
-        break;
-    case WM_NCCALCSIZE:
-        if (single_line()) {
-            RECT& rect = *reinterpret_cast<RECT*>(lp); // the first rectangle in both forms
-            const RECT window = rect;
-            LRESULT r = call_previous(msg, wp, lp);
-            frame_ = {rect.left - window.left, rect.top - window.top, window.right - rect.right,
-                      window.bottom - rect.bottom};
-            centre_client(rect);
-            return r;
-        }
-        break;
-    case WM_NCPAINT:
-        if (single_line()) {
-            LRESULT r = call_previous(msg, wp, lp);
-            paint_background_band();
-            return r;
-        }
-        break;
-    case WM_NCHITTEST:
-        if (single_line()) {
-            RECT client;
-            GetClientRect(handle(), &client);
-            MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            if (!PtInRect(&client, pt))
-                return HTBORDER;
-        }
-        break;
-    case WM_ERASEBKGND:
-        if (single_line()) {
-            HDC dc = reinterpret_cast<HDC>(wp);
-            RECT clip;
-            GetClipBox(dc, &clip);
-            FillRect(dc, &clip, brush_);
-            return 1;
         }
         break;
     case WM_WINDOWPOSCHANGED: {
@@ -699,69 +453,19 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace {
 
-EditBox* as_edit_box(UnitObject* unit) {
-    return dynamic_cast<EditBox*>(unit);
-}
-
-UnitObject* create_routine(const forms::CreateParams& params) {
-    return EditBox::create(params);
-}
-
-int32_t write_routine(UnitObject* unit, int32_t index, const PropValue* value,
-                      const char** error_text) {
-    if (error_text)
-        *error_text = nullptr;
-    EditBox* box = as_edit_box(unit);
-    return box && value ? box->write(index, *value) : 0;
-}
-
-bool serialise_routine(UnitObject* unit, uint8_t** block, uint32_t* size) {
-    EditBox* box = as_edit_box(unit);
-    return box && hand_out_block(forms::write_block(box->current_props()), block, size);
-}
-
-int32_t read_routine(UnitObject* unit, int32_t index, uint32_t result[2]) {
-    EditBox* box = as_edit_box(unit);
-    return box && box->read(index, result) ? 1 : 0;
-}
-
 bool key_wanted_routine(UnitObject* unit, const MSG* msg) {
-    EditBox* box = as_edit_box(unit);
+    auto* box = dynamic_cast<EditBox*>(unit);
     return box && msg && box->wants_key(*msg);
-}
-
-void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
-                             void* context) {
-    EditBoxProps props;
-    if (!forms::read_block(block, size, props))
-        return;
-    for (const std::string* s : {&props.Content, &props.DataSource, &props.DataColumn})
-        visit(context, s->c_str(), uint32_t(s->size()));
-}
-
-template <class F> void* routine_address(F* f) {
-    return reinterpret_cast<void*>(f);
 }
 
 } // namespace
 
+void* EditBox::extra_routine(int32_t number) {
+    return number == forms::routine::KeyWanted ? routine_address(&key_wanted_routine) : nullptr;
+}
+
 void* edit_box_interface(int32_t number) {
-    switch (number) {
-    case forms::routine::Create:
-        return routine_address(&create_routine);
-    case forms::routine::PropertyWritten:
-        return routine_address(&write_routine);
-    case forms::routine::CurrentData:
-        return routine_address(&serialise_routine);
-    case forms::routine::PropertyRead:
-        return routine_address(&read_routine);
-    case forms::routine::KeyWanted:
-        return routine_address(&key_wanted_routine);
-    case forms::routine::EnumerateTexts:
-        return routine_address(&enumerate_texts_routine);
-    default:
-        return nullptr;
-    }
+    return kind_interface<EditBox>(number);
 }
 
 } // namespace vantor::controls

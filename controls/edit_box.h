@@ -17,58 +17,41 @@ namespace vantor::controls {
 // void*, null for any other number.
 void* edit_box_interface(int32_t number);
 
-// Own property indexes (property index minus 8).
+// Own property indexes (property index minus 8), as the kind's routines see them.
 namespace edit_prop {
-enum : int32_t {
-    Content,
-    BorderStyle,
-    TextColor,
-    BackColor,
-    Font,
-    HideSelection,
-    MaxLength,
-    MultiLine,
-    ScrollBars,
-    Alignment,
-    InputMode,
-    PasswordChar,
-    CaseConversion,
-    SpinMode,
-    SpinMin,
-    SpinMax,
-    SelStart,
-    SelLength,
-    SelText,
-    DataSource,
-    DataColumn,
-    Count
-};
+#define VANTOR_OWN_INDEX(kind, name, ...) name = props::kind::name - forms::kFirstOwnProperty,
+enum : int32_t { VANTOR_EDIT_BOX_PROPERTIES(VANTOR_OWN_INDEX) Count };
+#undef VANTOR_OWN_INDEX
 } // namespace edit_prop
 
 // Events of the kind besides the common -7 and -8.
-inline constexpr int32_t kEditEventChanged = 0;
-inline constexpr int32_t kEditEventSpin = 1;
+inline constexpr int32_t kEditEventChanged = event::Changed;
+inline constexpr int32_t kEditEventSpin = event::SpinPressed;
 
 // The form engine's after-load notification; lParam names a data provider or is 0.
-inline constexpr UINT kMsgAfterLoad = 32879;
+inline constexpr UINT kMsgAfterLoad = unit_message::UnitsCreated;
 
 class EditSpin;
 
 class EditBox final : public UnitObject {
   public:
+    using Block = forms::EditBoxProps;
+
     // Routine 1: null when the block cannot be read or the EDIT cannot be created.
     static EditBox* create(const forms::CreateParams& params);
     ~EditBox() override;
 
-    // Routine 4: returns 1 when the form engine must re-create the control.
+    // Property written, by the full index: 1 when the form engine must re-create
+    // the control.
     int32_t write(int32_t index, const forms::PropValue& value);
-    // Routine 6: texts as pointers to this object's strings, valid until the next
-    // read or write. False for an unknown index.
-    bool read(int32_t index, uint32_t result[2]);
+    // Property read, by the full index: texts as pointers to this object's
+    // strings, valid until the next read or write. 0 for an unknown index.
+    int32_t read(int32_t index, uint32_t result[2]);
     // Routine 5: the current values with the live text and selection.
     forms::EditBoxProps current_props();
     // Routine 8: Enter in an editable multi-line box.
     bool wants_key(const MSG& msg) const;
+    static void* extra_routine(int32_t number);
 
     const forms::EditBoxProps& props() const { return props_; }
     HWND spin_handle() const;
@@ -87,6 +70,7 @@ class EditBox final : public UnitObject {
     std::string window_text() const;
     LRESULT on_char(WPARAM wp, LPARAM lp);
     void on_notification(WORD code);
+    void apply(int32_t index, const forms::PropValue& value);
     void normalise_on_kill_focus();
 
     void apply_font();
@@ -100,7 +84,8 @@ class EditBox final : public UnitObject {
     std::string selected_text() const;
     int32_t font_text_height(HFONT font, const char* sample, int length);
 
-    // Non-client handling of the single-line box.
+    // Non-client handling of the single-line box (edit_frame.cpp).
+    bool on_frame_message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void centre_client(RECT& client);
     void paint_background_band();
 
@@ -145,6 +130,9 @@ class EditSpin final : public UnitObject {
     EditBox* owner_;
     bool automatic_integer_;
 };
+
+// A sample two-byte character: the box must be tall enough for Chinese text.
+inline constexpr char kChineseSample[] = "国";
 
 // Recomputes and redraws the non-client area without moving anything.
 void refresh_frame(HWND hwnd);

@@ -10,17 +10,17 @@ namespace vantor::controls {
 
 namespace input_mode {
 inline constexpr int32_t Normal = 0;
-inline constexpr int32_t ReadOnly = 1;
-inline constexpr int32_t Password = 2;
-inline constexpr int32_t IntegerText = 3;
-inline constexpr int32_t DecimalText = 4;
-inline constexpr int32_t Byte = 5;
+inline constexpr int32_t ReadOnly = 1;    // ES_READONLY
+inline constexpr int32_t Password = 2;    // ES_PASSWORD, masked with PasswordChar
+inline constexpr int32_t IntegerText = 3; // digits and "-"
+inline constexpr int32_t DecimalText = 4; // digits, "-" and "."
+inline constexpr int32_t Byte = 5;        // clamped to 0..255 on losing the focus
 inline constexpr int32_t Short = 6;
 inline constexpr int32_t Int = 7;
-inline constexpr int32_t Long = 8;
-inline constexpr int32_t Float = 9;
+inline constexpr int32_t Long = 8;  // re-printed as a 64-bit decimal
+inline constexpr int32_t Float = 9; // re-printed in single precision
 inline constexpr int32_t Double = 10;
-inline constexpr int32_t DateTime = 11;
+inline constexpr int32_t DateTime = 11; // re-printed, or emptied when it does not parse
 inline constexpr int32_t Last = DateTime;
 } // namespace input_mode
 

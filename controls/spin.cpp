@@ -105,7 +105,7 @@ void EditBox::on_spin(int32_t delta) {
         return;
     const bool up = delta > 0;
     if (props_.SpinMode == 2) {
-        raise_event(kEditEventSpin, {up ? 1u : uint32_t(-1)});
+        raise_event(event::SpinPressed, {up ? 1u : uint32_t(-1)});
         return;
     }
     if (!spin_ || !spin_->automatic_integer())

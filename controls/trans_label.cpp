@@ -10,13 +10,6 @@ namespace vantor::controls {
 
 namespace {
 
-void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
-                             void* context) {
-    forms::TransLabelProps p;
-    if (forms::read_block(block, size, p))
-        visit_texts({p.Caption}, visit, context);
-}
-
 bool register_label_class() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
@@ -54,20 +47,7 @@ void collect_visible(HWND parent, std::vector<HWND>& out) {
 } // namespace
 
 void* trans_label_interface(int32_t number) {
-    switch (number) {
-    case forms::routine::Create:
-        return reinterpret_cast<void*>(&create_routine<TransLabelUnit>);
-    case forms::routine::PropertyWritten:
-        return reinterpret_cast<void*>(&write_routine<TransLabelUnit>);
-    case forms::routine::CurrentData:
-        return reinterpret_cast<void*>(&serialise_routine<TransLabelUnit>);
-    case forms::routine::PropertyRead:
-        return reinterpret_cast<void*>(&read_routine<TransLabelUnit>);
-    case forms::routine::EnumerateTexts:
-        return reinterpret_cast<void*>(&enumerate_texts_routine);
-    default:
-        return nullptr;
-    }
+    return kind_interface<TransLabelUnit>(number);
 }
 
 UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap) {
@@ -175,59 +155,18 @@ void TransLabelUnit::redraw_through() {
     InvalidateRect(label, nullptr, FALSE);
 }
 
-int32_t TransLabelUnit::write(int32_t index, const forms::PropValue* value) {
-    const int32_t v = value ? int32_t(value->word0) : 0;
-    switch (index + 8) {
-    case 8:
-        props_.Caption = text_of(value);
-        SetWindowTextA(handle(), props_.Caption.c_str());
-        break;
-    case 9:
-        props_.TextEffect = clamp_choice(v, 3);
-        break;
-    case 10:
-        props_.Font = bytes_of(value);
-        break;
-    case 11:
-        props_.TextColor = uint32_t(v);
-        break;
-    case 12:
-        props_.HAlign = clamp_choice(v, 2);
-        break;
-    case 13:
-        props_.WordWrap = v;
-        break;
-    case 14:
-        props_.VAlign = clamp_choice(v, 2);
-        break;
-    default:
-        return 0;
-    }
-    redraw_through();
-    return 0;
+// Every write shows at once: the label redraws through what lies beneath it.
+int32_t TransLabelUnit::write(int32_t index, const forms::PropValue& value) {
+    return write_by_table(props_, index, value, false,
+                          [this](int32_t written, const forms::PropValue&) {
+                              if (written == props::trans_label::Caption)
+                                  SetWindowTextA(handle(), props_.Caption.c_str());
+                              redraw_through();
+                          });
 }
 
 int32_t TransLabelUnit::read(int32_t index, uint32_t result[2]) {
-    switch (index + 8) {
-    case 8:
-        put_text(props_.Caption, result);
-        return 1;
-    case 9:
-        return put_word(props_.TextEffect, result);
-    case 10:
-        put_bytes(props_.Font, result);
-        return 1;
-    case 11:
-        return put_word(int32_t(props_.TextColor), result);
-    case 12:
-        return put_word(props_.HAlign, result);
-    case 13:
-        return put_word(props_.WordWrap, result);
-    case 14:
-        return put_word(props_.VAlign, result);
-    default:
-        return 0;
-    }
+    return read_by_table(props_, index, result, scratch_);
 }
 
 LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {

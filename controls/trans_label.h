@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "controls/common.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
@@ -12,14 +14,15 @@ namespace vantor::controls {
 
 class TransLabelUnit : public UnitObject {
   public:
+    using Block = forms::TransLabelProps;
     static constexpr char kClassName[] = "VantorTransLabel";
 
     // Routine 1. Null when the block cannot be read or the control not created.
     static UnitObject* create(const forms::CreateParams& params);
 
     const forms::TransLabelProps& props() const { return props_; }
-    // Routines 4 (never asks for re-creation) and 6 (index minus 8).
-    int32_t write(int32_t index, const forms::PropValue* value);
+    // Property written (never asks for re-creation) and read, by the full index.
+    int32_t write(int32_t index, const forms::PropValue& value);
     int32_t read(int32_t index, uint32_t result[2]);
 
     // Erases what the label drew by repainting everything beneath it, then has
@@ -34,6 +37,7 @@ class TransLabelUnit : public UnitObject {
     void paint();
 
     forms::TransLabelProps props_;
+    std::string scratch_;
 };
 
 // The DrawTextA format of the stored alignment and wrapping values.

@@ -220,7 +220,7 @@ bool WindowUnit::on_key(const MSG& msg) {
 
 bool WindowUnit::on_enter(UnitObject* focused) {
     if (focused && is_default_button(focused)) {
-        focused->raise_event(0);
+        focused->raise_event(event::Click);
         return true;
     }
     if (props_.EnterMovesFocus != 0) {
@@ -230,7 +230,7 @@ bool WindowUnit::on_enter(UnitObject* focused) {
     // A disabled default button is not clicked: the user could not click it either.
     for (const TabEntry& e : units()) {
         if (IsWindowEnabled(e.unit->handle()) && is_default_button(e.unit)) {
-            e.unit->raise_event(0);
+            e.unit->raise_event(event::Click);
             return true;
         }
     }
@@ -248,7 +248,7 @@ bool WindowUnit::on_mnemonic(char key) {
         if (!has_mnemonic(caption, key))
             continue;
         if (e.unit->type() == &kButtonType)
-            e.unit->raise_event(0);
+            e.unit->raise_event(event::Click);
         else
             focus_after(&e, true);
         return true;

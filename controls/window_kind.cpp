@@ -67,32 +67,14 @@ bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
     return true;
 }
 
-void enumerate_texts_routine(const uint8_t* block, uint32_t size, forms::TextVisitor visit,
-                             void* context) {
-    forms::WindowProps p;
-    if (forms::read_block(block, size, p))
-        visit_texts({p.ClassName, p.Caption, p.HelpFile}, visit, context);
-}
-
 } // namespace
 
 void* window_interface(int32_t number) {
-    switch (number) {
-    case forms::routine::Create:
-        return reinterpret_cast<void*>(&create_routine<WindowUnit>);
-    case forms::routine::PropertyWritten:
-        return reinterpret_cast<void*>(&write_routine<WindowUnit>);
-    case forms::routine::CurrentData:
-        return reinterpret_cast<void*>(&serialise_routine<WindowUnit>);
-    case forms::routine::PropertyRead:
-        return reinterpret_cast<void*>(&read_routine<WindowUnit>);
-    case forms::routine::IconData:
-        return reinterpret_cast<void*>(&icon_data_routine);
-    case forms::routine::EnumerateTexts:
-        return reinterpret_cast<void*>(&enumerate_texts_routine);
-    default:
-        return nullptr;
-    }
+    return kind_interface<WindowUnit>(number);
+}
+
+void* WindowUnit::extra_routine(int32_t number) {
+    return number == forms::routine::IconData ? routine_address(&icon_data_routine) : nullptr;
 }
 
 HICON program_icon(bool small) {
@@ -136,7 +118,7 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
         return nullptr;
     const bool design = p.design_mode != 0;
 
-    // Steps 1-4: styles from the border and the title-bar properties.
+    // Styles from the border and the title-bar properties.
     uint32_t style = p.styles | WS_CLIPCHILDREN;
     uint32_t ex = 0;
     if (props.BorderStyle != 0) {
@@ -157,7 +139,7 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     if (props.MinButton != 0)
         style |= WS_MINIMIZEBOX;
 
-    // Step 5: start position and state.
+    // Start position (centred) and start state (minimised, maximised).
     int x = p.left, y = p.top;
     if (!design) {
         switch (props.Position) {
@@ -177,8 +159,8 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
         }
     }
 
-    // Steps 6-7: child in design mode, pop-up when owned, the hidden owner for
-    // windows kept off the taskbar.
+    // A child in design mode, a pop-up when owned; windows kept off the taskbar
+    // (and modal loads) are owned by the hidden owner window.
     HWND owner = p.parent;
     if (design) {
         style = (style & ~uint32_t(WS_THICKFRAME)) | WS_CHILD;
@@ -188,7 +170,7 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
         owner = kernel().hidden_owner_hwnd;
     }
 
-    // Steps 8-9: class and window.
+    // Register the class when needed, then create the window.
     const char* class_name = props.ClassName.empty() ? kDefaultClass : props.ClassName.c_str();
     if (!register_window_class(class_name))
         return nullptr;
@@ -204,7 +186,7 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     w->props_ = std::move(props);
     w->attach(hwnd);
 
-    // Step 10: the platform adds a title bar to overlapped windows and enforces a
+    // The platform adds a title bar to overlapped windows and enforces a
     // minimum tracking size; both are undone. A window that starts minimised or
     // maximised keeps the platform's rectangle (its restore rectangle is the
     // requested one).
@@ -215,7 +197,7 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
         (r.right - r.left != p.width || r.bottom - r.top != p.height))
         SetWindowPos(hwnd, nullptr, x, y, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    // Step 11.
+    // Icons, shape, font, topmost, system menu and background sound.
     w->apply_icons();
     if (w->props_.Shape != 0)
         w->apply_shape(false);
@@ -236,11 +218,11 @@ bool WindowUnit::close_allowed() {
     HWND hwnd = handle();
     bool has = false;
     uint32_t result = 0;
-    raise_event(12, {}, &has, &result);
+    raise_event(window_event::BeforeClose, {}, &has, &result);
     if (!IsWindow(hwnd) || handler_refused(has, result))
         return false;
     has = false;
-    raise_event(1, {}, &has, &result);
+    raise_event(window_event::CloseAsked, {}, &has, &result);
     return IsWindow(hwnd) && !handler_refused(has, result);
 }
 
@@ -277,15 +259,15 @@ void WindowUnit::on_activate(WPARAM wp, LPARAM) {
         }
         if (!activated_once_) {
             activated_once_ = true;
-            raise_event(8);
+            raise_event(window_event::FirstActivated);
             if (!IsWindow(hwnd))
                 return;
         }
-        raise_event(5);
+        raise_event(window_event::Activated);
     } else {
         HWND focus = GetFocus();
         last_focus_ = focus && IsChild(hwnd, focus) ? focus : nullptr;
-        raise_event(6);
+        raise_event(window_event::Deactivated);
     }
     if (IsWindow(hwnd))
         in_activation_ = false;
@@ -293,7 +275,7 @@ void WindowUnit::on_activate(WPARAM wp, LPARAM) {
 
 void WindowUnit::on_set_focus() {
     HWND hwnd = handle();
-    raise_event(forms::kEventGotFocus);
+    raise_event(event::GotFocus);
     if (!IsWindow(hwnd) || GetFocus() != hwnd)
         return;
     HWND remembered = last_focus_;
@@ -326,7 +308,7 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         HWND hwnd = handle();
         bool has = false;
         uint32_t result = 0;
-        raise_event(1, {}, &has, &result);
+        raise_event(window_event::CloseAsked, {}, &has, &result);
         if (handler_refused(has, result))
             return FALSE;
         if (!IsWindow(hwnd))
@@ -334,7 +316,7 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     case WM_DESTROY:
-        raise_event(2);
+        raise_event(window_event::Destroying);
         sound_.stop();
         if (help_open_) {
             WinHelpA(handle(), help_file_.c_str(), HELP_QUIT, 0);
@@ -343,14 +325,14 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_MOVE: {
         LRESULT r = call_previous(msg, wp, lp);
-        raise_event(3);
+        raise_event(window_event::Moved);
         return r;
     }
     case WM_SIZE: {
         LRESULT r = call_previous(msg, wp, lp);
         if (wp != SIZE_MINIMIZED)
             apply_shape(false);
-        raise_event(4);
+        raise_event(window_event::Resized);
         return r;
     }
     case WM_ACTIVATE: {
@@ -369,12 +351,12 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_KILLFOCUS: {
         LRESULT r = call_previous(msg, wp, lp);
-        raise_event(forms::kEventLostFocus);
+        raise_event(event::LostFocus);
         return r;
     }
     case WM_SHOWWINDOW: {
         LRESULT r = call_previous(msg, wp, lp);
-        raise_event(wp ? 10 : 11);
+        raise_event(wp ? window_event::Shown : window_event::Hidden);
         return r;
     }
     case WM_LBUTTONDOWN:

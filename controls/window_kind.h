@@ -50,13 +50,18 @@ struct TabEntry {
 
 class WindowUnit : public UnitObject {
   public:
+    using Block = forms::WindowProps;
+
     // Routine 1. Null when the block cannot be read or the window not created.
     static UnitObject* create(const forms::CreateParams& params);
 
     const forms::WindowProps& props() const { return props_; }
-    // Routines 4 and 6 (index is the property index minus 8).
-    int32_t write(int32_t index, const forms::PropValue* value);
+    // Property written and read by the full index; a write never asks for
+    // re-creation.
+    int32_t write(int32_t index, const forms::PropValue& value);
     int32_t read(int32_t index, uint32_t result[2]);
+    // Routine 7.
+    static void* extra_routine(int32_t number);
 
     // The close request of WM_CLOSE (see set_close_request).
     void request_close();
@@ -88,6 +93,7 @@ class WindowUnit : public UnitObject {
     WindowUnit(uint32_t window_id, uint32_t unit_id, uint32_t design_mode);
     ~WindowUnit() override;
 
+    void apply(int32_t index);
     void apply_title_styles();
     void apply_border_styles();
     void apply_icons();
@@ -113,6 +119,7 @@ class WindowUnit : public UnitObject {
     void open_help();
 
     forms::WindowProps props_;
+    std::string scratch_;
     uint32_t design_mode_ = 0;
     HICON large_icon_ = nullptr; // null or made from Icon; program icons are shared
     HICON small_icon_ = nullptr;

@@ -3,6 +3,8 @@
 #include "controls/window_internal.h"
 #include "controls/window_kind.h"
 
+#include "controls/kind_routines.h"
+
 namespace vantor::controls {
 
 namespace window_detail {
@@ -194,168 +196,73 @@ void WindowUnit::start_sound() {
 
 // ---- properties -----------------------------------------------------------------------
 
-int32_t WindowUnit::write(int32_t index, const forms::PropValue* value) {
-    const int32_t v = value ? int32_t(value->word0) : 0;
+// A window is never re-created by a property write (the table says so); each
+// write changes the live window.
+int32_t WindowUnit::write(int32_t index, const forms::PropValue& value) {
+    return write_by_table(props_, index, value, design_mode_ != 0,
+                          [this](int32_t written, const forms::PropValue&) { apply(written); });
+}
+
+void WindowUnit::apply(int32_t index) {
+    namespace w = props::window;
     HWND hwnd = handle();
-    switch (index + 8) {
-    case 8:
-        props_.Caption = text_of(value);
+    switch (index) {
+    case w::Caption:
         SetWindowTextA(hwnd, props_.Caption.c_str());
         apply_title_styles();
         break;
-    case 9:
-        props_.BorderStyle = clamp_choice(v, 6);
+    case w::BorderStyle:
         apply_border_styles();
         break;
-    case 10:
-        props_.BackColor = uint32_t(v);
+    case w::BackColor:
+    case w::BackPicture:
+        if (index == w::BackPicture)
+            drop_picture();
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
-    case 11:
-        props_.BackPicture = bytes_of(value);
-        drop_picture();
-        InvalidateRect(hwnd, nullptr, TRUE);
-        break;
-    case 12:
-        props_.PictureMode = clamp_choice(v, 3);
+    case w::PictureMode:
         if (!props_.BackPicture.empty())
             InvalidateRect(hwnd, nullptr, TRUE);
         break;
-    case 13:
+    case w::BackSound:
+    case w::SoundMode:
         sound_.stop();
-        props_.BackSound = bytes_of(value);
         start_sound();
         break;
-    case 14:
-        sound_.stop();
-        props_.SoundMode = clamp_choice(v, 2);
-        start_sound();
-        break;
-    case 15:
-        props_.ControlBox = v;
+    case w::ControlBox:
+    case w::MaxButton:
+    case w::MinButton:
         apply_title_styles();
         break;
-    case 16:
-        props_.MaxButton = v;
-        apply_title_styles();
-        break;
-    case 17:
-        props_.MinButton = v;
-        apply_title_styles();
-        break;
-    case 18:
-        props_.Position = clamp_choice(v, 3);
+    case w::Position:
         if (IsWindowVisible(hwnd))
             apply_position();
         break;
-    case 19:
-        props_.Movable = v;
-        apply_movable(v == 1);
+    case w::Movable:
+        apply_movable(props_.Movable == 1);
         break;
-    case 20:
-        props_.Icon = bytes_of(value);
+    case w::Icon:
         apply_icons();
         break;
-    case 21:
-        props_.EnterMovesFocus = v;
-        break;
-    case 22:
-        props_.EscCloses = v;
-        break;
-    case 23:
-        props_.F1OpensHelp = v;
-        break;
-    case 24:
-        props_.HelpFile = text_of(value);
-        break;
-    case 25:
-        props_.HelpContext = v;
-        break;
-    case 26:
-        props_.ShowInTaskbar = v;
-        break;
-    case 27:
-        props_.DragByClient = v;
-        break;
-    case 28:
-        props_.Shape = clamp_choice(v, 29);
+    case w::Shape:
         apply_shape(true);
         break;
-    case 29:
-        props_.AlwaysOnTop = v;
+    case w::AlwaysOnTop:
         apply_topmost();
         break;
-    case 30:
-        props_.KeepTitleActive = v;
-        break;
-    case 31:
-        props_.ClassName = text_of(value);
-        break;
     default:
-        break;
+        break; // the others take effect where they are used
     }
-    return 0; // a window is never re-created by a property write
 }
 
+// Position reports the live state; everything else is the stored value.
 int32_t WindowUnit::read(int32_t index, uint32_t result[2]) {
-    switch (index + 8) {
-    case 8:
-        put_text(props_.Caption, result);
-        return 1;
-    case 9:
-        return put_word(props_.BorderStyle, result);
-    case 10:
-        return put_word(int32_t(props_.BackColor), result);
-    case 11:
-        put_bytes(props_.BackPicture, result);
-        return 1;
-    case 12:
-        return put_word(props_.PictureMode, result);
-    case 13:
-        put_bytes(props_.BackSound, result);
-        return 1;
-    case 14:
-        return put_word(props_.SoundMode, result);
-    case 15:
-        return put_word(props_.ControlBox, result);
-    case 16:
-        return put_word(props_.MaxButton, result);
-    case 17:
-        return put_word(props_.MinButton, result);
-    case 18:
-        return put_word(IsIconic(handle()) ? 2 : IsZoomed(handle()) ? 3 : 0, result);
-    case 19:
-        return put_word(props_.Movable, result);
-    case 20:
-        put_bytes(props_.Icon, result);
-        return 1;
-    case 21:
-        return put_word(props_.EnterMovesFocus, result);
-    case 22:
-        return put_word(props_.EscCloses, result);
-    case 23:
-        return put_word(props_.F1OpensHelp, result);
-    case 24:
-        put_text(props_.HelpFile, result);
-        return 1;
-    case 25:
-        return put_word(props_.HelpContext, result);
-    case 26:
-        return put_word(props_.ShowInTaskbar, result);
-    case 27:
-        return put_word(props_.DragByClient, result);
-    case 28:
-        return put_word(props_.Shape, result);
-    case 29:
-        return put_word(props_.AlwaysOnTop, result);
-    case 30:
-        return put_word(props_.KeepTitleActive, result);
-    case 31:
-        put_text(props_.ClassName, result);
-        return 1;
-    default:
-        return 0;
-    }
+    return read_by_table(props_, index, result, scratch_, [this](int32_t i, uint32_t* r) {
+        if (i != props::window::Position)
+            return false;
+        r[0] = IsIconic(handle()) ? 2 : IsZoomed(handle()) ? 3 : 0;
+        return true;
+    });
 }
 
 } // namespace vantor::controls

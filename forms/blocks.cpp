@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "forms/kind_table.h"
 #include "forms/reader.h"
 #include "forms/writer.h"
 
@@ -30,53 +31,10 @@ struct WriteIO {
     bool operator()(const std::string& v) { return w.counted_text(v), true; }
 };
 
-template <class IO, class P> bool window_fields(IO& io, P& p, uint32_t version) {
-    bool ok = io(p.BorderStyle) && io(p.PictureMode) && io(p.BackColor) && io(p.MaxButton) &&
-              io(p.MinButton) && io(p.ControlBox) && io(p.Position) && io(p.Movable) &&
-              io(p.SoundMode) && io(p.EnterMovesFocus) && io(p.EscCloses) && io(p.F1OpensHelp) &&
-              io(p.HelpContext);
-    if (ok && version > 1)
-        ok = io(p.ShowInTaskbar);
-    if (ok && version > 2)
-        ok = io(p.DragByClient) && io(p.Shape);
-    if (ok && version > 3)
-        ok = io(p.AlwaysOnTop);
-    if (ok && version > 4)
-        ok = io(p.KeepTitleActive);
-    if (ok && version == 6)
-        ok = io(p.ClassName);
-    return ok && io(p.BackPicture) && io(p.Icon) && io(p.BackSound) && io(p.Caption) &&
-           io(p.HelpFile);
-}
-
-template <class IO, class P> bool edit_box_fields(IO& io, P& p, uint32_t version) {
-    bool ok = io(p.BorderStyle) && io(p.TextColor) && io(p.BackColor) && io(p.HideSelection) &&
-              io(p.MaxLength) && io(p.MultiLine) && io(p.ScrollBars) && io(p.Alignment) &&
-              io(p.InputMode) && io(p.PasswordChar) && io(p.CaseConversion) && io(p.SpinMode) &&
-              io(p.SpinMin) && io(p.SpinMax) && io(p.SelStart) && io(p.SelLength) && io(p.Font) &&
-              io(p.Content);
-    if (ok && version > 1)
-        ok = io(p.DataSource) && io(p.DataColumn);
-    return ok;
-}
-
-template <class IO, class P> bool button_fields(IO& io, P& p, uint32_t) {
-    return io(p.ButtonType) && io(p.HAlign) && io(p.VAlign) && io(p.Picture) && io(p.Font) &&
-           io(p.Caption);
-}
-
-template <class IO, class P> bool common_dlg_fields(IO& io, P& p, uint32_t) {
-    return io(p.DialogType) && io(p.FilterIndex) && io(p.CreatePrompt) && io(p.FileMustExist) &&
-           io(p.OverwritePrompt) && io(p.PathMustExist) && io(p.KeepCurrentDir) &&
-           io(p.FontColor) && io(p.Bold) && io(p.Italic) && io(p.StrikeOut) && io(p.Underline) &&
-           io(p.FontSize) && io(p.HelpCommand) && io(p.HelpContext) && io(p.Title) &&
-           io(p.FileName) && io(p.Filter) && io(p.InitialDir) && io(p.DefaultExt) &&
-           io(p.FontName) && io(p.HelpFile);
-}
-
-template <class IO, class P> bool trans_label_fields(IO& io, P& p, uint32_t) {
-    return io(p.TextEffect) && io(p.TextColor) && io(p.HAlign) && io(p.VAlign) && io(p.WordWrap) &&
-           io(p.Font) && io(p.Caption);
+// Every kind's fields, in the stored order of its table, walked by both
+// directions so that reader and writer cannot drift apart.
+template <class IO, class P> bool stored_fields(IO& io, P& p, uint32_t version) {
+    return for_each_stored(p, version, [&io](auto& field) { return io(field); });
 }
 
 template <class P, class Fields>
@@ -115,69 +73,49 @@ uint32_t version_for(uint32_t stored, uint32_t need, uint32_t max) {
     return std::max(std::min(stored, max), need);
 }
 
+template <class P> bool read_kind_block(const uint8_t* data, size_t size, P& out) {
+    return read_props(data, size, out,
+                      [](auto& io, auto& p, uint32_t v) { return stored_fields(io, p, v); });
+}
+
+template <class P> ByteVec write_kind_block(const P& props) {
+    uint32_t version = version_for(props.version, lowest_version(props), P::kMaxVersion);
+    return write_props(props, version,
+                       [](auto& io, auto& p, uint32_t v) { return stored_fields(io, p, v); });
+}
+
 } // namespace
 
 bool read_block(const uint8_t* data, size_t size, WindowProps& out) {
-    return read_props(data, size, out,
-                      [](auto& io, auto& p, uint32_t v) { return window_fields(io, p, v); });
+    return read_kind_block(data, size, out);
 }
-
 bool read_block(const uint8_t* data, size_t size, EditBoxProps& out) {
-    return read_props(data, size, out,
-                      [](auto& io, auto& p, uint32_t v) { return edit_box_fields(io, p, v); });
+    return read_kind_block(data, size, out);
 }
-
 bool read_block(const uint8_t* data, size_t size, ButtonProps& out) {
-    return read_props(data, size, out,
-                      [](auto& io, auto& p, uint32_t v) { return button_fields(io, p, v); });
+    return read_kind_block(data, size, out);
 }
-
 bool read_block(const uint8_t* data, size_t size, CommonDlgProps& out) {
-    return read_props(data, size, out,
-                      [](auto& io, auto& p, uint32_t v) { return common_dlg_fields(io, p, v); });
+    return read_kind_block(data, size, out);
 }
-
 bool read_block(const uint8_t* data, size_t size, TransLabelProps& out) {
-    return read_props(data, size, out,
-                      [](auto& io, auto& p, uint32_t v) { return trans_label_fields(io, p, v); });
+    return read_kind_block(data, size, out);
 }
 
 ByteVec write_block(const WindowProps& props) {
-    const WindowProps d;
-    uint32_t need = 0;
-    if (props.ShowInTaskbar != d.ShowInTaskbar)
-        need = 2;
-    if (props.DragByClient != d.DragByClient || props.Shape != d.Shape)
-        need = 3;
-    if (props.AlwaysOnTop != d.AlwaysOnTop)
-        need = 4;
-    if (props.KeepTitleActive != d.KeepTitleActive)
-        need = 5;
-    if (!props.ClassName.empty())
-        need = 6;
-    return write_props(props, version_for(props.version, need, WindowProps::kMaxVersion),
-                       [](auto& io, auto& p, uint32_t v) { return window_fields(io, p, v); });
+    return write_kind_block(props);
 }
-
 ByteVec write_block(const EditBoxProps& props) {
-    uint32_t need = props.DataSource.empty() && props.DataColumn.empty() ? 0 : 2;
-    return write_props(props, version_for(props.version, need, EditBoxProps::kMaxVersion),
-                       [](auto& io, auto& p, uint32_t v) { return edit_box_fields(io, p, v); });
+    return write_kind_block(props);
 }
-
 ByteVec write_block(const ButtonProps& props) {
-    return write_props(props, version_for(props.version, 0, ButtonProps::kMaxVersion),
-                       [](auto& io, auto& p, uint32_t v) { return button_fields(io, p, v); });
+    return write_kind_block(props);
 }
-
 ByteVec write_block(const CommonDlgProps& props) {
-    return write_props(props, version_for(props.version, 0, CommonDlgProps::kMaxVersion),
-                       [](auto& io, auto& p, uint32_t v) { return common_dlg_fields(io, p, v); });
+    return write_kind_block(props);
 }
-
 ByteVec write_block(const TransLabelProps& props) {
-    return write_props(props, version_for(props.version, 0, TransLabelProps::kMaxVersion),
-                       [](auto& io, auto& p, uint32_t v) { return trans_label_fields(io, p, v); });
+    return write_kind_block(props);
 }
 
 } // namespace vantor::forms

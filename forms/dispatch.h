@@ -26,10 +26,10 @@ namespace vantor::forms {
 // event window and unit when it returns a handler.
 uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event);
 
-// Request 2008: calls the handler with record.args[0 .. argc) (argc above 5 is
+// Request RaiseEvent: calls the handler with record.args[0 .. argc) (argc above 5 is
 // taken as 5); fills has_result and result. True when a handler ran.
 bool raise_event(EventRecord& record);
-// Request 2031: the typed form (argc above 12 is taken as 12).
+// Request RaiseTypedEvent: the typed form (argc above 12 is taken as 12).
 bool raise_typed_event(TypedEventRecord& record);
 
 // Raises an event with no arguments. True when a handler ran and returned the

@@ -11,6 +11,7 @@
 #include "forms/properties.h"
 #include "runtime/fatal.h"
 #include "runtime/kernel.h"
+#include "runtime/protocol.h"
 #include "runtime/value.h"
 
 namespace vantor::forms {
@@ -21,10 +22,6 @@ SelectedPageQuery g_page_query = nullptr;
 
 const char kUnitNotLoaded[] = "指定窗口或窗口组件不存在或尚未载入";
 
-uint32_t word(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
-
 // ---- kernel hooks ---------------------------------------------------------------
 
 int32_t window_idle_turn(uint32_t index, uint32_t elapsed_ms) {
@@ -34,7 +31,7 @@ int32_t window_idle_turn(uint32_t index, uint32_t elapsed_ms) {
     EventRecord record{};
     record.window_id = kernel().windows.ids[index];
     record.unit_id = detail::own_unit_id(*w);
-    record.event = 7;
+    record.event = window_event::Idle;
     record.argc = 1;
     record.args[0] = elapsed_ms;
     raise_event(record);
@@ -44,27 +41,27 @@ int32_t window_idle_turn(uint32_t index, uint32_t elapsed_ms) {
 uint32_t serve_request(int32_t code, uint32_t first, uint32_t second, bool* handled) {
     *handled = true;
     switch (code) {
-    case 2000:
+    case request::UnitDestroyed:
         on_unit_destroyed(first, second);
         return 0;
-    case 2005: {
+    case request::LoadWindow: {
         static const LoadRequest kPlain{0, nullptr, 0};
         auto* request = reinterpret_cast<const LoadRequest*>(uintptr_t(second));
         return load_window(first, request ? *request : kPlain) ? 1 : 0;
     }
-    case 2006:
-        return word(find_unit_object(first, second));
-    case 2007: {
+    case request::FindUnitObject:
+        return word_of(find_unit_object(first, second));
+    case request::RequireUnitObject: {
         UnitObject* object = find_unit_object(first, second);
         if (!object)
             raise_runtime_error(kUnitNotLoaded, 0);
-        return word(object);
+        return word_of(object);
     }
-    case 2008: {
+    case request::RaiseEvent: {
         auto* record = reinterpret_cast<EventRecord*>(uintptr_t(first));
         return record && raise_event(*record) ? 1 : 0;
     }
-    case 2031: {
+    case request::RaiseTypedEvent: {
         auto* record = reinterpret_cast<TypedEventRecord*>(uintptr_t(first));
         return record && raise_typed_event(*record) ? 1 : 0;
     }
@@ -162,7 +159,7 @@ HWND live_handle(const WindowRecord& w, uint32_t index) {
 }
 
 void set_slot_object(WindowRecord& w, uint32_t index, UnitObject* object) {
-    set_field(w, index, Field::ObjectSlot, word(object));
+    set_field(w, index, Field::ObjectSlot, word_of(object));
 }
 
 HCURSOR make_cursor(const uint8_t* data, uint32_t size) {
@@ -187,7 +184,7 @@ HCURSOR slot_cursor(const WindowRecord& w, uint32_t index) {
 }
 
 void set_slot_cursor(WindowRecord& w, uint32_t index, HCURSOR cursor) {
-    set_field(w, index, Field::CursorSlot, word(cursor));
+    set_field(w, index, Field::CursorSlot, word_of(cursor));
 }
 
 void destroy_slot_cursor(WindowRecord& w, uint32_t index) {
@@ -237,10 +234,10 @@ bool on_hidden_page(const WindowRecord& w, uint32_t index) {
 }
 
 void block_events() {
-    runtime_request(2009, 0, 0);
+    runtime_request(request::BlockEvents, 0, 0);
 }
 void unblock_events() {
-    runtime_request(2010, 0, 0);
+    runtime_request(request::UnblockEvents, 0, 0);
 }
 
 } // namespace detail

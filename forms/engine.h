@@ -31,7 +31,8 @@
 
 namespace vantor::forms {
 
-// Lends the kernel the engine: idle turns, requests 2000, 2005-2008 and 2031,
+// Lends the kernel the engine: idle turns, requests UnitDestroyed, LoadWindow,
+// FindUnitObject, RequireUnitObject, RaiseEvent and RaiseTypedEvent,
 // the start-up window load and property access.
 void install_form_engine();
 

@@ -47,7 +47,7 @@ void place_in_z_order(const WindowRecord& w, uint32_t index);
 // page container unit (kind::PageContainer) of the window.
 bool on_hidden_page(const WindowRecord& w, uint32_t index);
 
-// Requests 2009 and 2010: pending messages first, then the lock count.
+// Requests BlockEvents and UnblockEvents: pending messages first, then the lock count.
 void block_events();
 void unblock_events();
 

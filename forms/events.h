@@ -1,13 +1,15 @@
-// Event records that units hand to the form engine's dispatch (requests 2008 and
-// 2031). Portable binary layouts.
+// Event records that units hand to the form engine's dispatch (requests RaiseEvent and
+// RaiseTypedEvent). Portable binary layouts.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/protocol.h"
+
 namespace vantor::forms {
 
-// Short form (request 2008): up to five 32-bit arguments.
+// Short form (request RaiseEvent): up to five 32-bit arguments.
 struct EventRecord {
     uint32_t window_id;
     uint32_t unit_id; // the window raises its events with its own unit id (0 accepted)
@@ -19,7 +21,7 @@ struct EventRecord {
 };
 static_assert(sizeof(EventRecord) == 44);
 
-// Typed form (request 2031): twelve 16-byte argument slots and a 64-bit result.
+// Typed form (request RaiseTypedEvent): twelve 16-byte argument slots and a 64-bit result.
 struct TypedArgument {
     uint32_t low;
     uint32_t high;
@@ -41,7 +43,7 @@ struct TypedEventRecord {
 static_assert(sizeof(TypedEventRecord) == 16 + 12 * 16 + 12);
 static_assert(offsetof(TypedEventRecord, has_result) == 208);
 
-inline constexpr int32_t kEventGotFocus = -7;
-inline constexpr int32_t kEventLostFocus = -8;
+inline constexpr int32_t kEventGotFocus = event::GotFocus;
+inline constexpr int32_t kEventLostFocus = event::LostFocus;
 
 } // namespace vantor::forms

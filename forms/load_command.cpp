@@ -4,6 +4,7 @@
 #include "forms/unit_object.h"
 #include "runtime/call.h"
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 
 namespace vantor::forms {
 
@@ -15,10 +16,10 @@ void load_window_command(TypedValue* result, int32_t argc, const TypedValue* arg
     request.modal = modal.low != 0 ? 1 : 0;
     if (!omitted(owner)) {
         request.owner_given = 1;
-        request.owner = reinterpret_cast<UnitObject*>(
-            uintptr_t(library_request(Library::Base, 2006, owner.low, owner.high)));
+        request.owner = reinterpret_cast<UnitObject*>(uintptr_t(
+            library_request(Library::Base, request::FindUnitObject, owner.low, owner.high)));
     }
-    uint32_t loaded = library_request(Library::Base, 2005, window.low,
+    uint32_t loaded = library_request(Library::Base, request::LoadWindow, window.low,
                                       uint32_t(reinterpret_cast<uintptr_t>(&request)));
     *result = make_bool(loaded != 0);
 }

@@ -10,24 +10,13 @@
 #include "forms/engine.h"
 #include "forms/engine_internal.h"
 #include "runtime/kernel.h"
+#include "runtime/protocol.h"
 
 namespace vantor::forms {
 
 namespace {
 
 using namespace detail;
-
-// Private messages sent to the units while a window loads; what units do with
-// them is their own business.
-constexpr UINT kMsgUnitsCreated = 0x806F; // 32879, to every unit, last to first
-constexpr UINT kMsgWindowReady = 0x8004;  // 32772, to the window
-constexpr UINT kMsgUnitsShown = 0x8076;   // 32886, to every unit, last to first
-
-constexpr int32_t kEventLoaded = 0;
-constexpr int32_t kEventClose = 1;
-constexpr int32_t kEventMoved = 3;
-constexpr int32_t kEventSized = 4;
-constexpr int32_t kEventCloseQuery = 12;
 
 // What the engine keeps per loaded window besides its unit table.
 struct WindowState {
@@ -82,7 +71,8 @@ std::vector<uint32_t> creation_order(const WindowRecord& w) {
     return order;
 }
 
-// Step 7 for one unit. `visible` receives whether the unit counts as visible.
+// Creates one unit through its kind's create routine, with the styles of its
+// state flags. `visible` receives whether the unit counts as visible.
 UnitObject* create_unit(WindowRecord& w, uint32_t window_id, uint32_t index, HWND parent,
                         uint32_t control_id, bool modal, bool& visible) {
     RecordCursor cursor;
@@ -125,7 +115,8 @@ UnitObject* create_unit(WindowRecord& w, uint32_t window_id, uint32_t index, HWN
     return object;
 }
 
-// Step 7: every unit through its kind's create routine, the window first.
+// The creation pass: every unit through its kind's create routine, the window
+// first, in creation_order.
 bool creation_pass(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
                    std::vector<bool>& visible) {
     HWND window = nullptr;
@@ -149,7 +140,7 @@ bool creation_pass(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
     return true;
 }
 
-// Step 8: each control onto its parent unit; only the first page of a paged
+// The parent pass: each control onto its parent unit; only the first page of a paged
 // container keeps its units' visibility.
 void parent_pass(WindowRecord& w, HWND window, std::vector<bool>& visible) {
     for (uint32_t i = 1; i < w.unit_count; ++i) {
@@ -180,7 +171,7 @@ void parent_pass(WindowRecord& w, HWND window, std::vector<bool>& visible) {
     }
 }
 
-// Step 10: each unit's cursor from its mouse pointer data.
+// The cursor pass: each unit's cursor from its mouse pointer data.
 void cursor_pass(WindowRecord& w) {
     for (uint32_t i = 0; i < w.unit_count; ++i) {
         RecordCursor cursor;
@@ -192,7 +183,8 @@ void cursor_pass(WindowRecord& w) {
     }
 }
 
-// Steps 7 to 12. False when a unit could not be created.
+// Creates, parents, stacks and shows the units and sends them the load
+// notifications. False when a unit could not be created.
 bool build_units(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
                  std::vector<bool>& visible) {
     visible.assign(w.unit_count, false);
@@ -205,10 +197,10 @@ bool build_units(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
     cursor_pass(w);
     for (uint32_t i = w.unit_count; i-- > 0;) {
         if (HWND h = live_handle(w, i))
-            SendMessageA(h, kMsgUnitsCreated, 0, 0);
+            SendMessageA(h, unit_message::UnitsCreated, 0, 0);
     }
     if (IsWindow(window))
-        SendMessageA(window, kMsgWindowReady, 0, 0);
+        SendMessageA(window, unit_message::WindowReady, 0, 0);
     for (uint32_t i = 1; i < w.unit_count; ++i) {
         if (HWND h = live_handle(w, i))
             ShowWindow(h, visible[i] ? SW_SHOWNA : SW_HIDE);
@@ -275,7 +267,8 @@ void run_modal_loop(uint32_t window_id) {
     k.current_modal_window = saved && find_unit_object(saved, 0) ? saved : 0;
 }
 
-// Steps 15 to 19, once the units exist and events flow again. Handlers run
+// The load events, the first show, the modal set-up and the shown notification,
+// once the units exist and events flow again. Handlers run
 // here and may close the window, so it is looked at again after each of them.
 void finish_load(WindowRecord& w, uint32_t window_id, UnitObject* object, bool shown, bool modal) {
     HWND window = object->handle();
@@ -283,7 +276,7 @@ void finish_load(WindowRecord& w, uint32_t window_id, UnitObject* object, bool s
     if (!IsWindow(k.main_window))
         k.main_window = window;
     uint32_t own = own_unit_id(w);
-    for (int32_t event : {kEventLoaded, kEventMoved, kEventSized}) {
+    for (int32_t event : {window_event::Loaded, window_event::Moved, window_event::Resized}) {
         if (!alive_as(w, object))
             return;
         raise_vetoable(window_id, own, event);
@@ -295,7 +288,7 @@ void finish_load(WindowRecord& w, uint32_t window_id, UnitObject* object, bool s
                           ? unit_holding(w, window, focus)
                           : std::nullopt;
         if (holder)
-            raise_vetoable(window_id, *holder, kEventGotFocus);
+            raise_vetoable(window_id, *holder, event::GotFocus);
     }
     if (!alive_as(w, object))
         return;
@@ -306,7 +299,7 @@ void finish_load(WindowRecord& w, uint32_t window_id, UnitObject* object, bool s
     HWND focus_before = GetFocus();
     for (uint32_t i = w.unit_count; i-- > 0;) {
         if (HWND h = live_handle(w, i))
-            SendMessageA(h, kMsgUnitsShown, 0, 0);
+            SendMessageA(h, unit_message::UnitsShown, 0, 0);
     }
     if (focus_before && IsWindow(focus_before) && GetFocus() != focus_before) {
         SetFocus(focus_before);
@@ -386,11 +379,11 @@ bool request_close(uint32_t window_id) {
         return false;
     WindowRecord& w = *found;
     uint32_t own = own_unit_id(w);
-    if (raise_vetoable(window_id, own, kEventCloseQuery))
+    if (raise_vetoable(window_id, own, window_event::BeforeClose))
         return false;
     if (!alive_as(w, object))
         return true;
-    if (raise_vetoable(window_id, own, kEventClose))
+    if (raise_vetoable(window_id, own, window_event::CloseAsked))
         return false;
     if (!alive_as(w, object))
         return true;

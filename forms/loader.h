@@ -8,7 +8,7 @@
 
 namespace vantor::forms {
 
-// Second parameter of request 2005 (first parameter: the window id). A null
+// Second parameter of request LoadWindow (first parameter: the window id). A null
 // request means: no owner, not modal.
 struct LoadRequest {
     uint32_t owner_given; // non-zero: an owner was named (it may be gone)
@@ -28,7 +28,7 @@ bool load_window(uint32_t window_id, const LoadRequest& request);
 // and, for a modal window, the nested message loop until it is destroyed).
 void show_window(uint32_t window_id, bool show);
 
-// Request 2000: a unit's object is gone. For the window itself (unit 0 or its
+// Request UnitDestroyed: a unit's object is gone. For the window itself (unit 0 or its
 // own unit) the window's description is restored and the program may end.
 void on_unit_destroyed(uint32_t window_id, uint32_t unit_id);
 

@@ -20,27 +20,16 @@ namespace {
 
 using namespace detail;
 
+// Property access to a window that is not loaded, or to a kind property of a
+// unit without a live object, is a runtime error.
 const char kWindowUnknown[] = "未载入欲访问窗口组件所在的窗口";
 const char kWindowNotLoaded[] = "指定窗口尚未载入";
 const char kUnitUnknown[] = "指定窗口或窗口组件不存在或尚未载入";
-const char kDefaultFace[] = "宋体";
 
-constexpr int32_t kCoordinateLimit = 32627;
-constexpr UINT kMsgUnitsCreated = 0x806F;
-constexpr UINT kMsgWindowReady = 0x8004;
-constexpr UINT kMsgUnitsShown = 0x8076;
+constexpr int32_t kCoordinateLimit = 32627; // left and top within +-, sizes up to it
+constexpr int kDefaultDpi = 96;             // when the screen gives none
 
-namespace fixed {
-constexpr int32_t Left = 0, Top = 1, Width = 2, Height = 3, Tag = 4, Visible = 5, Disabled = 6,
-                  MousePointer = 7;
-} // namespace fixed
-
-template <typename T> T* ptr(uint32_t word) {
-    return reinterpret_cast<T*>(uintptr_t(word));
-}
-uint32_t word(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
+namespace fixed = props::fixed;
 
 struct Target {
     WindowRecord* w;
@@ -59,130 +48,22 @@ Target locate(uint32_t window_id, uint32_t unit_id) {
     return {w, window_id, *index};
 }
 
-// ---- fonts ------------------------------------------------------------------------
+// ---- conversions ----------------------------------------------------------------------
 
-int screen_dpi() {
+// The platform's part of the font conversions: the default user-interface font
+// and the screen's pixels per inch.
+FontSetting font_setting() {
+    FontSetting setting{};
+    LOGFONTA lf{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    static_assert(sizeof lf == sizeof setting.fallback);
+    std::memcpy(&setting.fallback, &lf, sizeof lf);
     HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
     if (dc)
         ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The stored font, or the default user-interface font when there is none.
-LOGFONTA font_of(const uint8_t* data, uint32_t size) {
-    LOGFONTA lf{};
-    if (data && size == sizeof lf) {
-        std::memcpy(&lf, data, sizeof lf);
-    } else {
-        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    }
-    return lf;
-}
-
-void set_face(LOGFONTA& lf, const char* face) {
-    std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
-    std::memcpy(lf.lfFaceName, face, std::min(std::strlen(face), sizeof lf.lfFaceName - 1));
-}
-
-LONG height_of_points(int32_t points) {
-    return -MulDiv(std::max(points, 0), screen_dpi(), 72);
-}
-
-uint64_t read_font_member(const LOGFONTA& lf, int32_t member) {
-    std::string_view face(lf.lfFaceName, strnlen(lf.lfFaceName, sizeof lf.lfFaceName));
-    switch (member) {
-    case font_member::Angle:
-        return uint32_t(lf.lfOrientation);
-    case font_member::Bold:
-        return lf.lfWeight >= FW_BOLD ? 1 : 0;
-    case font_member::Italic:
-        return lf.lfItalic ? 1 : 0;
-    case font_member::StrikeOut:
-        return lf.lfStrikeOut ? 1 : 0;
-    case font_member::Underline:
-        return lf.lfUnderline ? 1 : 0;
-    case font_member::Size:
-        return uint32_t(MulDiv(std::abs(lf.lfHeight), 72, screen_dpi()));
-    case font_member::FaceName:
-        return word(copy_bytes_as_text(face.data(), int32_t(face.size())));
-    case font_member::Whole: {
-        auto* record = static_cast<FontRecord*>(mem_alloc(sizeof(FontRecord)));
-        record->angle = lf.lfOrientation;
-        record->bold = lf.lfWeight >= FW_BOLD ? 1 : 0;
-        record->italic = lf.lfItalic ? 1 : 0;
-        record->strike_out = lf.lfStrikeOut ? 1 : 0;
-        record->underline = lf.lfUnderline ? 1 : 0;
-        record->size = MulDiv(std::abs(lf.lfHeight), 72, screen_dpi());
-        record->face = copy_bytes_as_text(face.data(), int32_t(face.size()));
-        return word(record);
-    }
-    default:
-        return 0;
-    }
-}
-
-// Applies a written member (or the whole font record) to `lf`. False when the
-// write carries no font at all (member -1 without a record).
-bool apply_font_member(LOGFONTA& lf, int32_t member, uint32_t value) {
-    switch (member) {
-    case font_member::Angle: {
-        int32_t angle = int32_t(value) % 3600;
-        if (angle < 0)
-            angle += 3600;
-        lf.lfEscapement = lf.lfOrientation = angle;
-        return true;
-    }
-    case font_member::Bold:
-        lf.lfWeight = value ? FW_BOLD : 0;
-        return true;
-    case font_member::Italic:
-        lf.lfItalic = value ? 1 : 0;
-        return true;
-    case font_member::StrikeOut:
-        lf.lfStrikeOut = value ? 1 : 0;
-        return true;
-    case font_member::Underline:
-        lf.lfUnderline = value ? 1 : 0;
-        return true;
-    case font_member::Size:
-        lf.lfHeight = height_of_points(int32_t(value));
-        return true;
-    case font_member::FaceName: {
-        const char* face = ptr<const char>(value);
-        size_t length = face ? std::strlen(face) : 0;
-        set_face(lf, length >= 1 && length <= 31 ? face : kDefaultFace);
-        return true;
-    }
-    case font_member::Whole: {
-        const auto* record = ptr<const FontRecord>(value);
-        if (!record)
-            return false;
-        lf.lfEscapement = lf.lfOrientation = record->angle;
-        lf.lfWeight = record->bold ? FW_BOLD : 0;
-        lf.lfItalic = record->italic ? 1 : 0;
-        lf.lfStrikeOut = record->strike_out ? 1 : 0;
-        lf.lfUnderline = record->underline ? 1 : 0;
-        lf.lfHeight = height_of_points(record->size);
-        size_t length = record->face ? std::strlen(record->face) : 31;
-        set_face(lf, length >= 31 ? kDefaultFace : record->face);
-        return true;
-    }
-    default:
-        return true; // no such member: the font is written back unchanged
-    }
-}
-
-// ---- kind properties ----------------------------------------------------------------
-
-bool is_integer_type(uint16_t type) {
-    return type == 1000 || type == 1001 || type == 1014 || type == 1015 || type == 1017;
-}
-bool is_eight_byte_type(uint16_t type) {
-    return type == 1002 || type == 1004;
-}
-bool is_data_type(uint16_t type) {
-    return type == 1009 || type == 1010 || type == 1012 || type == 1023 || type == 1024;
+    setting.dpi = dpi > 0 ? dpi : kDefaultDpi;
+    return setting;
 }
 
 // The unit's type with the routine `number` and the table entry of `index`;
@@ -212,73 +93,13 @@ uint64_t read_kind(const Target& t, int32_t index, int32_t member) {
     if (!kind_property(t, index, routine::PropertyRead, read, type))
         return 0;
     uint32_t value[2] = {0, 0};
-    if (!read(object, index - 8, value))
+    if (!read(object, index - kFirstOwnProperty, value))
         return 0;
-    const auto* data = ptr<const uint8_t>(value[0]);
-    uint32_t size = data ? value[1] : 0;
-    if (is_integer_type(type) || type == prop_type::Choice)
-        return value[0];
-    if (is_eight_byte_type(type))
-        return value[0] | uint64_t(value[1]) << 32;
-    if (type == prop_type::Logical)
-        return value[0] == 1 ? 1 : 0;
-    if (is_data_type(type))
-        return word(new_byte_set(data, size));
-    if (type == prop_type::MousePointer) {
-        uint8_t* set = new_byte_set(data, size);
-        if (set)
-            pointer_ids_to_numbers(set + 8, size);
-        return word(set);
-    }
-    if (type == prop_type::Font)
-        return read_font_member(font_of(data, size), member);
-    return word(copy_text(ptr<const char>(value[0])));
+    return value_for_read(type, value, member,
+                          conversion_of(type) == Conversion::Font ? font_setting() : FontSetting{});
 }
 
 void recreate_unit(const Target& t);
-
-// Storage that a converted value may point into while the write routine runs.
-struct WriteScratch {
-    std::vector<uint8_t> pointer;
-    LOGFONTA font{};
-};
-
-// The value for write routine 4 from the two value words, by property type.
-PropValue value_for_write(const Target& t, UnitObject* object, int32_t index, uint16_t type,
-                          int32_t member, uint32_t low, uint32_t high, WriteScratch& scratch) {
-    const auto* set = ptr<const uint8_t>(low);
-    if (is_integer_type(type))
-        return {low, 0};
-    if (type == prop_type::Choice)
-        return {int32_t(low) < 0 ? 0 : low, 0};
-    if (is_eight_byte_type(type))
-        return {low, high};
-    if (type == prop_type::Logical)
-        return {low ? 1u : 0u, 0};
-    if (is_data_type(type))
-        return set ? PropValue{word(set + 8), read_u32(set + 4)} : PropValue{0, 0};
-    if (type == prop_type::MousePointer) {
-        if (set)
-            scratch.pointer.assign(set + 8, set + 8 + read_u32(set + 4));
-        pointer_numbers_to_ids(scratch.pointer.data(), uint32_t(scratch.pointer.size()));
-        return {scratch.pointer.empty() ? 0 : word(scratch.pointer.data()),
-                uint32_t(scratch.pointer.size())};
-    }
-    if (type == prop_type::Font) {
-        // A member changes the unit's current font, read back through routine 6.
-        auto read = reinterpret_cast<ReadRoutine>(
-            unit_routine(type_at(*t.w, t.index), routine::PropertyRead));
-        uint32_t current[2] = {0, 0};
-        if (read)
-            read(object, index - 8, current);
-        const auto* data = ptr<const uint8_t>(current[0]);
-        scratch.font = font_of(data, data ? current[1] : 0);
-        if (!apply_font_member(scratch.font, member, low))
-            return {0, 0};
-        return {word(&scratch.font), sizeof scratch.font};
-    }
-    return {low ? low : word(""), 0}; // texts: none is the empty text
-}
 
 void write_kind(const Target& t, int32_t index, int32_t member, uint32_t low, uint32_t high) {
     UnitObject* object = require_live(t);
@@ -286,10 +107,20 @@ void write_kind(const Target& t, int32_t index, int32_t member, uint32_t low, ui
     uint16_t type;
     if (!kind_property(t, index, routine::PropertyWritten, write, type))
         return;
+    // A font member changes the unit's current font, read back through routine 6.
+    uint32_t current[2] = {0, 0};
+    FontSetting font{};
+    if (conversion_of(type) == Conversion::Font) {
+        font = font_setting();
+        auto read = reinterpret_cast<ReadRoutine>(
+            unit_routine(type_at(*t.w, t.index), routine::PropertyRead));
+        if (read)
+            read(object, index - kFirstOwnProperty, current);
+    }
     WriteScratch scratch;
-    PropValue value = value_for_write(t, object, index, type, member, low, high, scratch);
+    PropValue value = value_for_write(type, low, high, member, current, font, scratch);
     const char* error_text = nullptr;
-    int32_t outcome = write(object, index - 8, &value, &error_text);
+    int32_t outcome = write(object, index - kFirstOwnProperty, &value, &error_text);
     if (outcome == 1 && t.index != 0 && object->alive()) {
         block_events();
         recreate_unit(t);
@@ -330,7 +161,7 @@ void apply_page_visibility(const WindowRecord& w, uint32_t container) {
     }
 }
 
-// Steps 2 and 3 of re-creation: a new object from the old one's current data,
+// Re-creation, first half: a new object from the old one's current data,
 // in the same place on the same parent with the same control id. Null when
 // the kind gives no data or the creation fails (the old object then stays).
 UnitObject* create_replacement(const Target& t, const UnitTypeRecord* type, UnitObject* old) {
@@ -363,7 +194,8 @@ UnitObject* create_replacement(const Target& t, const UnitTypeRecord* type, Unit
     return fresh && fresh->alive() ? fresh : nullptr;
 }
 
-// Steps 4 and 5: the new object takes the old one's place.
+// Re-creation, second half: the new object takes the old one's place in the
+// record, the z-order and the page, and gets the notifications a load sends.
 void install_replacement(const Target& t, const UnitTypeRecord* type, HWND old_handle,
                          UnitObject* fresh) {
     HWND h = fresh->handle();
@@ -371,10 +203,10 @@ void install_replacement(const Target& t, const UnitTypeRecord* type, HWND old_h
         move_children(old_handle, h);
     set_slot_object(*t.w, t.index, fresh);
     place_in_z_order(*t.w, t.index);
-    SendMessageA(h, kMsgUnitsCreated, 0, 0);
-    SendMessageA(h, kMsgUnitsShown, 0, 0);
+    SendMessageA(h, unit_message::UnitsCreated, 0, 0);
+    SendMessageA(h, unit_message::UnitsShown, 0, 0);
     if (type->flags & type_flag::NotifyParentOnRecreate) {
-        SendMessageA(GetParent(h), kMsgWindowReady, 0, 0);
+        SendMessageA(GetParent(h), unit_message::WindowReady, 0, 0);
     }
     if (GetWindowLongA(old_handle, GWL_STYLE) & WS_VISIBLE)
         ShowWindow(h, SW_SHOWNA);
@@ -423,14 +255,12 @@ uint64_t read_fixed(const Target& t, int32_t index) {
         return 0; // menu items
     if (index == fixed::Tag) {
         std::string_view tag = cursor.tag();
-        return word(copy_bytes_as_text(tag.data(), int32_t(tag.size())));
+        return word_of(copy_bytes_as_text(tag.data(), int32_t(tag.size())));
     }
     if (index == fixed::MousePointer) {
         auto data = cursor.mouse_pointer();
-        uint8_t* set = new_byte_set(data.data(), uint32_t(data.size()));
-        if (set)
-            pointer_ids_to_numbers(set + 8, uint32_t(data.size()));
-        return word(set);
+        const uint32_t value[2] = {word_of(data.data()), uint32_t(data.size())};
+        return value_for_read(prop_type::MousePointer, value, font_member::Whole, {});
     }
     if (HWND h = live_handle(*t.w, t.index)) {
         RECT r = live_rect(h);
@@ -492,11 +322,11 @@ void write_visible(const Target& t, bool visible) {
     }
 }
 
-void write_mouse_pointer(const Target& t, const uint8_t* set) {
-    std::vector<uint8_t> data;
-    if (set)
-        data.assign(set + 8, set + 8 + read_u32(set + 4));
-    pointer_numbers_to_ids(data.data(), uint32_t(data.size()));
+void write_mouse_pointer(const Target& t, uint32_t byte_set) {
+    const uint32_t none[2] = {0, 0};
+    WriteScratch scratch;
+    value_for_write(prop_type::MousePointer, byte_set, 0, font_member::Whole, none, {}, scratch);
+    const std::vector<uint8_t>& data = scratch.pointer;
     set_mouse_pointer(*t.w, t.index, data.data(), uint32_t(data.size()));
     destroy_slot_cursor(*t.w, t.index);
     set_slot_cursor(*t.w, t.index, make_cursor(data.data(), uint32_t(data.size())));
@@ -538,7 +368,7 @@ void write_fixed(const Target& t, int32_t index, uint32_t low) {
         return;
     }
     case fixed::Tag: {
-        const char* text = ptr<const char>(low);
+        const char* text = pointer_of<const char>(low);
         set_tag(*t.w, t.index, text ? std::string_view(text) : std::string_view());
         return;
     }
@@ -551,7 +381,7 @@ void write_fixed(const Target& t, int32_t index, uint32_t low) {
             EnableWindow(h, low == 0);
         return;
     case fixed::MousePointer:
-        write_mouse_pointer(t, ptr<const uint8_t>(low));
+        write_mouse_pointer(t, low);
         return;
     default:
         return;
@@ -564,7 +394,7 @@ uint64_t read_property(uint32_t window_id, uint32_t unit_id, int32_t index, int3
     Target t = locate(window_id, unit_id);
     if (index < 0 || is_menu_item_at(*t.w, t.index))
         return 0;
-    return index >= 8 ? read_kind(t, index, member) : read_fixed(t, index);
+    return index >= kFirstOwnProperty ? read_kind(t, index, member) : read_fixed(t, index);
 }
 
 void write_property(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t member,
@@ -572,7 +402,7 @@ void write_property(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t
     Target t = locate(window_id, unit_id);
     if (index < 0 || is_menu_item_at(*t.w, t.index))
         return;
-    if (index >= 8) {
+    if (index >= kFirstOwnProperty) {
         write_kind(t, index, member, low, high);
     } else {
         write_fixed(t, index, low);

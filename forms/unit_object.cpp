@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 
 namespace vantor {
 
@@ -17,8 +18,8 @@ bool UnitObject::raise_event(int32_t event, std::initializer_list<uint32_t> args
             break;
         record.args[record.argc++] = a;
     }
-    uint32_t ran =
-        library_request(Library::Base, 2008, uint32_t(reinterpret_cast<uintptr_t>(&record)), 0);
+    uint32_t ran = library_request(Library::Base, request::RaiseEvent,
+                                   uint32_t(reinterpret_cast<uintptr_t>(&record)), 0);
     if (has_result)
         *has_result = record.has_result != 0;
     if (result)
@@ -31,7 +32,7 @@ bool UnitObject::on_reflected(UINT, WPARAM, LPARAM, LRESULT&) {
 }
 
 void UnitObject::on_final_destroy() {
-    library_request(Library::Base, 2000, window_id_, unit_id_);
+    library_request(Library::Base, request::UnitDestroyed, window_id_, unit_id_);
     delete this;
 }
 

@@ -34,7 +34,7 @@ class UnitObject : public WindowObject {
     virtual bool on_reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
   protected:
-    // Reports the destruction to the form engine (request 2000), then deletes itself.
+    // Reports the destruction to the form engine (request UnitDestroyed), then deletes itself.
     void on_final_destroy() override;
 
   private:

@@ -8,60 +8,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "forms/kind_table.h"
+
 namespace vantor {
 class UnitObject;
 }
 
 namespace vantor::forms {
 
-// ---- type flags ---------------------------------------------------------------
-namespace type_flag {
-inline constexpr uint32_t RaisesEventsA = 0x4;
-inline constexpr uint32_t NeverRecreated = 0x10;
-inline constexpr uint32_t RaisesEventsB = 0x40;
-inline constexpr uint32_t HoldsChildren = 0x80;
-inline constexpr uint32_t PagedContainer = 0x100;
-inline constexpr uint32_t NeverShown = 0x8000;
-inline constexpr uint32_t NoTabFocus = 0x10000;
-inline constexpr uint32_t NotifyParentOnRecreate = 0x100000;
-} // namespace type_flag
+// Kind codes, type flags, property type codes and PropValue: forms/kind_table.h.
 
-inline constexpr uint32_t kFlagsWindow = 0x800000D0;
-inline constexpr uint32_t kFlagsEditBox = 0x80000040;
-inline constexpr uint32_t kFlagsButton = 0x80000840;
-inline constexpr uint32_t kFlagsCommonDlg = 0x80008040;
-inline constexpr uint32_t kFlagsTransLabel = 0x00012040;
-
-// Unit kinds: library number x 65536 + type number.
-namespace kind {
-inline constexpr uint32_t Window = 0x00010001;
-inline constexpr uint32_t EditBox = 0x00010005;
-inline constexpr uint32_t Button = 0x0001000B;
-inline constexpr uint32_t CommonDlg = 0x0001001F;
-inline constexpr uint32_t TransLabel = 0x00020005;
-inline constexpr uint32_t PageContainer = 0x00010015;
-} // namespace kind
-
-// ---- property table -------------------------------------------------------------
-namespace prop_type {
-inline constexpr uint16_t Integer = 1001;
-inline constexpr uint16_t Logical = 1003;
-inline constexpr uint16_t Text = 1005;
-inline constexpr uint16_t Choice = 1006;
-inline constexpr uint16_t Picture = 1009;
-inline constexpr uint16_t Icon = 1010;
-inline constexpr uint16_t MousePointer = 1011;
-inline constexpr uint16_t Sound = 1012;
-inline constexpr uint16_t Font = 1013;
-inline constexpr uint16_t Color = 1014;
-inline constexpr uint16_t FileName = 1016;
-inline constexpr uint16_t BackColor = 1017;
-inline constexpr uint16_t DataSource = 1018;
-inline constexpr uint16_t DataColumn = 1020;
-} // namespace prop_type
-
-inline constexpr uint16_t kFixedPropertyFlags = 0xE000; // indexes 0..7 of every kind
-
+// An entry of a unit type's property table (index order): three names, empty in
+// this program, the property type and its flags, and the list of choices.
 struct PropertyEntry {
     const char* name;
     const char* english_name;
@@ -89,14 +47,6 @@ struct CreateParams {
     bool modal;           // the load is modal (seen by the window kind only)
 };
 
-// Value handed to routine 4 (property written): integers, logicals, colours and
-// choices in word0; a text as a pointer to a zero-terminated string in word0
-// (never null: the empty text is ""); byte data as pointer (word0) and count (word1).
-struct PropValue {
-    uint32_t word0;
-    uint32_t word1;
-};
-
 using CreateRoutine = UnitObject* (*)(const CreateParams& params);
 // Returns 1 when the unit must be re-created for the change to take effect.
 using WriteRoutine = int32_t (*)(UnitObject* unit, int32_t index, const PropValue* value,
@@ -115,14 +65,14 @@ using EnumerateTextsRoutine = void (*)(const uint8_t* block, uint32_t size, Text
 using IsDefaultButtonRoutine = bool (*)(UnitObject* unit);
 
 namespace routine {
-inline constexpr int32_t Create = 1;
-inline constexpr int32_t PropertyWritten = 4;
-inline constexpr int32_t CurrentData = 5;
-inline constexpr int32_t PropertyRead = 6;
-inline constexpr int32_t IconData = 7;
-inline constexpr int32_t KeyWanted = 8;
-inline constexpr int32_t EnumerateTexts = 9;
-inline constexpr int32_t IsDefaultButton = 10;
+inline constexpr int32_t Create = 1;           // CreateRoutine
+inline constexpr int32_t PropertyWritten = 4;  // WriteRoutine
+inline constexpr int32_t CurrentData = 5;      // SerialiseRoutine
+inline constexpr int32_t PropertyRead = 6;     // ReadRoutine
+inline constexpr int32_t IconData = 7;         // IconDataRoutine, window only
+inline constexpr int32_t KeyWanted = 8;        // KeyWantedRoutine, edit box only
+inline constexpr int32_t EnumerateTexts = 9;   // EnumerateTextsRoutine
+inline constexpr int32_t IsDefaultButton = 10; // IsDefaultButtonRoutine, button only
 } // namespace routine
 
 // Returns the routine with that number cast to void*, or null.

@@ -25,7 +25,7 @@ bool in_constant_area(const void* p);
 
 // Checked allocation: on failure raises "分配 %d 字节内存失败!" (code 0).
 void* mem_alloc(uint32_t size);
-// Unchecked allocation (request 2024 with a non-zero second parameter): null on failure.
+// Unchecked allocation (request Allocate with a non-zero second parameter): null on failure.
 void* mem_alloc_unchecked(uint32_t size);
 // Ignores null and constant-area blocks.
 void mem_free(void* block);
@@ -45,14 +45,14 @@ char* copy_bytes_as_text(const void* data, int32_t n);
 uint8_t* new_byte_set(const void* data, uint32_t n);
 
 // Frees an array block of type `array_type` (bit 29 ignored); Text and Bytes
-// elements are freed first. Null is ignored. (Request 2023.)
+// elements are freed first. Null is ignored. (Request FreeArray.)
 void free_array(TypeCode array_type, void* block);
 
 // Service 2: when the array held in *variable lies in the constant area, replaces
 // it with a private heap copy. `elem_size` is the element size in bytes.
 void make_array_writable(uint32_t elem_size, void** variable);
 
-// Request 2001: Byte zero-extended, Short sign-extended, Int as is, Long low word,
+// Request ValueToInt: Byte zero-extended, Short sign-extended, Int as is, Long low word,
 // Float/Double truncated; anything else raises "欲转换数据类型不是数值".
 int32_t value_to_int(const TypedValue& value);
 

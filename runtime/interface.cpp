@@ -5,6 +5,7 @@
 #include "runtime/allocator.h"
 #include "runtime/dll_call_win32.h"
 #include "runtime/kernel.h"
+#include "runtime/protocol.h"
 
 namespace vantor {
 
@@ -122,14 +123,6 @@ uint32_t remove_idle_routine(HWND window) {
     return 0;
 }
 
-template <typename T> T* ptr(uint32_t word) {
-    return reinterpret_cast<T*>(uintptr_t(word));
-}
-
-uint32_t word(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
-
 } // namespace
 
 const InterfaceTable kRuntimeInterface = {
@@ -157,7 +150,7 @@ void set_app_interface(const InterfaceTable* table) {
 
 uint32_t runtime_request(int32_t code, uint32_t first, uint32_t second) {
     RuntimeKernel& k = kernel();
-    if (code == 2000 && k.current_modal_window == first) {
+    if (code == request::UnitDestroyed && k.current_modal_window == first) {
         // The modal window itself destroyed: its nested loop ends.
         const forms::WindowRecord* w = forms::find_window(k.windows, first);
         auto own = w ? forms::unit_id_at(*w, 0) : std::nullopt;
@@ -165,45 +158,45 @@ uint32_t runtime_request(int32_t code, uint32_t first, uint32_t second) {
             k.current_modal_window = 0;
     }
     switch (code) {
-    case 1012:
-        return add_idle_routine(ptr<const IdleRecord>(first));
-    case 1013:
-        return remove_idle_routine(ptr<HWND__>(first));
-    case 2001:
-        return uint32_t(value_to_int(*ptr<const TypedValue>(first)));
-    case 2003:
-        return word(k.program_dir.c_str());
-    case 2004:
-        return word(k.program_file.c_str());
-    case 2009:
+    case request::AddIdleRoutine:
+        return add_idle_routine(pointer_of<const IdleRecord>(first));
+    case request::RemoveIdleRoutine:
+        return remove_idle_routine(pointer_of<HWND__>(first));
+    case request::ValueToInt:
+        return uint32_t(value_to_int(*pointer_of<const TypedValue>(first)));
+    case request::ProgramDirectory:
+        return word_of(k.program_dir.c_str());
+    case request::ProgramFile:
+        return word_of(k.program_file.c_str());
+    case request::BlockEvents:
         process_pending_messages();
         InterlockedIncrement(&k.event_lock);
         return 0;
-    case 2010:
+    case request::UnblockEvents:
         process_pending_messages();
         if (k.event_lock > 0)
             InterlockedDecrement(&k.event_lock);
         return 0;
-    case 2018:
+    case request::ProcessMessages:
         process_pending_messages();
         return 0;
-    case 2023:
-        free_array(first, ptr<void>(second));
+    case request::FreeArray:
+        free_array(first, pointer_of<void>(second));
         return 0;
-    case 2024:
-        return word(second ? mem_alloc_unchecked(first) : mem_alloc(first));
-    case 2025:
-        mem_free(ptr<void>(first));
+    case request::Allocate:
+        return word_of(second ? mem_alloc_unchecked(first) : mem_alloc(first));
+    case request::Free:
+        mem_free(pointer_of<void>(first));
         return 0;
-    case 2026:
-        return word(mem_resize(ptr<void>(first), second));
-    case 2027:
-        report_runtime_error(ptr<const char>(first), 0);
-    case 2028:
+    case request::Resize:
+        return word_of(mem_resize(pointer_of<void>(first), second));
+    case request::RaiseError:
+        report_runtime_error(pointer_of<const char>(first), 0);
+    case request::EndProgram:
         end_program(int32_t(first));
-    case 2030:
+    case request::ProgramKind:
         return k.program_kind;
-    case 2032:
+    case request::WindowCount:
         return uint32_t(k.windows.ids.size());
     default:
         break;

@@ -31,11 +31,11 @@ static_assert(sizeof(InterfaceTable) == 13 * 4);
 
 // Service numbers of slot 12.
 namespace service {
-inline constexpr uint32_t FindFile = 0;
-inline constexpr uint32_t EndFindFile = 1;
+inline constexpr uint32_t FindFile = 0;    // pattern, mask, files only, search handle
+inline constexpr uint32_t EndFindFile = 1; // search handle
 inline constexpr uint32_t MakeArrayWritable = 2;
-inline constexpr uint32_t RegisterExitRoutine = 3;
-inline constexpr uint32_t ReadObjectMember = 4;
+inline constexpr uint32_t RegisterExitRoutine = 3; // routine address
+inline constexpr uint32_t ReadObjectMember = 4;    // not used by this program
 inline constexpr uint32_t WriteObjectMember = 5;
 inline constexpr uint32_t RuntimeStartup = 6;
 } // namespace service

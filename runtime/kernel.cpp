@@ -10,6 +10,7 @@
 #include "runtime/errors.h"
 #include "runtime/fatal.h"
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 #include "runtime/window_object.h"
 
 namespace vantor {
@@ -252,7 +253,7 @@ void runtime_startup() {
         create_dll_tables(k.dll, d.dll_command_count, d.dll_library_names, d.dll_function_names);
         attach_dll_tables(&k.dll, k.program_dir.c_str());
     }
-    notify_libraries(1, false);
+    notify_libraries(notify::Start, false);
     k.libraries.assign(d.libraries, d.libraries + d.library_count);
     k.library_slots.assign(d.library_count, 0);
     read_form_archive();
@@ -371,7 +372,7 @@ void end_sequence(int32_t code) {
     for (ExitRoutine r : routines)
         r();
     if (k.descriptor)
-        notify_libraries(6, true);
+        notify_libraries(notify::End, true);
     k.libraries.clear();
     k.library_slots.clear();
     release_dll_tables(k.dll, win32_dll_loader());

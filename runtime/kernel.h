@@ -90,7 +90,7 @@ void runtime_startup();                          // service 6
 void register_exit_routine(ExitRoutine routine); // service 3
 void run_until_last_window_closed();             // interface slot 10
 void load_startup_window(uint32_t window_id);    // interface slot 11
-[[noreturn]] void end_program(int32_t code);     // interface slot 9, request 2028
+[[noreturn]] void end_program(int32_t code);     // interface slot 9, request EndProgram
 
 // Splits a module path at its last backslash, searching by characters of the
 // ANSI code page so that a GBK trail byte 0x5C is never taken for a separator.

@@ -1,4 +1,5 @@
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 
 #include <windows.h>
 
@@ -16,10 +17,10 @@ RequestEntry g_request[3] = {nullptr, nullptr, nullptr};
 int32_t notify(Library lib, int32_t code, uint32_t first) {
     uint32_t i = uint32_t(lib);
     switch (code) {
-    case 1:
+    case notify::Start:
         g_request[i] = reinterpret_cast<RequestEntry>(uintptr_t(first));
         return 0;
-    case 6:
+    case notify::End:
         g_request[i] = nullptr;
         return 0;
     default:

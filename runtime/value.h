@@ -19,17 +19,17 @@ using TypeCode = uint32_t;
 
 namespace type {
 inline constexpr TypeCode None = 0;
-inline constexpr TypeCode Byte = 0x80000101;
-inline constexpr TypeCode Short = 0x80000201;
+inline constexpr TypeCode Byte = 0x80000101;  // unsigned, lowest byte
+inline constexpr TypeCode Short = 0x80000201; // signed, lowest two bytes
 inline constexpr TypeCode Int = 0x80000301;
-inline constexpr TypeCode Long = 0x80000401;
+inline constexpr TypeCode Long = 0x80000401; // 64 bits in both words
 inline constexpr TypeCode Float = 0x80000501;
 inline constexpr TypeCode Double = 0x80000601;
-inline constexpr TypeCode Bool = 0x80000002;
-inline constexpr TypeCode DateTime = 0x80000003;
-inline constexpr TypeCode Text = 0x80000004;
-inline constexpr TypeCode Bytes = 0x80000005;
-inline constexpr TypeCode SubPtr = 0x80000006;
+inline constexpr TypeCode Bool = 0x80000002;     // 0 false, anything else true
+inline constexpr TypeCode DateTime = 0x80000003; // OLE automation date, a double
+inline constexpr TypeCode Text = 0x80000004;     // zero-terminated, null is empty
+inline constexpr TypeCode Bytes = 0x80000005;    // {1, n, bytes}, null is empty
+inline constexpr TypeCode SubPtr = 0x80000006;   // an application routine
 inline constexpr TypeCode Pair64 = 0x80000008; // 8 bytes passed as two words to declared functions
 inline constexpr TypeCode ArrayBit = 0x20000000;
 } // namespace type
@@ -187,6 +187,14 @@ struct ArrayHeader {
     // followed by `dimensions` sizes, then the elements
 };
 static_assert(sizeof(ArrayHeader) == 4);
+
+// A pointer as the 32-bit word values carry it, and back.
+inline uint32_t word_of(const void* p) {
+    return uint32_t(reinterpret_cast<uintptr_t>(p));
+}
+template <class T> T* pointer_of(uint32_t word) {
+    return reinterpret_cast<T*>(uintptr_t(word));
+}
 
 inline uint32_t read_u32(const void* p) {
     uint32_t v;

@@ -28,7 +28,7 @@ forms::WindowProps window_props(uint32_t back = 0xFF000000) {
     return p;
 }
 
-forms::ButtonProps props(const char* caption, int type = 0, int h = 1, int v = 1) {
+forms::ButtonProps button_props(const char* caption, int type = 0, int h = 1, int v = 1) {
     forms::ButtonProps b;
     b.Caption = caption;
     b.ButtonType = type;
@@ -79,7 +79,7 @@ TEST(ButtonCreation, StylesFromTypeAndAlignment) {
     };
     std::vector<ControlDesc> controls;
     for (const Row& r : rows)
-        controls.push_back(button(0, 0, 80, 24, props("B", r.type, r.h, r.v)));
+        controls.push_back(button(0, 0, 80, 24, button_props("B", r.type, r.h, r.v)));
     TestForm form(window_props(), RECT{50, 50, 300, 200}, controls);
     ASSERT_TRUE(form.ok());
     for (size_t i = 0; i < std::size(rows); ++i) {
@@ -95,7 +95,7 @@ TEST(ButtonCreation, StylesFromTypeAndAlignment) {
     }
 
     // Version 2 is unknown; a block cut inside the caption is unreadable.
-    std::vector<uint8_t> block = forms::write_block(props("Caption"));
+    std::vector<uint8_t> block = forms::write_block(button_props("Caption"));
     forms::CreateParams c{};
     c.block = block.data();
     c.parent = form.hwnd();
@@ -108,7 +108,8 @@ TEST(ButtonCreation, StylesFromTypeAndAlignment) {
 }
 
 TEST(ButtonProperties, WritesClampAndOnlyPictureAsksForRecreation) {
-    TestForm form(window_props(), RECT{50, 50, 300, 200}, {button(10, 10, 80, 24, props("B"))});
+    TestForm form(window_props(), RECT{50, 50, 300, 200},
+                  {button(10, 10, 80, 24, button_props("B"))});
     UnitObject* b = form.control(0);
     HWND h = form.control_hwnd(0);
     auto is_default = reinterpret_cast<forms::IsDefaultButtonRoutine>(
@@ -163,11 +164,12 @@ TEST(ButtonProperties, WritesClampAndOnlyPictureAsksForRecreation) {
 }
 
 TEST(ButtonPicture, ShowsOnlyThePictureAndKeepsItWhenTheCaptionChanges) {
-    forms::ButtonProps with_picture = props("按钮文字");
+    forms::ButtonProps with_picture = button_props("按钮文字");
     with_picture.Picture = solid_bmp(16, 16, kRed);
     TestForm form(window_props(), RECT{50, 50, 320, 160},
-                  {button(10, 10, 120, 60, props("按钮文字")),
-                   button(150, 10, 120, 60, with_picture), button(10, 80, 60, 30, props("x"), 9)});
+                  {button(10, 10, 120, 60, button_props("按钮文字")),
+                   button(150, 10, 120, 60, with_picture),
+                   button(10, 80, 60, 30, button_props("x"), 9)});
     ASSERT_TRUE(form.ok());
     HWND plain = form.control_hwnd(0), pictured = form.control_hwnd(1);
     EXPECT_NE(style_of(pictured) & BS_BITMAP, 0u);
@@ -196,9 +198,9 @@ TEST(ButtonPicture, ShowsOnlyThePictureAndKeepsItWhenTheCaptionChanges) {
 }
 
 TEST(ButtonPicture, IconsBecomeIconButtonsAndJunkLeavesTheCaption) {
-    forms::ButtonProps icon = props("i");
+    forms::ButtonProps icon = button_props("i");
     icon.Picture = project_icon();
-    forms::ButtonProps junk = props("junk");
+    forms::ButtonProps junk = button_props("junk");
     junk.Picture = {1, 2, 3, 4, 5, 6, 7, 8};
     TestForm form(window_props(), RECT{50, 50, 300, 200},
                   {button(10, 10, 80, 60, icon), button(100, 10, 80, 60, junk)});
@@ -210,7 +212,7 @@ TEST(ButtonPicture, IconsBecomeIconButtonsAndJunkLeavesTheCaption) {
 }
 
 TEST(ButtonFont, RealisedFontReplacesThePreviousOne) {
-    forms::ButtonProps b = props("Font");
+    forms::ButtonProps b = button_props("Font");
     b.Font = logfont_bytes("Tahoma", -19);
     TestForm form(window_props(), RECT{50, 50, 300, 200}, {button(10, 10, 80, 30, b)});
     HWND h = form.control_hwnd(0);
@@ -237,8 +239,9 @@ TEST(ButtonFont, RealisedFontReplacesThePreviousOne) {
 
 TEST(ButtonEvents, ClickSpaceAndFocusEachRaiseOnce) {
     EventLog log;
-    TestForm form(window_props(), RECT{50, 50, 300, 200},
-                  {button(10, 10, 80, 30, props("A")), button(100, 10, 80, 30, props("B"))});
+    TestForm form(
+        window_props(), RECT{50, 50, 300, 200},
+        {button(10, 10, 80, 30, button_props("A")), button(100, 10, 80, 30, button_props("B"))});
     form.show();
     HWND a = form.control_hwnd(0), b = form.control_hwnd(1);
     SetFocus(b);

@@ -23,10 +23,6 @@ namespace {
 template <class R> R routine(int32_t number) {
     return reinterpret_cast<R>(common_dlg_interface(number));
 }
-uint32_t word_of(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
-
 TEST(FileDialogLogic, FilterListFollowsTheClosingBarsRule) {
     const std::string one_entry("EXE\0*.exe\0\0\0", 12);
     EXPECT_EQ(file_dialog_filter("EXE|*.exe"), one_entry);

@@ -21,10 +21,6 @@ namespace {
 template <class R> R routine(int32_t number) {
     return reinterpret_cast<R>(edit_box_interface(number));
 }
-uint32_t word_of(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
-
 class EditBoxTest : public ::testing::Test {
   protected:
     EditBox* make(const EditBoxProps& props, int height = 24, int width = 150) {

@@ -28,7 +28,7 @@ forms::WindowProps window_props(uint32_t back) {
     return p;
 }
 
-forms::TransLabelProps props(const char* caption, uint32_t color = 0, int effect = 0) {
+forms::TransLabelProps label_props(const char* caption, uint32_t color = 0, int effect = 0) {
     forms::TransLabelProps l;
     l.Caption = caption;
     l.TextColor = color;
@@ -57,7 +57,7 @@ RECT offset(RECT r, int d) {
 
 TEST(TransLabelPaint, EmptyCaptionDrawsNothingAtAll) {
     TestForm form(window_props(kGreen), RECT{50, 50, 300, 200},
-                  {label(10, 10, 200, 40, props("", kRed))});
+                  {label(10, 10, 200, 40, label_props("", kRed))});
     ASSERT_TRUE(form.ok());
     form.show();
     Capture c = capture_client(form.hwnd());
@@ -71,7 +71,7 @@ TEST(TransLabelPaint, EmptyCaptionDrawsNothingAtAll) {
 
 TEST(TransLabelPaint, ShortenedCaptionAndMovedLabelLeaveNoTrace) {
     TestForm form(window_props(kWhite), RECT{50, 50, 360, 200},
-                  {label(10, 10, 300, 40, props("WWWWWWWWWW", kBlack))});
+                  {label(10, 10, 300, 40, label_props("WWWWWWWWWW", kBlack))});
     form.show();
     UnitObject* l = form.control(0);
     RECT r = rect_in_parent(form.control_hwnd(0));
@@ -107,7 +107,7 @@ TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
     RECT plain;
     {
         TestForm form(window_props(kBlue), RECT{50, 50, 300, 120},
-                      {label(10, 10, 200, 40, props("HH", kRed, 0))});
+                      {label(10, 10, 200, 40, label_props("HH", kRed, 0))});
         form.show();
         Capture c = capture_client(form.hwnd());
         plain = c.bounds_of(kRed);
@@ -116,7 +116,7 @@ TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
     }
     for (const Row& row : rows) {
         TestForm form(window_props(kBlue), RECT{50, 50, 300, 120},
-                      {label(10, 10, 200, 40, props("HH", kRed, row.effect))});
+                      {label(10, 10, 200, 40, label_props("HH", kRed, row.effect))});
         form.show();
         Capture c = capture_client(form.hwnd());
         if (row.effect == 2)
@@ -146,7 +146,7 @@ TEST(TransLabelPaint, AlignmentAndWordWrapPlaceTheText) {
         {9, 9, 0, false, false},                          // out of range: left, top
     };
     for (const Row& row : rows) {
-        forms::TransLabelProps p = props("Hi", kRed);
+        forms::TransLabelProps p = label_props("Hi", kRed);
         p.HAlign = row.h;
         p.VAlign = row.v;
         p.WordWrap = row.wrap;
@@ -168,7 +168,7 @@ TEST(TransLabelPaint, AlignmentAndWordWrapPlaceTheText) {
 
 TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
     TestForm form(window_props(kWhite), RECT{50, 50, 300, 200},
-                  {label(10, 10, 200, 40, props("x"))});
+                  {label(10, 10, 200, 40, label_props("x"))});
     UnitObject* l = form.control(0);
     struct Row {
         int32_t index, written;
@@ -202,9 +202,9 @@ TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
 TEST(TransLabelPaint, ScreenshotOfLabelsOverAButtonFaceWindow) {
     forms::ButtonProps b;
     b.Caption = "导入EXE";
-    forms::TransLabelProps l1 = props("Nox.exe路径");
+    forms::TransLabelProps l1 = label_props("Nox.exe路径");
     l1.Font.clear();
-    forms::TransLabelProps l2 = props("效果", kRed, 1);
+    forms::TransLabelProps l2 = label_props("效果", kRed, 1);
     TestForm form(
         window_props(0xFF000000), RECT{50, 50, 240, 160},
         {button(120, 80, 80, 32, b), label(10, 20, 100, 24, l1), label(10, 50, 100, 30, l2)});

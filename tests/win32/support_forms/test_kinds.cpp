@@ -216,12 +216,8 @@ int32_t write_property(UnitObject* object, int32_t index, const PropValue* value
     }
 }
 
-uint32_t word(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
-
 void data_result(const std::vector<uint8_t>& data, uint32_t result[2]) {
-    result[0] = data.empty() ? 0 : word(data.data());
+    result[0] = data.empty() ? 0 : word_of(data.data());
     result[1] = uint32_t(data.size());
 }
 
@@ -229,7 +225,7 @@ int32_t read_property(UnitObject* object, int32_t index, uint32_t result[2]) {
     auto& unit = *static_cast<TestUnit*>(object);
     uint32_t property = uint32_t(index) + 8;
     if (unit.kind == kinds::Form) {
-        result[0] = word(unit.text.c_str());
+        result[0] = word_of(unit.text.c_str());
         return property == 8;
     }
     if (unit.kind == kinds::Pages) {
@@ -264,7 +260,7 @@ int32_t read_property(UnitObject* object, int32_t index, uint32_t result[2]) {
         data_result(unit.font, result);
         return 1;
     case probe::Text:
-        result[0] = word(unit.text.c_str());
+        result[0] = word_of(unit.text.c_str());
         return 1;
     case probe::Recreate:
         result[0] = unit.generation;
