@@ -16,28 +16,16 @@
 #include "forms/record.h"
 #include "runtime/allocator.h"
 #include "runtime/kernel.h"
-#include "tests/win32/support_forms/harness.h"
-#include "tests/win32/support_forms/sequence.h"
-#include "tests/win32/support_forms/test_kinds.h"
+#include "tests/support/forms_harness.h"
+#include "tests/support/sequence.h"
+#include "tests/support/test_kinds.h"
 
 using namespace vantor;
-using namespace vantor::testforms;
+using namespace vantor::testing;
 
 namespace {
 
-class FormsProperties : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
-    void SetUp() override { close_all_windows(); }
-    void TearDown() override {
-        close_all_windows();
-        EXPECT_EQ(kernel().event_lock, 0);
-    }
-};
-
-uint32_t word(const void* p) {
-    return uint32_t(reinterpret_cast<uintptr_t>(p));
-}
+using FormsProperties = FormsTest;
 
 std::vector<uint8_t> byte_set(const std::vector<uint8_t>& data) {
     std::vector<uint8_t> set(8 + data.size());
@@ -186,14 +174,14 @@ TEST_F(FormsProperties, TagIsRewrittenInPlaceWithoutDisturbingLaterRecords) {
             ASSERT_TRUE(load(ids::Main));
         }
         EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), "标签");
-        write(ids::Main, ids::MainX, 4, word(long_tag.c_str()));
+        write(ids::Main, ids::MainX, 4, word_of(long_tag.c_str()));
         EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), long_tag);
         write(ids::Main, ids::MainX, 4, 0);
         EXPECT_EQ(read(ids::Main, ids::MainX, 4), 0u) << "no text: empty, read as none";
         EXPECT_TRUE(forms::check_unit_table(main_record(), nullptr));
         EXPECT_EQ(stored_field(ids::MainS, forms::Field::Left), 270u) << "a later record";
         EXPECT_EQ(stored_field(ids::MainS, forms::Field::TabOrder), 1u);
-        write(ids::Main, ids::MainX, 4, word("标签"));
+        write(ids::Main, ids::MainX, 4, word_of("标签"));
         if (live) {
             EXPECT_NE(handle_of(ids::Main, ids::MainS), nullptr)
                 << "later unit's object slot intact";
@@ -207,7 +195,7 @@ TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdAndReadAsNumber) {
     HCURSOR before = forms::unit_cursor(ids::Main, ids::MainX);
     EXPECT_NE(before, nullptr) << "the cursor pass made the stored cross";
     auto ibeam = byte_set(dword_bytes(3));
-    write(ids::Main, ids::MainX, 7, word(ibeam.data()));
+    write(ids::Main, ids::MainX, 7, word_of(ibeam.data()));
     const forms::WindowRecord& w = main_record();
     forms::RecordCursor cursor;
     auto view = forms::find_unit(w, ids::MainX);
@@ -266,7 +254,7 @@ TEST_F(FormsProperties, MousePointerImagesBecomeCursorsWithTheirHotSpot) {
     };
     for (const Row& r : rows) {
         auto set = byte_set(r.data);
-        write(ids::Main, ids::MainX, 7, word(set.data()));
+        write(ids::Main, ids::MainX, 7, word_of(set.data()));
         HCURSOR cursor = forms::unit_cursor(ids::Main, ids::MainX);
         EXPECT_EQ(cursor != nullptr, r.cursor) << r.name;
         EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), r.data)
@@ -317,11 +305,11 @@ TEST_F(FormsProperties, ByteDataAndTextsAreCopiedBothWays) {
     ASSERT_TRUE(load(ids::Main));
     TestUnit& x = *test_unit(ids::Main, ids::MainX);
     auto picture = byte_set({'a', 'b', 'c'});
-    write(ids::Main, ids::MainX, probe::Picture, word(picture.data()));
-    EXPECT_EQ(x.last_value.word0, word(picture.data() + 8)) << "the routine sees the data";
+    write(ids::Main, ids::MainX, probe::Picture, word_of(picture.data()));
+    EXPECT_EQ(x.last_value.word0, word_of(picture.data() + 8)) << "the routine sees the data";
     EXPECT_EQ(x.last_value.word1, 3u);
     uint64_t copy = read(ids::Main, ids::MainX, probe::Picture);
-    EXPECT_NE(uint32_t(copy), word(x.picture.data())) << "the caller gets its own copy";
+    EXPECT_NE(uint32_t(copy), word_of(x.picture.data())) << "the caller gets its own copy";
     EXPECT_EQ(take_byte_set(copy), (std::vector<uint8_t>{'a', 'b', 'c'}));
     write(ids::Main, ids::MainX, probe::Picture, 0);
     EXPECT_EQ(x.last_value.word0, 0u);
@@ -329,7 +317,7 @@ TEST_F(FormsProperties, ByteDataAndTextsAreCopiedBothWays) {
     EXPECT_EQ(read(ids::Main, ids::MainX, probe::Picture), 0u) << "no data reads as none";
 
     auto cross = byte_set(dword_bytes(2));
-    write(ids::Main, ids::MainX, probe::Pointer, word(cross.data()));
+    write(ids::Main, ids::MainX, probe::Pointer, word_of(cross.data()));
     EXPECT_EQ(x.pointer, dword_bytes(32515)) << "number to system id";
     EXPECT_EQ(read_u32(cross.data() + 8), 2u) << "the caller's byte set is left alone";
     EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, probe::Pointer)), dword_bytes(2));
@@ -338,9 +326,9 @@ TEST_F(FormsProperties, ByteDataAndTextsAreCopiedBothWays) {
     ASSERT_NE(x.last_value.word0, 0u) << "no text arrives as the empty text";
     EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(x.last_value.word0)), "");
     EXPECT_EQ(read(ids::Main, ids::MainX, probe::Text), 0u) << "the empty text reads as none";
-    write(ids::Main, ids::MainX, probe::Text, word("中文"));
+    write(ids::Main, ids::MainX, probe::Text, word_of("中文"));
     uint64_t text = read(ids::Main, ids::MainX, probe::Text);
-    EXPECT_NE(uint32_t(text), word(x.text.c_str()));
+    EXPECT_NE(uint32_t(text), word_of(x.text.c_str()));
     EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Text), "中文");
     mem_free(reinterpret_cast<void*>(uintptr_t(uint32_t(text))));
 }
@@ -393,7 +381,8 @@ TEST_F(FormsProperties, FaceNamesOutsideOneTo31BytesBecomeSongTi) {
                         {"", "宋体"},
                         {nullptr, "宋体"}};
     for (const Row& r : rows) {
-        write(ids::Main, ids::MainX, probe::Font, word(r.written), 0, forms::font_member::FaceName);
+        write(ids::Main, ids::MainX, probe::Font, word_of(r.written), 0,
+              forms::font_member::FaceName);
         EXPECT_EQ(std::string(stored_font(x).lfFaceName), r.stored)
             << "written "
             << (r.written ? std::to_string(std::strlen(r.written)) + " bytes" : "none");
@@ -419,7 +408,7 @@ TEST_F(FormsProperties, WholeFontRecordTakesTheAngleAsGivenAndItsOwnFaceRules) {
         {{0, 0, 0, 0, 0, 12, b30.c_str()}, 0, 0, -MulDiv(12, dpi(), 72), b30},
     };
     for (const Row& r : rows) {
-        write(ids::Main, ids::MainX, probe::Font, word(&r.record), 0, forms::font_member::Whole);
+        write(ids::Main, ids::MainX, probe::Font, word_of(&r.record), 0, forms::font_member::Whole);
         LOGFONTA lf = stored_font(x);
         EXPECT_EQ(lf.lfEscapement, r.angle);
         EXPECT_EQ(lf.lfOrientation, r.angle);
@@ -488,7 +477,7 @@ TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
 TEST_F(FormsProperties, RecreationGivesTheFocusToTheNewObject) {
     ASSERT_TRUE(load(ids::Main));
     write(ids::Main, ids::MainX, probe::Integer, 42);
-    write(ids::Main, ids::MainX, probe::Text, word("kept"));
+    write(ids::Main, ids::MainX, probe::Text, word_of("kept"));
     HWND old = handle_of(ids::Main, ids::MainX);
     SetFocus(old);
     RECT before;

@@ -22,6 +22,10 @@ ProbeRun run_probe(const std::string& mode, bool expect_box, const std::string& 
     return run;
 }
 
+// The error box of runtime error 6, the stack error of a declared call.
+const char* const kStackErrorBox =
+    "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n";
+
 bool has_line(const ProbeRun& r, const std::string& line) {
     return std::find(r.log.begin(), r.log.end(), line) != r.log.end();
 }
@@ -63,8 +67,7 @@ TEST(Kernel, ArchiveIsReadIntoTheWindowTable) {
 
 TEST(Kernel, NumberedErrorShowsBoxSkipsExitRoutinesAndEndsWithMinusOne) {
     ProbeRun r = run_probe("error", true);
-    EXPECT_EQ(r.box_text,
-              "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
+    EXPECT_EQ(r.box_text, kStackErrorBox);
     EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
     EXPECT_FALSE(has_line(r, "exit B")) << joined(r.log);
     EXPECT_TRUE(has_line(r, "notify Baselib 6 0")) << joined(r.log); // end sequence still ran
@@ -114,8 +117,7 @@ TEST(Kernel, IdleRoutineDroppedOnceItsWindowIsGone) {
 
 TEST(Kernel, UnbalancedDeclaredCallIsError6) {
     ProbeRun r = run_probe("stack-error", true);
-    EXPECT_EQ(r.box_text,
-              "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
+    EXPECT_EQ(r.box_text, kStackErrorBox);
     EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
     EXPECT_FALSE(has_line(r, "not reached"));
 }
