@@ -153,9 +153,10 @@ TypedValue fake_command(CommandFn command, int32_t argc, const TypedValue* args)
         const std::string line = as_text(args[0]);
         f.log.push_back("launch " + line);
         f.launch_ms.push_back(now_ms());
-        const size_t clone = line.find("-clone:Nox_");
+        static const std::string kClone = "-clone:Nox_";
+        const size_t clone = line.find(kClone);
         if (f.launch_ok && clone != std::string::npos && line.find("-dpi:") != std::string::npos)
-            f.instances[std::atoi(line.c_str() + clone + 11)] = {};
+            f.instances[std::atoi(line.c_str() + clone + kClone.size())] = {};
         if (f.on_launch)
             f.on_launch(line);
         return make_bool(f.launch_ok);
