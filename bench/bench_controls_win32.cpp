@@ -22,18 +22,12 @@
 
 using namespace vantor;
 
+using vantor::testing::pump;
+
 namespace {
 
 double now_us() {
     return now_ms() * 1000.0;
-}
-
-void pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 // Median time of `runs` calls of `body`, in microseconds.
