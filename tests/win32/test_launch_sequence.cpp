@@ -38,6 +38,7 @@ constexpr uint32_t kFirstPid = 1000;      // instance i's process: kFirstPid + i
 constexpr uint32_t kSnapshot = 0x7F00;    // handles the fake hands out
 constexpr uint32_t kProcessHandle = 0x7F10;
 constexpr int kNever = -1;
+constexpr int64_t kTimerUnitsPerMs = 10000; // the timer counts 100-ns units
 
 double now_ms() {
     using namespace std::chrono;
@@ -103,7 +104,7 @@ uint32_t fake_declared(uint32_t index, uint32_t, const uint32_t* a) {
     case app::kSetWaitableTimer: {
         LARGE_INTEGER due;
         std::memcpy(&due, reinterpret_cast<const void*>(uintptr_t(a[1])), sizeof due);
-        f.log.push_back("delay " + std::to_string(-due.QuadPart / 10000));
+        f.log.push_back("delay " + std::to_string(-due.QuadPart / kTimerUnitsPerMs));
         due.QuadPart = LONGLONG(double(due.QuadPart) * f.delay_scale);
         return SetWaitableTimer(HANDLE(uintptr_t(a[0])), &due, 0, nullptr, nullptr, FALSE);
     }
