@@ -19,17 +19,6 @@ namespace vantor::app {
 
 namespace {
 
-// Upper bounds of the two window waits of the first pass (milliseconds). The
-// end-to-end tests build this file a second time with short limits.
-#ifndef VANTOR_APPEAR_LIMIT_MS
-#define VANTOR_APPEAR_LIMIT_MS 120000
-#endif
-#ifndef VANTOR_DISAPPEAR_LIMIT_MS
-#define VANTOR_DISAPPEAR_LIMIT_MS 30000
-#endif
-constexpr uint32_t kAppearLimitMs = VANTOR_APPEAR_LIMIT_MS;
-constexpr uint32_t kDisappearLimitMs = VANTOR_DISAPPEAR_LIMIT_MS;
-
 const InterfaceTable& rt() {
     return app_interface();
 }
@@ -139,7 +128,7 @@ WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint
 }
 
 // One first-pass instance; false ends the sequence.
-bool prepare_instance(int32_t i) {
+bool prepare_instance(int32_t i, const WaitLimits& limits) {
     OwnedText number(number_text(i));
     OwnedText path(read_content(kPathBox));
     OwnedText width(read_content(kWidthBox));
@@ -154,23 +143,23 @@ bool prepare_instance(int32_t i) {
         return false;
     }
     uint32_t window = 0;
-    WaitEnd appeared = wait_for_instance_window(i, true, kAppearLimitMs, window);
+    WaitEnd appeared = wait_for_instance_window(i, true, limits.appear_ms, window);
     if (appeared == WaitEnd::Abandoned)
         return false;
     if (appeared == WaitEnd::Met) {
         // An instance that ended before its owner was looked up leaves nothing
         // to terminate; the disappearance wait then ends at its first look.
         terminate_window_owner(window, "Nox.exe");
-        if (wait_for_instance_window(i, false, kDisappearLimitMs, window) == WaitEnd::Abandoned)
+        if (wait_for_instance_window(i, false, limits.disappear_ms, window) == WaitEnd::Abandoned)
             return false;
     }
     return delay(500);
 }
 
-bool first_pass() {
+bool first_pass(const WaitLimits& limits) {
     const int32_t count = read_count();
     for (int32_t i = 1; i <= count; ++i) {
-        if (!prepare_instance(i))
+        if (!prepare_instance(i, limits))
             return false;
     }
     return true;
@@ -193,14 +182,14 @@ bool g_running = false;
 
 } // namespace
 
-void launch_sequence() {
+void launch_sequence(const WaitLimits& limits) {
     // A second sequence inside the first one's waits would terminate the
     // instances the first one is preparing.
     if (g_running)
         return;
     g_running = true;
     AbandonCheck previous = set_abandon_check(window_closing);
-    if (first_pass())
+    if (first_pass(limits))
         second_pass();
     set_abandon_check(previous);
     g_running = false;

@@ -196,7 +196,7 @@ bool terminate_process_id(uint32_t pid) {
 
 bool terminate_window_owner(uint32_t window, const char* image_name) {
     uint32_t owner = 0;
-    declared(kGetWindowThreadProcessId, {window, word(&owner)});
+    declared(kGetWindowThreadProcessId, {window, word_of(&owner)});
     if (owner == 0 || find_process_id(image_name, false, owner) != owner)
         return false;
     return terminate_process_id(owner);

@@ -17,21 +17,17 @@
 #include "controls/trans_label.h"
 #include "controls/window_kind.h"
 #include "forms/blocks.h"
+#include "tests/support/automation.h"
+#include "tests/support/win32.h"
 
 using namespace vantor;
+
+using vantor::testing::pump;
 
 namespace {
 
 double now_us() {
     return now_ms() * 1000.0;
-}
-
-void pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 // Median time of `runs` calls of `body`, in microseconds.
@@ -52,18 +48,7 @@ void report(const char* name, int runs, double us) {
 
 forms::CreateParams params(const std::vector<uint8_t>& block, HWND parent, int x, int y, int w,
                            int h) {
-    forms::CreateParams p{};
-    p.block = block.data();
-    p.block_size = uint32_t(block.size());
-    p.parent = parent;
-    p.control_id = 100;
-    p.left = x;
-    p.top = y;
-    p.width = w;
-    p.height = h;
-    p.window_id = 0x52010003;
-    p.unit_id = 0x16010004;
-    return p;
+    return testing::create_params(block, parent, x, y, w, h);
 }
 
 UnitObject* create(uint32_t kind, const forms::CreateParams& p) {
@@ -73,15 +58,8 @@ UnitObject* create(uint32_t kind, const forms::CreateParams& p) {
 }
 
 std::vector<uint8_t> read_icon() {
-    std::vector<uint8_t> data;
-    if (FILE* f = std::fopen(VANTOR_SOURCE_DIR "/app/forms/vantor.ico", "rb")) {
-        uint8_t buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            data.insert(data.end(), buffer, buffer + n);
-        std::fclose(f);
-    }
-    return data;
+    const std::string data = testing::read_file(VANTOR_SOURCE_DIR "/app/forms/vantor.ico");
+    return std::vector<uint8_t>(data.begin(), data.end());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "controls/common_dlg.h"
 #include "controls/edit_box.h"
 #include "forms/blocks.h"
+#include "tests/support/win32.h"
 
 using namespace vantor;
 using namespace vantor::controls;
@@ -24,35 +25,8 @@ void print(const char* what, std::vector<double> samples) {
                 samples.front(), samples.back(), unsigned(n));
 }
 
-LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    if (reflect_notification(msg, wp, lp, result))
-        return result;
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-HWND make_host() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = host_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VantorBenchHost";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "bench", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
-                           nullptr, nullptr, wc.hInstance, nullptr);
-}
-
 forms::CreateParams params_for(const std::vector<uint8_t>& block, HWND parent) {
-    forms::CreateParams p{};
-    p.block = block.data();
-    p.block_size = uint32_t(block.size());
-    p.parent = parent;
-    p.control_id = 100;
-    p.left = p.top = 10;
-    p.width = 150;
-    p.height = 24;
-    p.window_id = 0x52010003;
-    p.unit_id = 0x16010004;
-    return p;
+    return testing::create_params(block, parent, 10, 10, 150, 24);
 }
 
 template <class Create>
@@ -71,7 +45,8 @@ void bench_create(const char* what, HWND host, const std::vector<uint8_t>& block
 } // namespace
 
 int main() {
-    HWND host = make_host();
+    testing::Host host_window;
+    HWND host = host_window.hwnd();
 
     forms::EditBoxProps spin;
     spin.SpinMode = 1;
@@ -94,6 +69,5 @@ int main() {
         samples.push_back(now_ms() - start);
     }
     print("Content write and read round trip", samples);
-    DestroyWindow(host);
     return 0;
 }

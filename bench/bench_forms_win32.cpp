@@ -12,11 +12,11 @@
 #include "bench/bench_clock.h"
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
-#include "tests/win32/support_forms/harness.h"
-#include "tests/win32/support_forms/sequence.h"
+#include "tests/support/forms_harness.h"
+#include "tests/support/sequence.h"
 
 using namespace vantor;
-using namespace vantor::testforms;
+using namespace vantor::testing;
 
 namespace {
 

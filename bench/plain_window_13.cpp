@@ -5,6 +5,8 @@
 // window is closed.
 #include <windows.h>
 
+#include "tests/support/plain_program.h"
+
 namespace {
 
 struct Control {
@@ -64,29 +66,16 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = window_proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "PlainWindow13";
-    RegisterClassA(&wc);
+    vantor::testing::register_plain_class(window_proc, "PlainWindow13");
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
     HWND hwnd =
-        CreateWindowExA(0, wc.lpszClassName, "Plain13",
+        CreateWindowExA(0, "PlainWindow13", "Plain13",
                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
                         x, y, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
     if (!hwnd)
         return 1;
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(hwnd, &msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return int(msg.wParam);
+    return vantor::testing::run_plain_loop(hwnd);
 }

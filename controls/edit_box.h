@@ -137,6 +137,10 @@ inline constexpr char kChineseSample[] = "国";
 // Recomputes and redraws the non-client area without moving anything.
 void refresh_frame(HWND hwnd);
 
+// The extended window styles that draw BorderStyle `border` (WS_BORDER, style
+// 5, is a plain style the box sets itself).
+DWORD border_ex_style(int32_t border);
+
 // Positions inside an ANSI EDIT control count bytes on Windows but UTF-16 units
 // under Wine; this tells which, probed once.
 bool edit_positions_count_bytes();

@@ -14,6 +14,8 @@ namespace {
 
 constexpr DWORD kBorderExStyles = WS_EX_STATICEDGE | WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
 
+} // namespace
+
 DWORD border_ex_style(int32_t border) {
     switch (border) {
     case 1:
@@ -28,8 +30,6 @@ DWORD border_ex_style(int32_t border) {
         return 0;
     }
 }
-
-} // namespace
 
 void refresh_frame(HWND hwnd) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,

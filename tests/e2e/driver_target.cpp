@@ -3,6 +3,8 @@
 // edit box, a button that shows the edit box's text in a message box, and a
 // button that quits with the text's length as exit code.
 #include <windows.h>
+
+#include "tests/support/plain_program.h"
 // After windows.h, whose types it uses.
 #include <commdlg.h>
 
@@ -102,20 +104,9 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = window_proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "VantorDriverTarget";
-    RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Driver target", WS_OVERLAPPEDWINDOW, 100, 100,
-                                460, 90, nullptr, nullptr, instance, nullptr);
+    vantor::testing::register_plain_class(window_proc, "VantorDriverTarget");
+    HWND hwnd = CreateWindowExA(0, "VantorDriverTarget", "Driver target", WS_OVERLAPPEDWINDOW, 100,
+                                100, 460, 90, nullptr, nullptr, instance, nullptr);
     ShowWindow(hwnd, show);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return int(msg.wParam);
+    return vantor::testing::run_plain_loop();
 }

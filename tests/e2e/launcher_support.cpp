@@ -8,14 +8,6 @@ namespace {
 
 constexpr DWORD kWatchPollMs = 5;
 
-std::string windows_path(std::string path) {
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
 const char* box_name(int id) {
     switch (id) {
     case kCountBox:
@@ -34,10 +26,6 @@ const char* box_name(int id) {
 }
 
 } // namespace
-
-std::string vantor_short_waits_exe() {
-    return windows_path(VANTOR_SHORT_WAITS_EXE);
-}
 
 LaunchSettings example_settings(const std::string& count) {
     return {count, "720", "1280", "320", standin_exe()};

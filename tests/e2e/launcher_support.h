@@ -38,10 +38,6 @@ enum LauncherControl : int {
 constexpr DWORD kOpenMs = 15000;     // a program's window to appear
 constexpr DWORD kSequenceMs = 20000; // a launch sequence's starts to appear in the log
 
-// Vantor built with window-wait limits of kShortWaitLimitMs.
-std::string vantor_short_waits_exe();
-constexpr double kShortWaitLimitMs = 1500;
-
 // What the user types into the five boxes.
 struct LaunchSettings {
     std::string count;

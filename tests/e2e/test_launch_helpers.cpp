@@ -547,6 +547,27 @@ std::vector<DWORD> listed_pids(const char* name) {
     return pids;
 }
 
+class TwoProcesses : public HelperTest {
+  protected:
+    // Starts two stand-ins and tells them apart by the order the system lists
+    // them in.
+    void start_two() {
+        ASSERT_TRUE(a_.start(quoted(standin_exe()) + " -clone:Nox_1"));
+        ASSERT_TRUE(b_.start(quoted(standin_exe()) + " -clone:Nox_2"));
+        ASSERT_EQ(2u, log_.wait_for("start", 2, kWaitMs).size());
+        const std::vector<DWORD> listed = listed_pids("Nox.exe");
+        ASSERT_EQ(2u, listed.size());
+        first_ = listed[0] == a_.pid() ? &a_ : &b_;
+        second_ = listed[0] == a_.pid() ? &b_ : &a_;
+        ASSERT_EQ(listed[1], second_->pid());
+    }
+
+    StandinLog log_;
+    Program a_, b_;
+    Program* first_ = nullptr;
+    Program* second_ = nullptr;
+};
+
 TEST_F(Processes, WholeNameMatchesWithCaseIgnoredUnlessExact) {
     struct Case {
         const char* image;
@@ -607,17 +628,10 @@ TEST_F(Processes, TerminateEndsMatchingProcessAndClosesItsHandle) {
     }
 }
 
-TEST_F(Processes, TerminateEndsOnlyTheFirstListed) {
-    StandinLog log;
-    Program a, b;
-    ASSERT_TRUE(a.start(quoted(standin_exe()) + " -clone:Nox_1"));
-    ASSERT_TRUE(b.start(quoted(standin_exe()) + " -clone:Nox_2"));
-    ASSERT_EQ(2u, log.wait_for("start", 2, kWaitMs).size());
-    const std::vector<DWORD> listed = listed_pids("Nox.exe");
-    ASSERT_EQ(2u, listed.size());
-    Program& first = listed[0] == a.pid() ? a : b;
-    Program& second = listed[0] == a.pid() ? b : a;
-    ASSERT_EQ(listed[1], second.pid());
+TEST_F(TwoProcesses, TerminateEndsOnlyTheFirstListed) {
+    ASSERT_NO_FATAL_FAILURE(start_two());
+    Program& first = *first_;
+    Program& second = *second_;
 
     EXPECT_TRUE(terminate_process("Nox.exe"));
     EXPECT_EQ(0u, first.wait_exit(kWaitMs)) << "the first listed was not terminated";
@@ -625,16 +639,10 @@ TEST_F(Processes, TerminateEndsOnlyTheFirstListed) {
     EXPECT_TRUE(second.running()) << "the second listed was terminated too";
 }
 
-TEST_F(Processes, ChosenProcessIsCheckedAndTerminatedById) {
-    StandinLog log;
-    Program a, b;
-    ASSERT_TRUE(a.start(quoted(standin_exe()) + " -clone:Nox_1"));
-    ASSERT_TRUE(b.start(quoted(standin_exe()) + " -clone:Nox_2"));
-    ASSERT_EQ(2u, log.wait_for("start", 2, kWaitMs).size());
-    const std::vector<DWORD> listed = listed_pids("Nox.exe");
-    ASSERT_EQ(2u, listed.size());
-    Program& first = listed[0] == a.pid() ? a : b;
-    Program& second = listed[0] == a.pid() ? b : a;
+TEST_F(TwoProcesses, ChosenProcessIsCheckedAndTerminatedById) {
+    ASSERT_NO_FATAL_FAILURE(start_two());
+    Program& first = *first_;
+    Program& second = *second_;
 
     EXPECT_EQ(second.pid(), find_process_id("nox.exe", false, second.pid()));
     EXPECT_EQ(0u, find_process_id("nox.exe", true, second.pid())) << "exact case";

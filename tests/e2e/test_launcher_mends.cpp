@@ -118,60 +118,7 @@ TEST(OtherInstance, AnInstanceRunningBeforeTheSequenceSurvivesIt) {
     }
 }
 
-// ---- limits of the window waits; a start that fails ------------------------------------------
-
-TEST(WaitLimits, WindowThatNeverAppearsEndsTheWaitAndTheSequenceGoesOn) {
-    StandinLog log;
-    InstanceWatcher watcher(log);
-    ScopedEnv never("VANTOR_STANDIN_NEVER_SHOW", "1");
-    Launcher vantor(vantor_short_waits_exe());
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor (short waits)";
-    const LaunchSettings s = example_settings("2");
-    ASSERT_TRUE(vantor.fill(s));
-    vantor.press_start();
-
-    const std::vector<LogEntry> starts = starts_after(log, 4, kSequenceMs, kQuietMs);
-    const std::vector<std::string> expected = {
-        first_pass_line(s.path, 1, s), first_pass_line(s.path, 2, s), second_pass_line(s.path, 1),
-        second_pass_line(s.path, 2)};
-    ASSERT_EQ(listing(expected), listing(command_lines(starts)));
-    // The wait ran to its limit, then the 500 ms pause; nothing was terminated.
-    EXPECT_GE(starts[1].ms - starts[0].ms, kShortWaitLimitMs + 450)
-        << "instance 2 started " << starts[1].ms - starts[0].ms << " ms after instance 1";
-    for (const Instance& instance : watcher.instances()) {
-        EXPECT_FALSE(instance.ended) << "terminated: " << instance.start.rest("cmd");
-    }
-}
-
-TEST(WaitLimits, WindowThatNeverGoesEndsTheWaitAndTheSequenceGoesOn) {
-    // An emulator under another image name: its window is found, but a process
-    // not named Nox.exe is not terminated, so the window stays.
-    TempDirectory directory("vantor");
-    const std::string emulator = directory.path() + "Emu.exe";
-    ASSERT_TRUE(CopyFileA(standin_exe().c_str(), emulator.c_str(), TRUE)) << emulator;
-    StandinLog log;
-    InstanceWatcher watcher(log);
-    Launcher vantor(vantor_short_waits_exe());
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor (short waits)";
-    LaunchSettings s = example_settings("2");
-    s.path = emulator;
-    ASSERT_TRUE(vantor.fill(s));
-    vantor.press_start();
-
-    const std::vector<LogEntry> starts = starts_after(log, 4, kSequenceMs, kQuietMs);
-    const std::vector<std::string> expected = {
-        first_pass_line(s.path, 1, s), first_pass_line(s.path, 2, s), second_pass_line(s.path, 1),
-        second_pass_line(s.path, 2)};
-    ASSERT_EQ(listing(expected), listing(command_lines(starts)));
-    // The wait for the window to go ran to its limit, then the 500 ms pause.
-    const std::vector<LogEntry> windows = log.wait_for("window", 1, 0);
-    ASSERT_FALSE(windows.empty()) << "instance 1 never showed its window";
-    EXPECT_GE(starts[1].ms - windows[0].ms, kShortWaitLimitMs + 450)
-        << "instance 2 started " << starts[1].ms - windows[0].ms
-        << " ms after instance 1 showed its window";
-    for (const Instance& instance : watcher.instances())
-        EXPECT_FALSE(instance.ended) << "terminated: " << instance.start.rest("cmd");
-}
+// ---- a start that fails ------------------------------------------------------------------
 
 // Which standard icon a message box shows: its icon's pixels on the screen
 // compared with each standard icon drawn here on the same background.

@@ -18,6 +18,16 @@ class Picker : public ::testing::Test {
         return vantor_.wait_dialog(kOpenMs);
     }
 
+    // Chooses `file` in the dialog of the import button; the path box then
+    // shows it and the dialog is gone.
+    void choose(const std::string& file) {
+        HWND dialog = open_dialog();
+        ASSERT_NE(nullptr, dialog) << "no file dialog";
+        ASSERT_TRUE(file_dialog_choose(dialog, file));
+        ASSERT_EQ(file, vantor_.wait_content(kPathBox, file));
+        ASSERT_TRUE(wait_window_gone(dialog, 5000));
+    }
+
     Launcher vantor_;
     // Two files that exist: a choice is not checked to be the emulator.
     const std::string first_ = standin_exe();
@@ -26,23 +36,12 @@ class Picker : public ::testing::Test {
 
 TEST_F(Picker, ChosenFileReplacesTypedPath) {
     ASSERT_EQ("C:\\typed\\by\\hand.exe", vantor_.enter(kPathBox, "C:\\typed\\by\\hand.exe"));
-    HWND dialog = open_dialog();
-    ASSERT_NE(nullptr, dialog) << "no file dialog";
-    ASSERT_TRUE(file_dialog_choose(dialog, first_));
-    EXPECT_EQ(first_, vantor_.wait_content(kPathBox, first_));
+    choose(first_);
 }
 
 TEST_F(Picker, LaterChoiceReplacesEarlierChoice) {
-    HWND dialog = open_dialog();
-    ASSERT_NE(nullptr, dialog) << "no file dialog";
-    ASSERT_TRUE(file_dialog_choose(dialog, first_));
-    ASSERT_EQ(first_, vantor_.wait_content(kPathBox, first_));
-    ASSERT_TRUE(wait_window_gone(dialog, 5000));
-
-    dialog = open_dialog();
-    ASSERT_NE(nullptr, dialog) << "no file dialog the second time";
-    ASSERT_TRUE(file_dialog_choose(dialog, second_));
-    EXPECT_EQ(second_, vantor_.wait_content(kPathBox, second_));
+    ASSERT_NO_FATAL_FAILURE(choose(first_));
+    ASSERT_NO_FATAL_FAILURE(choose(second_));
 }
 
 TEST_F(Picker, CancellingFirstErasesTypedPath) {
@@ -55,14 +54,9 @@ TEST_F(Picker, CancellingFirstErasesTypedPath) {
 }
 
 TEST_F(Picker, CancellingAfterChoiceWritesEarlierChoiceAgain) {
-    HWND dialog = open_dialog();
-    ASSERT_NE(nullptr, dialog) << "no file dialog";
-    ASSERT_TRUE(file_dialog_choose(dialog, first_));
-    ASSERT_EQ(first_, vantor_.wait_content(kPathBox, first_));
-    ASSERT_TRUE(wait_window_gone(dialog, 5000));
-
+    ASSERT_NO_FATAL_FAILURE(choose(first_));
     ASSERT_EQ("D:\\edited.exe", vantor_.enter(kPathBox, "D:\\edited.exe"));
-    dialog = open_dialog();
+    HWND dialog = open_dialog();
     ASSERT_NE(nullptr, dialog) << "no file dialog the second time";
     file_dialog_cancel(dialog);
     ASSERT_TRUE(wait_window_gone(dialog, 5000)) << "the dialog stays after cancel";

@@ -236,27 +236,4 @@ TEST(Responsiveness, WindowAnswersWithin100MsWhileTheSequenceWaits) {
         << "the probes did not all fall into the appearance wait";
 }
 
-TEST(Responsiveness, KeysTypedWhileALaunchHoldsTheThreadAreHandled) {
-    StandinLog log;
-    // No instance window ever shows, so nothing but the test's keys reaches
-    // the launcher's queue; the short-limits build gives up each wait after
-    // 1.5 s. The test sends the launcher nothing while the sequence runs: a
-    // sent message would wake its wait and hide what this checks.
-    ScopedEnv never("VANTOR_STANDIN_NEVER_SHOW", "1");
-    Launcher vantor(vantor_short_waits_exe());
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor (short waits)";
-    const LaunchSettings s = example_settings("1");
-    ASSERT_TRUE(vantor.fill(s));
-    // Typed right after the click, so queued while the first launch runs:
-    // the count becomes 2, which the second pass reads.
-    vantor.press_start();
-    PostMessageA(vantor.control(kCountBox), WM_CHAR, VK_BACK, 1);
-    PostMessageA(vantor.control(kCountBox), WM_CHAR, '2', 1);
-
-    const std::vector<LogEntry> starts = starts_after(log, 3, kSequenceMs, kQuietMs);
-    const std::vector<std::string> expected = {
-        first_pass_line(s.path, 1, s), second_pass_line(s.path, 1), second_pass_line(s.path, 2)};
-    EXPECT_EQ(listing(expected), listing(command_lines(starts)));
-}
-
 } // namespace

@@ -1,5 +1,6 @@
 #include "tests/support/automation.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 namespace vantor::testing {
@@ -146,8 +147,22 @@ ProbeRun run_probe(const std::string& program, const std::string& mode, bool exp
     return run;
 }
 
-FILE* open_probe_log(const char* program, const std::string& mode) {
-    return std::fopen((program_directory() + program + "." + mode + ".log").c_str(), "w");
+namespace {
+FILE* g_probe_log = nullptr;
+} // namespace
+
+bool open_probe_log(const char* program, const std::string& mode) {
+    g_probe_log = std::fopen((program_directory() + program + "." + mode + ".log").c_str(), "w");
+    return g_probe_log != nullptr;
+}
+
+void probe_line(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(g_probe_log, format, args);
+    va_end(args);
+    std::fputc('\n', g_probe_log);
+    std::fflush(g_probe_log);
 }
 
 std::string joined(const std::vector<std::string>& lines) {

@@ -363,14 +363,18 @@ TEST(DamagedArchive, EveryTruncationFails) {
     }
 }
 
+Bytes file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 // Inputs that once broke the reader or the fuzz target, kept as regression files.
 TEST(DamagedArchive, RegressionFilesFailCleanly) {
     const std::filesystem::path dir =
         std::filesystem::path(VANTOR_SOURCE_DIR) / "tests/fixtures/damaged";
     size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        Bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const Bytes data = file_bytes(entry.path());
         EXPECT_NE(read_error(data), "(read)") << entry.path();
         ArchiveModel model;
         EXPECT_FALSE(decode_archive(data.data(), data.size(), model, nullptr)) << entry.path();
@@ -384,8 +388,7 @@ TEST(Corpus, SeedsAreValidArchivesThatReencodeExactly) {
         std::filesystem::path(VANTOR_SOURCE_DIR) / "tests/fuzz/corpus/fuzz_archive";
     size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        Bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const Bytes data = file_bytes(entry.path());
         ArchiveModel model;
         std::string error;
         ASSERT_TRUE(decode_archive(data.data(), data.size(), model, &error))

@@ -13,8 +13,11 @@
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/fatal.h"
+#include "tests/unit/fatal_error.h"
 
 using namespace vantor;
+using vantor::testing::FatalToException;
+using vantor::testing::RuntimeError;
 
 namespace {
 
@@ -58,13 +61,6 @@ TypedValue raw(uint32_t low, TypeCode code) {
 constexpr double kSecond = 1.0 / 86400;
 constexpr double kNov3 = 42677; // OLE day of 3 November 2016
 const double kInf = std::numeric_limits<double>::infinity();
-
-struct RuntimeError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-void throwing_hook(const char* message, int32_t) {
-    throw RuntimeError(message ? message : "");
-}
 
 } // namespace
 
@@ -306,7 +302,7 @@ TEST(Commands, TypedResultsAndOmittedArguments) {
 }
 
 TEST(ConvertAllocation, FailureIsFatalWithTheRequestedSize) {
-    FatalHook previous = set_fatal_hook(throwing_hook);
+    FatalToException fatal;
     auto failure_of = [](auto convert) -> std::string {
         fail_next_allocations(1);
         try {
@@ -319,6 +315,5 @@ TEST(ConvertAllocation, FailureIsFatalWithTheRequestedSize) {
     EXPECT_EQ(failure_of([] { return to_text(make_int(-42)); }), "分配 4 字节内存失败!");
     EXPECT_EQ(failure_of([] { return convert_case("ab", kFullWidth); }), "分配 5 字节内存失败!");
     fail_next_allocations(0);
-    set_fatal_hook(previous);
     EXPECT_EQ(text_of(make_int(7)), "7");
 }

@@ -10,19 +10,13 @@
 
 #include "runtime/dll_binding.h"
 #include "runtime/fatal.h"
+#include "tests/unit/fatal_error.h"
 
 using namespace vantor;
+using vantor::testing::FatalToException;
+using vantor::testing::RuntimeError;
 
 namespace {
-
-struct RuntimeError : std::runtime_error {
-    int32_t code;
-    RuntimeError(const char* m, int32_t c) : std::runtime_error(m ? m : ""), code(c) {}
-};
-
-void throwing_hook(const char* message, int32_t code) {
-    throw RuntimeError(message, code);
-}
 
 void* fake_address(uintptr_t n) {
     return reinterpret_cast<void*>(n);
@@ -116,7 +110,6 @@ using Log = std::vector<std::string>;
 class DllBindingTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        previous_ = set_fatal_hook(throwing_hook);
         for (const char* name : kSystemLibraries)
             loader.add(name);
     }
@@ -124,7 +117,6 @@ class DllBindingTest : public ::testing::Test {
         release_dll_tables(tables, loader);
         for (const auto& lib : loader.libraries)
             EXPECT_EQ(lib.references, 0) << lib.path << " leaked or released too often";
-        set_fatal_hook(previous_);
     }
 
     void declare(std::vector<const char*> libs, std::vector<const char*> functions) {
@@ -137,13 +129,8 @@ class DllBindingTest : public ::testing::Test {
     }
     // The runtime error raised by resolving i (fails the test if none is raised).
     RuntimeError resolve_error(uint32_t i, const char* dir = "C:\\App") {
-        try {
-            resolve(i, dir);
-        } catch (const RuntimeError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "resolving " << i << " raised no runtime error";
-        return RuntimeError("", -1);
+        return vantor::testing::raised_by([&] { resolve(i, dir); },
+                                          "resolving " + std::to_string(i));
     }
 
     FakeLoader loader;
@@ -151,7 +138,7 @@ class DllBindingTest : public ::testing::Test {
 
   private:
     std::vector<const char*> libs_, functions_;
-    FatalHook previous_ = nullptr;
+    FatalToException fatal_;
 };
 
 } // namespace
@@ -412,7 +399,7 @@ TEST_F(DllBindingTest, ShutdownReleasesEachKeptHandleOnce) {
 }
 
 TEST(StackError, IsErrorSixWithItsMessage) {
-    FatalHook previous = set_fatal_hook(throwing_hook);
+    FatalToException fatal;
     try {
         raise_stack_error();
     } catch (const RuntimeError& e) {
@@ -421,5 +408,4 @@ TEST(StackError, IsErrorSixWithItsMessage) {
                                          "DLL\xC3\xFC\xC1\xEE\xBA\xF3\xB7\xA2"
                                          "\xCF\xD6\xB6\xD1\xD5\xBB\xB4\xED\xCE\xF3");
     }
-    set_fatal_hook(previous);
 }

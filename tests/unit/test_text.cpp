@@ -7,8 +7,11 @@
 #include "commands/text.h"
 #include "runtime/allocator.h"
 #include "runtime/fatal.h"
+#include "tests/unit/fatal_error.h"
 
 using namespace vantor;
+using vantor::testing::FatalToException;
+using vantor::testing::RuntimeError;
 
 namespace {
 
@@ -19,13 +22,6 @@ std::string take(char* text) {
     std::string s(text);
     mem_free(text);
     return s;
-}
-
-struct TextError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-void throwing_hook(const char* message, int32_t) {
-    throw TextError(message ? message : "");
 }
 
 } // namespace
@@ -66,11 +62,11 @@ TEST(TextLength, BytesBeforeTheTerminator) {
 }
 
 TEST(TextAllocation, FailuresAreFatalWithTheBlockSize) {
-    FatalHook previous = set_fatal_hook(throwing_hook);
+    FatalToException fatal;
     auto failure_of = [](auto make) -> std::string {
         try {
             take(make());
-        } catch (const TextError& e) {
+        } catch (const RuntimeError& e) {
             return e.what();
         }
         return "(no runtime error)";
@@ -83,5 +79,4 @@ TEST(TextAllocation, FailuresAreFatalWithTheBlockSize) {
               "分配 -2147483648 字节内存失败!");
     EXPECT_EQ(failure_of([] { return new_text_block(0x100000004ULL); }), "分配 -1 字节内存失败!");
     fail_next_allocations(0);
-    set_fatal_hook(previous);
 }

@@ -9,29 +9,21 @@
 #include "runtime/call.h"
 #include "runtime/fatal.h"
 #include "runtime/value.h"
+#include "tests/unit/fatal_error.h"
 
 using namespace vantor;
+using vantor::testing::FatalToException;
+using vantor::testing::RuntimeError;
 
 namespace {
 
-struct RuntimeError : std::runtime_error {
-    int32_t code;
-    RuntimeError(const char* m, int32_t c) : std::runtime_error(m ? m : ""), code(c) {}
-};
-
-void throwing_hook(const char* message, int32_t code) {
-    throw RuntimeError(message, code);
-}
-
 class ValuesTest : public ::testing::Test {
   protected:
-    void SetUp() override { previous_ = set_fatal_hook(throwing_hook); }
     void TearDown() override {
         fail_next_allocations(0);
         set_constant_area(nullptr, 0);
-        set_fatal_hook(previous_);
     }
-    FatalHook previous_ = nullptr;
+    FatalToException fatal_;
 };
 
 // A fake constant area: literals of the application live in one read-only block.

@@ -14,30 +14,21 @@
 #include "tests/support/automation.h"
 
 using namespace vantor;
+using vantor::testing::probe_line;
 
 namespace {
 
-FILE* g_log = nullptr;
 std::string g_mode;
 std::vector<uint8_t> g_archive;
 
-void log_line(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(g_log, format, args);
-    va_end(args);
-    std::fputc('\n', g_log);
-    std::fflush(g_log);
-}
-
 int32_t notify_base(int32_t code, uint32_t first, uint32_t) {
-    log_line("notify Baselib %d %s", int(code),
-             code == 1 ? (first == uint32_t(uintptr_t(&runtime_request)) ? "request-entry" : "?")
-                       : std::to_string(first).c_str());
+    probe_line("notify Baselib %d %s", int(code),
+               code == 1 ? (first == uint32_t(uintptr_t(&runtime_request)) ? "request-entry" : "?")
+                         : std::to_string(first).c_str());
     return 0;
 }
 int32_t notify_ui(int32_t code, uint32_t, uint32_t) {
-    log_line("notify Uilib %d", int(code));
+    probe_line("notify Uilib %d", int(code));
     return 0;
 }
 
@@ -68,10 +59,10 @@ ProgramDescriptor g_descriptor{
     0, 3, kLibraries, 3,          kDllLibraries, kDllFunctions};
 
 void exit_a() {
-    log_line("exit A on %s", GetCurrentThreadId() == kernel().main_thread_id ? "main" : "other");
+    probe_line("exit A on %s", GetCurrentThreadId() == kernel().main_thread_id ? "main" : "other");
 }
 void exit_b() {
-    log_line("exit B");
+    probe_line("exit B");
 }
 
 const InterfaceTable& rt() {
@@ -94,7 +85,7 @@ void CALLBACK quit_timer(HWND, UINT, UINT_PTR, DWORD) {
 void idle_routine(uint32_t argument) {
     ++g_idle_calls;
     if (argument != 77)
-        log_line("idle argument wrong %u", argument);
+        probe_line("idle argument wrong %u", argument);
     if (g_idle_calls == 1) {
         DestroyWindow(g_idle_window);
         PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
@@ -107,7 +98,7 @@ bool loaded(const char* library) {
     return GetModuleHandleA(library) != nullptr;
 }
 void sound_released(void* module) {
-    log_line("before-release winmm %d", module == GetModuleHandleA("winmm.dll"));
+    probe_line("before-release winmm %d", module == GetModuleHandleA("winmm.dll"));
 }
 
 DWORD WINAPI end_from_thread(LPVOID) {
@@ -122,28 +113,30 @@ int entry_routine() {
         RuntimeKernel& k = kernel();
         char cwd[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, cwd);
-        log_line("dir-is-cwd %d", k.program_dir == cwd);
-        log_line("file %s", k.program_file.c_str());
-        log_line("dir-slash %d", k.program_dir_slash == k.program_dir + "\\");
+        probe_line("dir-is-cwd %d", k.program_dir == cwd);
+        probe_line("file %s", k.program_file.c_str());
+        probe_line("dir-slash %d", k.program_dir_slash == k.program_dir + "\\");
         HWND owner = FindWindowA("_QZ_HideOwner", nullptr);
-        log_line("hidden-owner %d toolwindow %d", owner == k.hidden_owner_hwnd && owner != nullptr,
-                 (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0);
-        log_line("main-thread %d", k.main_thread_id == GetCurrentThreadId());
-        log_line("id-counter %u", k.id_counter);
-        log_line("windows %u", runtime_request(2032, 0, 0));
-        log_line("kind %u", runtime_request(2030, 0, 0));
-        log_line("unknown-request %u", runtime_request(2039, 1, 2));
+        probe_line("hidden-owner %d toolwindow %d",
+                   owner == k.hidden_owner_hwnd && owner != nullptr,
+                   (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0);
+        probe_line("main-thread %d", k.main_thread_id == GetCurrentThreadId());
+        probe_line("id-counter %u", k.id_counter);
+        probe_line("windows %u", runtime_request(2032, 0, 0));
+        probe_line("kind %u", runtime_request(2030, 0, 0));
+        probe_line("unknown-request %u", runtime_request(2039, 1, 2));
         // A constant is never freed; resizing copies it.
         rt().release(const_cast<uint8_t*>(kConstants));
         auto* copy = static_cast<char*>(rt().resize(const_cast<uint8_t*>(kConstants), 9));
-        log_line("constant-copy %.8s %d", copy, copy != reinterpret_cast<const char*>(kConstants));
+        probe_line("constant-copy %.8s %d", copy,
+                   copy != reinterpret_cast<const char*>(kConstants));
         rt().release(copy);
         if (m == "archive") {
             const forms::WindowRecord* w = forms::find_window(k.windows, 0x52010003);
-            log_line("launcher-window %d", w != nullptr);
+            probe_line("launcher-window %d", w != nullptr);
         }
         rt().run_until_last_window_closed();
-        log_line("loop-skipped");
+        probe_line("loop-skipped");
         return 0;
     }
     if (m == "error") {
@@ -161,17 +154,17 @@ int entry_routine() {
     if (m == "stack-error") {
         startup_and_register();
         rt().call_declared(0, 0, nullptr); // GetSystemMetrics takes one argument
-        log_line("not reached");
+        probe_line("not reached");
     }
     if (m == "unknown-export") {
         startup_and_register();
         rt().call_declared(1, 0, nullptr);
-        log_line("not reached");
+        probe_line("not reached");
     }
     if (m == "unknown-system-export") {
         startup_and_register();
         rt().call_declared(2, 0, nullptr);
-        log_line("not reached");
+        probe_line("not reached");
     }
     if (m == "find-file") {
         startup_and_register();
@@ -186,11 +179,11 @@ int entry_routine() {
         uint32_t name = rt().call_service(service::FindFile, uint32_t(uintptr_t(pattern.c_str())),
                                           0, 1, uint32_t(uintptr_t(&search)));
         while (name) {
-            log_line("found %s", reinterpret_cast<const char*>(uintptr_t(name)));
+            probe_line("found %s", reinterpret_cast<const char*>(uintptr_t(name)));
             rt().release(reinterpret_cast<void*>(uintptr_t(name)));
             name = rt().call_service(service::FindFile, 0, 0, 1, uint32_t(uintptr_t(&search)));
         }
-        log_line("handle-closed %d", search == nullptr);
+        probe_line("handle-closed %d", search == nullptr);
         // Directories only (attribute 0x10) finds the sub-directory and the dot entries.
         name = rt().call_service(service::FindFile, uint32_t(uintptr_t(pattern.c_str())), 0x10, 0,
                                  uint32_t(uintptr_t(&search)));
@@ -200,35 +193,35 @@ int entry_routine() {
             rt().release(reinterpret_cast<void*>(uintptr_t(name)));
             name = rt().call_service(service::FindFile, 0, 0x10, 0, uint32_t(uintptr_t(&search)));
         }
-        log_line("directories %d", dirs);
+        probe_line("directories %d", dirs);
         return 0;
     }
     if (m == "on-demand") {
         startup_and_register();
-        log_line("before winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
+        probe_line("before winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
         auto play = controls::on_demand<FARPROC>("winmm.dll", "PlaySoundA", sound_released);
         auto open = controls::on_demand<FARPROC>("comdlg32.dll", "GetOpenFileNameA");
         auto again = controls::on_demand<FARPROC>("winmm.dll", "PlaySoundA");
-        log_line("found %d %d again %d", play != nullptr, open != nullptr, again == play);
-        log_line("loaded winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
+        probe_line("found %d %d again %d", play != nullptr, open != nullptr, again == play);
+        probe_line("loaded winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
         return 0;
     }
     if (m == "unchecked-alloc") {
         startup_and_register();
-        log_line("unchecked %u", runtime_request(2024, 0x7FFFFFF0, 1));
+        probe_line("unchecked %u", runtime_request(2024, 0x7FFFFFF0, 1));
         return 0;
     }
     if (m == "bad-archive") {
         g_descriptor.form_archive = kBadArchive;
         g_descriptor.form_archive_size = sizeof kBadArchive;
         startup_and_register();
-        log_line("not reached");
+        probe_line("not reached");
     }
     if (m == "thread-end") {
         startup_and_register();
         CreateThread(nullptr, 0, end_from_thread, nullptr, 0, nullptr);
         run_message_loop(0);
-        log_line("not reached");
+        probe_line("not reached");
     }
     if (m == "quit-left") {
         startup_and_register();
@@ -237,8 +230,8 @@ int entry_routine() {
         runtime_request(2018, 0, 0);
         MSG msg;
         BOOL waiting = PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        log_line("quit-waiting %d", waiting && msg.message == WM_QUIT);
-        log_line("loop %d", run_message_loop(0));
+        probe_line("quit-waiting %d", waiting && msg.message == WM_QUIT);
+        probe_line("loop %d", run_message_loop(0));
         return 0;
     }
     if (m == "idle") {
@@ -252,9 +245,10 @@ int entry_routine() {
         } record{g_idle_window, idle_routine, 77};
         runtime_request(1012, uint32_t(uintptr_t(&record)), 0);
         runtime_request(1012, uint32_t(uintptr_t(&record)), 0); // second entry refused
-        log_line("idle-entries %u", unsigned(kernel().idle_windows.size()));
+        probe_line("idle-entries %u", unsigned(kernel().idle_windows.size()));
         run_message_loop(0);
-        log_line("idle-calls %d entries %u", g_idle_calls, unsigned(kernel().idle_windows.size()));
+        probe_line("idle-calls %d entries %u", g_idle_calls,
+                   unsigned(kernel().idle_windows.size()));
         return 0;
     }
     return 0;
@@ -264,8 +258,7 @@ int entry_routine() {
 
 int main(int argc, char** argv) {
     g_mode = argc > 1 ? argv[1] : "startup";
-    g_log = vantor::testing::open_probe_log("kernel_probe", g_mode);
-    if (!g_log)
+    if (!vantor::testing::open_probe_log("kernel_probe", g_mode))
         return 100;
     if (g_mode == "archive" && argc > 2) {
         FILE* f = std::fopen(argv[2], "rb");
@@ -281,6 +274,6 @@ int main(int argc, char** argv) {
     }
     const int code = run_program(g_descriptor, entry_routine);
     if (g_mode == "on-demand")
-        log_line("after-end winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
+        probe_line("after-end winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));
     return code;
 }

@@ -9,24 +9,13 @@
 #include "controls/button.h"
 #include "controls/kinds.h"
 #include "runtime/allocator.h"
-#include "tests/win32/test_window_kind_support.h"
+#include "tests/support/test_form.h"
 
 using namespace vantor;
-using namespace vantor::ctest;
+using namespace vantor::testing;
 using vantor::controls::ButtonUnit;
 
 namespace {
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-forms::WindowProps window_props(uint32_t back = 0xFF000000) {
-    forms::WindowProps p;
-    p.Position = 0;
-    p.Caption = "Buttons";
-    p.BackColor = back;
-    return p;
-}
 
 forms::ButtonProps button_props(const char* caption, int type = 0, int h = 1, int v = 1) {
     forms::ButtonProps b;
@@ -57,13 +46,6 @@ int text_pixels(const Capture& c, RECT r) {
     return n;
 }
 
-RECT rect_in_parent(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 } // namespace
 
 TEST(ButtonCreation, StylesFromTypeAndAlignment) {
@@ -80,7 +62,7 @@ TEST(ButtonCreation, StylesFromTypeAndAlignment) {
     std::vector<ControlDesc> controls;
     for (const Row& r : rows)
         controls.push_back(button(0, 0, 80, 24, button_props("B", r.type, r.h, r.v)));
-    TestForm form(window_props(), RECT{50, 50, 300, 200}, controls);
+    TestForm form(window_props("Buttons"), RECT{50, 50, 300, 200}, controls);
     ASSERT_TRUE(form.ok());
     for (size_t i = 0; i < std::size(rows); ++i) {
         const Row& r = rows[i];
@@ -108,7 +90,7 @@ TEST(ButtonCreation, StylesFromTypeAndAlignment) {
 }
 
 TEST(ButtonProperties, WritesClampAndOnlyPictureAsksForRecreation) {
-    TestForm form(window_props(), RECT{50, 50, 300, 200},
+    TestForm form(window_props("Buttons"), RECT{50, 50, 300, 200},
                   {button(10, 10, 80, 24, button_props("B"))});
     UnitObject* b = form.control(0);
     HWND h = form.control_hwnd(0);
@@ -150,26 +132,19 @@ TEST(ButtonProperties, WritesClampAndOnlyPictureAsksForRecreation) {
     EXPECT_EQ(count, 0u);
 
     // The serialised block carries the new picture for the re-created button.
-    auto serialise = reinterpret_cast<forms::SerialiseRoutine>(
-        controls::kButtonType.routine(forms::routine::CurrentData));
-    uint8_t* block = nullptr;
-    uint32_t size = 0;
-    ASSERT_TRUE(serialise(b, &block, &size));
     forms::ButtonProps back;
-    ASSERT_TRUE(forms::read_block(block, size, back));
+    ASSERT_TRUE(current_props(b, back));
     EXPECT_EQ(back.Picture, bmp);
     EXPECT_EQ(back.Caption, "新的");
     EXPECT_EQ(back.ButtonType, 0);
-    mem_free(block);
 }
 
 TEST(ButtonPicture, ShowsOnlyThePictureAndKeepsItWhenTheCaptionChanges) {
     forms::ButtonProps with_picture = button_props("按钮文字");
     with_picture.Picture = solid_bmp(16, 16, kRed);
-    TestForm form(window_props(), RECT{50, 50, 320, 160},
+    TestForm form(window_props("Buttons"), RECT{50, 50, 320, 160},
                   {button(10, 10, 120, 60, button_props("按钮文字")),
-                   button(150, 10, 120, 60, with_picture),
-                   button(10, 80, 60, 30, button_props("x"), 9)});
+                   button(150, 10, 120, 60, with_picture), button(10, 80, 60, 30, button_props("x"), 9)});
     ASSERT_TRUE(form.ok());
     HWND plain = form.control_hwnd(0), pictured = form.control_hwnd(1);
     EXPECT_NE(style_of(pictured) & BS_BITMAP, 0u);
@@ -202,7 +177,7 @@ TEST(ButtonPicture, IconsBecomeIconButtonsAndJunkLeavesTheCaption) {
     icon.Picture = project_icon();
     forms::ButtonProps junk = button_props("junk");
     junk.Picture = {1, 2, 3, 4, 5, 6, 7, 8};
-    TestForm form(window_props(), RECT{50, 50, 300, 200},
+    TestForm form(window_props("Buttons"), RECT{50, 50, 300, 200},
                   {button(10, 10, 80, 60, icon), button(100, 10, 80, 60, junk)});
     ASSERT_TRUE(form.ok());
     EXPECT_NE(style_of(form.control_hwnd(0)) & BS_ICON, 0u);
@@ -214,7 +189,7 @@ TEST(ButtonPicture, IconsBecomeIconButtonsAndJunkLeavesTheCaption) {
 TEST(ButtonFont, RealisedFontReplacesThePreviousOne) {
     forms::ButtonProps b = button_props("Font");
     b.Font = logfont_bytes("Tahoma", -19);
-    TestForm form(window_props(), RECT{50, 50, 300, 200}, {button(10, 10, 80, 30, b)});
+    TestForm form(window_props("Buttons"), RECT{50, 50, 300, 200}, {button(10, 10, 80, 30, b)});
     HWND h = form.control_hwnd(0);
     HFONT first = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
     ASSERT_NE(first, nullptr);
@@ -238,17 +213,17 @@ TEST(ButtonFont, RealisedFontReplacesThePreviousOne) {
 }
 
 TEST(ButtonEvents, ClickSpaceAndFocusEachRaiseOnce) {
-    EventLog log;
-    TestForm form(
-        window_props(), RECT{50, 50, 300, 200},
-        {button(10, 10, 80, 30, button_props("A")), button(100, 10, 80, 30, button_props("B"))});
+    FakeRequests log;
+    TestForm form(window_props("Buttons"), RECT{50, 50, 300, 200},
+                  {button(10, 10, 80, 30, button_props("A")), button(100, 10, 80, 30, button_props("B"))});
     form.show();
     HWND a = form.control_hwnd(0), b = form.control_hwnd(1);
     SetFocus(b);
     log.clear();
     SetFocus(a);
     SetFocus(b);
-    EXPECT_EQ(log.text(), "1:-8 0:-7 0:-8 1:-7");
+    static const Step kFocusMoves[] = {{"1:-8"}, {"0:-7"}, {"0:-8"}, {"1:-7"}, {nullptr}};
+    EXPECT_TRUE(sequence_matches(log.lines(), kFocusMoves));
 
     log.clear();
     SendMessageA(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

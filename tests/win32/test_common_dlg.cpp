@@ -11,18 +11,15 @@
 
 #include "controls/common_dlg.h"
 #include "runtime/call.h"
-#include "tests/win32/test_edit_box_support.h"
+#include "tests/support/win32.h"
 
 using namespace vantor;
 using namespace vantor::controls;
-using namespace vantor::test;
+using namespace vantor::testing;
 using forms::CommonDlgProps;
 
 namespace {
 
-template <class R> R routine(int32_t number) {
-    return reinterpret_cast<R>(common_dlg_interface(number));
-}
 TEST(FileDialogLogic, FilterListFollowsTheClosingBarsRule) {
     const std::string one_entry("EXE\0*.exe\0\0\0", 12);
     EXPECT_EQ(file_dialog_filter("EXE|*.exe"), one_entry);
@@ -70,21 +67,24 @@ class CommonDlgTest : public ::testing::Test {
         std::vector<uint8_t> block = forms::write_block(props);
         forms::CreateParams params = create_params(block, host.hwnd(), 0, 0, 32, 32);
         params.design_mode = design_mode;
-        auto* dlg =
-            dynamic_cast<CommonDlg*>(routine<forms::CreateRoutine>(forms::routine::Create)(params));
+        auto* dlg = dynamic_cast<CommonDlg*>(kind_routine<forms::CreateRoutine>(
+            common_dlg_interface, forms::routine::Create)(params));
         if (dlg)
             runtime.add_unit(kWindowId, kUnitId, dlg);
         return dlg;
     }
     void write(CommonDlg* dlg, int32_t index, uint32_t word0) {
         forms::PropValue value{word0, 0};
-        EXPECT_EQ(routine<forms::WriteRoutine>(forms::routine::PropertyWritten)(dlg, index, &value,
-                                                                                nullptr),
-                  0);
+        EXPECT_EQ(
+            kind_routine<forms::WriteRoutine>(
+                common_dlg_interface, forms::routine::PropertyWritten)(dlg, index, &value, nullptr),
+            0);
     }
     uint32_t read(CommonDlg* dlg, int32_t index) {
         uint32_t result[2] = {};
-        EXPECT_EQ(routine<forms::ReadRoutine>(forms::routine::PropertyRead)(dlg, index, result), 1);
+        EXPECT_EQ(kind_routine<forms::ReadRoutine>(
+                      common_dlg_interface, forms::routine::PropertyRead)(dlg, index, result),
+                  1);
         return result[0];
     }
     std::string read_text(CommonDlg* dlg, int32_t index) {
@@ -104,7 +104,7 @@ class CommonDlgTest : public ::testing::Test {
         runtime.add_unit(kWindowId, 0, window);
     }
 
-    FakeRuntime runtime;
+    FakeRequests runtime;
     Host host;
 };
 

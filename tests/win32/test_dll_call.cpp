@@ -12,19 +12,13 @@
 #include "runtime/dll_binding.h"
 #include "runtime/dll_call_win32.h"
 #include "runtime/fatal.h"
+#include "tests/unit/fatal_error.h"
 
 using namespace vantor;
+using vantor::testing::FatalToException;
+using vantor::testing::RuntimeError;
 
 namespace {
-
-struct RuntimeError : std::runtime_error {
-    int32_t code;
-    RuntimeError(const char* m, int32_t c) : std::runtime_error(m ? m : ""), code(c) {}
-};
-
-void throwing_hook(const char* message, int32_t code) {
-    throw RuntimeError(message, code);
-}
 
 // The Win32 loader with a log of every load and release, in order.
 class RecordingLoader : public DllLoader {
@@ -93,7 +87,6 @@ class DllCallTest : public ::testing::Test {
     };
 
     void SetUp() override {
-        previous_ = set_fatal_hook(throwing_hook);
         dir_ = program_directory();
         absolute_ = dir_ + "\\dllsub\\vantortest.dll";
         const char* libs[kCount] = {"",
@@ -120,7 +113,6 @@ class DllCallTest : public ::testing::Test {
     void TearDown() override {
         attach_dll_tables(nullptr, nullptr);
         release_dll_tables(tables_, loader_);
-        set_fatal_hook(previous_);
     }
 
     uint32_t call(uint32_t index, std::vector<uint32_t> args) {
@@ -128,13 +120,8 @@ class DllCallTest : public ::testing::Test {
     }
     // The runtime error raised by the call (fails the test if none is raised).
     RuntimeError call_error(uint32_t index, std::vector<uint32_t> args) {
-        try {
-            call(index, std::move(args));
-        } catch (const RuntimeError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "call of " << index << " raised no runtime error";
-        return RuntimeError("", -1);
+        return vantor::testing::raised_by([&] { call(index, std::move(args)); },
+                                          "call of " + std::to_string(index));
     }
 
     RecordingLoader loader_;
@@ -142,7 +129,7 @@ class DllCallTest : public ::testing::Test {
     std::string dir_, absolute_;
 
   private:
-    FatalHook previous_ = nullptr;
+    FatalToException fatal_;
 };
 
 int32_t as_int(uint32_t word) {

@@ -9,28 +9,24 @@
 #include "controls/edit_box.h"
 #include "controls/edit_input.h"
 #include "forms/events.h"
-#include "tests/win32/test_edit_box_support.h"
+#include "tests/support/win32.h"
 
 using namespace vantor;
 using namespace vantor::controls;
-using namespace vantor::test;
+using namespace vantor::testing;
 using forms::EditBoxProps;
 
 namespace {
 
 template <class R> R routine(int32_t number) {
-    return reinterpret_cast<R>(edit_box_interface(number));
+    return kind_routine<R>(edit_box_interface, number);
 }
+
 class EditBoxTest : public ::testing::Test {
   protected:
     EditBox* make(const EditBoxProps& props, int height = 24, int width = 150) {
-        std::vector<uint8_t> block = forms::write_block(props);
-        UnitObject* unit = routine<forms::CreateRoutine>(forms::routine::Create)(
-            create_params(block, host.hwnd(), 10, 10, width, height));
-        auto* box = dynamic_cast<EditBox*>(unit);
-        if (box)
-            ShowWindow(box->handle(), SW_SHOWNA);
-        pump();
+        auto* box = dynamic_cast<EditBox*>(
+            create_unit(edit_box_interface, forms::write_block(props), host.hwnd(), width, height));
         runtime.events.clear();
         return box;
     }
@@ -74,7 +70,7 @@ class EditBoxTest : public ::testing::Test {
         pump();
     }
 
-    FakeRuntime runtime; // declared first: it records the destructions at the end
+    FakeRequests runtime; // declared first: it records the destructions at the end
     Host host;
 };
 
@@ -251,7 +247,7 @@ TEST_F(EditBoxTest, LowBoxGrowsAndTallBoxCentresItsLineInItsColours) {
     EditBox* tall = make(props, 60);
     GetWindowRect(tall->handle(), &r);
     ASSERT_EQ(r.bottom - r.top, 60);
-    Capture c = capture_window(tall->handle());
+    Capture c = capture_redrawn(tall->handle());
     int ink_top = -1, ink_bottom = -1;
     for (int y = 3; y < c.height - 3; ++y)
         for (int x = 3; x < c.width - 3; ++x)
@@ -267,7 +263,7 @@ TEST_F(EditBoxTest, LowBoxGrowsAndTallBoxCentresItsLineInItsColours) {
     EXPECT_EQ(c.at(c.width - 8, c.height - 6), RGB(0, 0, 255)) << "band below the line";
 
     write(tall, edit_prop::BackColor, 0xFF000000); // the button face colour
-    c = capture_window(tall->handle());
+    c = capture_redrawn(tall->handle());
     EXPECT_EQ(c.at(c.width / 2, 6), GetSysColor(COLOR_BTNFACE));
 }
 

@@ -11,11 +11,11 @@
 
 #include "controls/edit_box.h"
 #include "controls/edit_input.h"
-#include "tests/win32/test_edit_box_support.h"
+#include "tests/support/win32.h"
 
 using namespace vantor;
 using namespace vantor::controls;
-using namespace vantor::test;
+using namespace vantor::testing;
 using forms::EditBoxProps;
 
 namespace {
@@ -41,13 +41,8 @@ class EditBoxDbcsTest : public ::testing::Test {
     EditBox* make(int32_t input_mode = input_mode::Normal) {
         EditBoxProps props;
         props.InputMode = input_mode;
-        std::vector<uint8_t> block = forms::write_block(props);
-        UnitObject* unit = reinterpret_cast<forms::CreateRoutine>(edit_box_interface(
-            forms::routine::Create))(create_params(block, host.hwnd(), 10, 10, 150, 24));
-        auto* box = dynamic_cast<EditBox*>(unit);
-        if (box)
-            ShowWindow(box->handle(), SW_SHOWNA);
-        pump();
+        auto* box = dynamic_cast<EditBox*>(
+            create_unit(edit_box_interface, forms::write_block(props), host.hwnd()));
         runtime.events.clear();
         return box;
     }
@@ -64,7 +59,7 @@ class EditBoxDbcsTest : public ::testing::Test {
         pump();
     }
 
-    FakeRuntime runtime;
+    FakeRequests runtime;
     Host host;
 };
 

@@ -12,27 +12,21 @@
 #include "runtime/call.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
-#include "tests/win32/support_forms/harness.h"
-#include "tests/win32/support_forms/sequence.h"
-#include "tests/win32/support_forms/test_kinds.h"
+#include "tests/support/forms_harness.h"
+#include "tests/support/sequence.h"
+#include "tests/support/test_kinds.h"
 
 using namespace vantor;
-using namespace vantor::testforms;
+using namespace vantor::testing;
 
 namespace {
 
-class FormsEvents : public ::testing::Test {
+class FormsEvents : public FormsTest {
   protected:
-    static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
     void SetUp() override {
-        close_all_windows();
+        FormsTest::SetUp();
         ASSERT_TRUE(load(ids::Events));
         clear_log();
-    }
-    void TearDown() override {
-        close_all_windows();
-        EXPECT_EQ(kernel().event_lock, 0);
-        EXPECT_EQ(kernel().current_event_window, 0u);
     }
 };
 

@@ -13,25 +13,16 @@
 #include "forms/engine.h"
 #include "forms/loader.h"
 #include "runtime/kernel.h"
-#include "tests/win32/support_forms/harness.h"
-#include "tests/win32/support_forms/sequence.h"
-#include "tests/win32/support_forms/test_kinds.h"
+#include "tests/support/forms_harness.h"
+#include "tests/support/sequence.h"
+#include "tests/support/test_kinds.h"
 
 using namespace vantor;
-using namespace vantor::testforms;
+using namespace vantor::testing;
 
 namespace {
 
-class FormsLoad : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
-    void SetUp() override { close_all_windows(); }
-    void TearDown() override {
-        close_all_windows();
-        EXPECT_EQ(kernel().event_lock, 0);
-        EXPECT_EQ(kernel().current_modal_window, 0u);
-    }
-};
+using FormsLoad = FormsTest;
 
 // The child windows of `parent` from the top of the z-order down, by unit name.
 std::vector<std::string> stacking(HWND parent) {

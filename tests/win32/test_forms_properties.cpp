@@ -16,24 +16,16 @@
 #include "forms/record.h"
 #include "runtime/allocator.h"
 #include "runtime/kernel.h"
-#include "tests/win32/support_forms/harness.h"
-#include "tests/win32/support_forms/sequence.h"
-#include "tests/win32/support_forms/test_kinds.h"
+#include "tests/support/forms_harness.h"
+#include "tests/support/sequence.h"
+#include "tests/support/test_kinds.h"
 
 using namespace vantor;
-using namespace vantor::testforms;
+using namespace vantor::testing;
 
 namespace {
 
-class FormsProperties : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
-    void SetUp() override { close_all_windows(); }
-    void TearDown() override {
-        close_all_windows();
-        EXPECT_EQ(kernel().event_lock, 0);
-    }
-};
+using FormsProperties = FormsTest;
 
 std::vector<uint8_t> byte_set(const std::vector<uint8_t>& data) {
     std::vector<uint8_t> set(8 + data.size());

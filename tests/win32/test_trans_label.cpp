@@ -7,26 +7,12 @@
 #include "controls/kinds.h"
 #include "controls/trans_label.h"
 #include "runtime/allocator.h"
-#include "tests/win32/test_window_kind_support.h"
+#include "tests/support/test_form.h"
 
 using namespace vantor;
-using namespace vantor::ctest;
+using namespace vantor::testing;
 
 namespace {
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-forms::WindowProps window_props(uint32_t back) {
-    forms::WindowProps p;
-    p.Position = 0;
-    p.Caption = "Labels";
-    p.BackColor = back;
-    return p;
-}
 
 forms::TransLabelProps label_props(const char* caption, uint32_t color = 0, int effect = 0) {
     forms::TransLabelProps l;
@@ -35,13 +21,6 @@ forms::TransLabelProps label_props(const char* caption, uint32_t color = 0, int 
     l.TextEffect = effect;
     l.Font = logfont_bytes("Tahoma", -24, FW_BOLD);
     return l;
-}
-
-RECT rect_in_parent(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 std::string box(RECT r) {
@@ -56,7 +35,7 @@ RECT offset(RECT r, int d) {
 } // namespace
 
 TEST(TransLabelPaint, EmptyCaptionDrawsNothingAtAll) {
-    TestForm form(window_props(kGreen), RECT{50, 50, 300, 200},
+    TestForm form(window_props("Labels", kGreen), RECT{50, 50, 300, 200},
                   {label(10, 10, 200, 40, label_props("", kRed))});
     ASSERT_TRUE(form.ok());
     form.show();
@@ -70,7 +49,7 @@ TEST(TransLabelPaint, EmptyCaptionDrawsNothingAtAll) {
 }
 
 TEST(TransLabelPaint, ShortenedCaptionAndMovedLabelLeaveNoTrace) {
-    TestForm form(window_props(kWhite), RECT{50, 50, 360, 200},
+    TestForm form(window_props("Labels", kWhite), RECT{50, 50, 360, 200},
                   {label(10, 10, 300, 40, label_props("WWWWWWWWWW", kBlack))});
     form.show();
     UnitObject* l = form.control(0);
@@ -106,7 +85,7 @@ TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
     } rows[] = {{1, 0, kWhite, 1}, {2, 1, kWhite, 0}, {3, 0, kBlack, 2}};
     RECT plain;
     {
-        TestForm form(window_props(kBlue), RECT{50, 50, 300, 120},
+        TestForm form(window_props("Labels", kBlue), RECT{50, 50, 300, 120},
                       {label(10, 10, 200, 40, label_props("HH", kRed, 0))});
         form.show();
         Capture c = capture_client(form.hwnd());
@@ -115,7 +94,7 @@ TEST(TransLabelPaint, TextEffectsPlaceTheCopyAndTheMainText) {
         EXPECT_EQ(c.count_of(kWhite, 0, 0, c.width, c.height), 0);
     }
     for (const Row& row : rows) {
-        TestForm form(window_props(kBlue), RECT{50, 50, 300, 120},
+        TestForm form(window_props("Labels", kBlue), RECT{50, 50, 300, 120},
                       {label(10, 10, 200, 40, label_props("HH", kRed, row.effect))});
         form.show();
         Capture c = capture_client(form.hwnd());
@@ -150,7 +129,8 @@ TEST(TransLabelPaint, AlignmentAndWordWrapPlaceTheText) {
         p.HAlign = row.h;
         p.VAlign = row.v;
         p.WordWrap = row.wrap;
-        TestForm form(window_props(kWhite), RECT{50, 50, 320, 220}, {label(10, 10, 240, 120, p)});
+        TestForm form(window_props("Labels", kWhite), RECT{50, 50, 320, 220},
+                      {label(10, 10, 240, 120, p)});
         form.show();
         Capture c = capture_client(form.hwnd());
         RECT text = c.bounds_of(kRed);
@@ -167,7 +147,7 @@ TEST(TransLabelPaint, AlignmentAndWordWrapPlaceTheText) {
 }
 
 TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
-    TestForm form(window_props(kWhite), RECT{50, 50, 300, 200},
+    TestForm form(window_props("Labels", kWhite), RECT{50, 50, 300, 200},
                   {label(10, 10, 200, 40, label_props("x"))});
     UnitObject* l = form.control(0);
     struct Row {
@@ -186,17 +166,11 @@ TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
     EXPECT_STREQ(text, "透明");
     EXPECT_EQ(form.read(l, 15), 0xFFFFFFFFu);
 
-    auto serialise = reinterpret_cast<forms::SerialiseRoutine>(
-        controls::kTransLabelType.routine(forms::routine::CurrentData));
-    uint8_t* block = nullptr;
-    uint32_t size = 0;
-    ASSERT_TRUE(serialise(l, &block, &size));
     forms::TransLabelProps back;
-    ASSERT_TRUE(forms::read_block(block, size, back));
+    ASSERT_TRUE(current_props(l, back));
     EXPECT_EQ(back.Caption, "透明");
     EXPECT_EQ(back.TextColor, 0x00123456u);
     EXPECT_EQ(back.VAlign, 0);
-    mem_free(block);
 }
 
 TEST(TransLabelPaint, ScreenshotOfLabelsOverAButtonFaceWindow) {
@@ -206,7 +180,7 @@ TEST(TransLabelPaint, ScreenshotOfLabelsOverAButtonFaceWindow) {
     l1.Font.clear();
     forms::TransLabelProps l2 = label_props("效果", kRed, 1);
     TestForm form(
-        window_props(0xFF000000), RECT{50, 50, 240, 160},
+        window_props("Labels", 0xFF000000), RECT{50, 50, 240, 160},
         {button(120, 80, 80, 32, b), label(10, 20, 100, 24, l1), label(10, 50, 100, 30, l2)});
     form.show();
     Capture c = capture_client(form.hwnd());

@@ -11,10 +11,10 @@
 #include "runtime/allocator.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
-#include "tests/win32/test_window_kind_support.h"
+#include "tests/support/test_form.h"
 
 using namespace vantor;
-using namespace vantor::ctest;
+using namespace vantor::testing;
 using vantor::controls::WindowUnit;
 
 namespace {
@@ -33,13 +33,6 @@ int top_band(HWND h) {
     return origin.y - r.top;
 }
 
-forms::WindowProps fixed_props(const char* caption = "Test") {
-    forms::WindowProps p;
-    p.Caption = caption;
-    p.Position = 0;
-    return p;
-}
-
 forms::ButtonProps button_props(const char* caption, int type = 0) {
     forms::ButtonProps b;
     b.Caption = caption;
@@ -54,7 +47,7 @@ forms::ButtonProps button_props(const char* caption, int type = 0) {
 TEST(WindowCreation, CentredWhateverTheStoredPosition) {
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     for (RECT stored : {RECT{5, 7, 301, 201}, RECT{-900, 4000, 300, 200}}) {
-        forms::WindowProps p = fixed_props();
+        forms::WindowProps p = window_props("Test");
         p.Position = 1;
         TestForm form(p, stored);
         ASSERT_TRUE(form.ok());
@@ -64,7 +57,7 @@ TEST(WindowCreation, CentredWhateverTheStoredPosition) {
         EXPECT_EQ(r.right - r.left, stored.right);
         EXPECT_EQ(r.bottom - r.top, stored.bottom);
     }
-    forms::WindowProps normal = fixed_props();
+    forms::WindowProps normal = window_props("Test");
     TestForm form(normal, RECT{40, 60, 300, 200});
     RECT r = window_rect(form.hwnd());
     EXPECT_EQ(r.left, 40);
@@ -77,7 +70,7 @@ TEST(WindowCreation, FixedBorderCannotBeResizedNorStartMaximised) {
         bool sizable;
     } rows[] = {{1, true}, {2, false}, {3, true}, {4, false}, {5, true}, {6, false}};
     for (const Row& row : rows) {
-        forms::WindowProps p = fixed_props();
+        forms::WindowProps p = window_props("Test");
         p.BorderStyle = row.border;
         TestForm form(p, RECT{100, 100, 240, 160});
         ASSERT_TRUE(form.ok());
@@ -90,7 +83,7 @@ TEST(WindowCreation, FixedBorderCannotBeResizedNorStartMaximised) {
             << "BorderStyle " << row.border;
     }
     for (int border : {1, 2}) {
-        forms::WindowProps p = fixed_props();
+        forms::WindowProps p = window_props("Test");
         p.BorderStyle = border;
         p.Position = 3;
         TestForm form(p, RECT{100, 100, 240, 160});
@@ -112,7 +105,7 @@ TEST(WindowCreation, TitleBarOnlyWithABorderAndACaptionOrControlBox) {
     };
     const int caption_height = GetSystemMetrics(SM_CYCAPTION);
     for (const Row& row : rows) {
-        forms::WindowProps p = fixed_props(row.caption);
+        forms::WindowProps p = window_props(row.caption);
         p.BorderStyle = row.border;
         p.ControlBox = row.control_box;
         TestForm form(p, RECT{50, 50, 200, 150});
@@ -144,7 +137,7 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
     } rows[] = {{3, 1, false, false}, {3, 0, false, true}, {3, 1, true, true}, {0, 0, true, false}};
     for (const Row& row : rows) {
         k.program_kind = row.program_kind;
-        forms::WindowProps p = fixed_props();
+        forms::WindowProps p = window_props("Test");
         p.ShowInTaskbar = row.show_in_taskbar;
         TestForm form(p, RECT{0, 0, 100, 80}, {}, {row.modal, nullptr, 0});
         ASSERT_TRUE(form.ok());
@@ -154,9 +147,9 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
     }
     // A given owner makes a pop-up window, owned by it.
     k.program_kind = 3;
-    TestForm owner(fixed_props(), RECT{0, 0, 100, 80});
+    TestForm owner(window_props("Test"), RECT{0, 0, 100, 80});
     {
-        forms::WindowProps p = fixed_props();
+        forms::WindowProps p = window_props("Test");
         p.ShowInTaskbar = 0;
         TestForm form(p, RECT{0, 0, 100, 80}, {}, {false, owner.hwnd(), 1});
         EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER), owner.hwnd());
@@ -168,7 +161,7 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
 }
 
 TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
-    forms::WindowProps p = fixed_props();
+    forms::WindowProps p = window_props("Test");
     p.ClassName = "VantorTestClass";
     {
         TestForm a(p, RECT{0, 0, 100, 80});
@@ -178,12 +171,12 @@ TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
         GetClassNameA(a.hwnd(), name, sizeof name);
         EXPECT_STREQ(name, "VantorTestClass");
     }
-    TestForm plain(fixed_props(), RECT{0, 0, 100, 80}, {}, {false, nullptr, 2});
+    TestForm plain(window_props("Test"), RECT{0, 0, 100, 80}, {}, {false, nullptr, 2});
     char name[64];
     GetClassNameA(plain.hwnd(), name, sizeof name);
     EXPECT_STREQ(name, "QZWindow");
 
-    std::vector<uint8_t> block = forms::write_block(fixed_props());
+    std::vector<uint8_t> block = forms::write_block(window_props("Test"));
     block[0] = 7; // version above 6
     forms::CreateParams c{};
     c.block = block.data();
@@ -196,7 +189,7 @@ TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
 }
 
 TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
-    forms::WindowProps p = fixed_props();
+    forms::WindowProps p = window_props("Test");
     p.Icon = project_icon();
     ASSERT_FALSE(p.Icon.empty());
     TestForm form(p, RECT{0, 0, 100, 80});
@@ -212,7 +205,7 @@ TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
 
-    TestForm plain(fixed_props(), RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
+    TestForm plain(window_props("Test"), RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
     EXPECT_EQ(SendMessageA(plain.hwnd(), WM_GETICON, ICON_BIG, 0),
               reinterpret_cast<LRESULT>(controls::program_icon(false)));
     EXPECT_NE(controls::program_icon(false), nullptr) << "the test program carries icon 1";
@@ -230,18 +223,24 @@ TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
 
 // ---- close, events ------------------------------------------------------------------
 
+// Window events 12 (close asked), 1 (query close) and 2 (destroyed) of a close.
+const Step kCloseAll[] = {{"w:12"}, {"w:1"}, {"w:2"}, {nullptr}};
+const Step kCloseAsked[] = {{"w:12"}, {nullptr}};
+const Step kCloseQueried[] = {{"w:12"}, {"w:1"}, {nullptr}};
+const Step kCloseDestroyedIn12[] = {{"w:12"}, {"w:2"}, {nullptr}};
+
 TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
     struct Row {
         int veto_event; // -1: none
         bool closed;
-        const char* events;
-    } rows[] = {{-1, true, "w:12 w:1 w:2"}, {12, false, "w:12"}, {1, false, "w:12 w:1"}};
+        const Step* events;
+    } rows[] = {{-1, true, kCloseAll}, {12, false, kCloseAsked}, {1, false, kCloseQueried}};
     for (const Row& row : rows) {
-        EventLog log;
+        FakeRequests log;
         if (row.veto_event >= 0)
             log.answer(kWindowUnitId, row.veto_event, 0);
         log.answer(kWindowUnitId, row.veto_event == 12 ? 1 : 12, 1); // true: no veto
-        TestForm form(fixed_props(), RECT{60, 60, 200, 120},
+        TestForm form(window_props("Test"), RECT{60, 60, 200, 120},
                       {button(10, 10, 80, 24, button_props("A"))});
         ASSERT_TRUE(form.ok());
         form.show();
@@ -249,11 +248,12 @@ TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
         log.clear();
         press_key(VK_ESCAPE);
         EXPECT_EQ(IsWindow(form.hwnd()) == 0, row.closed) << "veto by " << row.veto_event;
-        EXPECT_EQ(log.text({12, 1, 2}), row.events) << "veto by " << row.veto_event;
+        EXPECT_TRUE(sequence_matches(log.lines({12, 1, 2}), row.events))
+            << "veto by " << row.veto_event;
     }
     // EscCloses 0: Esc does nothing.
-    EventLog log;
-    forms::WindowProps p = fixed_props();
+    FakeRequests log;
+    forms::WindowProps p = window_props("Test");
     p.EscCloses = 0;
     TestForm form(p, RECT{60, 60, 200, 120});
     form.show();
@@ -266,11 +266,11 @@ TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
 TEST(WindowClose, HandlersThatDestroyTheWindowThemselves) {
     struct Row {
         int32_t event;
-        const char* events;
-    } rows[] = {{12, "w:12 w:2"}, {1, "w:12 w:1 w:2"}};
+        const Step* events;
+    } rows[] = {{12, kCloseDestroyedIn12}, {1, kCloseAll}};
     for (const Row& row : rows) {
-        EventLog log;
-        TestForm form(fixed_props(), RECT{60, 60, 200, 120},
+        FakeRequests log;
+        TestForm form(window_props("Test"), RECT{60, 60, 200, 120},
                       {button(10, 10, 80, 24, button_props("Close", 1))});
         form.show();
         HWND hwnd = form.hwnd();
@@ -278,11 +278,11 @@ TEST(WindowClose, HandlersThatDestroyTheWindowThemselves) {
         log.clear();
         press_key(VK_ESCAPE, false, hwnd);
         EXPECT_FALSE(IsWindow(hwnd));
-        EXPECT_EQ(log.text({12, 1, 2}), row.events);
+        EXPECT_TRUE(sequence_matches(log.lines({12, 1, 2}), row.events)) << "event " << row.event;
     }
     // A click handler that closes the window from the Enter key.
-    EventLog log;
-    TestForm form(fixed_props(), RECT{60, 60, 200, 120},
+    FakeRequests log;
+    TestForm form(window_props("Test"), RECT{60, 60, 200, 120},
                   {button(10, 10, 80, 24, button_props("Close", 1))});
     form.show();
     HWND hwnd = form.hwnd();
@@ -293,8 +293,8 @@ TEST(WindowClose, HandlersThatDestroyTheWindowThemselves) {
 }
 
 TEST(WindowClose, LogOffAsksEvent1WhoseFalseRefusesIt) {
-    EventLog log;
-    TestForm form(fixed_props(), RECT{60, 60, 200, 120});
+    FakeRequests log;
+    TestForm form(window_props("Test"), RECT{60, 60, 200, 120});
     log.answer(kWindowUnitId, 1, 0);
     EXPECT_EQ(SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
     log.answer(kWindowUnitId, 1, 1);
@@ -304,15 +304,15 @@ TEST(WindowClose, LogOffAsksEvent1WhoseFalseRefusesIt) {
 }
 
 TEST(WindowEvents, ShowActivateMoveSizeInOrder) {
-    EventLog log;
-    TestForm form(fixed_props(), RECT{60, 60, 200, 120});
+    FakeRequests log;
+    TestForm form(window_props("Test"), RECT{60, 60, 200, 120});
     ASSERT_TRUE(form.ok());
-    TestForm other(fixed_props(), RECT{300, 60, 200, 120}, {}, {false, nullptr, 1});
+    TestForm other(window_props("Test"), RECT{300, 60, 200, 120}, {}, {false, nullptr, 1});
     log.clear();
     form.show();
     // Shown, got the focus, first activation (8) before activation (5).
-    std::string shown = log.text({10, 8, 5, -7});
-    EXPECT_EQ(shown, "w:10 w:-7 w:8 w:5") << "actual: " << log.text();
+    static const Step kShown[] = {{"w:10"}, {"w:-7"}, {"w:8"}, {"w:5"}, {nullptr}};
+    EXPECT_TRUE(sequence_matches(log.lines({10, 8, 5, -7}), kShown)) << "all: " << log.text();
 
     log.clear();
     other.show();
@@ -331,15 +331,16 @@ TEST(WindowEvents, ShowActivateMoveSizeInOrder) {
     SetWindowPos(form.hwnd(), nullptr, 80, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SetWindowPos(form.hwnd(), nullptr, 0, 0, 220, 140, SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(form.hwnd(), SW_HIDE);
-    EXPECT_EQ(log.text({3, 4, 11}), "w:3 w:4 w:11");
+    static const Step kMovedSizedHidden[] = {{"w:3"}, {"w:4"}, {"w:11"}, {nullptr}};
+    EXPECT_TRUE(sequence_matches(log.lines({3, 4, 11}), kMovedSizedHidden));
 }
 
 TEST(WindowEvents, FocusReturnsToTheControlThatHadItAtDeactivation) {
-    EventLog log;
-    TestForm form(fixed_props(), RECT{60, 60, 240, 120},
+    FakeRequests log;
+    TestForm form(window_props("Test"), RECT{60, 60, 240, 120},
                   {button(10, 10, 80, 24, button_props("A"), 0),
                    button(100, 10, 80, 24, button_props("B"), 1)});
-    TestForm other(fixed_props(), RECT{320, 60, 200, 120}, {}, {false, nullptr, 1});
+    TestForm other(window_props("Test"), RECT{320, 60, 200, 120}, {}, {false, nullptr, 1});
     form.show();
     // Activation focuses the candidate with the smallest tab order.
     EXPECT_EQ(GetFocus(), form.control_hwnd(0));
@@ -352,11 +353,11 @@ TEST(WindowEvents, FocusReturnsToTheControlThatHadItAtDeactivation) {
 }
 
 TEST(WindowEvents, KeepTitleActiveKeepsTheActiveLookWhileEnabled) {
-    forms::WindowProps keep = fixed_props();
+    forms::WindowProps keep = window_props("Test");
     keep.KeepTitleActive = 1;
     TestForm kept(keep, RECT{60, 60, 200, 120});
-    TestForm plain(fixed_props(), RECT{300, 60, 200, 120}, {}, {false, nullptr, 1});
-    TestForm third(fixed_props(), RECT{60, 300, 200, 120}, {}, {false, nullptr, 2});
+    TestForm plain(window_props("Test"), RECT{300, 60, 200, 120}, {}, {false, nullptr, 1});
+    TestForm third(window_props("Test"), RECT{60, 300, 200, 120}, {}, {false, nullptr, 2});
     kept.show();
     plain.show();
     auto title_pixel = [](HWND h) {
@@ -378,10 +379,10 @@ TEST(WindowEvents, KeepTitleActiveKeepsTheActiveLookWhileEnabled) {
 }
 
 TEST(WindowKeyboard, TabFollowsStoredTabOrderAndWrapsBothWays) {
-    EventLog log;
+    FakeRequests log;
     forms::TransLabelProps lp;
     lp.Caption = "label";
-    TestForm form(fixed_props(), RECT{60, 60, 400, 200},
+    TestForm form(window_props("Test"), RECT{60, 60, 400, 200},
                   {
                       button(10, 10, 60, 24, button_props("A"), 2), // 0
                       button(80, 10, 60, 24, button_props("B"), 0), // 1
@@ -416,8 +417,8 @@ TEST(WindowKeyboard, TabFollowsStoredTabOrderAndWrapsBothWays) {
 }
 
 TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
-    EventLog log;
-    TestForm form(fixed_props(), RECT{60, 60, 300, 120},
+    FakeRequests log;
+    TestForm form(window_props("Test"), RECT{60, 60, 300, 120},
                   {button(10, 10, 60, 24, button_props("A"), 0),
                    button(80, 10, 60, 24, button_props("B", 1), 1),
                    button(150, 10, 60, 24, button_props("C", 1), 2)});
@@ -440,10 +441,10 @@ TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
 }
 
 TEST(WindowKeyboard, AltMnemonicClicksAButtonOrPassesTheFocusOnFromALabel) {
-    EventLog log;
+    FakeRequests log;
     forms::TransLabelProps lp;
     lp.Caption = "&Name";
-    TestForm form(fixed_props(), RECT{60, 60, 300, 120},
+    TestForm form(window_props("Test"), RECT{60, 60, 300, 120},
                   {button(10, 10, 60, 24, button_props("&Go"), 0), label(10, 50, 60, 24, lp, 1),
                    button(80, 50, 60, 24, button_props("Ne&xt"), 2),
                    button(150, 50, 60, 24, button_props("A&&B"), 3)});
@@ -461,11 +462,11 @@ TEST(WindowKeyboard, AltMnemonicClicksAButtonOrPassesTheFocusOnFromALabel) {
 }
 
 TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
-    EventLog log;
+    FakeRequests log;
     forms::EditBoxProps edit;
     edit.MultiLine = 1;
     TestForm form(
-        fixed_props(), RECT{60, 60, 300, 160},
+        window_props("Test"), RECT{60, 60, 300, 160},
         {button(10, 10, 60, 24, button_props("OK", 1), 1),
          ControlDesc{forms::kind::EditBox, 10, 50, 200, 60, forms::write_block(edit), 1 | 4, 0}});
     ASSERT_TRUE(form.ok());
@@ -489,9 +490,9 @@ TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
 }
 
 TEST(WindowEvents, ADisabledWindowHandsActivationToTheModalOne) {
-    EventLog log;
-    TestForm first(fixed_props(), RECT{60, 60, 200, 120});
-    TestForm modal(fixed_props(), RECT{300, 60, 200, 120}, {}, {true, nullptr, 1});
+    FakeRequests log;
+    TestForm first(window_props("Test"), RECT{60, 60, 200, 120});
+    TestForm modal(window_props("Test"), RECT{300, 60, 200, 120}, {}, {true, nullptr, 1});
     first.show();
     modal.show();
     EnableWindow(first.hwnd(), FALSE);
@@ -514,7 +515,7 @@ TEST(WindowSound, OnlyWholeWaveAndMidiDataIsPlayed) {
     wave.resize(35); // shorter than a wave header
     EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::None);
     // Mode 2 never plays; MIDI data the sequencer refuses is dropped.
-    forms::WindowProps p = fixed_props();
+    forms::WindowProps p = window_props("Test");
     p.BackSound = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
     p.SoundMode = 2;
     TestForm form(p, RECT{0, 0, 100, 80});
@@ -524,7 +525,7 @@ TEST(WindowSound, OnlyWholeWaveAndMidiDataIsPlayed) {
 }
 
 TEST(WindowShape, EllipseKeptAfterResize) {
-    forms::WindowProps p = fixed_props();
+    forms::WindowProps p = window_props("Test");
     p.Shape = 1;
     p.BorderStyle = 1;
     TestForm form(p, RECT{60, 60, 200, 100});
@@ -586,7 +587,7 @@ TEST(WindowShape, EveryShapeIsAClosedOutlineInsideTheWindow) {
 // ---- properties ------------------------------------------------------------------------
 
 TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
-    TestForm form(fixed_props(), RECT{60, 60, 200, 120});
+    TestForm form(window_props("Test"), RECT{60, 60, 200, 120});
     struct Row {
         int32_t index;
         int32_t written;
@@ -627,7 +628,7 @@ TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
 }
 
 TEST(WindowProperties, BorderStyleWriteReplacesFrameAndTitleStyles) {
-    forms::WindowProps p = fixed_props("");
+    forms::WindowProps p = window_props("");
     p.ControlBox = 0;
     TestForm form(p, RECT{60, 60, 200, 120});
     form.show();
@@ -647,7 +648,7 @@ TEST(WindowProperties, BorderStyleWriteReplacesFrameAndTitleStyles) {
 }
 
 TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
-    forms::WindowProps p = fixed_props();
+    forms::WindowProps p = window_props("Test");
     p.BorderStyle = 1;
     p.MaxButton = 1;
     TestForm form(p, RECT{10, 20, 200, 120});
@@ -676,7 +677,7 @@ TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
 }
 
 TEST(WindowProperties, MovableAndAlwaysOnTop) {
-    forms::WindowProps p = fixed_props();
+    forms::WindowProps p = window_props("Test");
     p.Movable = 0;
     p.AlwaysOnTop = 1;
     TestForm form(p, RECT{10, 20, 200, 120});
@@ -688,7 +689,7 @@ TEST(WindowProperties, MovableAndAlwaysOnTop) {
     EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), UINT(-1)) << "menu reset";
 
     // Another always-on-top window kept off the taskbar stays topmost.
-    forms::WindowProps q = fixed_props();
+    forms::WindowProps q = window_props("Test");
     q.AlwaysOnTop = 1;
     q.ShowInTaskbar = 0;
     TestForm other(q, RECT{40, 20, 200, 120}, {}, {false, nullptr, 1});

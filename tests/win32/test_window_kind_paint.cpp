@@ -9,16 +9,12 @@
 
 #include "controls/common.h"
 #include "controls/window_kind.h"
-#include "tests/win32/test_window_kind_support.h"
+#include "tests/support/test_form.h"
 
 using namespace vantor;
-using namespace vantor::ctest;
+using namespace vantor::testing;
 
 namespace {
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
 
 // 8 x 6: left half blue, right half green.
 std::vector<uint8_t> halves_bmp(int w = 8, int h = 6) {
@@ -26,10 +22,7 @@ std::vector<uint8_t> halves_bmp(int w = 8, int h = 6) {
 }
 
 forms::WindowProps back_props(uint32_t color, std::vector<uint8_t> picture = {}, int mode = 1) {
-    forms::WindowProps p;
-    p.Position = 0;
-    p.Caption = "Background";
-    p.BackColor = color;
+    forms::WindowProps p = window_props("Background", color);
     p.BackPicture = std::move(picture);
     p.PictureMode = mode;
     return p;

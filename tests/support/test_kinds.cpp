@@ -1,4 +1,4 @@
-#include "tests/win32/support_forms/test_kinds.h"
+#include "tests/support/test_kinds.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,9 +10,10 @@
 #include "runtime/allocator.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
-#include "tests/win32/support_forms/sequence.h"
+#include "tests/support/sequence.h"
+#include "tests/support/win32.h"
 
-namespace vantor::testforms {
+namespace vantor::testing {
 
 namespace {
 
@@ -46,14 +47,18 @@ const PropertyEntry kProbeProps[] = {FIXED_EIGHT, entry(1001), entry(1006), entr
 
 // ---- names and blocks -------------------------------------------------------------
 
+} // namespace
+
 std::string record_name(uint32_t window_id, uint32_t unit_id) {
     const forms::WindowRecord* w = forms::find_window(kernel().windows, window_id);
-    auto unit = w ? forms::find_unit(*w, unit_id) : std::nullopt;
+    auto unit = w ? forms::find_unit_or_window(*w, unit_id) : std::nullopt;
     forms::RecordCursor cursor;
     if (!unit || !cursor.open(unit->body, unit->size))
         return "?";
     return std::string(cursor.name().empty() ? "W" : cursor.name());
 }
+
+namespace {
 
 // Test block of the re-creatable kinds: dwords version 1, generation, integer,
 // choice, then the text as a counted text. An empty block is all defaults.
@@ -394,4 +399,4 @@ TestUnit* test_unit(uint32_t window_id, uint32_t unit_id) {
     return dynamic_cast<TestUnit*>(forms::find_unit_object(window_id, unit_id));
 }
 
-} // namespace vantor::testforms
+} // namespace vantor::testing

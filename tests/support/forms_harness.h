@@ -5,15 +5,18 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "runtime/descriptor.h"
+#include "tests/support/win32.h"
 
-namespace vantor::testforms {
+namespace vantor::testing {
 
-// Window and unit ids of tests/win32/support_forms/forms_test.form.
+// Window and unit ids of tests/support/forms_test.form.
 namespace ids {
 inline constexpr uint32_t Order = 0x52010021, OrderW = 0x06010021, OrderA = 0x16010022,
                           OrderB = 0x16010023, OrderC = 0x16010024;
@@ -50,8 +53,6 @@ const ProgramDescriptor& test_descriptor();
 // Prepares the descriptor without starting the runtime.
 void prepare_runtime(const char* archive_path);
 
-// Processes the pending messages (not WM_QUIT).
-void pump();
 // Destroys every loaded window and takes away WM_QUIT; the log is cleared.
 void close_all_windows();
 
@@ -66,4 +67,14 @@ std::string read_text(uint32_t window_id, uint32_t unit_id, int32_t index, int32
 
 HWND handle_of(uint32_t window_id, uint32_t unit_id);
 
-} // namespace vantor::testforms
+// The form engine tests' fixture: the runtime started once per program over
+// the test archive, every window closed before and after each test, and the
+// kernel back at rest afterwards (no event lock, modal window or event window).
+class FormsTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { start_runtime(VANTOR_FORMS_TEST_ARCHIVE); }
+    void SetUp() override { close_all_windows(); }
+    void TearDown() override;
+};
+
+} // namespace vantor::testing

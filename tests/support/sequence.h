@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vantor::testforms {
+namespace vantor::testing {
 
 // Log lines: "<unit> <what>", for example "B 806F" (a private message),
 // "A show 1" (WM_SHOWWINDOW), "W event 0" (a handler ran), "W destroy".
@@ -30,6 +30,6 @@ struct Step {
 
 // Compares the log taken so far with `expected` and clears it.
 #define EXPECT_SEQUENCE(expected)                                                                  \
-    EXPECT_TRUE(::vantor::testforms::sequence_matches(::vantor::testforms::take_log(), expected))
+    EXPECT_TRUE(::vantor::testing::sequence_matches(::vantor::testing::take_log(), expected))
 
-} // namespace vantor::testforms
+} // namespace vantor::testing

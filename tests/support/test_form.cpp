@@ -1,4 +1,4 @@
-#include "tests/win32/test_window_kind_support.h"
+#include "tests/support/test_form.h"
 
 #include <objidl.h>
 #include <wincodec.h>
@@ -16,82 +16,21 @@
 #include "runtime/libraries.h"
 #include "tests/support/automation.h"
 
-namespace vantor::ctest {
+namespace vantor::testing {
 
-namespace {
-
-EventLog* g_log = nullptr;
-
-} // namespace
-
-// ---- events -------------------------------------------------------------------------
-
-EventLog::EventLog() {
-    g_log = this;
-    kSupportLibraries[0]->notify(1, uint32_t(reinterpret_cast<uintptr_t>(&EventLog::request)), 0);
+forms::WindowProps window_props(const char* caption, uint32_t back) {
+    forms::WindowProps p;
+    p.Position = 0;
+    p.Caption = caption;
+    p.BackColor = back;
+    return p;
 }
 
-EventLog::~EventLog() {
-    kSupportLibraries[0]->notify(6, 0, 0);
-    g_log = nullptr;
-}
-
-uint32_t EventLog::request(int32_t code, uint32_t first, uint32_t second) {
-    if (!g_log)
-        return 0;
-    if (code == 2000) {
-        g_log->destroyed.push_back(second);
-        return 0;
-    }
-    if (code != 2008)
-        return 0;
-    auto* r = reinterpret_cast<forms::EventRecord*>(uintptr_t(first));
-    g_log->events.push_back(
-        {r->unit_id, r->event, std::vector<uint32_t>(r->args, r->args + r->argc)});
-    auto action = g_log->actions.find({r->unit_id, r->event});
-    if (action != g_log->actions.end())
-        action->second();
-    if (!g_log)
-        return 1;
-    auto reply = g_log->replies.find({r->unit_id, r->event});
-    if (reply != g_log->replies.end()) {
-        r->has_result = 1;
-        r->result = reply->second;
-    }
-    return 1;
-}
-
-void EventLog::answer(uint32_t unit_id, int32_t event, uint32_t result) {
-    replies[{unit_id, event}] = result;
-}
-
-std::string EventLog::text(const std::vector<int32_t>& only) const {
-    std::string s;
-    for (const Raised& e : events) {
-        if (!only.empty() && std::find(only.begin(), only.end(), e.event) == only.end())
-            continue;
-        if (!s.empty())
-            s += ' ';
-        const uint32_t form = (e.unit_id >> 8) & 0xFF, low = e.unit_id & 0xFFFF00FFu;
-        const std::string number = form ? std::to_string(form) : "";
-        if (low == kWindowUnitId)
-            s += "w" + number;
-        else
-            s += (form ? number + "." : "") + std::to_string(int64_t(low) - kFirstControlId);
-        s += ':' + std::to_string(e.event);
-    }
-    return s;
-}
-
-void EventLog::on(uint32_t unit_id, int32_t event, std::function<void()> action) {
-    actions[{unit_id, event}] = std::move(action);
-}
-
-int EventLog::count(uint32_t unit_id, int32_t event) const {
-    int n = 0;
-    for (const Raised& e : events)
-        n += e.unit_id == unit_id && e.event == event;
-    return n;
+RECT rect_in_parent(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 // ---- forms ----------------------------------------------------------------------------
@@ -254,16 +193,6 @@ uint32_t TestForm::read(UnitObject* unit, int32_t index, uint32_t* second) {
 
 // ---- input ----------------------------------------------------------------------------
 
-void pump(DWORD ms) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        process_pending_messages();
-        if (GetTickCount() - start >= ms)
-            break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
 namespace {
 
 void set_shift(bool down) {
@@ -290,102 +219,6 @@ void press_alt_key(WPARAM vk, HWND target) {
     PostMessageA(to, WM_SYSKEYDOWN, vk, LPARAM(1 | (1 << 29)));
     PostMessageA(to, WM_SYSKEYUP, vk, LPARAM(0xE0000001u));
     pump();
-}
-
-// ---- pixels -----------------------------------------------------------------------------
-
-namespace {
-
-Capture capture(HWND hwnd, bool whole) {
-    GdiFlush();
-    Capture c;
-    RECT r;
-    if (whole) {
-        GetWindowRect(hwnd, &r);
-        OffsetRect(&r, -r.left, -r.top);
-    } else {
-        GetClientRect(hwnd, &r);
-    }
-    c.width = r.right;
-    c.height = r.bottom;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = c.width;
-    bi.bmiHeader.biHeight = -c.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC source = whole ? GetWindowDC(hwnd) : GetDC(hwnd);
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, c.width, c.height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* px = static_cast<const uint32_t*>(bits);
-    c.pixels.reserve(size_t(c.width) * c.height);
-    for (int i = 0; i < c.width * c.height; ++i)
-        c.pixels.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(hwnd, source);
-    return c;
-}
-
-} // namespace
-
-Capture capture_client(HWND hwnd) {
-    return capture(hwnd, false);
-}
-Capture capture_window(HWND hwnd) {
-    return capture(hwnd, true);
-}
-
-int Capture::count_not(COLORREF color, int x0, int y0, int x1, int y1) const {
-    int n = 0;
-    for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(width, x1); ++x)
-            n += at(x, y) != color;
-    return n;
-}
-
-int Capture::count_of(COLORREF color, int x0, int y0, int x1, int y1) const {
-    int n = 0;
-    for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(width, x1); ++x)
-            n += at(x, y) == color;
-    return n;
-}
-
-RECT Capture::bounds_of(COLORREF color) const {
-    RECT r{width, height, 0, 0};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (at(x, y) == color) {
-                r.left = std::min<LONG>(r.left, x);
-                r.top = std::min<LONG>(r.top, y);
-                r.right = std::max<LONG>(r.right, x + 1);
-                r.bottom = std::max<LONG>(r.bottom, y + 1);
-            }
-    if (r.right == 0)
-        r = RECT{0, 0, 0, 0};
-    return r;
-}
-
-std::string Capture::save(const std::string& name) const {
-    std::vector<uint8_t> file = bmp_file(width, height, [this](int x, int y) { return at(x, y); });
-    std::string path = testing::program_directory() + name + ".bmp";
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(file.data(), 1, file.size(), f);
-        std::fclose(f);
-    }
-    return path;
-}
-
-std::string hex(COLORREF c) {
-    char s[16];
-    std::snprintf(s, sizeof s, "0x%06lX", static_cast<unsigned long>(c));
-    return s;
 }
 
 std::vector<uint8_t> solid_bmp(int w, int h, COLORREF color) {
@@ -446,7 +279,7 @@ std::vector<uint8_t> encode_image(const GUID& container, int w, int h,
 }
 
 std::vector<uint8_t> project_icon() {
-    std::string data = testing::read_file(VANTOR_SOURCE_DIR "/app/forms/vantor.ico");
+    std::string data = read_file(VANTOR_SOURCE_DIR "/app/forms/vantor.ico");
     return std::vector<uint8_t>(data.begin(), data.end());
 }
 
@@ -460,4 +293,4 @@ std::vector<uint8_t> logfont_bytes(const char* face, int height, int weight) {
     return out;
 }
 
-} // namespace vantor::ctest
+} // namespace vantor::testing

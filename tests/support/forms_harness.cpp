@@ -1,4 +1,4 @@
-#include "tests/win32/support_forms/harness.h"
+#include "tests/support/forms_harness.h"
 
 #include <cstdio>
 #include <vector>
@@ -13,8 +13,8 @@
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
-#include "tests/win32/support_forms/sequence.h"
-#include "tests/win32/support_forms/test_kinds.h"
+#include "tests/support/sequence.h"
+#include "tests/support/test_kinds.h"
 
 // The code base: a jump per handler at the offsets the test form source binds,
 // so the archive's stored offsets are relocated exactly as the application's.
@@ -37,7 +37,7 @@ asm(".text\n"
     "  .org _forms_test_code_base + 0x90\n  jmp _forms_test_lost_focus\n"
     "  .org _forms_test_code_base + 0xA0\n  jmp _forms_test_words\n");
 
-namespace vantor::testforms {
+namespace vantor::testing {
 
 std::function<void(uint32_t, uint32_t, int32_t)> g_event_hook;
 uint32_t g_words[12];
@@ -47,20 +47,11 @@ namespace {
 std::vector<uint8_t> g_archive;
 ProgramDescriptor g_descriptor{};
 
-std::string unit_name(uint32_t window_id, uint32_t unit_id) {
-    const forms::WindowRecord* w = forms::find_window(kernel().windows, window_id);
-    auto unit = w ? forms::find_unit_or_window(*w, unit_id) : std::nullopt;
-    forms::RecordCursor cursor;
-    if (!unit || !cursor.open(unit->body, unit->size))
-        return "?";
-    return cursor.name().empty() ? "W" : std::string(cursor.name());
-}
-
 void handle(int32_t event) {
     RuntimeKernel& k = kernel();
     uint32_t w = k.current_event_window;
     uint32_t u = k.current_event_unit;
-    log_line(unit_name(w, u) + (event == -100 ? " words" : " event " + std::to_string(event)));
+    log_line(record_name(w, u) + (event == -100 ? " words" : " event " + std::to_string(event)));
     auto hook = g_event_hook; // the hook may replace itself
     if (hook)
         hook(w, u, event);
@@ -73,9 +64,9 @@ uint32_t own_unit(uint32_t window_id) {
 
 } // namespace
 
-} // namespace vantor::testforms
+} // namespace vantor::testing
 
-using vantor::testforms::handle;
+using vantor::testing::handle;
 
 extern "C" {
 void forms_test_event0() {
@@ -97,7 +88,7 @@ void forms_test_event5() {
     handle(5);
 }
 void forms_test_event7(uint32_t elapsed) {
-    vantor::testforms::g_words[0] = elapsed;
+    vantor::testing::g_words[0] = elapsed;
     handle(7);
 }
 void forms_test_event12() {
@@ -113,12 +104,12 @@ void forms_test_words(uint32_t a0, uint32_t a1, uint32_t a2, uint32_t a3, uint32
                       uint32_t a6, uint32_t a7, uint32_t a8, uint32_t a9, uint32_t a10,
                       uint32_t a11) {
     const uint32_t words[12] = {a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11};
-    std::copy(words, words + 12, vantor::testforms::g_words);
+    std::copy(words, words + 12, vantor::testing::g_words);
     handle(-100);
 }
 }
 
-namespace vantor::testforms {
+namespace vantor::testing {
 
 void prepare_runtime(const char* archive_path) {
     if (FILE* f = std::fopen(archive_path, "rb")) {
@@ -162,8 +153,11 @@ void start_runtime(const char* archive_path, bool keep_error_box) {
         set_fatal_hook(nullptr);
 }
 
-void pump() {
-    process_pending_messages();
+void FormsTest::TearDown() {
+    close_all_windows();
+    EXPECT_EQ(kernel().event_lock, 0);
+    EXPECT_EQ(kernel().current_modal_window, 0u);
+    EXPECT_EQ(kernel().current_event_window, 0u);
 }
 
 void close_all_windows() {
@@ -213,4 +207,4 @@ HWND handle_of(uint32_t window_id, uint32_t unit_id) {
     return object ? object->handle() : nullptr;
 }
 
-} // namespace vantor::testforms
+} // namespace vantor::testing

@@ -4,7 +4,6 @@
 // It writes a log next to itself (forms_probe.<mode>.log).
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -14,24 +13,14 @@
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
 #include "tests/support/automation.h"
-#include "tests/win32/support_forms/harness.h"
+#include "tests/support/forms_harness.h"
 
 using namespace vantor;
-using namespace vantor::testforms;
+using namespace vantor::testing;
 
 namespace {
 
-FILE* g_log = nullptr;
 std::string g_mode;
-
-void log_line(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(g_log, format, args);
-    va_end(args);
-    std::fputc('\n', g_log);
-    std::fflush(g_log);
-}
 
 const InterfaceTable& rt() {
     return app_interface();
@@ -52,7 +41,7 @@ bool quit_waiting() {
 
 void CALLBACK close_order(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    log_line("closing");
+    probe_line("closing");
     PostMessageA(handle_of(ids::Order, 0), WM_CLOSE, 0, 0);
 }
 
@@ -60,7 +49,7 @@ int entry_routine() {
     rt().call_service(service::RuntimeStartup, 0, 0, 0, 0);
     const std::string& m = g_mode;
     if (m == "kind-read-closed") {
-        log_line("left %u", unsigned(rt().read_property(ids::Main, ids::MainX, 0, -1)));
+        probe_line("left %u", unsigned(rt().read_property(ids::Main, ids::MainX, 0, -1)));
         rt().read_property(ids::Main, ids::MainX, 8, -1);
     } else if (m == "kind-write-closed") {
         rt().write_property(ids::Main, ids::MainX, 8, -1, 1, 0);
@@ -78,16 +67,16 @@ int entry_routine() {
         rt().load_startup_window(ids::BrokenUnit);
     } else if (m == "lifecycle") {
         rt().load_startup_window(ids::Order);
-        log_line("loaded %d", handle_of(ids::Order, 0) != nullptr);
+        probe_line("loaded %d", handle_of(ids::Order, 0) != nullptr);
         forms::request_close(ids::Order);
-        log_line("closed during start routine, quit posted %d", quit_waiting());
+        probe_line("closed during start routine, quit posted %d", quit_waiting());
         rt().load_startup_window(ids::Order);
         SetTimer(nullptr, 0, 100, close_order);
         rt().run_until_last_window_closed();
-        log_line("loop ended, windows open %d", any_window_open());
+        probe_line("loop ended, windows open %d", any_window_open());
         return 0;
     }
-    log_line("not reached");
+    probe_line("not reached");
     return 0;
 }
 
@@ -95,8 +84,7 @@ int entry_routine() {
 
 int main(int argc, char** argv) {
     g_mode = argc > 1 ? argv[1] : "lifecycle";
-    g_log = vantor::testing::open_probe_log("forms_probe", g_mode);
-    if (!g_log)
+    if (!vantor::testing::open_probe_log("forms_probe", g_mode))
         return 100;
     prepare_runtime(VANTOR_FORMS_TEST_ARCHIVE);
     return run_program(test_descriptor(), entry_routine);

@@ -13,7 +13,7 @@
 #include "forms/unit_object.h"
 #include "forms/unit_type.h"
 
-namespace vantor::testforms {
+namespace vantor::testing {
 
 namespace kinds {
 inline constexpr uint32_t Form = 0x00010001;      // top-level window, flags 0x800000D0
@@ -82,4 +82,8 @@ uint32_t units_created();
 
 TestUnit* test_unit(uint32_t window_id, uint32_t unit_id);
 
-} // namespace vantor::testforms
+// The design-time name of a unit's record ("W" for an unnamed one, "?" when
+// there is none); unit id 0 is the window's own unit.
+std::string record_name(uint32_t window_id, uint32_t unit_id);
+
+} // namespace vantor::testing

@@ -1,9 +1,9 @@
-#include "tests/win32/support_forms/sequence.h"
+#include "tests/support/sequence.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
 
-namespace vantor::testforms {
+namespace vantor::testing {
 
 namespace {
 std::vector<std::string> g_log;
@@ -50,21 +50,23 @@ void clear_log() {
     size_t count = 0;
     while (expected[count].line)
         ++count;
-    std::string text = "message sequence differs at expected step " + std::to_string(bad_e) +
+    size_t width = std::strlen("expected");
+    for (size_t i = 0; i < count; ++i)
+        width = std::max(width, std::strlen(expected[i].line) + 11);
+    std::string text = "sequence differs at expected step " + std::to_string(bad_e) +
                        ", actual step " + std::to_string(bad_a) + "\n";
-    char row[160];
-    std::snprintf(row, sizeof row, "     %-34s | %s\n", "expected", "actual");
-    text += row;
+    auto row = [&text, width](const char* mark, const std::string& left, const std::string& right) {
+        text += "  " + std::string(mark) + " " + left +
+                std::string(width - std::min(width, left.size()), ' ') + " | " + right + "\n";
+    };
+    row("  ", "expected", "actual");
     for (size_t i = 0; i < std::max(count, actual.size()); ++i) {
         std::string left = i < count ? expected[i].line : "";
         if (i < count && (expected[i].flags & kOptional))
             left += " (optional)";
-        const char* mark = i == bad_e || i == bad_a ? ">>" : "  ";
-        std::snprintf(row, sizeof row, "  %s %-34s | %s\n", mark, left.c_str(),
-                      i < actual.size() ? actual[i].c_str() : "");
-        text += row;
+        row(i == bad_e || i == bad_a ? ">>" : "  ", left, i < actual.size() ? actual[i] : "");
     }
     return ::testing::AssertionFailure() << text;
 }
 
-} // namespace vantor::testforms
+} // namespace vantor::testing

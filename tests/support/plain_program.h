@@ -1,0 +1,34 @@
+// What the plain Win32 programs of the tests and benchmarks (no runtime) share:
+// their window class and their message loop.
+#pragma once
+
+#include <windows.h>
+
+namespace vantor::testing {
+
+// Registers window class `name` of this program with `proc`, the arrow cursor
+// and the system colour `background` (COLOR_...).
+inline void register_plain_class(WNDPROC proc, const char* name, int background = COLOR_BTNFACE) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(INT_PTR(background + 1));
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
+
+// Retrieves and dispatches messages until WM_QUIT, whose code it returns; with
+// `dialog`, keyboard navigation between its controls first.
+inline int run_plain_loop(HWND dialog = nullptr) {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (dialog && IsDialogMessageA(dialog, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return int(msg.wParam);
+}
+
+} // namespace vantor::testing
