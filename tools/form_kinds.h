@@ -1,6 +1,7 @@
-// The control kinds the form tools know by name, and for each kind with a
-// known block layout the list of its properties: source name, how a value is
-// written, and the member of the kind's property struct that holds it.
+// The control kinds the form tools know by name, and for each kind the list of
+// its properties: source name, how a value is written, and the member of the
+// kind's property struct that holds it. All of it comes from the kind tables
+// (forms/kind_table.h).
 #pragma once
 
 #include <cstddef>
@@ -10,8 +11,10 @@
 #include <string_view>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 #include "forms/blocks.h"
+#include "forms/kind_table.h"
 
 namespace vantor::tools {
 
@@ -27,37 +30,23 @@ struct KindName {
     uint32_t kind;
 };
 
-inline constexpr KindName kKinds[] = {{"window", 0x00010001},
-                                      {"EditBox", 0x00010005},
-                                      {"Button", 0x0001000b},
-                                      {"CommonDlg", 0x0001001f},
-                                      {"TransLabel", 0x00020005}};
+// The kinds by their English names, from the kind tables.
+inline constexpr KindName kKinds[] = {
+    {forms::Kind<WindowProps>::kEnglish, forms::Kind<WindowProps>::kCode},
+    {forms::Kind<EditBoxProps>::kEnglish, forms::Kind<EditBoxProps>::kCode},
+    {forms::Kind<ButtonProps>::kEnglish, forms::Kind<ButtonProps>::kCode},
+    {forms::Kind<CommonDlgProps>::kEnglish, forms::Kind<CommonDlgProps>::kCode},
+    {forms::Kind<TransLabelProps>::kEnglish, forms::Kind<TransLabelProps>::kCode}};
 
 // Source name of `kind`; null for a kind without one.
-const char* kind_name(uint32_t kind);
+inline const char* kind_name(uint32_t kind) {
+    return forms::kind_name(kind);
+}
 
 // Calls f(std::type_identity<Props>{}) with the property struct of `kind`;
 // false when the kind has no known block layout.
 template <class F> bool visit_kind(uint32_t kind, F&& f) {
-    switch (kind) {
-    case 0x00010001:
-        f(std::type_identity<WindowProps>{});
-        return true;
-    case 0x00010005:
-        f(std::type_identity<EditBoxProps>{});
-        return true;
-    case 0x0001000b:
-        f(std::type_identity<ButtonProps>{});
-        return true;
-    case 0x0001001f:
-        f(std::type_identity<CommonDlgProps>{});
-        return true;
-    case 0x00020005:
-        f(std::type_identity<TransLabelProps>{});
-        return true;
-    default:
-        return false;
-    }
+    return forms::visit_kind(kind, [&f](auto block) { f(std::type_identity<decltype(block)>{}); });
 }
 
 // How a property is written in source: Int fields print signed, Hex fields
@@ -76,13 +65,42 @@ template <class P> struct Field {
 
 constexpr size_t kLogFontSize = 60;
 
-// Property lists in the order of the kinds' property tables (index 8 up).
-template <class P> std::span<const Field<P>> fields();
-template <> std::span<const Field<WindowProps>> fields();
-template <> std::span<const Field<EditBoxProps>> fields();
-template <> std::span<const Field<ButtonProps>> fields();
-template <> std::span<const Field<CommonDlgProps>> fields();
-template <> std::span<const Field<TransLabelProps>> fields();
+// How a row of the kind tables is written in source.
+template <class P> FieldType field_type(const forms::PropDef<P>& row) {
+    return std::visit(
+        [&row](auto member) {
+            using M = decltype(member);
+            if constexpr (std::is_same_v<M, uint32_t P::*>)
+                return FieldType::Hex;
+            else if constexpr (std::is_same_v<M, uint16_t P::*>)
+                return FieldType::Char16;
+            else if constexpr (std::is_same_v<M, ByteVec P::*>)
+                return row.type == prop_type::Font ? FieldType::Font : FieldType::Bytes;
+            else if constexpr (std::is_same_v<M, std::string P::*>)
+                return FieldType::Text;
+            else
+                return row.type == prop_type::Logical ? FieldType::Logical : FieldType::Int;
+        },
+        row.field);
+}
+
+// The stored properties of a kind, in the order of its property table (index 8
+// up), from the kind tables.
+template <class P> std::span<const Field<P>> fields() {
+    static const std::vector<Field<P>> list = [] {
+        std::vector<Field<P>> out;
+        for (const forms::PropDef<P>& row : forms::Kind<P>::properties()) {
+            std::visit(
+                [&](auto member) {
+                    if constexpr (!std::is_same_v<decltype(member), std::monostate>)
+                        out.push_back({row.name, field_type(row), member});
+                },
+                row.field);
+        }
+        return out;
+    }();
+    return list;
+}
 
 template <class P> const Field<P>* find_field(std::string_view name) {
     for (const Field<P>& f : fields<P>())
