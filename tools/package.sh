@@ -6,10 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}/win"
 
-bash "$root/tools/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$build" package_zip
+bash "$root/tools/build-win.sh" package_zip
 archive="$build/$(cat "$build/package-name.txt")"
 mkdir -p "$root/dist"
 cp "$archive" "$root/dist/"

@@ -9,10 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}/win"
 
-bash "$root/tools/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$build" Vantor standin_Nox
+bash "$root/tools/build-win.sh" Vantor standin_Nox
 
 . "$root/tools/wine-env.sh"
 export VANTOR_WINEPREFIX="${VANTOR_RUN_WINEPREFIX:-$build/wineprefix-run}"

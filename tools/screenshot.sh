@@ -13,10 +13,7 @@ desktop_size=640x480
 
 exe="${VANTOR_SCREENSHOT_EXE:-}"
 if [ -z "$exe" ]; then
-    bash "$root/tools/setup.sh" >/dev/null
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
-    ninja -C "$build" Vantor >/dev/null
+    bash "$root/tools/build-win.sh" Vantor >/dev/null
     exe="$build/Vantor.exe"
 fi
 

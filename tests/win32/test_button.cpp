@@ -144,7 +144,8 @@ TEST(ButtonPicture, ShowsOnlyThePictureAndKeepsItWhenTheCaptionChanges) {
     with_picture.Picture = solid_bmp(16, 16, kRed);
     TestForm form(window_props("Buttons"), RECT{50, 50, 320, 160},
                   {button(10, 10, 120, 60, button_props("按钮文字")),
-                   button(150, 10, 120, 60, with_picture), button(10, 80, 60, 30, button_props("x"), 9)});
+                   button(150, 10, 120, 60, with_picture),
+                   button(10, 80, 60, 30, button_props("x"), 9)});
     ASSERT_TRUE(form.ok());
     HWND plain = form.control_hwnd(0), pictured = form.control_hwnd(1);
     EXPECT_NE(style_of(pictured) & BS_BITMAP, 0u);
@@ -214,8 +215,9 @@ TEST(ButtonFont, RealisedFontReplacesThePreviousOne) {
 
 TEST(ButtonEvents, ClickSpaceAndFocusEachRaiseOnce) {
     FakeRequests log;
-    TestForm form(window_props("Buttons"), RECT{50, 50, 300, 200},
-                  {button(10, 10, 80, 30, button_props("A")), button(100, 10, 80, 30, button_props("B"))});
+    TestForm form(
+        window_props("Buttons"), RECT{50, 50, 300, 200},
+        {button(10, 10, 80, 30, button_props("A")), button(100, 10, 80, 30, button_props("B"))});
     form.show();
     HWND a = form.control_hwnd(0), b = form.control_hwnd(1);
     SetFocus(b);
