@@ -54,43 +54,46 @@ const ByteVec& archive() {
     return bytes;
 }
 
-void BM_ReadWindowTable(benchmark::State& state) {
+// Runs pass(archive) once per iteration, counting the archive's bytes; a
+// failing pass ends the benchmark with an error.
+template <class Pass> void over_archive(benchmark::State& state, const char* failure, Pass pass) {
     const ByteVec& data = archive();
     for (auto _ : state) {
-        WindowTable table;
-        std::string error;
-        if (!read_window_table(data.data(), uint32_t(data.size()), table, &error)) {
-            state.SkipWithError(error.c_str());
+        if (!pass(data)) {
+            state.SkipWithError(failure);
             break;
         }
-        benchmark::DoNotOptimize(table.windows.data());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+
+void BM_ReadWindowTable(benchmark::State& state) {
+    over_archive(state, "window table not read", [](const ByteVec& data) {
+        WindowTable table;
+        const bool ok = read_window_table(data.data(), uint32_t(data.size()), table, nullptr);
+        benchmark::DoNotOptimize(table.windows.data());
+        return ok;
+    });
 }
 BENCHMARK(BM_ReadWindowTable);
 
 void BM_DecodeArchive(benchmark::State& state) {
-    const ByteVec& data = archive();
-    for (auto _ : state) {
+    over_archive(state, "decode failed", [](const ByteVec& data) {
         ArchiveModel model;
-        if (!decode_archive(data.data(), data.size(), model, nullptr)) {
-            state.SkipWithError("decode failed");
-            break;
-        }
+        const bool ok = decode_archive(data.data(), data.size(), model, nullptr);
         benchmark::DoNotOptimize(model.windows.data());
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+        return ok;
+    });
 }
 BENCHMARK(BM_DecodeArchive);
 
 void BM_Memcpy(benchmark::State& state) {
-    const ByteVec& data = archive();
-    ByteVec copy(data.size());
-    for (auto _ : state) {
+    ByteVec copy(archive().size());
+    over_archive(state, "", [&](const ByteVec& data) {
         std::memcpy(copy.data(), data.data(), data.size());
         benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+        return true;
+    });
 }
 BENCHMARK(BM_Memcpy);
 

@@ -21,58 +21,54 @@ const char* const kTexts[] = {"7", "-15", "  42", "123456", "-2147483648", "99",
 constexpr size_t kTextCount = sizeof kTexts / sizeof kTexts[0];
 const int32_t kInts[] = {7, -15, 42, 123456, INT32_MIN, 99, 31337, 0};
 
-void BM_ToIntText(benchmark::State& state) {
+// Runs op(i) once per iteration, i walking the samples in turn.
+template <class Op> void over_samples(benchmark::State& state, Op op) {
     size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(to_int(make_text(kTexts[i])));
+        op(i);
         i = (i + 1) % kTextCount;
     }
+}
+
+void BM_ToIntText(benchmark::State& state) {
+    over_samples(state, [](size_t i) { benchmark::DoNotOptimize(to_int(make_text(kTexts[i]))); });
 }
 BENCHMARK(BM_ToIntText);
 
 void BM_Strtol(benchmark::State& state) {
-    size_t i = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(std::strtol(kTexts[i], nullptr, 10));
-        i = (i + 1) % kTextCount;
-    }
+    over_samples(state,
+                 [](size_t i) { benchmark::DoNotOptimize(std::strtol(kTexts[i], nullptr, 10)); });
 }
 BENCHMARK(BM_Strtol);
 
 // to_text returns a new block, so the free is part of each operation.
 void BM_ToTextInt(benchmark::State& state) {
-    size_t i = 0;
-    for (auto _ : state) {
+    over_samples(state, [](size_t i) {
         char* text = to_text(make_int(kInts[i]));
         benchmark::DoNotOptimize(text);
         mem_free(text);
-        i = (i + 1) % kTextCount;
-    }
+    });
 }
 BENCHMARK(BM_ToTextInt);
 
 void BM_Snprintf(benchmark::State& state) {
     char buffer[16];
-    size_t i = 0;
-    for (auto _ : state) {
+    over_samples(state, [&](size_t i) {
         benchmark::DoNotOptimize(std::snprintf(buffer, sizeof buffer, "%d", int(kInts[i])));
         benchmark::ClobberMemory();
-        i = (i + 1) % kTextCount;
-    }
+    });
 }
 BENCHMARK(BM_Snprintf);
 
 // snprintf plus the same allocate-and-free that to_text pays.
 void BM_SnprintfCopy(benchmark::State& state) {
     char buffer[16];
-    size_t i = 0;
-    for (auto _ : state) {
+    over_samples(state, [&](size_t i) {
         std::snprintf(buffer, sizeof buffer, "%d", int(kInts[i]));
         char* text = copy_text(buffer);
         benchmark::DoNotOptimize(text);
         mem_free(text);
-        i = (i + 1) % kTextCount;
-    }
+    });
 }
 BENCHMARK(BM_SnprintfCopy);
 

@@ -42,25 +42,26 @@ const Control kControls[] = {
 constexpr int kWidth = 217;
 constexpr int kHeight = 210;
 
+// The 13 controls in the dialog font, as a plain program makes them.
+void create_controls(HWND hwnd) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    for (const Control& c : kControls) {
+        HWND child = CreateWindowExA(
+            c.ex_style, c.cls, c.text, WS_CHILD | WS_CLIPSIBLINGS | c.style, c.x, c.y, c.w, c.h,
+            hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
 LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_CREATE: {
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
-        for (const Control& c : kControls) {
-            HWND child = CreateWindowExA(
-                c.ex_style, c.cls, c.text, WS_CHILD | WS_CLIPSIBLINGS | c.style, c.x, c.y, c.w, c.h,
-                hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-            SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        }
-        return 0;
-    }
-    case WM_DESTROY:
+    if (msg == WM_CREATE)
+        create_controls(hwnd);
+    else if (msg == WM_DESTROY)
         PostQuitMessage(0);
-        return 0;
-    default:
+    else
         return DefWindowProcA(hwnd, msg, wp, lp);
-    }
+    return 0;
 }
 
 } // namespace

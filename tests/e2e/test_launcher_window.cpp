@@ -3,7 +3,9 @@
 // closes; a screenshot is kept as an artifact.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "tests/e2e/launcher_support.h"
 
@@ -160,6 +162,57 @@ INSTANTIATE_TEST_SUITE_P(Closing, EscapeCloses,
 TEST_F(LauncherWindow, CloseCommandEndsTheProgramWithCodeZero) {
     PostMessageA(vantor_.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(0u, vantor_.wait_exit(5000)) << "exit code (259: still running)";
+}
+
+// ---- the program's icon ----------------------------------------------------------------
+
+// `icon` drawn at size×size over white and over black: both halves together
+// show its colours and its transparency.
+std::vector<uint32_t> icon_pixels(HICON icon, int size) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    std::vector<uint32_t> pixels;
+    for (int background : {WHITE_BRUSH, BLACK_BRUSH}) {
+        RECT all{0, 0, size, size};
+        FillRect(dc, &all, HBRUSH(GetStockObject(background)));
+        DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        const auto* p = static_cast<const uint32_t*>(bits);
+        pixels.insert(pixels.end(), p, p + size * size);
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+// The program's icon resource is the window's icon file without its padding:
+// every size must show the same pixels as the file itself.
+TEST(ProgramIcon, ResourceShowsTheWindowIconsPixelsAtEverySize) {
+    HMODULE image = LoadLibraryExA(vantor_exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, image);
+    const std::string file = VANTOR_SOURCE_DIR "/app/forms/vantor.ico";
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(size);
+        auto program = HICON(LoadImageA(image, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, 0));
+        auto window =
+            HICON(LoadImageA(nullptr, file.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
+        ASSERT_NE(nullptr, program);
+        ASSERT_NE(nullptr, window);
+        const std::vector<uint32_t> expected = icon_pixels(window, size);
+        const auto over_white = expected.begin() + size * size;
+        EXPECT_NE(over_white, std::find_if(expected.begin(), over_white,
+                                           [](uint32_t p) { return (p & 0xFFFFFF) != 0xFFFFFF; }))
+            << "nothing drawn";
+        EXPECT_TRUE(expected == icon_pixels(program, size));
+        DestroyIcon(program);
+        DestroyIcon(window);
+    }
+    FreeLibrary(image);
 }
 
 } // namespace
