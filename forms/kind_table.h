@@ -324,7 +324,8 @@ template <class P> uint32_t lowest_version(const P& props) {
         std::visit(
             [&](auto member) {
                 if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
-                    if (!(props.*member == defaults.*member))
+                    // Base fields (since 1) are carried by version 0 too.
+                    if (s.since > 1 && !(props.*member == defaults.*member))
                         need = std::max(need, s.since);
                 }
             },
