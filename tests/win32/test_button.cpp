@@ -101,34 +101,38 @@ TEST(ButtonProperties, WritesClampAndOnlyPictureAsksForRecreation) {
         uint32_t read;
         uint32_t mask, bits;
     } rows[] = {
-        {9, 5, 1, 0x1F, BS_DEFPUSHBUTTON}, {9, -3, 0, 0x1F, BS_PUSHBUTTON},
-        {11, 9, 2, BS_CENTER, BS_RIGHT},   {11, -1, 0, BS_CENTER, BS_LEFT},
-        {12, 7, 2, BS_VCENTER, BS_BOTTOM}, {12, -4, 0, BS_VCENTER, BS_TOP},
-        {11, 1, 1, BS_CENTER, BS_CENTER},  {12, 1, 1, BS_VCENTER, BS_VCENTER},
+        {props::button::ButtonType, 5, 1, 0x1F, BS_DEFPUSHBUTTON},
+        {props::button::ButtonType, -3, 0, 0x1F, BS_PUSHBUTTON},
+        {props::button::HAlign, 9, 2, BS_CENTER, BS_RIGHT},
+        {props::button::HAlign, -1, 0, BS_CENTER, BS_LEFT},
+        {props::button::VAlign, 7, 2, BS_VCENTER, BS_BOTTOM},
+        {props::button::VAlign, -4, 0, BS_VCENTER, BS_TOP},
+        {props::button::HAlign, 1, 1, BS_CENTER, BS_CENTER},
+        {props::button::VAlign, 1, 1, BS_VCENTER, BS_VCENTER},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(form.write(b, r.index, uint32_t(r.written)), 0) << "index " << r.index;
         EXPECT_EQ(form.read(b, r.index), r.read) << "index " << r.index << " wrote " << r.written;
         EXPECT_EQ(style_of(h) & r.mask, r.bits) << "index " << r.index << " wrote " << r.written;
     }
-    form.write(b, 9, 5);
+    form.write(b, props::button::ButtonType, 5);
     EXPECT_TRUE(is_default(b));
-    form.write(b, 9, uint32_t(-3));
+    form.write(b, props::button::ButtonType, uint32_t(-3));
     EXPECT_FALSE(is_default(b));
 
-    EXPECT_EQ(form.write_text(b, 10, "新的"), 0);
+    EXPECT_EQ(form.write_text(b, props::button::Caption, "新的"), 0);
     char text[16];
     GetWindowTextA(h, text, sizeof text);
     EXPECT_STREQ(text, "新的");
     std::vector<uint8_t> bmp = solid_bmp(4, 4, kRed);
-    EXPECT_EQ(
-        form.write(b, 8, uint32_t(reinterpret_cast<uintptr_t>(bmp.data())), uint32_t(bmp.size())),
-        1);
+    EXPECT_EQ(form.write(b, props::button::Picture,
+                         uint32_t(reinterpret_cast<uintptr_t>(bmp.data())), uint32_t(bmp.size())),
+              1);
     uint32_t count = 0;
-    uint32_t data = form.read(b, 8, &count);
+    uint32_t data = form.read(b, props::button::Picture, &count);
     ASSERT_EQ(count, bmp.size());
     EXPECT_EQ(std::memcmp(reinterpret_cast<const void*>(uintptr_t(data)), bmp.data(), count), 0);
-    EXPECT_EQ(form.read(b, 13, &count), 0u) << "no font: pointer 0";
+    EXPECT_EQ(form.read(b, props::button::Font, &count), 0u) << "no font: pointer 0";
     EXPECT_EQ(count, 0u);
 
     // The serialised block carries the new picture for the re-created button.
@@ -161,7 +165,7 @@ TEST(ButtonPicture, ShowsOnlyThePictureAndKeepsItWhenTheCaptionChanges) {
     EXPECT_EQ(text_pixels(c, pr), 0) << "the picture button shows no caption";
     EXPECT_EQ(c.count_of(kRed, pr.left, pr.top, pr.right, pr.bottom), 16 * 16);
 
-    form.write_text(form.control(1), 10, "Other caption");
+    form.write_text(form.control(1), props::button::Caption, "Other caption");
     pump(30);
     c = capture_client(form.hwnd());
     char text[32];
@@ -200,14 +204,14 @@ TEST(ButtonFont, RealisedFontReplacesThePreviousOne) {
     EXPECT_EQ(lf.lfQuality, PROOF_QUALITY);
 
     std::vector<uint8_t> bigger = logfont_bytes("Tahoma", -30);
-    form.write(form.control(0), 13, uint32_t(reinterpret_cast<uintptr_t>(bigger.data())),
-               uint32_t(bigger.size()));
+    form.write(form.control(0), props::button::Font,
+               uint32_t(reinterpret_cast<uintptr_t>(bigger.data())), uint32_t(bigger.size()));
     HFONT second = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
     GetObjectA(second, sizeof lf, &lf);
     EXPECT_EQ(lf.lfHeight, -30);
     EXPECT_EQ(GetObjectType(first), 0u) << "the previous font was deleted";
 
-    form.write(form.control(0), 13, 0, 0);
+    form.write(form.control(0), props::button::Font, 0, 0);
     EXPECT_EQ(SendMessageA(h, WM_GETFONT, 0, 0),
               reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
     EXPECT_EQ(GetObjectType(second), 0u);

@@ -317,7 +317,8 @@ TEST_F(FormsLoad, HiddenModalWindowRunsItsLoopWhenFirstShown) {
                           kernel().current_modal_window == ids::Later;
         PostMessageA(handle_of(ids::Later, 0), WM_CLOSE, 0, 0);
     });
-    write(ids::Later, 0, 5, 1); // the first show: the nested loop runs inside the write
+    write(ids::Later, 0, props::fixed::Visible,
+          1); // the first show: the nested loop runs inside the write
     EXPECT_TRUE(shown_meanwhile);
     EXPECT_EQ(handle_of(ids::Later, 0), nullptr);
     EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Main, 0)));
@@ -367,9 +368,9 @@ TEST_F(FormsLoad, WindowStoredHiddenShowsOnItsFirstVisibleWrite) {
     EXPECT_FALSE(IsWindowVisible(handle_of(ids::Later, 0x16010072)))
         << "its control is shown, but inside a hidden window";
     EXPECT_TRUE(GetWindowLongA(handle_of(ids::Later, 0x16010072), GWL_STYLE) & WS_VISIBLE);
-    write(ids::Later, 0, 5, 1);
+    write(ids::Later, 0, props::fixed::Visible, 1);
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(read(ids::Later, 0, 5), 1u);
+    EXPECT_EQ(read(ids::Later, 0, props::fixed::Visible), 1u);
 }
 
 TEST_F(FormsLoad, LastWindowClosedPostsQuitOnlyAfterTheStartRoutine) {

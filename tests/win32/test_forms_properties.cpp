@@ -120,8 +120,8 @@ TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
     // The window itself reports screen coordinates.
     RECT r;
     GetWindowRect(handle_of(ids::Main, 0), &r);
-    EXPECT_EQ(as_signed(read(ids::Main, 0, 0)), r.left);
-    EXPECT_EQ(as_signed(read(ids::Main, 0, 2)), r.right - r.left);
+    EXPECT_EQ(as_signed(read(ids::Main, 0, props::fixed::Left)), r.left);
+    EXPECT_EQ(as_signed(read(ids::Main, 0, props::fixed::Width)), r.right - r.left);
 
     write(ids::Main, ids::MainA, 0, 44); // moves, keeping top and size
     GetWindowRect(a, &r);

@@ -59,7 +59,7 @@ TEST(TransLabelPaint, ShortenedCaptionAndMovedLabelLeaveNoTrace) {
     const int right_part = r.left + 60; // well past the first "W"
     ASSERT_GT(before.count_not(kWhite, right_part, r.top, r.right, r.bottom), 50);
 
-    EXPECT_EQ(form.write_text(l, 8, "W"), 0);
+    EXPECT_EQ(form.write_text(l, props::trans_label::Caption, "W"), 0);
     pump(20);
     Capture after = capture_client(form.hwnd());
     after.save("label_shortened");
@@ -153,18 +153,26 @@ TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
     struct Row {
         int32_t index, written;
         uint32_t read;
-    } rows[] = {{9, 7, 3},  {9, -1, 0},  {12, 5, 2}, {12, -2, 0},
-                {14, 3, 2}, {14, -9, 0}, {13, 1, 1}, {11, 0x00123456, 0x00123456}};
+    } rows[] = {{props::trans_label::TextEffect, 7, 3},
+                {props::trans_label::TextEffect, -1, 0},
+                {props::trans_label::HAlign, 5, 2},
+                {props::trans_label::HAlign, -2, 0},
+                {props::trans_label::VAlign, 3, 2},
+                {props::trans_label::VAlign, -9, 0},
+                {props::trans_label::WordWrap, 1, 1},
+                {props::trans_label::TextColor, 0x00123456, 0x00123456}};
     for (const Row& r : rows) {
         EXPECT_EQ(form.write(l, r.index, uint32_t(r.written)), 0) << "index " << r.index;
         EXPECT_EQ(form.read(l, r.index), r.read) << "index " << r.index << " wrote " << r.written;
     }
-    EXPECT_EQ(form.write_text(l, 8, "透明"), 0);
-    EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(form.read(l, 8))), "透明");
+    EXPECT_EQ(form.write_text(l, props::trans_label::Caption, "透明"), 0);
+    EXPECT_STREQ(
+        reinterpret_cast<const char*>(uintptr_t(form.read(l, props::trans_label::Caption))),
+        "透明");
     char text[16];
     GetWindowTextA(form.control_hwnd(0), text, sizeof text);
     EXPECT_STREQ(text, "透明");
-    EXPECT_EQ(form.read(l, 15), 0xFFFFFFFFu);
+    EXPECT_EQ(form.read(l, props::trans_label::kCount), 0xFFFFFFFFu);
 
     forms::TransLabelProps back;
     ASSERT_TRUE(current_props(l, back));

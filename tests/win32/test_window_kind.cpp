@@ -89,7 +89,7 @@ TEST(WindowCreation, FixedBorderCannotBeResizedNorStartMaximised) {
         TestForm form(p, RECT{100, 100, 240, 160});
         form.show();
         EXPECT_EQ(IsZoomed(form.hwnd()) != 0, border == 1) << "BorderStyle " << border;
-        EXPECT_EQ(form.read(nullptr, 18), border == 1 ? 3u : 0u);
+        EXPECT_EQ(form.read(nullptr, props::window::Position), border == 1 ? 3u : 0u);
     }
 }
 
@@ -211,11 +211,11 @@ TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
     EXPECT_NE(controls::program_icon(false), nullptr) << "the test program carries icon 1";
 
     // A new value replaces the icons; the program's shared ones are never destroyed.
-    form.write(nullptr, 20, 0, 0);
+    form.write(nullptr, props::window::Icon, 0, 0);
     EXPECT_EQ(SendMessageA(form.hwnd(), WM_GETICON, ICON_SMALL, 0),
               reinterpret_cast<LRESULT>(controls::program_icon(true)));
     EXPECT_FALSE(GetIconInfo(small, &info)) << "the decoded icon was destroyed";
-    form.write(nullptr, 20, 0, 0);
+    form.write(nullptr, props::window::Icon, 0, 0);
     EXPECT_TRUE(GetIconInfo(controls::program_icon(true), &info)) << "program icon still valid";
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
@@ -432,7 +432,7 @@ TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
     press_key(VK_RETURN);
     EXPECT_EQ(log.text({0}), "2:0") << "the focused default button";
 
-    form.write(nullptr, 21, 1); // EnterMovesFocus
+    form.write(nullptr, props::window::EnterMovesFocus, 1);
     SetFocus(form.control_hwnd(0));
     log.clear();
     press_key(VK_RETURN);
@@ -520,7 +520,7 @@ TEST(WindowSound, OnlyWholeWaveAndMidiDataIsPlayed) {
     p.SoundMode = 2;
     TestForm form(p, RECT{0, 0, 100, 80});
     EXPECT_EQ(form.window()->sound().playing(), BackSoundPlayer::Format::None);
-    form.write(nullptr, 14, 1);
+    form.write(nullptr, props::window::SoundMode, 1);
     EXPECT_EQ(form.window()->sound().playing(), BackSoundPlayer::Format::None);
 }
 
@@ -544,12 +544,12 @@ TEST(WindowShape, EllipseKeptAfterResize) {
     EXPECT_TRUE(PtInRegion(rgn, 2, 120)) << "left middle inside";
     DeleteObject(rgn);
 
-    form.write(nullptr, 28, 0);
+    form.write(nullptr, props::window::Shape, 0);
     rgn = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(GetWindowRgn(form.hwnd(), rgn), ERROR) << "Shape 0 removes the region";
     DeleteObject(rgn);
-    form.write(nullptr, 28, 99);
-    EXPECT_EQ(form.read(nullptr, 28), 29u);
+    form.write(nullptr, props::window::Shape, 99);
+    EXPECT_EQ(form.read(nullptr, props::window::Shape), 29u);
 }
 
 TEST(WindowShape, EveryShapeIsAClosedOutlineInsideTheWindow) {
@@ -592,26 +592,28 @@ TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
         int32_t index;
         int32_t written;
         uint32_t read;
-    } rows[] = {{9, 9, 6},
-                {9, -1, 0},
-                {12, 7, 3},
-                {12, -2, 0},
-                {14, 5, 2},
-                {28, 40, 29},
-                {28, -3, 0},
-                {25, -77, uint32_t(-77)},
-                {10, 0x123456, 0x123456}};
+    } rows[] = {{props::window::BorderStyle, 9, 6},
+                {props::window::BorderStyle, -1, 0},
+                {props::window::PictureMode, 7, 3},
+                {props::window::PictureMode, -2, 0},
+                {props::window::SoundMode, 5, 2},
+                {props::window::Shape, 40, 29},
+                {props::window::Shape, -3, 0},
+                {props::window::HelpContext, -77, uint32_t(-77)},
+                {props::window::BackColor, 0x123456, 0x123456}};
     for (const Row& r : rows) {
         EXPECT_EQ(form.write(nullptr, r.index, uint32_t(r.written)), 0) << "no re-creation";
         EXPECT_EQ(form.read(nullptr, r.index), r.read)
             << "index " << r.index << " wrote " << r.written;
     }
-    EXPECT_EQ(form.write_text(nullptr, 8, "新标题"), 0);
+    EXPECT_EQ(form.write_text(nullptr, props::window::Caption, "新标题"), 0);
     char title[32];
     GetWindowTextA(form.hwnd(), title, sizeof title);
     EXPECT_STREQ(title, "新标题");
-    EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(form.read(nullptr, 8))), "新标题");
-    EXPECT_EQ(form.read(nullptr, 32), 0xFFFFFFFFu) << "unknown index";
+    EXPECT_STREQ(
+        reinterpret_cast<const char*>(uintptr_t(form.read(nullptr, props::window::Caption))),
+        "新标题");
+    EXPECT_EQ(form.read(nullptr, props::window::kCount), 0xFFFFFFFFu) << "unknown index";
 
     // Serialised current values read back as the same properties.
     auto serialise = reinterpret_cast<forms::SerialiseRoutine>(
@@ -633,17 +635,17 @@ TEST(WindowProperties, BorderStyleWriteReplacesFrameAndTitleStyles) {
     TestForm form(p, RECT{60, 60, 200, 120});
     form.show();
     EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
-    form.write_text(nullptr, 8, "Now titled");
+    form.write_text(nullptr, props::window::Caption, "Now titled");
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
-    form.write(nullptr, 9, 3);
+    form.write(nullptr, props::window::BorderStyle, 3);
     EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_THICKFRAME, 0);
     EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
-    form.write(nullptr, 9, 0);
+    form.write(nullptr, props::window::BorderStyle, 0);
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
-    form.write(nullptr, 16, 1); // MaxButton
+    form.write(nullptr, props::window::MaxButton, 1);
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0) << "no frame, no buttons";
-    form.write(nullptr, 9, 2);
+    form.write(nullptr, props::window::BorderStyle, 2);
     EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0);
 }
 
@@ -652,28 +654,28 @@ TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
     p.BorderStyle = 1;
     p.MaxButton = 1;
     TestForm form(p, RECT{10, 20, 200, 120});
-    form.write(nullptr, 18, 1); // hidden: only stored
+    form.write(nullptr, props::window::Position, 1); // hidden: only stored
     RECT r = window_rect(form.hwnd());
     EXPECT_EQ(r.left, 10);
     form.show();
-    EXPECT_EQ(form.read(nullptr, 18), 0u);
-    form.write(nullptr, 18, 1);
+    EXPECT_EQ(form.read(nullptr, props::window::Position), 0u);
+    form.write(nullptr, props::window::Position, 1);
     r = window_rect(form.hwnd());
     EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 200) / 2);
     EXPECT_EQ(r.right - r.left, 200) << "centring keeps the size";
-    form.write(nullptr, 18, 2);
+    form.write(nullptr, props::window::Position, 2);
     pump();
-    EXPECT_EQ(form.read(nullptr, 18), 2u);
-    form.write(nullptr, 18, 7); // clamped to 3: maximised to the work area
+    EXPECT_EQ(form.read(nullptr, props::window::Position), 2u);
+    form.write(nullptr, props::window::Position, 7); // clamped to 3: maximised to the work area
     pump();
-    EXPECT_EQ(form.read(nullptr, 18), 3u);
+    EXPECT_EQ(form.read(nullptr, props::window::Position), 3u);
     RECT area;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     r = window_rect(form.hwnd());
     EXPECT_EQ(r.right - r.left, area.right - area.left);
-    form.write(nullptr, 18, 0);
+    form.write(nullptr, props::window::Position, 0);
     pump();
-    EXPECT_EQ(form.read(nullptr, 18), 0u) << "0 shows the window normally";
+    EXPECT_EQ(form.read(nullptr, props::window::Position), 0u) << "0 shows the window normally";
 }
 
 TEST(WindowProperties, MovableAndAlwaysOnTop) {
@@ -684,7 +686,7 @@ TEST(WindowProperties, MovableAndAlwaysOnTop) {
     HMENU menu = GetSystemMenu(form.hwnd(), FALSE);
     EXPECT_EQ(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), UINT(-1)) << "Move deleted";
     EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    form.write(nullptr, 19, 1);
+    form.write(nullptr, props::window::Movable, 1);
     menu = GetSystemMenu(form.hwnd(), FALSE);
     EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), UINT(-1)) << "menu reset";
 
@@ -695,7 +697,7 @@ TEST(WindowProperties, MovableAndAlwaysOnTop) {
     TestForm other(q, RECT{40, 20, 200, 120}, {}, {false, nullptr, 1});
     SetWindowPos(other.hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    form.write(nullptr, 29, 0);
+    form.write(nullptr, props::window::AlwaysOnTop, 0);
     EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     EXPECT_NE(GetWindowLongA(other.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 }

@@ -53,7 +53,7 @@ TEST(WindowBackground, MappedColourFillsTheClientAndFollowsWrites) {
     EXPECT_EQ(c.count_not(GetSysColor(COLOR_BTNFACE), 0, 0, c.width, c.height), 0)
         << "0xFF000000 is the button face " << hex(GetSysColor(COLOR_BTNFACE)) << ", centre is "
         << hex(c.at(50, 40));
-    form.write(nullptr, 10, kRed);
+    form.write(nullptr, props::window::BackColor, kRed);
     pump(20);
     c = capture_client(form.hwnd());
     EXPECT_EQ(c.count_not(kRed, 0, 0, c.width, c.height), 0) << "centre " << hex(c.at(50, 40));
@@ -121,7 +121,7 @@ TEST(WindowBackground, TransparentPartsShowTheBackColourAndTheCacheFollowsThePic
     EXPECT_NEAR(GetBValue(half), 128, 2) << hex(half);
 
     // A new BackColor shows through the same cached picture.
-    form.write(nullptr, 10, kBlue);
+    form.write(nullptr, props::window::BackColor, kBlue);
     pump(20);
     c = capture_client(form.hwnd());
     EXPECT_EQ(hex(c.at(1, 1)), hex(kBlue));
@@ -129,7 +129,8 @@ TEST(WindowBackground, TransparentPartsShowTheBackColourAndTheCacheFollowsThePic
 
     // A new picture drops the cache; undecodable data leaves the colour alone.
     const uint8_t junk[] = "not a picture at all";
-    form.write(nullptr, 11, uint32_t(reinterpret_cast<uintptr_t>(junk)), sizeof junk);
+    form.write(nullptr, props::window::BackPicture, uint32_t(reinterpret_cast<uintptr_t>(junk)),
+               sizeof junk);
     EXPECT_FALSE(form.window()->picture_cached());
     pump(20);
     c = capture_client(form.hwnd());
