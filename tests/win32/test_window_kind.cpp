@@ -478,7 +478,7 @@ TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
     EXPECT_EQ(log.count(form.control_unit_id(0), 0), 0) << "the default button was clicked";
     EXPECT_EQ(log.count(form.control_unit_id(1), 0), 1) << "the box took the line break";
     // A single-line box does not want Enter: the default button takes it.
-    form.write(form.control(1), 15, 0);
+    form.write(form.control(1), props::edit_box::MultiLine, 0);
     pump();
     UnitObject* box = form.control(1);
     if (box && box->alive()) {
