@@ -368,5 +368,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             require(encode_archive(model) == expected, "encode(decode(x)) == x");
         }
     }
+
+    // The dump's layout: whatever the runtime reads decodes, and what that
+    // model encodes to decodes exactly and encodes to the same bytes again.
+    ArchiveModel as_read;
+    if (decode_archive(data, size, as_read, &error, DecodeLayout::AsRead)) {
+        const ByteVec stored = encode_archive(as_read);
+        ArchiveModel again;
+        require(decode_archive(stored.data(), stored.size(), again, &error),
+                "the stored layout decodes exactly");
+        require(encode_archive(again) == stored, "the stored layout encodes stably");
+    } else {
+        require(!read || size == 0, "what reads decodes as read");
+    }
     return 0;
 }
