@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 #include "forms/archive.h"
 #include "forms/model.h"
@@ -363,40 +365,35 @@ TEST(DamagedArchive, EveryTruncationFails) {
     }
 }
 
-Bytes file_bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// The files of a folder of the source tree, each with its bytes; none is a failure.
+std::vector<std::pair<std::filesystem::path, Bytes>> files_of(const char* folder) {
+    std::vector<std::pair<std::filesystem::path, Bytes>> files;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(VANTOR_SOURCE_DIR) / folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files.emplace_back(entry.path(), Bytes{std::istreambuf_iterator<char>(in), {}});
+    }
+    EXPECT_FALSE(files.empty()) << "no files in " << folder;
+    return files;
 }
 
 // Inputs that once broke the reader or the fuzz target, kept as regression files.
 TEST(DamagedArchive, RegressionFilesFailCleanly) {
-    const std::filesystem::path dir =
-        std::filesystem::path(VANTOR_SOURCE_DIR) / "tests/fixtures/damaged";
-    size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        const Bytes data = file_bytes(entry.path());
-        EXPECT_NE(read_error(data), "(read)") << entry.path();
+    for (const auto& [path, data] : files_of("tests/fixtures/damaged")) {
+        EXPECT_NE(read_error(data), "(read)") << path;
         ArchiveModel model;
-        EXPECT_FALSE(decode_archive(data.data(), data.size(), model, nullptr)) << entry.path();
-        ++count;
+        EXPECT_FALSE(decode_archive(data.data(), data.size(), model, nullptr)) << path;
     }
-    EXPECT_GT(count, 0u) << "no regression files in " << dir;
 }
 
 TEST(Corpus, SeedsAreValidArchivesThatReencodeExactly) {
-    const std::filesystem::path dir =
-        std::filesystem::path(VANTOR_SOURCE_DIR) / "tests/fuzz/corpus/fuzz_archive";
-    size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        const Bytes data = file_bytes(entry.path());
+    for (const auto& [path, data] : files_of("tests/fuzz/corpus/fuzz_archive")) {
         ArchiveModel model;
         std::string error;
         ASSERT_TRUE(decode_archive(data.data(), data.size(), model, &error))
-            << entry.path() << ": " << error;
-        EXPECT_EQ(encode_archive(model), data) << entry.path();
-        ++count;
+            << path << ": " << error;
+        EXPECT_EQ(encode_archive(model), data) << path;
     }
-    EXPECT_GT(count, 0u);
 }
 
 // ---- the model codec ------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "commands/convert.h"
@@ -233,11 +234,7 @@ TEST(ToText, RawBytesUpToTheFirstZero) {
 }
 
 TEST(ConvertCase, AllModes) {
-    struct {
-        const char* text;
-        int mode;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"NOX.EXE", kLowerCase, "nox.exe"},
         {"nox.exe @[`{", kUpperCase, "NOX.EXE @[`{"},
         {"\x81"
@@ -260,9 +257,9 @@ TEST(ConvertCase, AllModes) {
         {"aB１", 7, "aB１"},
         {"aB１", -1, "aB１"}, // unknown modes copy
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(hex(take(convert_case(c.text, c.mode))), hex(c.expected))
-            << "mode " << c.mode << ", text " << hex(c.text);
+    for (const auto& [text, mode, expected] : cases)
+        EXPECT_EQ(hex(take(convert_case(text, mode))), hex(expected))
+            << "mode " << mode << ", text " << hex(text);
     for (int mode : {0, 1, 2, 3, 7})
         EXPECT_EQ(take(convert_case("", mode)), "(null)");
     EXPECT_EQ(take(convert_case(nullptr, kLowerCase)), "(null)");

@@ -24,11 +24,7 @@ namespace {
 class RecordingLoader : public DllLoader {
   public:
     void* load(const char* path) override {
-        void* module = win32_dll_loader().load(path);
-        log.push_back(std::string("load ") + path + (module ? "" : " (failed)"));
-        if (module)
-            paths[module] = path;
-        return module;
+        return noted("load ", path, win32_dll_loader().load(path));
     }
     void* get_proc(void* module, const char* name) override {
         return win32_dll_loader().get_proc(module, name);
@@ -44,10 +40,13 @@ class RecordingLoader : public DllLoader {
     bool file_exists(const char* path) override { return win32_dll_loader().file_exists(path); }
     bool can_load_from_system() override { return win32_dll_loader().can_load_from_system(); }
     void* load_from_system(const char* name) override {
-        void* module = win32_dll_loader().load_from_system(name);
-        log.push_back(std::string("load-system ") + name + (module ? "" : " (failed)"));
+        return noted("load-system ", name, win32_dll_loader().load_from_system(name));
+    }
+    // Logs a load of `what` and remembers the module's name for its release.
+    void* noted(const char* how, const char* what, void* module) {
+        log.push_back(how + std::string(what) + (module ? "" : " (failed)"));
         if (module)
-            paths[module] = name;
+            paths[module] = what;
         return module;
     }
     // How a system library of the list is loaded: by name with the search flag,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "controls/edit_box.h"
 #include "controls/edit_input.h"
@@ -160,24 +161,20 @@ TEST_F(EditBoxTest, TypedTextIsReadBackAndLimitedByMaxLength) {
 }
 
 TEST_F(EditBoxTest, InputModesFilterTypedCharacters) {
-    const struct {
-        int32_t mode;
-        const char* typed;
-        const char* shown;
-    } rows[] = {
+    const std::tuple<int32_t, const char*, const char*> rows[] = {
         {0, "a1.-", "a1.-"},        {3, "1a.-2", "1-2"},  {4, "1a.-2", "1.-2"},
         {5, "-1a.2", "12"},         {6, "4x.-0", "4-0"},  {7, "-7e", "-7"},
         {8, "8 -", "8-"},           {9, "9.5f-", "9.5-"}, {10, "1,0.5", "10.5"},
         {11, "2016-11", "2016-11"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.mode);
+    for (const auto& [mode, typed, shown] : rows) {
+        SCOPED_TRACE(mode);
         EditBoxProps props;
-        props.InputMode = row.mode;
+        props.InputMode = mode;
         EditBox* box = make(props);
-        type(box->handle(), row.typed);
+        type(box->handle(), typed);
         SendMessageA(box->handle(), WM_CHAR, VK_BACK, 1); // control characters always pass
-        EXPECT_EQ(window_text(box->handle()), std::string(row.shown, std::strlen(row.shown) - 1));
+        EXPECT_EQ(window_text(box->handle()), std::string(shown, std::strlen(shown) - 1));
         DestroyWindow(box->handle());
     }
 }
