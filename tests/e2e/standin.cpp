@@ -23,6 +23,7 @@
 #include <string>
 
 #include "tests/e2e/standin_log.h"
+#include "tests/support/plain_program.h"
 
 namespace {
 
@@ -95,31 +96,20 @@ void pump_for(DWORD ms) {
 }
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_TIMER:
-        if (wp == kExitTimer)
-            DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    }
+    if (msg != WM_TIMER)
+        return vantor::testing::plain_window_proc(hwnd, msg, wp, lp);
+    if (wp == kExitTimer)
+        DestroyWindow(hwnd);
+    return 0;
 }
 
 HWND create_window(const char* command_line, int show) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = window_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = "Qt5QWindowIcon";
-    RegisterClassA(&wc);
+    const char* const kClass = "Qt5QWindowIcon";
+    vantor::testing::register_plain_class(window_proc, kClass, COLOR_WINDOW);
     const std::string title = vantor::e2e::standin_title(command_line);
     HWND hwnd =
-        CreateWindowExA(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 320, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        CreateWindowExA(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (hwnd)
         ShowWindow(hwnd, show);
     return hwnd;

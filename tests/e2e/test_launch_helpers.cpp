@@ -178,6 +178,20 @@ double timed_delay(int32_t duration, int32_t unit, bool* result = nullptr) {
     return now_ms() - start;
 }
 
+// Milliseconds that delay(duration) took while another thread posted kMsgPosted
+// to a noting window `post_ms` after the start.
+double timed_delay_with_post(DWORD post_ms, int32_t duration, bool* result) {
+    HWND window = make_noting_window();
+    std::thread other([window, post_ms] {
+        Sleep(post_ms);
+        PostMessageA(window, kMsgPosted, 0, 0);
+    });
+    const double ms = timed_delay(duration, 0, result);
+    other.join();
+    DestroyWindow(window);
+    return ms;
+}
+
 void drain_queue() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -436,33 +450,30 @@ TEST_F(Delay, QuitMessageStaysQueued) {
     DestroyWindow(window);
 }
 
+// A delay whose timer or wait failed: it still lasted `duration` ms, not much
+// more, and reported that it ran to its end.
+void expect_full_duration(int32_t duration, double ms, bool result) {
+    EXPECT_TRUE(result);
+    EXPECT_GE(ms, duration - 1.0);
+    EXPECT_LT(ms, 5000.0);
+}
+
 TEST_F(Delay, EndsAfterItsDurationWhenTimerCannotBeCreated) {
     g_spy.fail_timer = true;
-    HWND window = make_noting_window();
-    std::thread other([window] {
-        Sleep(30);
-        PostMessageA(window, kMsgPosted, 0, 0);
-    });
     bool result = false;
-    const double ms = timed_delay(200, 0, &result);
-    other.join();
-    EXPECT_TRUE(result);
-    EXPECT_GE(ms, 199.0);
-    EXPECT_LT(ms, 5000.0);
+    const double ms = timed_delay_with_post(30, 200, &result);
+    expect_full_duration(200, ms, result);
     ASSERT_EQ(1u, g_noted.size()) << "no message pumping in the fallback";
     EXPECT_TRUE(g_noted[0].inside_delay);
     EXPECT_EQ(0, std::count(g_spy.closed.begin(), g_spy.closed.end(), nullptr))
         << "CloseHandle called for the missing timer";
-    DestroyWindow(window);
 }
 
 TEST_F(Delay, EndsAfterItsDurationWhenWaitFails) {
     g_spy.fail_wait = true;
     bool result = false;
     const double ms = timed_delay(150, 0, &result);
-    EXPECT_TRUE(result);
-    EXPECT_GE(ms, 149.0);
-    EXPECT_LT(ms, 5000.0);
+    expect_full_duration(150, ms, result);
     EXPECT_LT(g_spy.waits.size(), 100u) << "the fallback spins";
     ASSERT_EQ(1u, g_spy.timers.size());
     EXPECT_FALSE(still_open(g_spy.timers[0])) << "timer handle left open";
@@ -471,16 +482,10 @@ TEST_F(Delay, EndsAfterItsDurationWhenWaitFails) {
 bool g_abandon = false;
 
 TEST_F(Delay, AbandonCheckEndsItEarly) {
-    HWND window = make_noting_window();
     g_abandon = false;
     app::set_abandon_check([] { return g_abandon || !g_noted.empty(); });
-    std::thread other([window] {
-        Sleep(50);
-        PostMessageA(window, kMsgPosted, 0, 0);
-    });
     bool result = true;
-    const double ms = timed_delay(5000, 0, &result);
-    other.join();
+    const double ms = timed_delay_with_post(50, 5000, &result);
     EXPECT_FALSE(result);
     EXPECT_LT(ms, 2500.0) << "the delay was not abandoned";
     ASSERT_EQ(1u, g_spy.timers.size());
@@ -491,7 +496,6 @@ TEST_F(Delay, AbandonCheckEndsItEarly) {
     EXPECT_FALSE(delay(5000));
     EXPECT_TRUE(g_spy.timers.empty());
     EXPECT_TRUE(g_spy.waits.empty());
-    DestroyWindow(window);
 }
 
 // ---- windows and processes

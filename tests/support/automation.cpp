@@ -151,7 +151,9 @@ namespace {
 FILE* g_probe_log = nullptr;
 } // namespace
 
-bool open_probe_log(const char* program, const std::string& mode) {
+bool open_probe_log(const char* program, int argc, char** argv, const char* fallback,
+                    std::string& mode) {
+    mode = argc > 1 ? argv[1] : fallback;
     g_probe_log = std::fopen((program_directory() + program + "." + mode + ".log").c_str(), "w");
     return g_probe_log != nullptr;
 }

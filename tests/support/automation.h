@@ -55,10 +55,12 @@ struct ProbeRun {
 // `expect_box`, waits for the error box, records its text and presses OK.
 ProbeRun run_probe(const std::string& program, const std::string& mode, bool expect_box,
                    const std::string& extra = "");
-// In a probe program: opens the log it writes in `mode`, "<program>.<mode>.log"
-// next to it, anew; false when it cannot be created. probe_line then writes
-// one printf-style line to it, flushed at once.
-bool open_probe_log(const char* program, const std::string& mode);
+// In a probe program: sets `mode` to its first argument (else `fallback`) and
+// opens the log it writes in that mode, "<program>.<mode>.log" next to it,
+// anew; false when it cannot be created. probe_line then writes one
+// printf-style line to it, flushed at once.
+bool open_probe_log(const char* program, int argc, char** argv, const char* fallback,
+                    std::string& mode);
 void probe_line(const char* format, ...);
 
 // The lines joined with line feeds, for failure messages.

@@ -10,6 +10,7 @@
 #include "runtime/allocator.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
+#include "tests/support/plain_program.h"
 #include "tests/support/sequence.h"
 #include "tests/support/win32.h"
 
@@ -97,18 +98,7 @@ HWND create_form(const CreateParams& p, std::string& caption) {
     if (!forms::read_block(p.block, p.block_size, props))
         return nullptr;
     caption = props.Caption;
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA existing;
-    if (!GetClassInfoA(instance, kFormClass, &existing)) {
-        WNDCLASSA wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kFormClass;
-        RegisterClassA(&wc);
-    }
+    register_plain_class(DefWindowProcA, kFormClass, COLOR_BTNFACE, CS_DBLCLKS);
     // Like the window kind: a modal window without owner is owned by the hidden owner.
     HWND owner = p.parent;
     if (!owner && p.modal)
@@ -116,7 +106,7 @@ HWND create_form(const CreateParams& p, std::string& caption) {
     DWORD style =
         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN | p.styles;
     return CreateWindowExA(0, kFormClass, caption.c_str(), style, p.left, p.top, p.width, p.height,
-                           owner, p.menu, instance, nullptr);
+                           owner, p.menu, GetModuleHandleA(nullptr), nullptr);
 }
 
 template <uint32_t Kind> UnitObject* create(const CreateParams& p) {

@@ -6,7 +6,9 @@
 #include "forms/events.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
+#include "runtime/protocol.h"
 #include "tests/support/automation.h"
+#include "tests/support/plain_program.h"
 
 namespace vantor::testing {
 
@@ -153,16 +155,7 @@ uint32_t FakeRequests::request(int32_t code, uint32_t first, uint32_t second) {
 }
 
 Host::Host() {
-    static const bool registered = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = host_proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = "VantorTestHost";
-        return RegisterClassA(&wc) != 0;
-    }();
-    (void)registered;
+    register_plain_class(host_proc, "VantorTestHost");
     hwnd_ = CreateWindowExA(0, "VantorTestHost", "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
                             40, 40, 420, 320, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(hwnd_);
@@ -182,6 +175,15 @@ void pump(DWORD ms) {
             break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+uint32_t add_idle_routine(HWND window, void (*routine)(uint32_t), uint32_t argument) {
+    const struct {
+        HWND window;
+        IdleRoutine routine;
+        uint32_t argument;
+    } record{window, routine, argument};
+    return runtime_request(request::AddIdleRoutine, uint32_t(uintptr_t(&record)), 0);
 }
 
 forms::CreateParams create_params(const std::vector<uint8_t>& block, HWND parent, int x, int y,

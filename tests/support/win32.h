@@ -76,6 +76,10 @@ class FakeRequests {
 // queued), and goes on doing so for `ms`.
 void pump(DWORD ms = 0);
 
+// Asks the runtime to call `routine` with `argument` when the message loop of
+// `window`'s thread goes idle (the request copies its record); what it gives.
+uint32_t add_idle_routine(HWND window, void (*routine)(uint32_t), uint32_t argument);
+
 // A visible top-level window whose WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR* and
 // scroll messages are reflected to the child that sent them.
 class Host {

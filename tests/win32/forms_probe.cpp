@@ -83,8 +83,7 @@ int entry_routine() {
 } // namespace
 
 int main(int argc, char** argv) {
-    g_mode = argc > 1 ? argv[1] : "lifecycle";
-    if (!vantor::testing::open_probe_log("forms_probe", g_mode))
+    if (!vantor::testing::open_probe_log("forms_probe", argc, argv, "lifecycle", g_mode))
         return 100;
     prepare_runtime(VANTOR_FORMS_TEST_ARCHIVE);
     return run_program(test_descriptor(), entry_routine);

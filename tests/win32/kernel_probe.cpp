@@ -12,8 +12,10 @@
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
 #include "tests/support/automation.h"
+#include "tests/support/win32.h"
 
 using namespace vantor;
+using vantor::testing::add_idle_routine;
 using vantor::testing::probe_line;
 
 namespace {
@@ -238,13 +240,8 @@ int entry_routine() {
         startup_and_register();
         g_idle_window = CreateWindowExA(0, "STATIC", "idle", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
-        struct {
-            HWND w;
-            IdleRoutine r;
-            uint32_t a;
-        } record{g_idle_window, idle_routine, 77};
-        runtime_request(1012, uint32_t(uintptr_t(&record)), 0);
-        runtime_request(1012, uint32_t(uintptr_t(&record)), 0); // second entry refused
+        add_idle_routine(g_idle_window, idle_routine, 77);
+        add_idle_routine(g_idle_window, idle_routine, 77); // second entry refused
         probe_line("idle-entries %u", unsigned(kernel().idle_windows.size()));
         run_message_loop(0);
         probe_line("idle-calls %d entries %u", g_idle_calls,
@@ -257,18 +254,11 @@ int entry_routine() {
 } // namespace
 
 int main(int argc, char** argv) {
-    g_mode = argc > 1 ? argv[1] : "startup";
-    if (!vantor::testing::open_probe_log("kernel_probe", g_mode))
+    if (!vantor::testing::open_probe_log("kernel_probe", argc, argv, "startup", g_mode))
         return 100;
     if (g_mode == "archive" && argc > 2) {
-        FILE* f = std::fopen(argv[2], "rb");
-        if (f) {
-            uint8_t buf[65536];
-            size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-                g_archive.insert(g_archive.end(), buf, buf + n);
-            std::fclose(f);
-        }
+        const std::string archive = vantor::testing::read_file(argv[2]);
+        g_archive.assign(archive.begin(), archive.end());
         g_descriptor.form_archive = g_archive.data();
         g_descriptor.form_archive_size = uint32_t(g_archive.size());
     }

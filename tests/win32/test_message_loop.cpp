@@ -12,8 +12,10 @@
 #include "runtime/kernel.h"
 #include "runtime/window_object.h"
 #include "tests/support/automation.h"
+#include "tests/support/win32.h"
 
 using namespace vantor;
+using vantor::testing::add_idle_routine;
 using vantor::testing::joined;
 
 namespace {
@@ -92,12 +94,7 @@ TEST(MessageLoop, NoIdleTurnAfterPaintSystemTimerOrARepeatedMouseMove) {
     g_dispatched = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     g_idled = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     g_idle_calls = 0;
-    struct {
-        HWND window;
-        IdleRoutine routine;
-        uint32_t argument;
-    } record{window, idle_routine, 0};
-    runtime_request(1012, uint32_t(uintptr_t(&record)), 0);
+    add_idle_routine(window, idle_routine, 0);
     g_log.clear();
 
     struct Step {
