@@ -94,6 +94,15 @@ std::string Launcher::wait_content(int id, const std::string& expected, DWORD ms
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult Launcher::start(const LaunchSettings& s) {
+    if (!ready())
+        return ::testing::AssertionFailure() << "no window titled Vantor";
+    if (auto filled = fill(s); !filled)
+        return filled;
+    press_start();
+    return ::testing::AssertionSuccess();
+}
+
 // ---- InstanceWatcher ----------------------------------------------------------------
 
 InstanceWatcher::InstanceWatcher(const StandinLog& log)

@@ -87,6 +87,9 @@ class Launcher {
     ::testing::AssertionResult fill(const LaunchSettings& s);
 
     void press_start() { click(control(kStartButton)); }
+    // With the window shown, enters the five boxes and presses Start; fails
+    // naming what was missing.
+    ::testing::AssertionResult start(const LaunchSettings& s);
     void press_import() { click(control(kImportButton)); }
     // A visible dialog (message box, file dialog) of Vantor, or null.
     HWND wait_dialog(DWORD ms) const { return e2e::wait_dialog(pid(), ms); }

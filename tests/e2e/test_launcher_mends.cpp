@@ -26,11 +26,9 @@ std::string in_quotes(const std::string& path) {
 // starts it gave.
 std::vector<LogEntry> run_count_one(const StandinLog& log, const std::string& path) {
     Launcher vantor;
-    EXPECT_TRUE(vantor.ready()) << "no window titled Vantor";
     LaunchSettings s = example_settings("1");
     s.path = path;
-    EXPECT_TRUE(vantor.fill(s));
-    vantor.press_start();
+    EXPECT_TRUE(vantor.start(s));
     return starts_after(log, 2, kSequenceMs, kQuietMs);
 }
 
@@ -97,10 +95,8 @@ TEST(OtherInstance, AnInstanceRunningBeforeTheSequenceSurvivesIt) {
     ASSERT_NE(nullptr, wait_top_window(other.pid(), "Qt5QWindowIcon", "夜神模拟器9", kOpenMs));
 
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
     const LaunchSettings s = example_settings("2");
-    ASSERT_TRUE(vantor.fill(s));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start(s));
     const std::vector<LogEntry> starts = starts_after(log, 5, kSequenceMs, kQuietMs);
     ASSERT_EQ(5u, starts.size()) << listing(command_lines(starts));
 
@@ -194,11 +190,9 @@ std::string icon_shown(HWND box) {
 TEST(LaunchFailure, OneMessageBoxOwnedByTheWindowAndTheSequenceStops) {
     StandinLog log;
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
     LaunchSettings s = example_settings("2");
     s.path = log.directory() + "missing\\Nox.exe";
-    ASSERT_TRUE(vantor.fill(s));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start(s));
 
     HWND box = vantor.wait_dialog(kOpenMs);
     ASSERT_NE(nullptr, box) << "no message box";
@@ -251,9 +245,7 @@ TEST_P(CloseDuringSequence, EndsItWithoutErrorAndExitCodeZero) {
     if (c.phase == Phase::AppearanceWait || c.phase == Phase::DuringFirstLaunch)
         never.emplace("VANTOR_STANDIN_NEVER_SHOW", "1");
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
-    ASSERT_TRUE(vantor.fill(example_settings("2")));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start(example_settings("2")));
 
     switch (c.phase) {
     case Phase::DuringFirstLaunch:
@@ -310,10 +302,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SecondClick, ClicksWhileTheSequenceRunsAreIgnored) {
     StandinLog log;
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
     const LaunchSettings s = example_settings("1");
-    ASSERT_TRUE(vantor.fill(s));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start(s));
     vantor.press_start();
     ASSERT_EQ(1u, log.wait_for("start", 1, kSequenceMs).size());
     vantor.press_start(); // in the appearance wait

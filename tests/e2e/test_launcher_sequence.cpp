@@ -34,15 +34,10 @@ LaunchRun run_example_sequence() {
     StandinLog log;
     InstanceWatcher watcher(log);
     Launcher vantor;
-    if (!vantor.ready()) {
-        run.failure = "no window titled Vantor";
+    if (auto started = vantor.start(run.settings); !started) {
+        run.failure = started.message();
         return run;
     }
-    if (auto filled = vantor.fill(run.settings); !filled) {
-        run.failure = filled.message();
-        return run;
-    }
-    vantor.press_start();
     run.starts = starts_after(log, 4, kSequenceMs, kQuietMs);
     run.windows = entries_of(log.entries(), "window");
     run.instances = watcher.instances();
@@ -150,10 +145,8 @@ class CountOfThree : public ::testing::TestWithParam<CountCase> {};
 TEST_P(CountOfThree, StartsThreeInstancesInTheFirstPass) {
     StandinLog log;
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
     const LaunchSettings s = example_settings(GetParam().typed);
-    ASSERT_TRUE(vantor.fill(s));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start(s));
     // The first pass is over when the second pass starts instance 1 plain.
     const std::vector<LogEntry> starts = log.wait_for("start", 4, kSequenceMs);
     const std::vector<std::string> expected = {
@@ -174,10 +167,8 @@ INSTANTIATE_TEST_SUITE_P(Counts, CountOfThree,
 TEST(Options, EmptyWidthHeightAndDpiLeaveTheOptionsBare) {
     StandinLog log;
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
     const std::string path = standin_exe();
-    ASSERT_TRUE(vantor.fill({"1", "", "", "", path}));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start({"1", "", "", "", path}));
     const std::vector<LogEntry> starts = starts_after(log, 2, kSequenceMs, kQuietMs);
     const std::vector<std::string> expected = {
         path + " -clone:Nox_1 -resolution:x -dpi: -performance:low -root:false -cpu:1 -memory:1024",
@@ -190,10 +181,8 @@ TEST(CountChange, CountChangedDuringTheFirstPassIsUsedByTheSecondPass) {
     // Instance 1 keeps the launcher in its appearance wait for a while.
     ScopedEnv slow("VANTOR_STANDIN_SHOW_DELAY_MS", "2000");
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
     const LaunchSettings s = example_settings("1");
-    ASSERT_TRUE(vantor.fill(s));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start(s));
     ASSERT_EQ(1u, log.wait_for("start", 1, kSequenceMs).size()) << "the sequence did not start";
 
     ASSERT_EQ("2", vantor.enter(kCountBox, "2"));
@@ -213,9 +202,7 @@ TEST(Responsiveness, WindowAnswersWithin100MsWhileTheSequenceWaits) {
     // The appearance wait lasts as long as the test probes.
     ScopedEnv never("VANTOR_STANDIN_NEVER_SHOW", "1");
     Launcher vantor;
-    ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
-    ASSERT_TRUE(vantor.fill(example_settings("1")));
-    vantor.press_start();
+    ASSERT_TRUE(vantor.start(example_settings("1")));
     ASSERT_EQ(1u, log.wait_for("start", 1, kSequenceMs).size()) << "the sequence did not start";
     ASSERT_TRUE(settle(vantor.window(), 5000)) << "no answer from the launcher";
 

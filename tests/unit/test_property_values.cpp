@@ -85,6 +85,12 @@ TEST(FontMembers, ReadEveryMember) {
     EXPECT_EQ(read_font_member(font(-13, 699, ""), font_member::Bold, kDpi), 0u);
 }
 
+// A face name written (null: none) and the face the font then has.
+struct FaceRow {
+    const char* face;
+    const char* stored;
+};
+
 TEST(FontMembers, WritesNormaliseAngleFaceAndSize) {
     LogFont f = font(-13, 0, "Tahoma");
     ASSERT_TRUE(apply_font_member(f, font_member::Angle, uint32_t(-10), kDpi));
@@ -102,15 +108,12 @@ TEST(FontMembers, WritesNormaliseAngleFaceAndSize) {
     EXPECT_EQ(f.height, 0);
 
     const std::string longest(31, 'a'), too_long(32, 'b');
-    struct Row {
-        const char* face;
-        const char* stored;
-    } faces[] = {{"Arial", "Arial"},
-                 {longest.c_str(), longest.c_str()},
-                 {too_long.c_str(), kDefaultFace},
-                 {"", kDefaultFace},
-                 {nullptr, kDefaultFace}};
-    for (const Row& r : faces) {
+    const FaceRow faces[] = {{"Arial", "Arial"},
+                             {longest.c_str(), longest.c_str()},
+                             {too_long.c_str(), kDefaultFace},
+                             {"", kDefaultFace},
+                             {nullptr, kDefaultFace}};
+    for (const FaceRow& r : faces) {
         apply_font_member(f, font_member::FaceName, word_of(r.face), kDpi);
         EXPECT_STREQ(f.face, r.stored) << (r.face ? r.face : "null");
     }
@@ -118,14 +121,11 @@ TEST(FontMembers, WritesNormaliseAngleFaceAndSize) {
 
 TEST(FontMembers, WholeRecordTakesAngleAsGivenAndItsOwnFaceRule) {
     const std::string thirty(30, 'c'), longest(31, 'a');
-    struct Row {
-        const char* face;
-        const char* stored;
-    } rows[] = {{"", ""},
-                {thirty.c_str(), thirty.c_str()},
-                {longest.c_str(), kDefaultFace},
-                {nullptr, kDefaultFace}};
-    for (const Row& r : rows) {
+    const FaceRow rows[] = {{"", ""},
+                            {thirty.c_str(), thirty.c_str()},
+                            {longest.c_str(), kDefaultFace},
+                            {nullptr, kDefaultFace}};
+    for (const FaceRow& r : rows) {
         LogFont f = font(-13, 700, "Tahoma");
         FontRecord record{-10, 0, 1, 1, 0, -4, r.face};
         ASSERT_TRUE(apply_font_member(f, font_member::Whole, word_of(&record), kDpi));
