@@ -121,72 +121,58 @@ TEST(Gbk, RejectsWhatGbkCannotHold) {
 // ---------------------------------------------------------------- errors
 
 struct ErrorCase {
-    const char8_t* source;
+    std::u8string source;
     int line;
     const char* message; // expected part of the message
 };
 
 TEST_F(FormTools, SourceErrorsNameTheirLine) {
     write("small.bin", "xy");
+    // Most cases start with the window, many with its own unit's kind.
+    const std::u8string window = u8"window 0x52010003",
+                        unit = window + u8"\n  unit 0x06010002 kind=";
     const ErrorCase cases[] = {
-        {u8"window 0x52010003\n  unit 0x06010002 kind=Frame\n", 2, "unknown kind 'Frame'"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window left=12x\n", 2, "bad number '12x'"},
-        {u8"window 0x52010003 attr_a=0x1ffffffff\n", 1, "does not fit in 32 bits"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window left=3000000000\n", 2, "out of range"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window name=\"a😀\"\n", 2,
-         "cannot be represented in GBK"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  prop Icon file:\"no.ico\"\n", 3,
-         "cannot read"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n\n  prop Colour 1\n", 4,
-         "unknown property 'Colour' for kind window"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=Button\n  on 0 handler=nowhere\n", 3,
-         "unknown handler 'nowhere'"},
-        {u8"window 0x52010003 text_a=\"open\n", 1, "not closed"},
-        {u8"window 0x52010003 text_a=\"\\q\"\n", 1, "unknown escape"},
         {u8"window 0x12000000\n", 1, "not a valid id"},
-        {u8"window 0x52010003\n  unit 0x06000000 kind=window\n", 2, "not a valid id"},
         {u8"unit 0x06010002 kind=window\n", 1, "before any 'window'"},
-        {u8"window 0x52010003\nwindow 0x52010003\n", 2, "defined twice"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  unit 0x06010002 kind=Button\n", 3,
-         "defined twice"},
-        {u8"window 0x52010003\n  unit 0x06010002 left=1\n", 2, "needs kind="},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window left=1 left=2\n", 2, "given twice"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window depth=1\n", 2,
-         "unknown unit field 'depth'"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window state=visible,shiny\n", 2,
-         "unknown flag 'shiny'"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  block version=1\n"
-         u8"  prop ClassName \"X\"\n",
-         3, "need version 6"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  block version=7\n", 3,
-         "must be 1 to 6"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  block empty\n  prop Caption "
-         u8"\"x\"\n",
-         4, "cannot be combined"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  prop Caption \"x\"\n"
-         u8"  prop Caption \"y\"\n",
-         4, "already set at line 3"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=Button\n  prop Font file:\"small.bin\"\n", 3,
-         "60-byte LOGFONTA"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=0x00030001\n  prop Caption \"x\"\n", 3,
-         "no known properties"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  prop Icon omitted:99\n", 3,
-         "--extract-dir"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window\n  block hex:0g\n", 3,
-         "not a hex digit"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window mouse_pointer=hex:123\n", 2,
-         "odd number of hex digits"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window name=abc\n", 2,
-         "expected a quoted text"},
-        {u8"window 0x52010003\n  unit 0x06010002 kind=window name=\"a\\x00b\"\n", 2, "0 byte"},
-        {u8"window 0x52010003\n  on 0 handler=1\n", 2, "must follow a 'unit'"},
-        {u8"window 0x52010003\n  unit 0x26000001 kind=window\n", 2, "menu item"},
-        {u8"window 0x52010003\n  unit 0x26000001 raw=hex:ffff\n", 2, "4-byte handler offset"},
         {u8"handler a=1\nhandler a=2\n", 2, "already declared at line 1"},
         {u8"frob 1\n", 1, "unknown statement 'frob'"},
+        // Within the window.
+        {window + u8" attr_a=0x1ffffffff\n", 1, "does not fit in 32 bits"},
+        {window + u8" text_a=\"open\n", 1, "not closed"},
+        {window + u8" text_a=\"\\q\"\n", 1, "unknown escape"},
+        {window + u8"\n  unit 0x06000000 kind=window\n", 2, "not a valid id"},
+        {window + u8"\nwindow 0x52010003\n", 2, "defined twice"},
+        {window + u8"\n  unit 0x06010002 left=1\n", 2, "needs kind="},
+        {window + u8"\n  on 0 handler=1\n", 2, "must follow a 'unit'"},
+        {window + u8"\n  unit 0x26000001 kind=window\n", 2, "menu item"},
+        {window + u8"\n  unit 0x26000001 raw=hex:ffff\n", 2, "4-byte handler offset"},
+        // Within a unit.
+        {unit + u8"Frame\n", 2, "unknown kind 'Frame'"},
+        {unit + u8"window left=12x\n", 2, "bad number '12x'"},
+        {unit + u8"window left=3000000000\n", 2, "out of range"},
+        {unit + u8"window name=\"a😀\"\n", 2, "cannot be represented in GBK"},
+        {unit + u8"window\n  prop Icon file:\"no.ico\"\n", 3, "cannot read"},
+        {unit + u8"window\n\n  prop Colour 1\n", 4, "unknown property 'Colour' for kind window"},
+        {unit + u8"Button\n  on 0 handler=nowhere\n", 3, "unknown handler 'nowhere'"},
+        {unit + u8"window\n  unit 0x06010002 kind=Button\n", 3, "defined twice"},
+        {unit + u8"window left=1 left=2\n", 2, "given twice"},
+        {unit + u8"window depth=1\n", 2, "unknown unit field 'depth'"},
+        {unit + u8"window state=visible,shiny\n", 2, "unknown flag 'shiny'"},
+        {unit + u8"window\n  block version=1\n  prop ClassName \"X\"\n", 3, "need version 6"},
+        {unit + u8"window\n  block version=7\n", 3, "must be 1 to 6"},
+        {unit + u8"window\n  block empty\n  prop Caption \"x\"\n", 4, "cannot be combined"},
+        {unit + u8"window\n  prop Caption \"x\"\n  prop Caption \"y\"\n", 4,
+         "already set at line 3"},
+        {unit + u8"Button\n  prop Font file:\"small.bin\"\n", 3, "60-byte LOGFONTA"},
+        {unit + u8"0x00030001\n  prop Caption \"x\"\n", 3, "no known properties"},
+        {unit + u8"window\n  prop Icon omitted:99\n", 3, "--extract-dir"},
+        {unit + u8"window\n  block hex:0g\n", 3, "not a hex digit"},
+        {unit + u8"window mouse_pointer=hex:123\n", 2, "odd number of hex digits"},
+        {unit + u8"window name=abc\n", 2, "expected a quoted text"},
+        {unit + u8"window name=\"a\\x00b\"\n", 2, "0 byte"},
     };
     for (const ErrorCase& c : cases) {
-        std::string source = utf8(c.source);
+        std::string source = utf8(c.source.c_str());
         SCOPED_TRACE(source);
         ArchiveModel model;
         Diagnostic diag;
