@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/launcher_support.h"
+#include "tests/unit/launcher_units.h"
 
 using namespace vantor::e2e;
 
@@ -60,64 +61,51 @@ TEST_F(LauncherWindow, HasFixedBorderWithCaptionAndItsButtons) {
 
 // ---- controls -------------------------------------------------------------------------------
 
-struct Placed {
-    int id;
-    const char* what;
-    const char* caption; // null: not compared (edit boxes start empty)
-    RECT at;             // left, top, right, bottom in the client area
-    bool edit;           // an edit box may be taller than stored, to fit a text line
-};
+// The dialog id of stored unit `index`: the form engine numbers the controls
+// 100, 110, ... from the last stored unit up to the first.
+int control_id(size_t index) {
+    return 100 + 10 * int(launcher_units::kUnitCount - 1 - index);
+}
 
-// Geometry of the stored form (left, top, width, height as right/bottom).
-const Placed kPlaced[] = {
-    {kCountLabel, "label 1", "启动模拟器数量", {8, 16, 8 + 88, 16 + 24}, false},
-    {kCountBox, "count box", "", {112, 16, 112 + 48, 16 + 24}, true},
-    {kStartButton, "start button", "启动", {0, 152, 0 + 80, 152 + 32}, false},
-    {kResolutionLabel, "label 2", "分辨率 宽 ", {8, 56, 8 + 56, 56 + 16}, false},
-    {kWidthBox, "width box", "", {72, 48, 72 + 40, 48 + 24}, true},
-    {kHeightLabel, "label 3", "高", {120, 56, 120 + 16, 56 + 16}, false},
-    {kHeightBox, "height box", "", {136, 48, 136 + 40, 48 + 24}, true},
-    {kDpiLabel, "label 4", "DPI ", {40, 88, 40 + 24, 88 + 16}, false},
-    {kDpiBox, "DPI box", "", {72, 80, 72 + 40, 80 + 24}, true},
-    {kPathLabel, "label 5", "Nox.exe路径", {0, 112, 0 + 80, 112 + 24}, false},
-    {kPathBox, "path box", "", {72, 112, 72 + 128, 112 + 24}, true},
-    {kImportButton, "import button", "导入EXE", {120, 152, 120 + 80, 152 + 32}, false},
-};
-
+// Every stored control but the file dialog, which never shows; edit boxes
+// start empty and may be taller than stored, to fit a text line.
 TEST_F(LauncherWindow, ControlsSitAtTheStoredGeometryWithTheirCaptions) {
-    for (const Placed& p : kPlaced) {
-        SCOPED_TRACE(std::string(p.what) + ", id " + std::to_string(p.id));
-        HWND control = vantor_.control(p.id);
+    using namespace launcher_units;
+    for (size_t index = 1; index < kUnitCount; ++index) {
+        const Unit& u = kUnits[index];
+        if (u.kind == kCommonDlg)
+            continue;
+        SCOPED_TRACE(std::string(u.name) + ", id " + std::to_string(control_id(index)));
+        HWND control = vantor_.control(control_id(index));
         ASSERT_NE(nullptr, control) << "no control with this id";
         EXPECT_TRUE(IsWindowVisible(control));
         const RECT r = rect_in_parent(control);
-        const std::string expected = rect_text(p.at);
+        const std::string expected = rect_text({u.left, u.top, u.left + u.width, u.top + u.height});
         const std::string actual = rect_text(r);
-        EXPECT_EQ(p.at.left, r.left) << "expected " << expected << ", is " << actual;
-        EXPECT_EQ(p.at.top, r.top) << "expected " << expected << ", is " << actual;
-        EXPECT_EQ(p.at.right - p.at.left, r.right - r.left)
-            << "expected " << expected << ", is " << actual;
-        if (p.edit) {
-            EXPECT_GE(r.bottom - r.top, p.at.bottom - p.at.top)
+        EXPECT_EQ(u.left, r.left) << "expected " << expected << ", is " << actual;
+        EXPECT_EQ(u.top, r.top) << "expected " << expected << ", is " << actual;
+        EXPECT_EQ(u.width, r.right - r.left) << "expected " << expected << ", is " << actual;
+        if (u.kind == kEditBox) {
+            EXPECT_GE(r.bottom - r.top, u.height)
                 << "expected " << expected << " or taller, is " << actual;
         } else {
-            EXPECT_EQ(p.at.bottom - p.at.top, r.bottom - r.top)
-                << "expected " << expected << ", is " << actual;
+            EXPECT_EQ(u.height, r.bottom - r.top) << "expected " << expected << ", is " << actual;
         }
-        EXPECT_EQ(p.caption, window_text(control));
+        EXPECT_EQ(u.caption ? u.caption : "", window_text(control));
     }
 }
 
 TEST_F(LauncherWindow, FileDialogUnitIsNeverShown) {
+    EXPECT_EQ(kFileDialogUnit, control_id(launcher_units::kDialog));
     HWND unit = vantor_.control(kFileDialogUnit);
     if (unit) {
         EXPECT_FALSE(IsWindowVisible(unit));
     }
-    // Every visible child is one of the twelve placed controls.
+    // Every visible child is one of the twelve other controls.
     int visible = 0;
     for (HWND child : children_of(vantor_.window()))
         visible += IsWindowVisible(child) ? 1 : 0;
-    EXPECT_EQ(int(std::size(kPlaced)), visible);
+    EXPECT_EQ(int(launcher_units::kUnitCount) - 2, visible);
 }
 
 TEST_F(LauncherWindow, ScreenshotIsKept) {

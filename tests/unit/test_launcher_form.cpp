@@ -12,14 +12,13 @@
 #include "forms/blocks.h"
 #include "forms/model.h"
 #include "forms/record.h"
+#include "tests/unit/launcher_units.h"
 
 namespace {
 
 using vantor::forms::ByteVec;
 
-constexpr uint32_t kWindow = 0x00010001, kEditBox = 0x00010005, kButton = 0x0001000b,
-                   kCommonDlg = 0x0001001f, kTransLabel = 0x00020005;
-constexpr uint32_t kVisible = 1, kTabStop = 4;
+using namespace launcher_units;
 
 ByteVec read_archive() {
     ByteVec data;
@@ -52,7 +51,7 @@ class LauncherForm : public ::testing::Test {
         ASSERT_FALSE(bytes_->empty()) << "cannot read " << VANTOR_TEST_ARCHIVE;
         ASSERT_TRUE(decoded_) << *error_;
         ASSERT_EQ(model_->windows.size(), 1u);
-        ASSERT_EQ(model_->windows[0].units.size(), 14u);
+        ASSERT_EQ(model_->windows[0].units.size(), kUnitCount);
     }
     const vantor::forms::WindowDesc& window() const { return model_->windows[0]; }
     const vantor::forms::UnitDesc& unit(size_t i) const { return model_->windows[0].units[i]; }
@@ -68,33 +67,6 @@ vantor::forms::ArchiveModel* LauncherForm::model_ = nullptr;
 bool LauncherForm::decoded_ = false;
 std::string* LauncherForm::error_ = nullptr;
 
-struct ExpectedUnit {
-    uint32_t id;
-    const char* name; // GBK: narrow literals are compiled to GBK
-    uint32_t kind;
-    int32_t left, top, width, height;
-    uint32_t state;
-};
-
-// Stored order: the window's own unit, then the controls from the top of the z-order.
-const ExpectedUnit kUnits[] = {
-    {0x06010002, "", kWindow, 50, 50, 217, 210, kVisible},
-    {0x16011eab, "按钮_导入EXE", kButton, 120, 152, 80, 32, kVisible | kTabStop},
-    {0x16011eaa, "通用对话框1", kCommonDlg, 176, 88, 16, 16, 0},
-    {0x16011ea9, "编辑框_路径", kEditBox, 72, 112, 128, 24, kVisible | kTabStop},
-    {0x16011ea8, "透明标签5", kTransLabel, 0, 112, 80, 24, kVisible},
-    {0x16011ea7, "编辑框_DPI", kEditBox, 72, 80, 40, 24, kVisible | kTabStop},
-    {0x16011ea6, "透明标签4", kTransLabel, 40, 88, 24, 16, kVisible},
-    {0x16011ea5, "编辑框_高", kEditBox, 136, 48, 40, 24, kVisible | kTabStop},
-    {0x16011ea4, "透明标签3", kTransLabel, 120, 56, 16, 16, kVisible},
-    {0x16011ea2, "编辑框_宽", kEditBox, 72, 48, 40, 24, kVisible | kTabStop},
-    {0x16011ea1, "透明标签2", kTransLabel, 8, 56, 56, 16, kVisible},
-    {0x16010006, "按钮_启动", kButton, 0, 152, 80, 32, kVisible | kTabStop},
-    {0x16010005, "编辑框_多开数量", kEditBox, 112, 16, 48, 24, kVisible | kTabStop},
-    {0x16010004, "透明标签1", kTransLabel, 8, 16, 88, 24, kVisible},
-};
-constexpr size_t kImport = 1, kDialog = 2, kStart = 11;
-
 TEST(LauncherFormLiterals, NarrowLiteralsAreGbk) {
     // Every expected name below relies on the GBK execution character set.
     EXPECT_EQ(std::string("高"), std::string("\xb8\xdf"));
@@ -109,8 +81,8 @@ TEST_F(LauncherForm, WindowRecord) {
 }
 
 TEST_F(LauncherForm, UnitsInStoredOrderWithTheirFields) {
-    for (size_t i = 0; i < 14; ++i) {
-        const ExpectedUnit& e = kUnits[i];
+    for (size_t i = 0; i < kUnitCount; ++i) {
+        const Unit& e = kUnits[i];
         const vantor::forms::UnitDesc& u = unit(i);
         SCOPED_TRACE("unit " + std::to_string(i));
         EXPECT_EQ(u.id, e.id);
@@ -135,7 +107,7 @@ TEST_F(LauncherForm, UnitsInStoredOrderWithTheirFields) {
 }
 
 TEST_F(LauncherForm, OnlyTheTwoButtonsHaveClickHandlers) {
-    for (size_t i = 0; i < 14; ++i) {
+    for (size_t i = 0; i < kUnitCount; ++i) {
         SCOPED_TRACE("unit " + std::to_string(i));
         const auto& events = unit(i).events;
         if (i != kImport && i != kStart) {
@@ -151,33 +123,23 @@ TEST_F(LauncherForm, OnlyTheTwoButtonsHaveClickHandlers) {
     EXPECT_NE(unit(kStart).events[0].handler, unit(kImport).events[0].handler);
 }
 
-TEST_F(LauncherForm, EditBoxesAndDialogHaveEmptyBlocks) {
-    for (size_t i = 0; i < 14; ++i) {
-        if (kUnits[i].kind != kEditBox && kUnits[i].kind != kCommonDlg)
-            continue;
-        SCOPED_TRACE("unit " + std::to_string(i));
-        EXPECT_EQ(unit(i).block.size(), 0u);
-    }
-    EXPECT_EQ(unit(kDialog).state & kVisible, 0u);
-}
-
-// The window's block and the buttons' and labels': their captions, a few
-// window settings, and defaults otherwise.
+// The window's block, the buttons' and labels' with their captions, a few
+// window settings and defaults otherwise; the edit boxes' and dialog's empty.
 TEST_F(LauncherForm, BlocksHoldTheCaptionsAndOtherwiseDefaults) {
-    const std::pair<size_t, const char*> captions[] = {
-        {kImport, "导入EXE"}, {kStart, "启动"},      {4, "Nox.exe路径"}, {6, "DPI "}, {8, "高"},
-        {10, "分辨率 宽 "},   {13, "启动模拟器数量"}};
-    for (const auto& [index, caption] : captions) {
+    for (size_t index = 1; index < kUnitCount; ++index) {
+        const Unit& u = kUnits[index];
         SCOPED_TRACE("unit " + std::to_string(index));
         const ByteVec& block = unit(index).block;
-        if (kUnits[index].kind == kButton) {
+        if (u.kind == kButton) {
             vantor::forms::ButtonProps p;
             ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
-            EXPECT_TRUE(p == (vantor::forms::ButtonProps{.version = 1, .Caption = caption}));
-        } else {
+            EXPECT_TRUE(p == (vantor::forms::ButtonProps{.version = 1, .Caption = u.caption}));
+        } else if (u.kind == kTransLabel) {
             vantor::forms::TransLabelProps p;
             ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
-            EXPECT_TRUE(p == (vantor::forms::TransLabelProps{.version = 1, .Caption = caption}));
+            EXPECT_TRUE(p == (vantor::forms::TransLabelProps{.version = 1, .Caption = u.caption}));
+        } else {
+            EXPECT_EQ(block.size(), 0u);
         }
     }
     vantor::forms::WindowProps p;
