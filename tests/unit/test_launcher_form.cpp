@@ -123,39 +123,34 @@ TEST_F(LauncherForm, OnlyTheTwoButtonsHaveClickHandlers) {
     EXPECT_NE(unit(kStart).events[0].handler, unit(kImport).events[0].handler);
 }
 
-// The window's block, the buttons' and labels' with their captions, a few
-// window settings and defaults otherwise; the edit boxes' and dialog's empty.
+// A button's or label's block: version 1, `caption`, defaults otherwise.
+template <class Props> void expect_captioned_block(const ByteVec& block, const char* caption) {
+    Props p, expected;
+    ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
+    expected.version = 1;
+    expected.Caption = caption;
+    EXPECT_TRUE(p == expected) << "Caption " << p.Caption;
+}
+
+// The window's block (a few settings, defaults otherwise), the buttons' and
+// labels' with their captions; the edit boxes' and dialog's empty.
 TEST_F(LauncherForm, BlocksHoldTheCaptionsAndOtherwiseDefaults) {
     for (size_t index = 1; index < kUnitCount; ++index) {
         const Unit& u = kUnits[index];
         SCOPED_TRACE("unit " + std::to_string(index));
-        const ByteVec& block = unit(index).block;
-        if (u.kind == kButton) {
-            vantor::forms::ButtonProps p;
-            ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
-            EXPECT_TRUE(p == (vantor::forms::ButtonProps{.version = 1, .Caption = u.caption}));
-        } else if (u.kind == kTransLabel) {
-            vantor::forms::TransLabelProps p;
-            ASSERT_TRUE(vantor::forms::read_block(block.data(), block.size(), p));
-            EXPECT_TRUE(p == (vantor::forms::TransLabelProps{.version = 1, .Caption = u.caption}));
-        } else {
-            EXPECT_EQ(block.size(), 0u);
-        }
+        if (u.kind == kButton)
+            expect_captioned_block<vantor::forms::ButtonProps>(unit(index).block, u.caption);
+        else if (u.kind == kTransLabel)
+            expect_captioned_block<vantor::forms::TransLabelProps>(unit(index).block, u.caption);
+        else
+            EXPECT_EQ(unit(index).block.size(), 0u);
     }
-    vantor::forms::WindowProps p;
+    vantor::forms::WindowProps p, expected;
     ASSERT_TRUE(vantor::forms::read_block(unit(0).block.data(), unit(0).block.size(), p));
-    vantor::forms::WindowProps expected{.version = 6,
-                                        .Caption = "Vantor",
-                                        .BorderStyle = 2,
-                                        .BackColor = 0xFF000000,
-                                        .PictureMode = 1,
-                                        .ControlBox = 1,
-                                        .MaxButton = 1,
-                                        .MinButton = 1,
-                                        .Position = 1,
-                                        .Movable = 1,
-                                        .EscCloses = 1,
-                                        .ShowInTaskbar = 1};
+    expected.version = 6, expected.Caption = "Vantor", expected.BorderStyle = 2;
+    expected.BackColor = 0xFF000000, expected.PictureMode = 1, expected.ControlBox = 1;
+    expected.MaxButton = 1, expected.MinButton = 1, expected.Position = 1, expected.Movable = 1;
+    expected.EscCloses = 1, expected.ShowInTaskbar = 1;
     expected.Icon = p.Icon; // checked on its own below
     EXPECT_TRUE(p == expected);
 }
