@@ -1,5 +1,6 @@
 #include "tests/support/test_form.h"
 
+#include <gtest/gtest.h>
 #include <objidl.h>
 #include <wincodec.h>
 
@@ -189,6 +190,13 @@ uint32_t TestForm::read(UnitObject* unit, int32_t index, uint32_t* second) {
     if (second)
         *second = result[1];
     return result[0];
+}
+
+void TestForm::expect_read_back(UnitObject* unit, std::initializer_list<WriteRead> rows) {
+    for (const WriteRead& r : rows) {
+        EXPECT_EQ(write(unit, r.index, uint32_t(r.written)), 0) << "re-creation for " << r.index;
+        EXPECT_EQ(read(unit, r.index), r.read) << "index " << r.index << " wrote " << r.written;
+    }
 }
 
 // ---- input ----------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <utility>
@@ -86,6 +87,15 @@ class TestForm {
     int32_t write(UnitObject* unit, int32_t index, uint32_t word0, uint32_t word1 = 0);
     int32_t write_text(UnitObject* unit, int32_t index, const char* text);
     uint32_t read(UnitObject* unit, int32_t index, uint32_t* second = nullptr);
+
+    // A value written to property `index` and the value then read back.
+    struct WriteRead {
+        int32_t index, written;
+        uint32_t read;
+    };
+    // Writes each row's value to `unit`, expecting no request for re-creation,
+    // and expects its value read back.
+    void expect_read_back(UnitObject* unit, std::initializer_list<WriteRead> rows);
 
   private:
     uint32_t number_ = 0;

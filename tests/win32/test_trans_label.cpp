@@ -150,21 +150,14 @@ TEST(TransLabelProperties, WritesClampReadBackAndNeverAskForRecreation) {
     TestForm form(window_props("Labels", kWhite), RECT{50, 50, 300, 200},
                   {label(10, 10, 200, 40, label_props("x"))});
     UnitObject* l = form.control(0);
-    struct Row {
-        int32_t index, written;
-        uint32_t read;
-    } rows[] = {{props::trans_label::TextEffect, 7, 3},
-                {props::trans_label::TextEffect, -1, 0},
-                {props::trans_label::HAlign, 5, 2},
-                {props::trans_label::HAlign, -2, 0},
-                {props::trans_label::VAlign, 3, 2},
-                {props::trans_label::VAlign, -9, 0},
-                {props::trans_label::WordWrap, 1, 1},
-                {props::trans_label::TextColor, 0x00123456, 0x00123456}};
-    for (const Row& r : rows) {
-        EXPECT_EQ(form.write(l, r.index, uint32_t(r.written)), 0) << "index " << r.index;
-        EXPECT_EQ(form.read(l, r.index), r.read) << "index " << r.index << " wrote " << r.written;
-    }
+    form.expect_read_back(l, {{props::trans_label::TextEffect, 7, 3},
+                              {props::trans_label::TextEffect, -1, 0},
+                              {props::trans_label::HAlign, 5, 2},
+                              {props::trans_label::HAlign, -2, 0},
+                              {props::trans_label::VAlign, 3, 2},
+                              {props::trans_label::VAlign, -9, 0},
+                              {props::trans_label::WordWrap, 1, 1},
+                              {props::trans_label::TextColor, 0x00123456, 0x00123456}});
     EXPECT_EQ(form.write_text(l, props::trans_label::Caption, "透明"), 0);
     EXPECT_STREQ(
         reinterpret_cast<const char*>(uintptr_t(form.read(l, props::trans_label::Caption))),

@@ -588,24 +588,15 @@ TEST(WindowShape, EveryShapeIsAClosedOutlineInsideTheWindow) {
 
 TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
     TestForm form(window_props("Test"), RECT{60, 60, 200, 120});
-    struct Row {
-        int32_t index;
-        int32_t written;
-        uint32_t read;
-    } rows[] = {{props::window::BorderStyle, 9, 6},
-                {props::window::BorderStyle, -1, 0},
-                {props::window::PictureMode, 7, 3},
-                {props::window::PictureMode, -2, 0},
-                {props::window::SoundMode, 5, 2},
-                {props::window::Shape, 40, 29},
-                {props::window::Shape, -3, 0},
-                {props::window::HelpContext, -77, uint32_t(-77)},
-                {props::window::BackColor, 0x123456, 0x123456}};
-    for (const Row& r : rows) {
-        EXPECT_EQ(form.write(nullptr, r.index, uint32_t(r.written)), 0) << "no re-creation";
-        EXPECT_EQ(form.read(nullptr, r.index), r.read)
-            << "index " << r.index << " wrote " << r.written;
-    }
+    form.expect_read_back(nullptr, {{props::window::BorderStyle, 9, 6},
+                                    {props::window::BorderStyle, -1, 0},
+                                    {props::window::PictureMode, 7, 3},
+                                    {props::window::PictureMode, -2, 0},
+                                    {props::window::SoundMode, 5, 2},
+                                    {props::window::Shape, 40, 29},
+                                    {props::window::Shape, -3, 0},
+                                    {props::window::HelpContext, -77, uint32_t(-77)},
+                                    {props::window::BackColor, 0x123456, 0x123456}});
     EXPECT_EQ(form.write_text(nullptr, props::window::Caption, "新标题"), 0);
     char title[32];
     GetWindowTextA(form.hwnd(), title, sizeof title);
