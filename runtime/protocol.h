@@ -11,7 +11,7 @@ namespace vantor {
 
 // Runtime request entry (code, first, second) -> 32-bit result.
 namespace request {
-inline constexpr int32_t AddIdleRoutine = 1012;    // first: idle record; result: 1 when added
+inline constexpr int32_t AddIdleRoutine = 1012;    // first: idle record; result: 0, added or not
 inline constexpr int32_t RemoveIdleRoutine = 1013; // first: the window whose idle routine goes
 inline constexpr int32_t UnitDestroyed = 2000;     // window id, unit id (0: the window itself)
 inline constexpr int32_t ValueToInt = 2001;        // first: TypedValue*; result: the integer
