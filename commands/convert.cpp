@@ -305,20 +305,10 @@ int32_t to_int(const TypedValue& value) {
         return text_to_int(as_text(value));
     case type::Bool:
         return value.low ? 1 : 0;
-    case type::Byte:
-        return int32_t(value.low & 0xFF);
-    case type::Short:
-        return int32_t(int16_t(uint16_t(value.low)));
-    case type::Int:
-    case type::Long:
     case type::SubPtr:
         return int32_t(value.low);
-    case type::Float:
-        return truncate_to_int32(double(as_float(value)));
-    case type::Double:
-        return truncate_to_int32(as_double(value));
     default:
-        return 0;
+        return numeric_to_int(value).value_or(0);
     }
 }
 

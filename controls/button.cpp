@@ -139,9 +139,9 @@ bool ButtonUnit::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 
 LRESULT ButtonUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
-        LRESULT r = call_previous(msg, wp, lp);
-        raise_event(msg == WM_SETFOCUS ? event::GotFocus : event::LostFocus);
-        return r;
+        return call_previous_then(msg, wp, lp, [&] {
+            raise_event(msg == WM_SETFOCUS ? event::GotFocus : event::LostFocus);
+        });
     }
     return call_previous(msg, wp, lp);
 }

@@ -319,11 +319,17 @@ HFONT realise_font(const std::vector<uint8_t>& font) {
     return CreateFontIndirectA(&lf);
 }
 
+void destroy_icons(std::initializer_list<HICON> icons) {
+    for (HICON icon : icons) {
+        if (icon)
+            DestroyIcon(icon);
+    }
+}
+
 void Picture::release() {
     if (bitmap)
         DeleteObject(bitmap);
-    if (icon)
-        DestroyIcon(icon);
+    destroy_icons({icon});
     bitmap = nullptr;
     icon = nullptr;
     width = height = 0;
@@ -409,10 +415,7 @@ bool decode_icon_pair(const uint8_t* data, uint32_t size, HICON& large, HICON& s
     small = icon_from_image(*pick_image(images, sx), sx, sy);
     if (large && small)
         return true;
-    if (large)
-        DestroyIcon(large);
-    if (small)
-        DestroyIcon(small);
+    destroy_icons({large, small});
     large = small = nullptr;
     return false;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct Picture {
 // data cannot be decoded.
 bool decode_picture(const uint8_t* data, uint32_t size, COLORREF background, Picture& out);
 
+// Destroys each icon that is not null.
+void destroy_icons(std::initializer_list<HICON> icons);
+
 // Large and small icons from icon-file data (the images closest to the system's
 // icon sizes); false when the data holds no usable icon.
 bool decode_icon_pair(const uint8_t* data, uint32_t size, HICON& large, HICON& small);
@@ -56,6 +60,22 @@ HBITMAP compose_bitmap(const Pixels& pixels, COLORREF background);
 
 // True for icon (type 1) and cursor (type 2) file data.
 bool is_icon_file(const uint8_t* data, uint32_t size);
+
+// A style bit that one stored value sets: `bit` when props.*field == value.
+template <class P> struct StyleWhen {
+    int32_t P::*field;
+    int32_t value;
+    uint32_t bit;
+};
+// The bits of the rows whose value `props` holds.
+template <class P, size_t N> uint32_t style_bits(const P& props, const StyleWhen<P> (&rows)[N]) {
+    uint32_t bits = 0;
+    for (const StyleWhen<P>& row : rows) {
+        if (props.*row.field == row.value)
+            bits |= row.bit;
+    }
+    return bits;
+}
 
 // Enumeration values: above `top` become `top`, below 0 become 0.
 inline int32_t clamp_choice(int32_t value, int32_t top) {

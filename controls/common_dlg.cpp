@@ -103,18 +103,13 @@ uint32_t file_dialog_filter_index(int32_t filter_index, bool has_filter) {
 }
 
 DWORD file_dialog_flags(const CommonDlgProps& p) {
-    DWORD flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
-    if (p.CreatePrompt == 1)
-        flags |= OFN_CREATEPROMPT;
-    if (p.FileMustExist == 1)
-        flags |= OFN_FILEMUSTEXIST;
-    if (p.OverwritePrompt == 1)
-        flags |= OFN_OVERWRITEPROMPT;
-    if (p.PathMustExist == 1)
-        flags |= OFN_PATHMUSTEXIST;
-    if (p.KeepCurrentDir == 1)
-        flags |= OFN_NOCHANGEDIR;
-    return flags;
+    using P = CommonDlgProps;
+    static constexpr StyleWhen<P> kLogicalFlags[] = {{&P::CreatePrompt, 1, OFN_CREATEPROMPT},
+                                                     {&P::FileMustExist, 1, OFN_FILEMUSTEXIST},
+                                                     {&P::OverwritePrompt, 1, OFN_OVERWRITEPROMPT},
+                                                     {&P::PathMustExist, 1, OFN_PATHMUSTEXIST},
+                                                     {&P::KeepCurrentDir, 1, OFN_NOCHANGEDIR}};
+    return OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING | style_bits(p, kLogicalFlags);
 }
 
 void copy_truncated(char* buffer, size_t capacity, const std::string& text) {

@@ -24,9 +24,16 @@ const char* text_of(const PropValue& v) {
 }
 
 DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
-    DWORD style = engine_styles | WS_CHILD | WS_CLIPSIBLINGS;
-    if (p.HideSelection == 0)
-        style |= ES_NOHIDESEL;
+    using P = EditBoxProps;
+    static constexpr StyleWhen<P> kChoiceStyles[] = {
+        {&P::HideSelection, 0, ES_NOHIDESEL},
+        {&P::Alignment, 1, ES_CENTER},
+        {&P::Alignment, 2, ES_RIGHT},
+        {&P::InputMode, input_mode::ReadOnly, ES_READONLY},
+        {&P::InputMode, input_mode::Password, ES_PASSWORD},
+        {&P::CaseConversion, 1, ES_LOWERCASE},
+        {&P::CaseConversion, 2, ES_UPPERCASE}};
+    DWORD style = engine_styles | WS_CHILD | WS_CLIPSIBLINGS | style_bits(p, kChoiceStyles);
     if (p.MultiLine == 1) {
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
         if (p.ScrollBars == 1 || p.ScrollBars == 3)
@@ -36,18 +43,6 @@ DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
     } else {
         style |= ES_AUTOHSCROLL;
     }
-    if (p.Alignment == 1)
-        style |= ES_CENTER;
-    if (p.Alignment == 2)
-        style |= ES_RIGHT;
-    if (p.InputMode == input_mode::ReadOnly)
-        style |= ES_READONLY;
-    if (p.InputMode == input_mode::Password)
-        style |= ES_PASSWORD;
-    if (p.CaseConversion == 1)
-        style |= ES_LOWERCASE;
-    if (p.CaseConversion == 2)
-        style |= ES_UPPERCASE;
     return style;
 }
 
@@ -427,11 +422,8 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
-    case WM_WINDOWPOSCHANGED: {
-        LRESULT r = call_previous(msg, wp, lp);
-        place_spin();
-        return r;
-    }
+    case WM_WINDOWPOSCHANGED:
+        return call_previous_then(msg, wp, lp, [&] { place_spin(); });
     case WM_ENABLE:
         if (HWND spin = spin_handle())
             EnableWindow(spin, BOOL(wp));

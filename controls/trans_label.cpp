@@ -178,11 +178,8 @@ LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         return 1; // never a background: the parent shows through
     case WM_NCHITTEST:
         return HTTRANSPARENT; // clicks go to what lies beneath
-    case WM_MOVE: {
-        LRESULT r = call_previous(msg, wp, lp);
-        redraw_through();
-        return r;
-    }
+    case WM_MOVE:
+        return call_previous_then(msg, wp, lp, [&] { redraw_through(); });
     default:
         return call_previous(msg, wp, lp);
     }

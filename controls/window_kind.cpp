@@ -102,12 +102,7 @@ WindowUnit::WindowUnit(uint32_t window_id, uint32_t unit_id, uint32_t design_mod
 WindowUnit::~WindowUnit() {
     sound_.stop();
     drop_picture();
-    if (own_icons_) {
-        if (large_icon_)
-            DestroyIcon(large_icon_);
-        if (small_icon_)
-            DestroyIcon(small_icon_);
-    }
+    drop_icons();
     if (shape_copy_)
         DeleteObject(shape_copy_);
 }
@@ -323,42 +318,27 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
             help_open_ = false;
         }
         break;
-    case WM_MOVE: {
-        LRESULT r = call_previous(msg, wp, lp);
-        raise_event(window_event::Moved);
-        return r;
-    }
-    case WM_SIZE: {
-        LRESULT r = call_previous(msg, wp, lp);
-        if (wp != SIZE_MINIMIZED)
-            apply_shape(false);
-        raise_event(window_event::Resized);
-        return r;
-    }
-    case WM_ACTIVATE: {
-        LRESULT r = call_previous(msg, wp, lp);
-        on_activate(wp, lp);
-        return r;
-    }
+    case WM_MOVE:
+        return call_previous_then(msg, wp, lp, [&] { raise_event(window_event::Moved); });
+    case WM_SIZE:
+        return call_previous_then(msg, wp, lp, [&] {
+            if (wp != SIZE_MINIMIZED)
+                apply_shape(false);
+            raise_event(window_event::Resized);
+        });
+    case WM_ACTIVATE:
+        return call_previous_then(msg, wp, lp, [&] { on_activate(wp, lp); });
     case WM_NCACTIVATE:
         if (!wp && props_.KeepTitleActive != 0 && IsWindowEnabled(handle()))
             return call_previous(msg, TRUE, lp);
         break;
-    case WM_SETFOCUS: {
-        LRESULT r = call_previous(msg, wp, lp);
-        on_set_focus();
-        return r;
-    }
-    case WM_KILLFOCUS: {
-        LRESULT r = call_previous(msg, wp, lp);
-        raise_event(event::LostFocus);
-        return r;
-    }
-    case WM_SHOWWINDOW: {
-        LRESULT r = call_previous(msg, wp, lp);
-        raise_event(wp ? window_event::Shown : window_event::Hidden);
-        return r;
-    }
+    case WM_SETFOCUS:
+        return call_previous_then(msg, wp, lp, [&] { on_set_focus(); });
+    case WM_KILLFOCUS:
+        return call_previous_then(msg, wp, lp, [&] { raise_event(event::LostFocus); });
+    case WM_SHOWWINDOW:
+        return call_previous_then(
+            msg, wp, lp, [&] { raise_event(wp ? window_event::Shown : window_event::Hidden); });
     case WM_LBUTTONDOWN:
         if (props_.DragByClient != 0) {
             POINT pt{short(LOWORD(lp)), short(HIWORD(lp))};

@@ -107,6 +107,8 @@ class WindowUnit : public UnitObject {
     void paint_background(HDC dc, const RECT& clip);
     HBITMAP picture_bitmap(COLORREF background);
     void drop_picture();
+    // Destroys the icons made from Icon (program icons are shared) and forgets them.
+    void drop_icons();
 
     void on_activate(WPARAM wp, LPARAM lp);
     void on_set_focus();
@@ -142,8 +144,8 @@ class WindowUnit : public UnitObject {
 // The non-rectangular outline of `shape` (1..29) for a window of w x h pixels;
 // null for 0 and out-of-range values.
 HRGN make_shape_region(int32_t shape, int w, int h);
-// The stored point list of polygon shape 4..29 (pairs 0..32767), without its
-// end marker; empty for any other value.
+// The stored point list of polygon shape 4..29 (pairs 0..32767); empty for any
+// other value.
 std::vector<POINT> shape_points(int32_t shape);
 
 // Where WM_CLOSE goes when set. Otherwise a window loaded by the form engine

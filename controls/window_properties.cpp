@@ -100,15 +100,17 @@ void WindowUnit::apply_icons() {
     }
     SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
     SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    if (own_icons_) {
-        if (large_icon_)
-            DestroyIcon(large_icon_);
-        if (small_icon_)
-            DestroyIcon(small_icon_);
-    }
+    drop_icons(); // only once the window no longer uses them
     large_icon_ = large;
     small_icon_ = small;
     own_icons_ = own;
+}
+
+void WindowUnit::drop_icons() {
+    if (own_icons_)
+        destroy_icons({large_icon_, small_icon_});
+    large_icon_ = small_icon_ = nullptr;
+    own_icons_ = false;
 }
 
 void WindowUnit::apply_shape(bool force) {

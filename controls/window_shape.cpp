@@ -1,5 +1,6 @@
 // Window shapes: the regions of Shape 1 to 29, computed from the window size.
 #include <algorithm>
+#include <span>
 
 #include "controls/window_kind.h"
 
@@ -7,480 +8,138 @@ namespace vantor::controls {
 
 namespace {
 
-constexpr uint16_t kEnd = 0xFFFF;
-
-// Shapes 4 to 29: closed outlines in the unit square (0..32767 on both axes),
-// one list per value in order, each ended by kEnd.
-constexpr uint16_t kShapePoints[] = {
-    // 4 triangle, apex at the top centre
-    16383,
-    0,
-    32767,
-    32767,
-    0,
-    32767,
-    16383,
-    0,
-    kEnd,
-    // 5 triangle, apex at the bottom centre
-    0,
-    0,
-    32767,
-    0,
-    16383,
-    32767,
-    kEnd,
-    // 6 triangle pointing left
-    32767,
-    0,
-    32767,
-    32767,
-    0,
-    16383,
-    32767,
-    0,
-    kEnd,
-    // 7 triangle pointing right
-    0,
-    0,
-    32767,
-    16383,
-    0,
-    32767,
-    0,
-    0,
-    kEnd,
-    // 8 trapezoid, wide at the bottom
-    8191,
-    0,
-    24576,
-    0,
-    32767,
-    32767,
-    0,
-    32767,
-    8191,
-    0,
-    kEnd,
-    // 9 trapezoid, wide at the top
-    0,
-    0,
-    32767,
-    0,
-    24576,
-    32767,
-    8191,
-    32767,
-    0,
-    0,
-    kEnd,
-    // 10 hexagon
-    8191,
-    0,
-    24576,
-    0,
-    32767,
-    16383,
-    24576,
-    32767,
-    8191,
-    32767,
-    0,
-    16383,
-    kEnd,
-    // 11 pentagon
-    16383,
-    0,
-    31965,
-    11321,
-    26013,
-    29638,
-    6754,
-    29638,
-    802,
-    11321,
-    16383,
-    0,
-    kEnd,
-    // 12 diamond
-    16383,
-    0,
-    32767,
-    16383,
-    16383,
-    32767,
-    0,
-    16383,
-    kEnd,
-    // 13 octagon
-    9597,
-    0,
-    23170,
-    0,
-    32767,
-    9597,
-    32767,
-    23170,
-    23170,
-    32767,
-    9597,
-    32767,
-    0,
-    23170,
-    0,
-    9597,
-    9597,
-    0,
-    kEnd,
-    // 14 parallelogram leaning right
-    8191,
-    0,
-    32767,
-    0,
-    24576,
-    32767,
-    0,
-    32767,
-    8191,
-    0,
-    kEnd,
-    // 15 parallelogram leaning left
-    0,
-    0,
-    24576,
-    0,
-    32767,
-    32767,
-    8191,
-    32767,
-    0,
-    0,
-    kEnd,
-    // 16 four-pointed star
-    16383,
-    0,
-    21017,
-    11750,
-    32767,
-    16383,
-    21017,
-    21017,
-    16383,
-    32767,
-    11750,
-    21017,
-    0,
-    16383,
-    11750,
-    11750,
-    16383,
-    0,
-    kEnd,
-    // 17 five-pointed star
-    16383,
-    0,
-    20062,
-    11320,
-    31965,
-    11321,
-    22336,
-    18317,
-    26013,
-    29638,
-    16383,
-    22642,
-    6754,
-    29638,
-    10431,
-    18317,
-    802,
-    11321,
-    12705,
-    11320,
-    16383,
-    0,
-    kEnd,
-    // 18 six-pointed star
-    16383,
-    0,
-    20889,
-    8580,
-    30572,
-    8192,
-    25394,
-    16383,
-    30572,
-    24575,
-    20889,
-    24187,
-    16383,
-    32767,
-    11878,
-    24187,
-    2195,
-    24575,
-    7373,
-    16383,
-    2195,
-    8192,
-    11878,
-    8580,
-    16383,
-    0,
-    kEnd,
-    // 19 eight-pointed star
-    16383,
-    0,
-    20145,
-    7302,
-    27968,
-    4799,
-    25465,
-    12622,
-    32767,
-    16383,
-    25465,
-    20145,
-    27968,
-    27968,
-    20145,
-    25465,
-    16383,
-    32767,
-    12622,
-    25465,
-    4799,
-    27968,
-    7302,
-    20145,
-    0,
-    16383,
-    7302,
-    12622,
-    4799,
-    4799,
-    12622,
-    7302,
-    16383,
-    0,
-    kEnd,
-    // 20 arrow pointing right
-    0,
-    8191,
-    16383,
-    8191,
-    16383,
-    0,
-    32767,
-    16383,
-    16383,
-    32767,
-    16383,
-    24576,
-    0,
-    24576,
-    0,
-    8191,
-    kEnd,
-    // 21 arrow pointing left
-    32767,
-    8191,
-    16383,
-    8191,
-    16383,
-    0,
-    0,
-    16383,
-    16383,
-    32767,
-    16383,
-    24576,
-    32767,
-    24576,
-    32767,
-    8191,
-    kEnd,
-    // 22 arrow pointing up
-    8191,
-    32767,
-    8191,
-    16383,
-    0,
-    16383,
-    16383,
-    0,
-    32767,
-    16383,
-    24576,
-    16383,
-    24576,
-    32767,
-    8191,
-    32767,
-    kEnd,
-    // 23 arrow pointing down
-    8191,
-    0,
-    8191,
-    16383,
-    0,
-    16383,
-    16383,
-    32767,
-    32767,
-    16383,
-    24576,
-    16383,
-    24576,
-    0,
-    8191,
-    0,
-    kEnd,
-    // 24 cross
-    10922,
-    0,
-    21845,
-    0,
-    21845,
-    10922,
-    32767,
-    10922,
-    32767,
-    21845,
-    21845,
-    21845,
-    21845,
-    32767,
-    10922,
-    32767,
-    10922,
-    21845,
-    0,
-    21845,
-    0,
-    10922,
-    10922,
-    10922,
-    10922,
-    0,
-    kEnd,
-    // 25 chevron pointing right
-    0,
-    0,
-    16383,
-    0,
-    32767,
-    16383,
-    16383,
-    32767,
-    0,
-    32767,
-    16383,
-    16383,
-    0,
-    0,
-    kEnd,
-    // 26 chevron pointing left
-    32767,
-    0,
-    16383,
-    0,
-    0,
-    16383,
-    16383,
-    32767,
-    32767,
-    32767,
-    16383,
-    16383,
-    32767,
-    0,
-    kEnd,
-    // 27 double arrow, left and right
-    0,
-    16383,
-    8191,
-    0,
-    8191,
-    8191,
-    24576,
-    8191,
-    24576,
-    0,
-    32767,
-    16383,
-    24576,
-    32767,
-    24576,
-    24576,
-    8191,
-    24576,
-    8191,
-    32767,
-    0,
-    16383,
-    kEnd,
-    // 28 double arrow, up and down
-    16383,
-    0,
-    32767,
-    8191,
-    24576,
-    8191,
-    24576,
-    24576,
-    32767,
-    24576,
-    16383,
-    32767,
-    0,
-    24576,
-    8191,
-    24576,
-    8191,
-    8191,
-    0,
-    8191,
-    16383,
-    0,
-    kEnd,
-    // 29 speech balloon with its tail at the lower left
-    0,
-    0,
-    32767,
-    0,
-    32767,
-    24576,
-    12287,
-    24576,
-    4095,
-    32767,
-    8191,
-    24576,
-    0,
-    24576,
-    0,
-    0,
-    kEnd,
+// A point of an outline in the unit square, 0..32767 on both axes.
+struct UnitPoint {
+    uint16_t x, y;
 };
+
+// The outlines of shapes 4 to 29, each as it is drawn: some repeat their first
+// point at the end, some leave the path to close itself.
+
+// 4: triangle, apex at the top centre
+constexpr UnitPoint kTriangleUp[] = {{16383, 0}, {32767, 32767}, {0, 32767}, {16383, 0}};
+// 5: triangle, apex at the bottom centre
+constexpr UnitPoint kTriangleDown[] = {{0, 0}, {32767, 0}, {16383, 32767}};
+// 6: triangle pointing left
+constexpr UnitPoint kTriangleLeft[] = {{32767, 0}, {32767, 32767}, {0, 16383}, {32767, 0}};
+// 7: triangle pointing right
+constexpr UnitPoint kTriangleRight[] = {{0, 0}, {32767, 16383}, {0, 32767}, {0, 0}};
+// 8: trapezoid, wide at the bottom
+constexpr UnitPoint kTrapezoidWideBottom[] = {
+    {8191, 0}, {24576, 0}, {32767, 32767}, {0, 32767}, {8191, 0}};
+// 9: trapezoid, wide at the top
+constexpr UnitPoint kTrapezoidWideTop[] = {
+    {0, 0}, {32767, 0}, {24576, 32767}, {8191, 32767}, {0, 0}};
+// 10: hexagon
+constexpr UnitPoint kHexagon[] = {{8191, 0},      {24576, 0},    {32767, 16383},
+                                  {24576, 32767}, {8191, 32767}, {0, 16383}};
+// 11: pentagon
+constexpr UnitPoint kPentagon[] = {{16383, 0},    {31965, 11321}, {26013, 29638},
+                                   {6754, 29638}, {802, 11321},   {16383, 0}};
+// 12: diamond
+constexpr UnitPoint kDiamond[] = {{16383, 0}, {32767, 16383}, {16383, 32767}, {0, 16383}};
+// 13: octagon
+constexpr UnitPoint kOctagon[] = {{9597, 0},      {23170, 0},     {32767, 9597},
+                                  {32767, 23170}, {23170, 32767}, {9597, 32767},
+                                  {0, 23170},     {0, 9597},      {9597, 0}};
+// 14: parallelogram leaning right
+constexpr UnitPoint kParallelogramRight[] = {
+    {8191, 0}, {32767, 0}, {24576, 32767}, {0, 32767}, {8191, 0}};
+// 15: parallelogram leaning left
+constexpr UnitPoint kParallelogramLeft[] = {
+    {0, 0}, {24576, 0}, {32767, 32767}, {8191, 32767}, {0, 0}};
+// 16: four-pointed star
+constexpr UnitPoint kStar4[] = {{16383, 0},     {21017, 11750}, {32767, 16383},
+                                {21017, 21017}, {16383, 32767}, {11750, 21017},
+                                {0, 16383},     {11750, 11750}, {16383, 0}};
+// 17: five-pointed star
+constexpr UnitPoint kStar5[] = {{16383, 0},     {20062, 11320}, {31965, 11321}, {22336, 18317},
+                                {26013, 29638}, {16383, 22642}, {6754, 29638},  {10431, 18317},
+                                {802, 11321},   {12705, 11320}, {16383, 0}};
+// 18: six-pointed star
+constexpr UnitPoint kStar6[] = {{16383, 0},     {20889, 8580},  {30572, 8192},  {25394, 16383},
+                                {30572, 24575}, {20889, 24187}, {16383, 32767}, {11878, 24187},
+                                {2195, 24575},  {7373, 16383},  {2195, 8192},   {11878, 8580},
+                                {16383, 0}};
+// 19: eight-pointed star
+constexpr UnitPoint kStar8[] = {
+    {16383, 0},     {20145, 7302},  {27968, 4799},  {25465, 12622}, {32767, 16383}, {25465, 20145},
+    {27968, 27968}, {20145, 25465}, {16383, 32767}, {12622, 25465}, {4799, 27968},  {7302, 20145},
+    {0, 16383},     {7302, 12622},  {4799, 4799},   {12622, 7302},  {16383, 0}};
+// 20: arrow pointing right
+constexpr UnitPoint kArrowRight[] = {{0, 8191},      {16383, 8191},  {16383, 0}, {32767, 16383},
+                                     {16383, 32767}, {16383, 24576}, {0, 24576}, {0, 8191}};
+// 21: arrow pointing left
+constexpr UnitPoint kArrowLeft[] = {{32767, 8191},  {16383, 8191},  {16383, 0},     {0, 16383},
+                                    {16383, 32767}, {16383, 24576}, {32767, 24576}, {32767, 8191}};
+// 22: arrow pointing up
+constexpr UnitPoint kArrowUp[] = {{8191, 32767},  {8191, 16383},  {0, 16383},     {16383, 0},
+                                  {32767, 16383}, {24576, 16383}, {24576, 32767}, {8191, 32767}};
+// 23: arrow pointing down
+constexpr UnitPoint kArrowDown[] = {{8191, 0},      {8191, 16383},  {0, 16383}, {16383, 32767},
+                                    {32767, 16383}, {24576, 16383}, {24576, 0}, {8191, 0}};
+// 24: cross
+constexpr UnitPoint kCross[] = {{10922, 0},     {21845, 0},     {21845, 10922}, {32767, 10922},
+                                {32767, 21845}, {21845, 21845}, {21845, 32767}, {10922, 32767},
+                                {10922, 21845}, {0, 21845},     {0, 10922},     {10922, 10922},
+                                {10922, 0}};
+// 25: chevron pointing right
+constexpr UnitPoint kChevronRight[] = {{0, 0},     {16383, 0},     {32767, 16383}, {16383, 32767},
+                                       {0, 32767}, {16383, 16383}, {0, 0}};
+// 26: chevron pointing left
+constexpr UnitPoint kChevronLeft[] = {{32767, 0},     {16383, 0},     {0, 16383}, {16383, 32767},
+                                      {32767, 32767}, {16383, 16383}, {32767, 0}};
+// 27: double arrow, left and right
+constexpr UnitPoint kArrowLeftRight[] = {
+    {0, 16383},     {8191, 0},      {8191, 8191},  {24576, 8191}, {24576, 0}, {32767, 16383},
+    {24576, 32767}, {24576, 24576}, {8191, 24576}, {8191, 32767}, {0, 16383}};
+// 28: double arrow, up and down
+constexpr UnitPoint kArrowUpDown[] = {{16383, 0},     {32767, 8191},  {24576, 8191}, {24576, 24576},
+                                      {32767, 24576}, {16383, 32767}, {0, 24576},    {8191, 24576},
+                                      {8191, 8191},   {0, 8191},      {16383, 0}};
+// 29: speech balloon with its tail at the lower left
+constexpr UnitPoint kSpeechBalloon[] = {{0, 0},         {32767, 0},    {32767, 24576},
+                                        {12287, 24576}, {4095, 32767}, {8191, 24576},
+                                        {0, 24576},     {0, 0}};
+
+constexpr int32_t kFirstPolygon = 4, kLastShape = 29;
+// Indexed by shape - kFirstPolygon.
+constexpr std::span<const UnitPoint> kOutlines[] = {kTriangleUp,
+                                                    kTriangleDown,
+                                                    kTriangleLeft,
+                                                    kTriangleRight,
+                                                    kTrapezoidWideBottom,
+                                                    kTrapezoidWideTop,
+                                                    kHexagon,
+                                                    kPentagon,
+                                                    kDiamond,
+                                                    kOctagon,
+                                                    kParallelogramRight,
+                                                    kParallelogramLeft,
+                                                    kStar4,
+                                                    kStar5,
+                                                    kStar6,
+                                                    kStar8,
+                                                    kArrowRight,
+                                                    kArrowLeft,
+                                                    kArrowUp,
+                                                    kArrowDown,
+                                                    kCross,
+                                                    kChevronRight,
+                                                    kChevronLeft,
+                                                    kArrowLeftRight,
+                                                    kArrowUpDown,
+                                                    kSpeechBalloon};
+static_assert(std::size(kOutlines) == kLastShape - kFirstPolygon + 1);
 
 } // namespace
 
 std::vector<POINT> shape_points(int32_t shape) {
     std::vector<POINT> out;
-    if (shape < 4 || shape > 29)
+    if (shape < kFirstPolygon || shape > kLastShape)
         return out;
-    int32_t list = 4;
-    size_t i = 0;
-    const size_t n = std::size(kShapePoints);
-    while (list < shape && i < n) {
-        if (kShapePoints[i++] == kEnd)
-            ++list;
-    }
-    while (i + 1 < n && kShapePoints[i] != kEnd) {
-        out.push_back({kShapePoints[i], kShapePoints[i + 1]});
-        i += 2;
-    }
+    for (UnitPoint p : kOutlines[size_t(shape - kFirstPolygon)])
+        out.push_back({p.x, p.y});
     return out;
 }
 

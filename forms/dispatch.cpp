@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -16,10 +17,6 @@ namespace vantor::forms {
 namespace {
 
 using namespace detail;
-
-const char kWindowMissing[] = "未找到引发事件的窗口";
-const char kUnitMissing[] = "未找到引发事件的窗口组件";
-const char kUnitInvalid[] = "引发事件的窗口组件无效";
 
 constexpr uint32_t kMaxShortArgs = 5;
 constexpr uint32_t kMaxTypedArgs = 12;
@@ -97,10 +94,10 @@ uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
         return 0;
     WindowRecord* w = window_record(window_id);
     if (!w)
-        raise_runtime_error(kWindowMissing, 0);
+        raise_runtime_error(engine_error::kEventWindowMissing, 0);
     auto index = unit_index(*w, unit_id);
     if (!index || is_menu_item_at(*w, *index))
-        raise_runtime_error(kUnitMissing, 0);
+        raise_runtime_error(engine_error::kEventUnitMissing, 0);
     RecordCursor cursor;
     open_unit(*w, *index, cursor);
     uint32_t kind = cursor.get(Field::Kind);
@@ -117,7 +114,7 @@ uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
     }
     const UnitTypeRecord* type = unit_type_of_kind(kind);
     if (!type || !(type->flags & (type_flag::RaisesEventsA | type_flag::RaisesEventsB))) {
-        raise_runtime_error(kUnitInvalid, 0);
+        raise_runtime_error(engine_error::kEventUnitInvalid, 0);
     }
     open_unit(*w, source_index, cursor);
     uint32_t handler = 0;
@@ -128,37 +125,48 @@ uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
     return handler;
 }
 
-bool raise_event(EventRecord& record) {
+namespace {
+
+// Runs the handler bound to the event `record` names with the argument words
+// `pack(words)` stores (it returns their count). The handler's result frame;
+// nullopt when no handler is bound.
+template <class Record, class Pack>
+std::optional<ResultFrame> run_bound_handler(const Record& record, Pack&& pack) {
     uint32_t handler = find_handler(record.window_id, record.unit_id, record.event);
     if (!handler)
-        return false;
-    uint32_t args[kMaxShortArgs];
-    uint32_t count = std::min(record.argc, kMaxShortArgs);
-    std::copy(record.args, record.args + count, args);
-    ResultFrame frame = run_handler(handler, args, count);
-    if (frame.has_result) {
+        return std::nullopt;
+    uint32_t words[kMaxWords];
+    return run_handler(handler, words, pack(words));
+}
+
+} // namespace
+
+bool raise_event(EventRecord& record) {
+    std::optional<ResultFrame> frame = run_bound_handler(record, [&record](uint32_t* words) {
+        uint32_t count = std::min(record.argc, kMaxShortArgs);
+        std::copy(record.args, record.args + count, words);
+        return count;
+    });
+    if (frame && frame->has_result) {
         record.has_result = 1;
-        record.result = uint32_t(frame.value);
+        record.result = uint32_t(frame->value);
     }
-    return true;
+    return frame.has_value();
 }
 
 bool raise_typed_event(TypedEventRecord& record) {
-    uint32_t handler = find_handler(record.window_id, record.unit_id, record.event);
-    if (!handler)
-        return false;
-    uint32_t words[kMaxWords];
-    uint32_t count = 0;
-    for (uint32_t i = 0; i < std::min(record.argc, kMaxTypedArgs); ++i) {
-        count += push_typed(record.args[i], words + count);
-    }
-    ResultFrame frame = run_handler(handler, words, count);
-    if (frame.has_result) {
+    std::optional<ResultFrame> frame = run_bound_handler(record, [&record](uint32_t* words) {
+        uint32_t count = 0;
+        for (uint32_t i = 0; i < std::min(record.argc, kMaxTypedArgs); ++i)
+            count += push_typed(record.args[i], words + count);
+        return count;
+    });
+    if (frame && frame->has_result) {
         record.has_result = 1;
-        record.result_low = uint32_t(frame.value);
-        record.result_high = uint32_t(frame.value >> 32);
+        record.result_low = uint32_t(frame->value);
+        record.result_high = uint32_t(frame->value >> 32);
     }
-    return true;
+    return frame.has_value();
 }
 
 bool raise_vetoable(uint32_t window_id, uint32_t unit_id, int32_t event) {

@@ -20,8 +20,6 @@ namespace {
 
 SelectedPageQuery g_page_query = nullptr;
 
-const char kUnitNotLoaded[] = "指定窗口或窗口组件不存在或尚未载入";
-
 // ---- kernel hooks ---------------------------------------------------------------
 
 int32_t window_idle_turn(uint32_t index, uint32_t elapsed_ms) {
@@ -54,7 +52,7 @@ uint32_t serve_request(int32_t code, uint32_t first, uint32_t second, bool* hand
     case request::RequireUnitObject: {
         UnitObject* object = find_unit_object(first, second);
         if (!object)
-            raise_runtime_error(kUnitNotLoaded, 0);
+            raise_runtime_error(detail::engine_error::kUnitNotLoaded, 0);
         return word_of(object);
     }
     case request::RaiseEvent: {

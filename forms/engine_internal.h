@@ -16,6 +16,18 @@
 
 namespace vantor::forms::detail {
 
+// Texts of the runtime errors the engine raises (code 0).
+namespace engine_error {
+inline constexpr char kEventWindowMissing[] = "未找到引发事件的窗口";
+inline constexpr char kEventUnitMissing[] = "未找到引发事件的窗口组件";
+inline constexpr char kEventUnitInvalid[] = "引发事件的窗口组件无效";
+// Property access to a window that is not loaded, or to a kind property of a
+// unit without a live object.
+inline constexpr char kWindowUnknown[] = "未载入欲访问窗口组件所在的窗口";
+inline constexpr char kWindowNotLoaded[] = "指定窗口尚未载入";
+inline constexpr char kUnitNotLoaded[] = "指定窗口或窗口组件不存在或尚未载入";
+} // namespace engine_error
+
 WindowRecord* window_record(uint32_t window_id);
 // Index of `unit_id` (0: the window's own unit); nullopt when absent.
 std::optional<uint32_t> unit_index(const WindowRecord& w, uint32_t unit_id);

@@ -12,34 +12,19 @@ namespace vantor::forms {
 namespace {
 
 void encode_unit_body(Writer& w, const UnitDesc& u) {
-    w.dword(u.kind);
-    w.dword(u.event_source);
-    for (uint32_t v : u.reserved_a)
-        w.dword(v);
+    w.dwords(u.kind, u.event_source);
+    w.dwords_of(u.reserved_a);
     w.z_text(u.name);
     w.z_text(u.remark);
-    w.dword(u.object_slot);
-    w.dword(u.left);
-    w.dword(u.top);
-    w.dword(u.width);
-    w.dword(u.height);
-    w.dword(u.cursor_slot);
-    w.dword(u.parent);
-    w.dword(uint32_t(u.children.size()));
-    for (uint32_t id : u.children)
-        w.dword(id);
+    w.dwords(u.object_slot, u.left, u.top, u.width, u.height, u.cursor_slot, u.parent,
+             uint32_t(u.children.size()));
+    w.dwords_of(u.children);
     w.byte_buffer(u.mouse_pointer);
     w.z_text(u.tag);
-    w.dword(u.reserved_b);
-    w.dword(u.state);
-    w.dword(u.tab_order);
-    w.dword(uint32_t(u.events.size()));
-    for (const EventBinding& e : u.events) {
-        w.dword(e.event);
-        w.dword(e.handler);
-    }
-    for (uint32_t v : u.reserved_c)
-        w.dword(v);
+    w.dwords(u.reserved_b, u.state, u.tab_order, uint32_t(u.events.size()));
+    for (const EventBinding& e : u.events)
+        w.dwords(e.event, e.handler);
+    w.dwords_of(u.reserved_c);
     w.bytes(u.block.data(), u.block.size());
 }
 

@@ -20,12 +20,6 @@ namespace {
 
 using namespace detail;
 
-// Property access to a window that is not loaded, or to a kind property of a
-// unit without a live object, is a runtime error.
-const char kWindowUnknown[] = "未载入欲访问窗口组件所在的窗口";
-const char kWindowNotLoaded[] = "指定窗口尚未载入";
-const char kUnitUnknown[] = "指定窗口或窗口组件不存在或尚未载入";
-
 constexpr int32_t kCoordinateLimit = 32627; // left and top within +-, sizes up to it
 constexpr int kDefaultDpi = 96;             // when the screen gives none
 
@@ -40,11 +34,11 @@ struct Target {
 Target locate(uint32_t window_id, uint32_t unit_id) {
     WindowRecord* w = window_record(window_id);
     if (!w)
-        raise_runtime_error(kWindowUnknown, 0);
+        raise_runtime_error(engine_error::kWindowUnknown, 0);
     auto index = unit_index(*w, unit_id);
     // Not named by the property interface; the unit-lookup error says what went wrong.
     if (!index)
-        raise_runtime_error(kUnitUnknown, 0);
+        raise_runtime_error(engine_error::kUnitNotLoaded, 0);
     return {w, window_id, *index};
 }
 
@@ -82,7 +76,7 @@ bool kind_property(const Target& t, int32_t index, int32_t number, Routine& rout
 UnitObject* require_live(const Target& t) {
     UnitObject* object = live_object(*t.w, t.index);
     if (!object)
-        raise_runtime_error(kWindowNotLoaded, 0);
+        raise_runtime_error(engine_error::kWindowNotLoaded, 0);
     return object;
 }
 

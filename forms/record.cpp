@@ -101,34 +101,16 @@ uint32_t RecordCursor::u32(uint32_t pos) const {
     return read_u32(body_ + pos);
 }
 
+// The fields stand in three runs of dwords, in the order of Field: Kind and
+// EventSource at the body's start, ObjectSlot to Parent from the object slot,
+// ReservedB to TabOrder from reserved_b.
 uint32_t RecordCursor::field_pos(Field field) const {
-    switch (field) {
-    case Field::Kind:
-        return 0;
-    case Field::EventSource:
-        return 4;
-    case Field::ObjectSlot:
-        return layout_.object_slot;
-    case Field::Left:
-        return layout_.object_slot + 4;
-    case Field::Top:
-        return layout_.object_slot + 8;
-    case Field::Width:
-        return layout_.object_slot + 12;
-    case Field::Height:
-        return layout_.object_slot + 16;
-    case Field::CursorSlot:
-        return layout_.object_slot + 20;
-    case Field::Parent:
-        return layout_.object_slot + 24;
-    case Field::ReservedB:
-        return layout_.reserved_b;
-    case Field::State:
-        return layout_.reserved_b + 4;
-    case Field::TabOrder:
-        return layout_.reserved_b + 8;
-    }
-    return 0;
+    auto dwords_from = [field](Field first) { return 4 * (uint32_t(field) - uint32_t(first)); };
+    if (field >= Field::ReservedB)
+        return layout_.reserved_b + dwords_from(Field::ReservedB);
+    if (field >= Field::ObjectSlot)
+        return layout_.object_slot + dwords_from(Field::ObjectSlot);
+    return dwords_from(Field::Kind);
 }
 
 uint32_t RecordCursor::get(Field field) const {

@@ -19,7 +19,8 @@
 
 namespace vantor::forms {
 
-// The fixed-size scalars a caller may read or write by name.
+// The fixed-size scalars a caller may read or write by name, in body order:
+// each run of consecutive dwords is consecutive here (field_pos relies on it).
 enum class Field : uint8_t {
     Kind,
     EventSource,

@@ -17,6 +17,13 @@ class Writer {
         out_.insert(out_.end(), b, b + 4);
     }
     void dword(int32_t v) { dword(uint32_t(v)); }
+    // Several dwords in order.
+    template <class... T> void dwords(T... values) { (dword(values), ...); }
+    // Each element of an array or vector of dwords, in order.
+    template <class Range> void dwords_of(const Range& values) {
+        for (auto v : values)
+            dword(v);
+    }
     void word(uint16_t v) {
         out_.push_back(uint8_t(v));
         out_.push_back(uint8_t(v >> 8));

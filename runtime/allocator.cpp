@@ -151,22 +151,9 @@ void make_array_writable(uint32_t elem_size, void** variable) {
 }
 
 int32_t value_to_int(const TypedValue& value) {
-    switch (value.type) {
-    case type::Byte:
-        return int32_t(value.low & 0xFF);
-    case type::Short:
-        return int32_t(int16_t(uint16_t(value.low)));
-    case type::Int:
-        return int32_t(value.low);
-    case type::Long:
-        return int32_t(value.low);
-    case type::Float:
-        return truncate_to_int32(double(as_float(value)));
-    case type::Double:
-        return truncate_to_int32(as_double(value));
-    default:
-        raise_runtime_error(msg::kNotNumeric, 0);
-    }
+    if (std::optional<int32_t> n = numeric_to_int(value))
+        return *n;
+    raise_runtime_error(msg::kNotNumeric, 0);
 }
 
 } // namespace vantor

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 static_assert(sizeof(void*) == 4, "the value model keeps pointers in 32-bit words");
 
@@ -64,24 +65,14 @@ constexpr uint32_t library_type_number(TypeCode code) {
     return code & 0xFFFF;
 }
 
-// Element size of the six numeric types; 0 for every other code (Bool, Text, arrays...).
+// Element size of the six numeric types, Byte to Double (consecutive codes);
+// 0 for every other code (Bool, Text, arrays...).
 constexpr uint32_t element_size(TypeCode code) {
-    switch (code) {
-    case type::Byte:
-        return 1;
-    case type::Short:
-        return 2;
-    case type::Int:
-        return 4;
-    case type::Long:
-        return 8;
-    case type::Float:
-        return 4;
-    case type::Double:
-        return 8;
-    default:
+    constexpr uint8_t kSizes[] = {1, 2, 4, 8, 4, 8}; // Byte Short Int Long Float Double
+    constexpr TypeCode kStep = type::Short - type::Byte;
+    if (code < type::Byte || code > type::Double || (code - type::Byte) % kStep != 0)
         return 0;
-    }
+    return kSizes[(code - type::Byte) / kStep];
 }
 
 // ---- TypedValue ---------------------------------------------------------------
@@ -174,6 +165,26 @@ inline int32_t truncate_to_int32(double d) {
     if (!(d > -2147483649.0 && d < 2147483648.0))
         return INT32_MIN;
     return int32_t(d);
+}
+
+// A numeric value as Int: Byte zero-extended, Short sign-extended, Int as is,
+// Long its low word, Float and Double truncated; nullopt for every other type.
+inline std::optional<int32_t> numeric_to_int(const TypedValue& value) {
+    switch (value.type) {
+    case type::Byte:
+        return int32_t(value.low & 0xFF);
+    case type::Short:
+        return int32_t(int16_t(uint16_t(value.low)));
+    case type::Int:
+    case type::Long:
+        return int32_t(value.low);
+    case type::Float:
+        return truncate_to_int32(double(as_float(value)));
+    case type::Double:
+        return truncate_to_int32(as_double(value));
+    default:
+        return std::nullopt;
+    }
 }
 
 // ---- memory blocks ------------------------------------------------------------

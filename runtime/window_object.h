@@ -38,6 +38,13 @@ class WindowObject {
     // Message handler; the default forwards to the previous procedure.
     virtual LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT call_previous(UINT msg, WPARAM wp, LPARAM lp);
+    // The previous procedure's answer, after which `then()` runs: for work that
+    // must see the message's effect (the window moved, the focus changed).
+    template <class F> LRESULT call_previous_then(UINT msg, WPARAM wp, LPARAM lp, F&& then) {
+        LRESULT r = call_previous(msg, wp, lp);
+        then();
+        return r;
+    }
     // Called after WM_NCDESTROY, when the handle is gone; the object may delete itself.
     virtual void on_final_destroy() {}
 

@@ -187,20 +187,23 @@ void Parser::statement(const std::vector<Item>& items) {
     const Item& head = items[0];
     std::string kw = head.key.empty() && head.value.word && !head.value.str ? head.value.word->text
                                                                             : std::string();
-    if (kw == "handler")
-        return handler_stmt(items);
-    if (kw == "window")
-        return window_stmt(items);
-    if (kw == "unit")
-        return unit_stmt(items);
-    if (kw == "on")
-        return on_stmt(items);
-    if (kw == "prop")
-        return prop_stmt(items);
-    if (kw == "block")
-        return block_stmt(items);
-    cx_.fail("unknown statement '" + (kw.empty() ? head.value.describe() : kw) +
-             "' (expected handler, window, unit, on, prop or block)");
+    using Stmt = void (Parser::*)(const std::vector<Item>&);
+    static constexpr std::pair<std::string_view, Stmt> kStatements[] = {
+        {"handler", &Parser::handler_stmt}, {"window", &Parser::window_stmt},
+        {"unit", &Parser::unit_stmt},       {"on", &Parser::on_stmt},
+        {"prop", &Parser::prop_stmt},       {"block", &Parser::block_stmt}};
+    for (const auto& [name, run] : kStatements) {
+        if (kw == name)
+            return (this->*run)(items);
+    }
+    std::string expected; // "a, b or c"
+    for (const auto& [name, run] : kStatements) {
+        if (!expected.empty())
+            expected += &name == &std::end(kStatements)[-1].first ? " or " : ", ";
+        expected += name;
+    }
+    cx_.fail("unknown statement '" + (kw.empty() ? head.value.describe() : kw) + "' (expected " +
+             expected + ")");
 }
 
 bool is_identifier(std::string_view s) {
