@@ -39,16 +39,13 @@ ButtonUnit::ButtonUnit(uint32_t window_id, uint32_t unit_id)
 
 ButtonUnit::~ButtonUnit() {
     picture_.release();
-    if (font_)
-        DeleteObject(font_);
 }
 
 UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
     forms::ButtonProps props;
     if (!forms::read_block(p.block, p.block_size, props))
         return nullptr;
-    uint32_t style =
-        p.styles | button_halign_style(props.HAlign) | button_valign_style(props.VAlign);
+    uint32_t style = button_halign_style(props.HAlign) | button_valign_style(props.VAlign);
     if (props.ButtonType == 1)
         style |= BS_DEFPUSHBUTTON;
 
@@ -58,10 +55,7 @@ UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
                        GetSysColor(COLOR_BTNFACE), picture))
         style |= picture.icon ? BS_ICON : BS_BITMAP;
 
-    HWND hwnd = CreateWindowExA(
-        0, "BUTTON", props.Caption.c_str(), style | WS_CHILD | WS_CLIPSIBLINGS | BS_MULTILINE,
-        p.left, p.top, p.width, p.height, p.parent,
-        reinterpret_cast<HMENU>(uintptr_t(p.control_id)), GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = create_control(p, 0, "BUTTON", props.Caption.c_str(), style | BS_MULTILINE);
     if (!hwnd) {
         picture.release();
         return nullptr;
@@ -79,11 +73,9 @@ UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
 }
 
 void ButtonUnit::apply_font() {
-    HFONT old = font_;
-    font_ = realise_font(props_.Font);
-    SendMessageA(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_or_default(font_)), TRUE);
-    if (old)
-        DeleteObject(old); // only once the control no longer uses it
+    GdiOwner<HFONT> previous = font_.replace(realise_font(props_.Font));
+    SendMessageA(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_or_default(font_.get())),
+                 TRUE);
 }
 
 bool ButtonUnit::is_default() const {

@@ -45,7 +45,7 @@ class ButtonUnit : public UnitObject {
 
     forms::ButtonProps props_;
     Picture picture_;
-    HFONT font_ = nullptr; // realised Font; null means DEFAULT_GUI_FONT
+    GdiOwner<HFONT> font_; // realised Font; null means DEFAULT_GUI_FONT
     std::string scratch_;
 };
 

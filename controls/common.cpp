@@ -319,6 +319,14 @@ HFONT realise_font(const std::vector<uint8_t>& font) {
     return CreateFontIndirectA(&lf);
 }
 
+HWND create_control(const forms::CreateParams& p, DWORD ex_style, const char* class_name,
+                    const char* text, DWORD style) {
+    return CreateWindowExA(ex_style, class_name, text,
+                           p.styles | style | WS_CHILD | WS_CLIPSIBLINGS, p.left, p.top, p.width,
+                           p.height, p.parent, reinterpret_cast<HMENU>(uintptr_t(p.control_id)),
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
 void destroy_icons(std::initializer_list<HICON> icons) {
     for (HICON icon : icons) {
         if (icon)

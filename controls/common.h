@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/unit_type.h"
@@ -23,6 +24,27 @@ HFONT realise_font(const std::vector<uint8_t>& font);
 inline HFONT font_or_default(HFONT realised) {
     return realised ? realised : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
+
+// Owns a GDI object this code created (null: none) and deletes it when it is
+// destroyed. replace() hands back the previous object in its own owner, so that
+// it is deleted at the end of the caller's scope: after the control was given
+// the new one and no longer uses the old.
+template <class H> class GdiOwner {
+  public:
+    GdiOwner() = default;
+    explicit GdiOwner(H handle) : handle_(handle) {}
+    GdiOwner(GdiOwner&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    GdiOwner& operator=(GdiOwner&&) = delete;
+    ~GdiOwner() {
+        if (handle_)
+            DeleteObject(handle_);
+    }
+    H get() const { return handle_; }
+    [[nodiscard]] GdiOwner replace(H handle) { return GdiOwner(std::exchange(handle_, handle)); }
+
+  private:
+    H handle_ = nullptr;
+};
 
 // A decoded picture (BMP, JPEG, GIF, PNG, icon or cursor data) through the
 // platform's decoders.
@@ -76,6 +98,12 @@ template <class P, size_t N> uint32_t style_bits(const P& props, const StyleWhen
     }
     return bits;
 }
+
+// Creates a unit's control where the form engine places it, with the engine's
+// styles, WS_CHILD and WS_CLIPSIBLINGS added to `style` and the control id as
+// its id. Null when the window cannot be created.
+HWND create_control(const forms::CreateParams& p, DWORD ex_style, const char* class_name,
+                    const char* text, DWORD style);
 
 // Enumeration values: above `top` become `top`, below 0 become 0.
 inline int32_t clamp_choice(int32_t value, int32_t top) {

@@ -176,13 +176,8 @@ CommonDlg* CommonDlg::create(const forms::CreateParams& params) {
     CommonDlgProps props;
     if (!forms::read_block(params.block, params.block_size, props) || !register_class())
         return nullptr;
-    DWORD style = params.styles | WS_CHILD | WS_CLIPSIBLINGS;
-    if (params.design_mode)
-        style |= WS_BORDER;
-    HWND hwnd = CreateWindowExA(0, kCommonDlgClass, nullptr, style, params.left, params.top,
-                                params.width, params.height, params.parent,
-                                reinterpret_cast<HMENU>(uintptr_t(params.control_id)),
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd =
+        create_control(params, 0, kCommonDlgClass, nullptr, params.design_mode ? WS_BORDER : 0);
     if (!hwnd)
         return nullptr;
     auto* dlg = new CommonDlg(params, props);

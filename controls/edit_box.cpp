@@ -23,7 +23,7 @@ const char* text_of(const PropValue& v) {
     return s ? s : "";
 }
 
-DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
+DWORD creation_style(const EditBoxProps& p) {
     using P = EditBoxProps;
     static constexpr StyleWhen<P> kChoiceStyles[] = {
         {&P::HideSelection, 0, ES_NOHIDESEL},
@@ -33,7 +33,7 @@ DWORD creation_style(const EditBoxProps& p, uint32_t engine_styles) {
         {&P::InputMode, input_mode::Password, ES_PASSWORD},
         {&P::CaseConversion, 1, ES_LOWERCASE},
         {&P::CaseConversion, 2, ES_UPPERCASE}};
-    DWORD style = engine_styles | WS_CHILD | WS_CLIPSIBLINGS | style_bits(p, kChoiceStyles);
+    DWORD style = style_bits(p, kChoiceStyles);
     if (p.MultiLine == 1) {
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
         if (p.ScrollBars == 1 || p.ScrollBars == 3)
@@ -82,10 +82,6 @@ EditBox::~EditBox() {
             DestroyWindow(spin_->handle());
         delete spin_;
     }
-    if (font_)
-        DeleteObject(font_);
-    if (brush_)
-        DeleteObject(brush_);
 }
 
 EditBox* EditBox::create(const forms::CreateParams& params) {
@@ -95,11 +91,8 @@ EditBox* EditBox::create(const forms::CreateParams& params) {
     // The border's extended styles from the start: setting them afterwards
     // would cost each box another frame change. (WS_BORDER cannot be given
     // here: the control turns it into a client edge while it is created.)
-    HWND hwnd = CreateWindowExA(border_ex_style(props.BorderStyle), "EDIT", props.Content.c_str(),
-                                creation_style(props, params.styles), params.left, params.top,
-                                params.width, params.height, params.parent,
-                                reinterpret_cast<HMENU>(uintptr_t(params.control_id)),
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = create_control(params, border_ex_style(props.BorderStyle), "EDIT",
+                               props.Content.c_str(), creation_style(props));
     if (!hwnd)
         return nullptr;
     auto* box = new EditBox(params, props);
@@ -393,7 +386,7 @@ bool EditBox::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
         HDC dc = reinterpret_cast<HDC>(wp);
         SetTextColor(dc, props_.TextColor);
         SetBkColor(dc, map_back_color(props_.BackColor));
-        result = reinterpret_cast<LRESULT>(brush_);
+        result = reinterpret_cast<LRESULT>(brush_.get());
         return true;
     }
     default:

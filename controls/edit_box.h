@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/common.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
 #include "forms/unit_type.h"
@@ -99,8 +100,8 @@ class EditBox final : public UnitObject {
 
     forms::EditBoxProps props_;
     bool design_mode_;
-    HFONT font_ = nullptr; // realised Font; null means DEFAULT_GUI_FONT
-    HBRUSH brush_ = nullptr;
+    GdiOwner<HFONT> font_; // realised Font; null means DEFAULT_GUI_FONT
+    GdiOwner<HBRUSH> brush_;
     bool setting_text_ = false;
     std::string scratch_; // SelText and PasswordChar reads
     EditSpin* spin_ = nullptr;

@@ -51,9 +51,9 @@ int32_t EditBox::font_text_height(HFONT font, const char* sample, int length) {
 // line of Chinese text plus its edges, and hands the font to the control.
 void EditBox::apply_font() {
     HWND hwnd = handle();
-    HFONT previous = font_;
-    font_ = realise_font(props_.Font);
-    HFONT font = font_or_default(font_);
+    // The previous font is deleted on return: the control drew with it until WM_SETFONT.
+    GdiOwner<HFONT> previous = font_.replace(realise_font(props_.Font));
+    HFONT font = font_or_default(font_.get());
     measured_font_ = nullptr;
     bool single = single_line();
     if (single) {
@@ -66,9 +66,6 @@ void EditBox::apply_font() {
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SendMessageA(hwnd, WM_SETFONT, WPARAM(font), TRUE);
-    // Deleted only now: the control drew with it until WM_SETFONT.
-    if (previous)
-        DeleteObject(previous);
     if (single)
         refresh_frame(hwnd);
 }
@@ -94,10 +91,7 @@ void EditBox::apply_border_style() {
 }
 
 void EditBox::set_background_brush() {
-    HBRUSH previous = brush_;
-    brush_ = CreateSolidBrush(map_back_color(props_.BackColor));
-    if (previous)
-        DeleteObject(previous);
+    GdiOwner<HBRUSH> previous = brush_.replace(CreateSolidBrush(map_back_color(props_.BackColor)));
 }
 
 // Narrows the client area to one line of text ("W" in the control's font), centred,
@@ -132,7 +126,7 @@ void EditBox::paint_background_band() {
                 window.bottom - window.top - frame_.bottom};
     HDC dc = GetWindowDC(hwnd);
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-    FillRect(dc, &inside, brush_);
+    FillRect(dc, &inside, brush_.get());
     ReleaseDC(hwnd, dc);
 }
 
@@ -171,7 +165,7 @@ bool EditBox::on_frame_message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         HDC dc = reinterpret_cast<HDC>(wp);
         RECT clip;
         GetClipBox(dc, &clip);
-        FillRect(dc, &clip, brush_);
+        FillRect(dc, &clip, brush_.get());
         result = 1;
         return true;
     }

@@ -65,10 +65,7 @@ UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
     forms::TransLabelProps props;
     if (!forms::read_block(p.block, p.block_size, props) || !register_label_class())
         return nullptr;
-    HWND hwnd = CreateWindowExA(
-        WS_EX_TRANSPARENT, kClassName, props.Caption.c_str(), p.styles | WS_CHILD | WS_CLIPSIBLINGS,
-        p.left, p.top, p.width, p.height, p.parent,
-        reinterpret_cast<HMENU>(uintptr_t(p.control_id)), GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = create_control(p, WS_EX_TRANSPARENT, kClassName, props.Caption.c_str(), 0);
     if (!hwnd)
         return nullptr;
     auto* l = new TransLabelUnit(p.window_id, p.unit_id);
