@@ -35,7 +35,7 @@ uint32_t button_valign_style(int32_t valign) {
 }
 
 ButtonUnit::ButtonUnit(uint32_t window_id, uint32_t unit_id)
-    : UnitObject(window_id, unit_id, &kButtonType) {}
+    : KindUnit(window_id, unit_id, &kButtonType) {}
 
 ButtonUnit::~ButtonUnit() {
     picture_.release();

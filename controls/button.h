@@ -7,19 +7,17 @@
 #include <string>
 
 #include "controls/common.h"
+#include "controls/kind_unit.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
 
 namespace vantor::controls {
 
-class ButtonUnit : public UnitObject {
+class ButtonUnit : public KindUnit<forms::ButtonProps> {
   public:
-    using Block = forms::ButtonProps;
-
     // Routine 1. Null when the block cannot be read or the control not created.
     static UnitObject* create(const forms::CreateParams& params);
 
-    const forms::ButtonProps& props() const { return props_; }
     // Property written and read by the full index; write returns 1 when the
     // form engine must re-create the button (a Picture write).
     int32_t write(int32_t index, const forms::PropValue& value);
@@ -43,10 +41,8 @@ class ButtonUnit : public UnitObject {
     void apply_font();
     void apply(int32_t index);
 
-    forms::ButtonProps props_;
     Picture picture_;
     GdiOwner<HFONT> font_; // realised Font; null means DEFAULT_GUI_FONT
-    std::string scratch_;
 };
 
 // Style bits of the stored alignment values (anything out of range: right, bottom).

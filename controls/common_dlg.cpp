@@ -169,7 +169,7 @@ HelpRequest help_request(int32_t help_command, int32_t help_context) {
 // ---- the unit object ------------------------------------------------------------------
 
 CommonDlg::CommonDlg(const forms::CreateParams& params, const CommonDlgProps& props)
-    : UnitObject(params.window_id, params.unit_id, &kCommonDlgType), props_(props),
+    : KindUnit(params.window_id, params.unit_id, &kCommonDlgType, props),
       design_mode_(params.design_mode != 0) {}
 
 CommonDlg* CommonDlg::create(const forms::CreateParams& params) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/kind_unit.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
 #include "forms/unit_type.h"
@@ -72,17 +73,14 @@ HelpRequest help_request(int32_t help_command, int32_t help_context);
 
 // ---- the unit object ----------------------------------------------------------------
 
-class CommonDlg final : public UnitObject {
+class CommonDlg final : public KindUnit<forms::CommonDlgProps> {
   public:
-    using Block = forms::CommonDlgProps;
-
     // Routine 1: null when the block cannot be read or the window not created.
     static CommonDlg* create(const forms::CreateParams& params);
 
     // Property written and read by the full index.
     int32_t write(int32_t index, const forms::PropValue& value);
     int32_t read(int32_t index, uint32_t result[2]);
-    const forms::CommonDlgProps& props() const { return props_; }
 
     // Shows the dialog of DialogType modally; true when confirmed (or help shown).
     bool open();
@@ -98,9 +96,7 @@ class CommonDlg final : public UnitObject {
     HWND dialog_owner() const;
     bool still_alive(HWND self) const { return WindowObject::from_handle(self) == this; }
 
-    forms::CommonDlgProps props_;
     bool design_mode_;
-    std::string scratch_;
     HWND help_window_ = nullptr; // the window help was last opened for
 };
 

@@ -73,7 +73,7 @@ bool edit_positions_count_bytes() {
 // ---- creation -------------------------------------------------------------------------
 
 EditBox::EditBox(const forms::CreateParams& params, const EditBoxProps& props)
-    : UnitObject(params.window_id, params.unit_id, &kEditBoxType), props_(props),
+    : KindUnit(params.window_id, params.unit_id, &kEditBoxType, props),
       design_mode_(params.design_mode != 0) {}
 
 EditBox::~EditBox() {

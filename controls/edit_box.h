@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controls/common.h"
+#include "controls/kind_unit.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
 #include "forms/unit_type.h"
@@ -34,10 +35,8 @@ inline constexpr UINT kMsgAfterLoad = unit_message::UnitsCreated;
 
 class EditSpin;
 
-class EditBox final : public UnitObject {
+class EditBox final : public KindUnit<forms::EditBoxProps> {
   public:
-    using Block = forms::EditBoxProps;
-
     // Routine 1: null when the block cannot be read or the EDIT cannot be created.
     static EditBox* create(const forms::CreateParams& params);
     ~EditBox() override;
@@ -54,7 +53,6 @@ class EditBox final : public UnitObject {
     bool wants_key(const MSG& msg) const;
     static void* extra_routine(int32_t number);
 
-    const forms::EditBoxProps& props() const { return props_; }
     HWND spin_handle() const;
 
     bool on_reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -98,12 +96,10 @@ class EditBox final : public UnitObject {
 
     void rebind(const char* provider_name);
 
-    forms::EditBoxProps props_;
     bool design_mode_;
     GdiOwner<HFONT> font_; // realised Font; null means DEFAULT_GUI_FONT
     GdiOwner<HBRUSH> brush_;
     bool setting_text_ = false;
-    std::string scratch_; // SelText and PasswordChar reads
     EditSpin* spin_ = nullptr;
     HFONT measured_font_ = nullptr; // cache of the "W" height for WM_NCCALCSIZE
     int32_t measured_height_ = 0;

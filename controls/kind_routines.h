@@ -1,9 +1,9 @@
 // The routines a kind offers the form engine, written once over the kind's unit
-// class and its property table (forms/kind_table.h). The class provides:
-// `Block` (its block struct), static create(params), write(own index, value),
-// read(own index, result) and props() (its current values, as stored); it may
-// provide current_props() (the values to serialise, when the window holds newer
-// ones) and extra_routine(number) (its routines beyond 1, 4, 5, 6 and 9).
+// class and its property table (forms/kind_table.h). The class derives from
+// KindUnit (kind_unit.h: `Block`, props()) and provides static create(params),
+// write(own index, value) and read(own index, result); it may provide
+// current_props() (the values to serialise, when the window holds newer ones)
+// and extra_routine(number) (its routines beyond 1, 4, 5, 6 and 9).
 #pragma once
 
 #include <cstdint>

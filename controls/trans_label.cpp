@@ -59,7 +59,7 @@ UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap) {
 }
 
 TransLabelUnit::TransLabelUnit(uint32_t window_id, uint32_t unit_id)
-    : UnitObject(window_id, unit_id, &kTransLabelType) {}
+    : KindUnit(window_id, unit_id, &kTransLabelType) {}
 
 UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
     forms::TransLabelProps props;

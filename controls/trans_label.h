@@ -7,20 +7,19 @@
 #include <string>
 
 #include "controls/common.h"
+#include "controls/kind_unit.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
 
 namespace vantor::controls {
 
-class TransLabelUnit : public UnitObject {
+class TransLabelUnit : public KindUnit<forms::TransLabelProps> {
   public:
-    using Block = forms::TransLabelProps;
     static constexpr char kClassName[] = "VantorTransLabel";
 
     // Routine 1. Null when the block cannot be read or the control not created.
     static UnitObject* create(const forms::CreateParams& params);
 
-    const forms::TransLabelProps& props() const { return props_; }
     // Property written (never asks for re-creation) and read, by the full index.
     int32_t write(int32_t index, const forms::PropValue& value);
     int32_t read(int32_t index, uint32_t result[2]);
@@ -35,9 +34,6 @@ class TransLabelUnit : public UnitObject {
   private:
     TransLabelUnit(uint32_t window_id, uint32_t unit_id);
     void paint();
-
-    forms::TransLabelProps props_;
-    std::string scratch_;
 };
 
 // The DrawTextA format of the stored alignment and wrapping values.

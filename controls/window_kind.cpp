@@ -97,7 +97,7 @@ void default_close_request(WindowUnit& window) {
 // ---- creation --------------------------------------------------------------------------
 
 WindowUnit::WindowUnit(uint32_t window_id, uint32_t unit_id, uint32_t design_mode)
-    : UnitObject(window_id, unit_id, &kWindowType), design_mode_(design_mode) {}
+    : KindUnit(window_id, unit_id, &kWindowType), design_mode_(design_mode) {}
 
 WindowUnit::~WindowUnit() {
     sound_.stop();

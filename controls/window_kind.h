@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/common.h"
+#include "controls/kind_unit.h"
 #include "forms/blocks.h"
 #include "forms/unit_object.h"
 
@@ -48,14 +49,11 @@ struct TabEntry {
     bool candidate; // can take the focus by Tab now
 };
 
-class WindowUnit : public UnitObject {
+class WindowUnit : public KindUnit<forms::WindowProps> {
   public:
-    using Block = forms::WindowProps;
-
     // Routine 1. Null when the block cannot be read or the window not created.
     static UnitObject* create(const forms::CreateParams& params);
 
-    const forms::WindowProps& props() const { return props_; }
     // Property written and read by the full index; a write never asks for
     // re-creation.
     int32_t write(int32_t index, const forms::PropValue& value);
@@ -120,8 +118,6 @@ class WindowUnit : public UnitObject {
     bool focus_after(const TabEntry* from, bool forward);
     void open_help();
 
-    forms::WindowProps props_;
-    std::string scratch_;
     uint32_t design_mode_ = 0;
     HICON large_icon_ = nullptr; // null or made from Icon; program icons are shared
     HICON small_icon_ = nullptr;

@@ -1,0 +1,29 @@
+// The base of every kind's unit class: what kind_routines.h expects of it
+// (Block, props()) and what each kind's reads and writes work on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "forms/unit_object.h"
+#include "forms/unit_type.h"
+
+namespace vantor::controls {
+
+template <class P> class KindUnit : public UnitObject {
+  public:
+    using Block = P;
+
+    // The values as stored (the window may hold newer ones; see current_props).
+    const P& props() const { return props_; }
+
+  protected:
+    KindUnit(uint32_t window_id, uint32_t unit_id, const forms::UnitTypeRecord* type, P props = P{})
+        : UnitObject(window_id, unit_id, type), props_(std::move(props)) {}
+
+    P props_;
+    std::string scratch_; // holds the text a read hands out, until the next read
+};
+
+} // namespace vantor::controls
