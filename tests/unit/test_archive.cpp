@@ -245,7 +245,8 @@ TEST(WindowTable, WindowIdBufferHoldsLengthOverEightWindows) {
         // Two windows' ids and slots, then `extra` bytes that belong to neither.
         Bytes data = archive({sample_window(), second});
         put_u32(data, 0, 16 + extra);
-        data.insert(data.begin() + 4 + 16, extra, 0xAB);
+        const Bytes neither(extra, 0xAB);
+        data.insert(data.begin() + 4 + 16, neither.begin(), neither.end());
         WindowTable table;
         std::string error;
         ASSERT_TRUE(read_window_table(data.data(), uint32_t(data.size()), table, &error))
