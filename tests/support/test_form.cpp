@@ -34,6 +34,29 @@ RECT rect_in_parent(HWND h) {
     return r;
 }
 
+std::array<LONG, 4> screen_box(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string class_name(HWND h) {
+    char name[64] = {};
+    GetClassNameA(h, name, sizeof name);
+    return name;
+}
+
+int icon_width(HICON icon) {
+    ICONINFO info{};
+    BITMAP bm{};
+    if (!GetIconInfo(icon, &info))
+        return 0;
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bm.bmWidth;
+}
+
 // ---- forms ----------------------------------------------------------------------------
 
 ControlDesc button(int left, int top, int width, int height, const forms::ButtonProps& props,
@@ -52,35 +75,24 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g,
                    const std::vector<ControlDesc>& controls, FormOptions options)
     : number_(options.number) {
     controls::register_control_kinds();
+    // The window is unit 0 of the description, its controls follow in stored order.
+    std::vector<ControlDesc> units = {{forms::kind::Window, int(g.left), int(g.top), int(g.right),
+                                       int(g.bottom), forms::write_block(props), 1, 0}};
+    units.insert(units.end(), controls.begin(), controls.end());
     forms::ArchiveModel model;
-    forms::WindowDesc wd;
+    forms::WindowDesc& wd = model.windows.emplace_back();
     wd.id = window_id();
-    forms::UnitDesc wu;
-    wu.id = window_unit_id();
-    wu.kind = forms::kind::Window;
-    wu.left = g.left;
-    wu.top = g.top;
-    wu.width = g.right;
-    wu.height = g.bottom;
-    wu.state = 1;
-    wu.mouse_pointer = {0, 0, 0, 0};
-    wu.block = forms::write_block(props);
-    wd.units.push_back(wu);
-    for (size_t i = 0; i < controls.size(); ++i) {
-        forms::UnitDesc u;
-        u.id = control_unit_id(i);
-        u.kind = controls[i].kind;
-        u.left = controls[i].left;
-        u.top = controls[i].top;
-        u.width = controls[i].width;
-        u.height = controls[i].height;
-        u.state = controls[i].state;
-        u.tab_order = controls[i].tab_order;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const ControlDesc& c = units[i];
+        forms::UnitDesc& u = wd.units.emplace_back();
+        u.id = i == 0 ? window_unit_id() : control_unit_id(i - 1);
+        u.kind = c.kind;
+        u.left = c.left, u.top = c.top, u.width = c.width, u.height = c.height;
+        u.state = c.state;
+        u.tab_order = c.tab_order;
         u.mouse_pointer = {0, 0, 0, 0};
-        u.block = controls[i].block;
-        wd.units.push_back(u);
+        u.block = c.block;
     }
-    model.windows.push_back(wd);
     std::vector<uint8_t> bytes = forms::encode_archive(model);
     forms::WindowTable table;
     std::string error;
@@ -91,16 +103,17 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g,
     k.windows.push_back(std::move(table.windows[0]));
     forms::WindowRecord& record = k.windows.back();
 
-    forms::CreateParams p{};
-    p.block = wu.block.data();
-    p.block_size = uint32_t(wu.block.size());
+    auto params = [this](const ControlDesc& d, uint32_t unit_id) {
+        forms::CreateParams p{};
+        p.block = d.block.data();
+        p.block_size = uint32_t(d.block.size());
+        p.left = d.left, p.top = d.top, p.width = d.width, p.height = d.height;
+        p.window_id = window_id();
+        p.unit_id = unit_id;
+        return p;
+    };
+    forms::CreateParams p = params(units[0], window_unit_id());
     p.parent = options.owner;
-    p.left = g.left;
-    p.top = g.top;
-    p.width = g.right;
-    p.height = g.bottom;
-    p.window_id = window_id();
-    p.unit_id = window_unit_id();
     p.modal = options.modal;
     window_ = dynamic_cast<controls::WindowUnit*>(controls::WindowUnit::create(p));
     if (!window_)
@@ -111,18 +124,10 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g,
     controls_.assign(controls.size(), nullptr);
     for (size_t n = controls.size(); n-- > 0;) {
         const ControlDesc& s = controls[n];
-        forms::CreateParams c{};
-        c.block = s.block.data();
-        c.block_size = uint32_t(s.block.size());
+        forms::CreateParams c = params(s, control_unit_id(n));
         c.styles = (s.state & 2 ? WS_DISABLED : 0) | (s.state & 4 ? WS_TABSTOP : 0);
         c.parent = hwnd_;
         c.control_id = 100 + 10 * uint32_t(controls.size() - 1 - n);
-        c.left = s.left;
-        c.top = s.top;
-        c.width = s.width;
-        c.height = s.height;
-        c.window_id = window_id();
-        c.unit_id = control_unit_id(n);
         const forms::UnitTypeRecord* type = controls::type_of_kind(s.kind);
         auto create = reinterpret_cast<forms::CreateRoutine>(type->routine(forms::routine::Create));
         controls_[n] = create(c);
@@ -271,16 +276,10 @@ std::vector<uint8_t> encode_image(const GUID& container, int w, int h,
         out.assign(data, data + stat.cbSize.QuadPart);
         GlobalUnlock(global);
     }
-    if (frame)
-        frame->Release();
-    if (encoder)
-        encoder->Release();
-    if (stream)
-        stream->Release();
-    if (source)
-        source->Release();
-    if (factory)
-        factory->Release();
+    for (IUnknown* object :
+         std::initializer_list<IUnknown*>{frame, encoder, stream, source, factory})
+        if (object)
+            object->Release();
     if (SUCCEEDED(com))
         CoUninitialize();
     return out;

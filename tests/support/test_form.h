@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -34,6 +35,18 @@ inline constexpr COLORREF kBlack = RGB(0, 0, 0);
 // A window placed at its stored geometry with `caption` and background colour
 // `back` (0xFF000000: the system's button face).
 forms::WindowProps window_props(const char* caption, uint32_t back = 0xFF000000);
+// window_props("Test") changed by `set(props)`.
+template <class F> forms::WindowProps window_with(F set) {
+    forms::WindowProps p = window_props("Test");
+    set(p);
+    return p;
+}
+
+// A window's screen rectangle as {left, top, width, height}.
+std::array<LONG, 4> screen_box(HWND h);
+std::string class_name(HWND h);
+// The width of an icon's image.
+int icon_width(HICON icon);
 
 // A child window's rectangle in its parent's client coordinates.
 RECT rect_in_parent(HWND h);
@@ -78,6 +91,8 @@ class TestForm {
         return kFirstControlId + number_ * 0x100 + uint32_t(i);
     }
     HWND hwnd() const { return hwnd_; }
+    LONG style() const { return GetWindowLongA(hwnd_, GWL_STYLE); }
+    LONG ex_style() const { return GetWindowLongA(hwnd_, GWL_EXSTYLE); }
     UnitObject* control(size_t i) const { return controls_[i]; }
     HWND control_hwnd(size_t i) const { return controls_[i] ? controls_[i]->handle() : nullptr; }
     // Shows the window (and its visible controls), activates it and pumps.

@@ -19,18 +19,22 @@ using vantor::controls::WindowUnit;
 
 namespace {
 
-RECT window_rect(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    return r;
-}
-
 // Height of the non-client band above the client area.
 int top_band(HWND h) {
-    RECT r = window_rect(h);
     POINT origin{0, 0};
     ClientToScreen(h, &origin);
-    return origin.y - r.top;
+    return origin.y - screen_box(h)[1];
+}
+
+HICON icon_of(HWND h, WPARAM which) {
+    return reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, which, 0));
+}
+
+// Focuses `h` and presses `vk` there with a clear log.
+void press_in(HWND h, FakeRequests& log, WPARAM vk) {
+    SetFocus(h);
+    log.clear();
+    press_key(vk);
 }
 
 forms::ButtonProps button_props(const char* caption, int type = 0) {
@@ -44,49 +48,39 @@ forms::ButtonProps button_props(const char* caption, int type = 0) {
 
 // ---- creation ------------------------------------------------------------------------
 
-TEST(WindowCreation, CentredWhateverTheStoredPosition) {
+TEST(WindowCreation, CentredWhateverTheStoredPositionElsePlacedThere) {
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    for (RECT stored : {RECT{5, 7, 301, 201}, RECT{-900, 4000, 300, 200}}) {
-        forms::WindowProps p = window_props("Test");
-        p.Position = 1;
-        TestForm form(p, stored);
+    struct Row {
+        int position;
+        RECT stored;
+        LONG left, top;
+    } rows[] = {{1, {5, 7, 301, 201}, (cx - 301) / 2, (cy - 201) / 2},
+                {1, {-900, 4000, 300, 200}, (cx - 300) / 2, (cy - 200) / 2},
+                {0, {40, 60, 300, 200}, 40, 60}};
+    for (const Row& row : rows) {
+        TestForm form(window_with([&](auto& p) { p.Position = row.position; }), row.stored);
         ASSERT_TRUE(form.ok());
-        RECT r = window_rect(form.hwnd());
-        EXPECT_EQ(r.left, (cx - stored.right) / 2) << "stored left " << stored.left;
-        EXPECT_EQ(r.top, (cy - stored.bottom) / 2) << "stored top " << stored.top;
-        EXPECT_EQ(r.right - r.left, stored.right);
-        EXPECT_EQ(r.bottom - r.top, stored.bottom);
+        EXPECT_EQ(screen_box(form.hwnd()),
+                  (std::array<LONG, 4>{row.left, row.top, row.stored.right, row.stored.bottom}))
+            << "stored left " << row.stored.left;
     }
-    forms::WindowProps normal = window_props("Test");
-    TestForm form(normal, RECT{40, 60, 300, 200});
-    RECT r = window_rect(form.hwnd());
-    EXPECT_EQ(r.left, 40);
-    EXPECT_EQ(r.top, 60);
 }
 
 TEST(WindowCreation, FixedBorderCannotBeResizedNorStartMaximised) {
-    struct Row {
-        int border;
-        bool sizable;
-    } rows[] = {{1, true}, {2, false}, {3, true}, {4, false}, {5, true}, {6, false}};
-    for (const Row& row : rows) {
-        forms::WindowProps p = window_props("Test");
-        p.BorderStyle = row.border;
-        TestForm form(p, RECT{100, 100, 240, 160});
+    for (int border = 1; border <= 6; ++border) { // the odd ones are sizable
+        SCOPED_TRACE(border);
+        TestForm form(window_with([&](auto& p) { p.BorderStyle = border; }),
+                      RECT{100, 100, 240, 160});
         ASSERT_TRUE(form.ok());
         form.show();
-        RECT r = window_rect(form.hwnd());
-        LRESULT hit = SendMessageA(form.hwnd(), WM_NCHITTEST, 0,
-                                   MAKELPARAM(r.right - 1, (r.top + r.bottom) / 2));
-        EXPECT_EQ(hit == HTRIGHT, row.sizable) << "BorderStyle " << row.border << " hit " << hit;
-        EXPECT_EQ((GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_THICKFRAME) != 0, row.sizable)
-            << "BorderStyle " << row.border;
+        auto [x, y, w, h] = screen_box(form.hwnd());
+        LRESULT hit = SendMessageA(form.hwnd(), WM_NCHITTEST, 0, MAKELPARAM(x + w - 1, y + h / 2));
+        EXPECT_EQ(hit == HTRIGHT, border % 2 == 1) << "hit " << hit;
+        EXPECT_EQ((form.style() & WS_THICKFRAME) != 0, border % 2 == 1);
     }
     for (int border : {1, 2}) {
-        forms::WindowProps p = window_props("Test");
-        p.BorderStyle = border;
-        p.Position = 3;
-        TestForm form(p, RECT{100, 100, 240, 160});
+        TestForm form(window_with([&](auto& p) { p.BorderStyle = border, p.Position = 3; }),
+                      RECT{100, 100, 240, 160});
         form.show();
         EXPECT_EQ(IsZoomed(form.hwnd()) != 0, border == 1) << "BorderStyle " << border;
         EXPECT_EQ(form.read(nullptr, props::window::Position), border == 1 ? 3u : 0u);
@@ -105,22 +99,20 @@ TEST(WindowCreation, TitleBarOnlyWithABorderAndACaptionOrControlBox) {
     };
     const int caption_height = GetSystemMetrics(SM_CYCAPTION);
     for (const Row& row : rows) {
-        forms::WindowProps p = window_props(row.caption);
-        p.BorderStyle = row.border;
-        p.ControlBox = row.control_box;
-        TestForm form(p, RECT{50, 50, 200, 150});
+        SCOPED_TRACE(::testing::Message() << "BorderStyle " << row.border << " caption \""
+                                          << row.caption << "\" ControlBox " << row.control_box);
+        TestForm form(window_with([&](auto& p) {
+                          p.Caption = row.caption, p.BorderStyle = row.border;
+                          p.ControlBox = row.control_box;
+                      }),
+                      RECT{50, 50, 200, 150});
         ASSERT_TRUE(form.ok());
         form.show();
-        const LONG style = GetWindowLongA(form.hwnd(), GWL_STYLE);
-        EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, row.title)
-            << "BorderStyle " << row.border << " caption \"" << row.caption << "\" ControlBox "
-            << row.control_box << " style " << std::hex << style;
-        EXPECT_EQ(top_band(form.hwnd()) >= caption_height, row.title)
-            << "BorderStyle " << row.border << " band " << top_band(form.hwnd());
-        EXPECT_EQ((style & WS_SYSMENU) != 0, row.border != 0 && row.control_box == 1);
-        RECT r = window_rect(form.hwnd());
-        EXPECT_EQ(r.right - r.left, 200) << "requested size kept";
-        EXPECT_EQ(r.bottom - r.top, 150);
+        EXPECT_EQ((form.style() & WS_CAPTION) == WS_CAPTION, row.title) << std::hex << form.style();
+        EXPECT_EQ(top_band(form.hwnd()) >= caption_height, row.title) << top_band(form.hwnd());
+        EXPECT_EQ((form.style() & WS_SYSMENU) != 0, row.border != 0 && row.control_box == 1);
+        EXPECT_EQ(screen_box(form.hwnd())[2], 200) << "requested size kept";
+        EXPECT_EQ(screen_box(form.hwnd())[3], 150);
     }
 }
 
@@ -137,9 +129,8 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
     } rows[] = {{3, 1, false, false}, {3, 0, false, true}, {3, 1, true, true}, {0, 0, true, false}};
     for (const Row& row : rows) {
         k.program_kind = row.program_kind;
-        forms::WindowProps p = window_props("Test");
-        p.ShowInTaskbar = row.show_in_taskbar;
-        TestForm form(p, RECT{0, 0, 100, 80}, {}, {row.modal, nullptr, 0});
+        TestForm form(window_with([&](auto& p) { p.ShowInTaskbar = row.show_in_taskbar; }),
+                      RECT{0, 0, 100, 80}, {}, {row.modal, nullptr, 0});
         ASSERT_TRUE(form.ok());
         EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER) == hidden, row.owned)
             << "kind " << row.program_kind << " ShowInTaskbar " << row.show_in_taskbar << " modal "
@@ -149,11 +140,10 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
     k.program_kind = 3;
     TestForm owner(window_props("Test"), RECT{0, 0, 100, 80});
     {
-        forms::WindowProps p = window_props("Test");
-        p.ShowInTaskbar = 0;
-        TestForm form(p, RECT{0, 0, 100, 80}, {}, {false, owner.hwnd(), 1});
+        TestForm form(window_with([](auto& p) { p.ShowInTaskbar = 0; }), RECT{0, 0, 100, 80}, {},
+                      {false, owner.hwnd(), 1});
         EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER), owner.hwnd());
-        EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_POPUP, 0);
+        EXPECT_NE(form.style() & WS_POPUP, 0);
     }
     k.program_kind = 0;
     k.hidden_owner_hwnd = nullptr;
@@ -161,20 +151,15 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
 }
 
 TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
-    forms::WindowProps p = window_props("Test");
-    p.ClassName = "VantorTestClass";
+    forms::WindowProps p = window_with([](auto& p) { p.ClassName = "VantorTestClass"; });
     {
         TestForm a(p, RECT{0, 0, 100, 80});
         TestForm b(p, RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
         ASSERT_TRUE(a.ok() && b.ok());
-        char name[64];
-        GetClassNameA(a.hwnd(), name, sizeof name);
-        EXPECT_STREQ(name, "VantorTestClass");
+        EXPECT_EQ(class_name(a.hwnd()), "VantorTestClass");
     }
     TestForm plain(window_props("Test"), RECT{0, 0, 100, 80}, {}, {false, nullptr, 2});
-    char name[64];
-    GetClassNameA(plain.hwnd(), name, sizeof name);
-    EXPECT_STREQ(name, "QZWindow");
+    EXPECT_EQ(class_name(plain.hwnd()), "QZWindow");
 
     std::vector<uint8_t> block = forms::write_block(window_props("Test"));
     block[0] = 7; // version above 6
@@ -189,36 +174,24 @@ TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
 }
 
 TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
-    forms::WindowProps p = window_props("Test");
-    p.Icon = project_icon();
+    forms::WindowProps p = window_with([](auto& p) { p.Icon = project_icon(); });
     ASSERT_FALSE(p.Icon.empty());
     TestForm form(p, RECT{0, 0, 100, 80});
-    HICON big = reinterpret_cast<HICON>(SendMessageA(form.hwnd(), WM_GETICON, ICON_BIG, 0));
-    HICON small = reinterpret_cast<HICON>(SendMessageA(form.hwnd(), WM_GETICON, ICON_SMALL, 0));
-    ASSERT_NE(big, nullptr);
+    HICON small = icon_of(form.hwnd(), ICON_SMALL);
+    ASSERT_NE(icon_of(form.hwnd(), ICON_BIG), nullptr);
     ASSERT_NE(small, nullptr);
-    ICONINFO info{};
-    BITMAP bm{};
-    ASSERT_TRUE(GetIconInfo(small, &info));
-    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-    EXPECT_EQ(bm.bmWidth, GetSystemMetrics(SM_CXSMICON));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+    EXPECT_EQ(icon_width(small), GetSystemMetrics(SM_CXSMICON));
 
     TestForm plain(window_props("Test"), RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
-    EXPECT_EQ(SendMessageA(plain.hwnd(), WM_GETICON, ICON_BIG, 0),
-              reinterpret_cast<LRESULT>(controls::program_icon(false)));
+    EXPECT_EQ(icon_of(plain.hwnd(), ICON_BIG), controls::program_icon(false));
     EXPECT_NE(controls::program_icon(false), nullptr) << "the test program carries icon 1";
 
     // A new value replaces the icons; the program's shared ones are never destroyed.
     form.write(nullptr, props::window::Icon, 0, 0);
-    EXPECT_EQ(SendMessageA(form.hwnd(), WM_GETICON, ICON_SMALL, 0),
-              reinterpret_cast<LRESULT>(controls::program_icon(true)));
-    EXPECT_FALSE(GetIconInfo(small, &info)) << "the decoded icon was destroyed";
+    EXPECT_EQ(icon_of(form.hwnd(), ICON_SMALL), controls::program_icon(true));
+    EXPECT_EQ(icon_width(small), 0) << "the decoded icon was destroyed";
     form.write(nullptr, props::window::Icon, 0, 0);
-    EXPECT_TRUE(GetIconInfo(controls::program_icon(true), &info)) << "program icon still valid";
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+    EXPECT_NE(icon_width(controls::program_icon(true)), 0) << "program icon still valid";
 }
 
 // ---- close, events ------------------------------------------------------------------
@@ -244,18 +217,14 @@ TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
                       {button(10, 10, 80, 24, button_props("A"))});
         ASSERT_TRUE(form.ok());
         form.show();
-        SetFocus(form.control_hwnd(0));
-        log.clear();
-        press_key(VK_ESCAPE);
+        press_in(form.control_hwnd(0), log, VK_ESCAPE);
         EXPECT_EQ(IsWindow(form.hwnd()) == 0, row.closed) << "veto by " << row.veto_event;
         EXPECT_TRUE(sequence_matches(log.lines({12, 1, 2}), row.events))
             << "veto by " << row.veto_event;
     }
     // EscCloses 0: Esc does nothing.
     FakeRequests log;
-    forms::WindowProps p = window_props("Test");
-    p.EscCloses = 0;
-    TestForm form(p, RECT{60, 60, 200, 120});
+    TestForm form(window_with([](auto& p) { p.EscCloses = 0; }), RECT{60, 60, 200, 120});
     form.show();
     log.clear();
     press_key(VK_ESCAPE, false, form.hwnd());
@@ -316,12 +285,10 @@ TEST(WindowEvents, ShowActivateMoveSizeInOrder) {
 
     log.clear();
     other.show();
-    SetActiveWindow(form.hwnd());
-    pump(20);
-    SetActiveWindow(other.hwnd());
-    pump(20);
-    SetActiveWindow(form.hwnd());
-    pump(20);
+    for (HWND h : {form.hwnd(), other.hwnd(), form.hwnd()}) {
+        SetActiveWindow(h);
+        pump(20);
+    }
     // Event 8 comes only with the first activation of the window object.
     EXPECT_EQ(log.count(kWindowUnitId, 8), 0) << log.text();
     EXPECT_GE(log.count(kWindowUnitId, 5), 2) << log.text();
@@ -353,9 +320,7 @@ TEST(WindowEvents, FocusReturnsToTheControlThatHadItAtDeactivation) {
 }
 
 TEST(WindowEvents, KeepTitleActiveKeepsTheActiveLookWhileEnabled) {
-    forms::WindowProps keep = window_props("Test");
-    keep.KeepTitleActive = 1;
-    TestForm kept(keep, RECT{60, 60, 200, 120});
+    TestForm kept(window_with([](auto& p) { p.KeepTitleActive = 1; }), RECT{60, 60, 200, 120});
     TestForm plain(window_props("Test"), RECT{300, 60, 200, 120}, {}, {false, nullptr, 1});
     TestForm third(window_props("Test"), RECT{60, 300, 200, 120}, {}, {false, nullptr, 2});
     kept.show();
@@ -401,19 +366,17 @@ TEST(WindowKeyboard, TabFollowsStoredTabOrderAndWrapsBothWays) {
                 return std::string(1, "ABLCDEF"[i]);
         return std::string("?");
     };
+    auto walk = [&name](bool shift) { // the focus before and after each of four presses
+        std::string path = name(GetFocus());
+        for (int i = 0; i < 4; ++i) {
+            press_key(VK_TAB, shift);
+            path += name(GetFocus());
+        }
+        return path;
+    };
     SetFocus(form.control_hwnd(1));
-    std::string forward = name(GetFocus());
-    for (int i = 0; i < 4; ++i) {
-        press_key(VK_TAB);
-        forward += name(GetFocus());
-    }
-    EXPECT_EQ(forward, "BDABD");
-    std::string backward = name(GetFocus());
-    for (int i = 0; i < 4; ++i) {
-        press_key(VK_TAB, true);
-        backward += name(GetFocus());
-    }
-    EXPECT_EQ(backward, "DBADB");
+    EXPECT_EQ(walk(false), "BDABD");
+    EXPECT_EQ(walk(true), "DBADB");
 }
 
 TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
@@ -423,19 +386,12 @@ TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
                    button(80, 10, 60, 24, button_props("B", 1), 1),
                    button(150, 10, 60, 24, button_props("C", 1), 2)});
     form.show();
-    SetFocus(form.control_hwnd(0));
-    log.clear();
-    press_key(VK_RETURN);
+    press_in(form.control_hwnd(0), log, VK_RETURN);
     EXPECT_EQ(log.text({0}), "1:0") << "first default button in control order";
-    SetFocus(form.control_hwnd(2));
-    log.clear();
-    press_key(VK_RETURN);
+    press_in(form.control_hwnd(2), log, VK_RETURN);
     EXPECT_EQ(log.text({0}), "2:0") << "the focused default button";
-
     form.write(nullptr, props::window::EnterMovesFocus, 1);
-    SetFocus(form.control_hwnd(0));
-    log.clear();
-    press_key(VK_RETURN);
+    press_in(form.control_hwnd(0), log, VK_RETURN);
     EXPECT_EQ(log.text({0}), "");
     EXPECT_EQ(GetFocus(), form.control_hwnd(1));
 }
@@ -472,9 +428,7 @@ TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
     ASSERT_TRUE(form.ok());
     ASSERT_NE(form.control(1), nullptr);
     form.show();
-    SetFocus(form.control_hwnd(1));
-    log.clear();
-    press_key(VK_RETURN);
+    press_in(form.control_hwnd(1), log, VK_RETURN);
     EXPECT_EQ(log.count(form.control_unit_id(0), 0), 0) << "the default button was clicked";
     EXPECT_EQ(log.count(form.control_unit_id(1), 0), 1) << "the box took the line break";
     // A single-line box does not want Enter: the default button takes it.
@@ -482,9 +436,7 @@ TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
     pump();
     UnitObject* box = form.control(1);
     if (box && box->alive()) {
-        SetFocus(box->handle());
-        log.clear();
-        press_key(VK_RETURN);
+        press_in(box->handle(), log, VK_RETURN);
         EXPECT_EQ(log.count(form.control_unit_id(0), 0), 1) << log.text();
     }
 }
@@ -515,20 +467,19 @@ TEST(WindowSound, OnlyWholeWaveAndMidiDataIsPlayed) {
     wave.resize(35); // shorter than a wave header
     EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::None);
     // Mode 2 never plays; MIDI data the sequencer refuses is dropped.
-    forms::WindowProps p = window_props("Test");
-    p.BackSound = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
-    p.SoundMode = 2;
-    TestForm form(p, RECT{0, 0, 100, 80});
+    TestForm form(window_with([](auto& p) {
+                      p.BackSound = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
+                      p.SoundMode = 2;
+                  }),
+                  RECT{0, 0, 100, 80});
     EXPECT_EQ(form.window()->sound().playing(), BackSoundPlayer::Format::None);
     form.write(nullptr, props::window::SoundMode, 1);
     EXPECT_EQ(form.window()->sound().playing(), BackSoundPlayer::Format::None);
 }
 
 TEST(WindowShape, EllipseKeptAfterResize) {
-    forms::WindowProps p = window_props("Test");
-    p.Shape = 1;
-    p.BorderStyle = 1;
-    TestForm form(p, RECT{60, 60, 200, 100});
+    TestForm form(window_with([](auto& p) { p.Shape = 1, p.BorderStyle = 1; }),
+                  RECT{60, 60, 200, 100});
     form.show();
     SetWindowPos(form.hwnd(), nullptr, 0, 0, 300, 240, SWP_NOMOVE | SWP_NOZORDER);
     pump();
@@ -607,53 +558,43 @@ TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
     EXPECT_EQ(form.read(nullptr, props::window::kCount), 0xFFFFFFFFu) << "unknown index";
 
     // Serialised current values read back as the same properties.
-    auto serialise = reinterpret_cast<forms::SerialiseRoutine>(
-        controls::kWindowType.routine(forms::routine::CurrentData));
-    uint8_t* block = nullptr;
-    uint32_t size = 0;
-    ASSERT_TRUE(serialise(form.window(), &block, &size));
+    ASSERT_EQ(form.window()->type(), &controls::kWindowType);
     forms::WindowProps back;
-    ASSERT_TRUE(forms::read_block(block, size, back));
+    ASSERT_TRUE(current_props(form.window(), back));
     EXPECT_EQ(back, form.window()->props());
     EXPECT_EQ(back.Caption, "新标题");
     EXPECT_EQ(back.Shape, 0);
-    mem_free(block);
 }
 
 TEST(WindowProperties, BorderStyleWriteReplacesFrameAndTitleStyles) {
-    forms::WindowProps p = window_props("");
-    p.ControlBox = 0;
-    TestForm form(p, RECT{60, 60, 200, 120});
+    TestForm form(window_with([](auto& p) { p.Caption = "", p.ControlBox = 0; }),
+                  RECT{60, 60, 200, 120});
     form.show();
-    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    EXPECT_NE(form.style() & WS_CAPTION, WS_CAPTION);
     form.write_text(nullptr, props::window::Caption, "Now titled");
-    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    EXPECT_EQ(form.style() & WS_CAPTION, WS_CAPTION);
     form.write(nullptr, props::window::BorderStyle, 3);
-    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_THICKFRAME, 0);
-    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_NE(form.style() & WS_THICKFRAME, 0);
+    EXPECT_NE(form.ex_style() & WS_EX_TOOLWINDOW, 0);
     form.write(nullptr, props::window::BorderStyle, 0);
-    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
-    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_EQ(form.style() & (WS_CAPTION | WS_THICKFRAME), 0);
+    EXPECT_EQ(form.ex_style() & WS_EX_TOOLWINDOW, 0);
     form.write(nullptr, props::window::MaxButton, 1);
-    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0) << "no frame, no buttons";
+    EXPECT_EQ(form.style() & WS_MAXIMIZEBOX, 0) << "no frame, no buttons";
     form.write(nullptr, props::window::BorderStyle, 2);
-    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+    EXPECT_NE(form.style() & WS_MAXIMIZEBOX, 0);
 }
 
 TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
-    forms::WindowProps p = window_props("Test");
-    p.BorderStyle = 1;
-    p.MaxButton = 1;
-    TestForm form(p, RECT{10, 20, 200, 120});
+    TestForm form(window_with([](auto& p) { p.BorderStyle = 1, p.MaxButton = 1; }),
+                  RECT{10, 20, 200, 120});
     form.write(nullptr, props::window::Position, 1); // hidden: only stored
-    RECT r = window_rect(form.hwnd());
-    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(screen_box(form.hwnd())[0], 10);
     form.show();
     EXPECT_EQ(form.read(nullptr, props::window::Position), 0u);
     form.write(nullptr, props::window::Position, 1);
-    r = window_rect(form.hwnd());
-    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 200) / 2);
-    EXPECT_EQ(r.right - r.left, 200) << "centring keeps the size";
+    EXPECT_EQ(screen_box(form.hwnd())[0], (GetSystemMetrics(SM_CXSCREEN) - 200) / 2);
+    EXPECT_EQ(screen_box(form.hwnd())[2], 200) << "centring keeps the size";
     form.write(nullptr, props::window::Position, 2);
     pump();
     EXPECT_EQ(form.read(nullptr, props::window::Position), 2u);
@@ -662,35 +603,31 @@ TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
     EXPECT_EQ(form.read(nullptr, props::window::Position), 3u);
     RECT area;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    r = window_rect(form.hwnd());
-    EXPECT_EQ(r.right - r.left, area.right - area.left);
+    EXPECT_EQ(screen_box(form.hwnd())[2], area.right - area.left);
     form.write(nullptr, props::window::Position, 0);
     pump();
     EXPECT_EQ(form.read(nullptr, props::window::Position), 0u) << "0 shows the window normally";
 }
 
 TEST(WindowProperties, MovableAndAlwaysOnTop) {
-    forms::WindowProps p = window_props("Test");
-    p.Movable = 0;
-    p.AlwaysOnTop = 1;
-    TestForm form(p, RECT{10, 20, 200, 120});
-    HMENU menu = GetSystemMenu(form.hwnd(), FALSE);
-    EXPECT_EQ(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), UINT(-1)) << "Move deleted";
-    EXPECT_NE(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    TestForm form(window_with([](auto& p) { p.Movable = 0, p.AlwaysOnTop = 1; }),
+                  RECT{10, 20, 200, 120});
+    auto move_state = [&form] {
+        return GetMenuState(GetSystemMenu(form.hwnd(), FALSE), SC_MOVE, MF_BYCOMMAND);
+    };
+    EXPECT_EQ(move_state(), UINT(-1)) << "Move deleted";
+    EXPECT_NE(form.ex_style() & WS_EX_TOPMOST, 0);
     form.write(nullptr, props::window::Movable, 1);
-    menu = GetSystemMenu(form.hwnd(), FALSE);
-    EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), UINT(-1)) << "menu reset";
+    EXPECT_NE(move_state(), UINT(-1)) << "menu reset";
 
     // Another always-on-top window kept off the taskbar stays topmost.
-    forms::WindowProps q = window_props("Test");
-    q.AlwaysOnTop = 1;
-    q.ShowInTaskbar = 0;
-    TestForm other(q, RECT{40, 20, 200, 120}, {}, {false, nullptr, 1});
+    TestForm other(window_with([](auto& p) { p.AlwaysOnTop = 1, p.ShowInTaskbar = 0; }),
+                   RECT{40, 20, 200, 120}, {}, {false, nullptr, 1});
     SetWindowPos(other.hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     form.write(nullptr, props::window::AlwaysOnTop, 0);
-    EXPECT_EQ(GetWindowLongA(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    EXPECT_NE(GetWindowLongA(other.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(form.ex_style() & WS_EX_TOPMOST, 0);
+    EXPECT_NE(other.ex_style() & WS_EX_TOPMOST, 0);
 }
 
 TEST(WindowKinds, LibraryTablesHoldTheFiveKindsAtTheirPositions) {
