@@ -19,6 +19,7 @@
 
 using namespace vantor;
 using namespace vantor::testing;
+using namespace vantor::props::fixed;
 
 namespace {
 
@@ -41,8 +42,13 @@ std::string joined(const std::vector<std::string>& names) {
     return s;
 }
 
-LONG style_of(uint32_t window, uint32_t unit) {
-    return GetWindowLongA(handle_of(window, unit), GWL_STYLE);
+// The event lines of the log, taken.
+std::string events_logged() {
+    std::string events;
+    for (const auto& line : take_log())
+        if (line.find(" event ") != std::string::npos)
+            events += line + " ";
+    return events;
 }
 
 // Runs `action` once, from a timer of the message loop that is running then.
@@ -77,10 +83,7 @@ TEST_F(FormsLoad, StepsRunInOrderAndHandlersOnlyOnceEventsAreUnblocked) {
         {"B show 1"}, {"W event 0"}, {"W event 3"}, {"W event 4"}, {"W show 1"}, {"W event -7"},
         {"C 8076"},   {"B 8076"},    {"B event 5"}, {"A 8076"},    {"W 8076"},   {nullptr}};
     EXPECT_SEQUENCE(expected);
-}
-
-TEST_F(FormsLoad, ControlIdsFollowCreationOrderLastStoredFirst) {
-    ASSERT_TRUE(load(ids::Order));
+    // Control ids follow the creation order, the last stored first.
     EXPECT_EQ(GetDlgCtrlID(handle_of(ids::Order, ids::OrderC)), 100);
     EXPECT_EQ(GetDlgCtrlID(handle_of(ids::Order, ids::OrderB)), 110);
     EXPECT_EQ(GetDlgCtrlID(handle_of(ids::Order, ids::OrderA)), 120);
@@ -102,14 +105,14 @@ TEST_F(FormsLoad, StylesAndVisibilityComeFromStateFlags) {
         {ids::MainI, "I second page", false, false, false},
     };
     for (const Row& r : rows) {
-        LONG style = style_of(ids::Main, r.unit);
+        LONG style = GetWindowLongA(handle_of(ids::Main, r.unit), GWL_STYLE);
         EXPECT_EQ((style & WS_VISIBLE) != 0, r.visible) << r.name;
         EXPECT_EQ((style & WS_DISABLED) != 0, r.disabled) << r.name;
         EXPECT_EQ((style & WS_TABSTOP) != 0, r.tab_stop) << r.name;
     }
 }
 
-TEST_F(FormsLoad, ControlsSitOnTheirParentUnitsAndSiblingsStackInStoredOrder) {
+TEST_F(FormsLoad, ControlsSitOnParentUnitsStackInStoredOrderAndTabInTabOrder) {
     ASSERT_TRUE(load(ids::Main));
     HWND window = handle_of(ids::Main, 0);
     HWND panel = handle_of(ids::Main, ids::MainP);
@@ -121,6 +124,12 @@ TEST_F(FormsLoad, ControlsSitOnTheirParentUnitsAndSiblingsStackInStoredOrder) {
     EXPECT_EQ(joined(stacking(window)), "A B C D P G X T F S ");
     EXPECT_EQ(joined(stacking(panel)), "Q R ");
     EXPECT_EQ(joined(stacking(pages)), "H I ");
+
+    // Tab candidates: D is hidden, T is of a kind without tab focus, B and R have no tab stop.
+    std::string order;
+    for (const forms::UnitInfo& u : forms::tab_candidates(ids::Main))
+        order += dynamic_cast<TestUnit*>(u.object)->name + " ";
+    EXPECT_EQ(order, "Q S A ");
 }
 
 TEST_F(FormsLoad, UnitObjectsAreFoundByIdAndWindowByUnitZero) {
@@ -135,16 +144,6 @@ TEST_F(FormsLoad, UnitObjectsAreFoundByIdAndWindowByUnitZero) {
               uint32_t(uintptr_t(forms::find_unit_object(ids::Main, ids::MainQ))));
     EXPECT_EQ(runtime_request(2006, ids::Order, 0), 0u) << "a window not loaded has no object";
     EXPECT_EQ(runtime_request(2006, ids::Main, 0x16019999), 0u);
-}
-
-TEST_F(FormsLoad, TabCandidatesAreOrderedByTabOrderAndExcludeKindsWithoutFocus) {
-    ASSERT_TRUE(load(ids::Main));
-    std::string order;
-    for (const forms::UnitInfo& u : forms::tab_candidates(ids::Main)) {
-        order += dynamic_cast<TestUnit*>(u.object)->name + " ";
-    }
-    // D is hidden, T is of a kind without tab focus, B and R have no tab stop.
-    EXPECT_EQ(order, "Q S A ");
 }
 
 TEST_F(FormsLoad, LoadingAnOpenWindowBringsItBackWithoutCreatingAgain) {
@@ -164,19 +163,19 @@ TEST_F(FormsLoad, LoadingAnOpenWindowBringsItBackWithoutCreatingAgain) {
 
 TEST_F(FormsLoad, ValuesWrittenWhileOpenAreGoneAfterReload) {
     ASSERT_TRUE(load(ids::Main));
-    write(ids::Main, ids::MainA, 0, 55);
-    write(ids::Main, ids::MainX, 4, uint32_t(uintptr_t("新标签")));
-    write(ids::Main, ids::MainX, probe::Text, uint32_t(uintptr_t("changed")));
-    write(ids::Main, ids::MainD, 5, 1);
-    ASSERT_EQ(read(ids::Main, ids::MainA, 0), 55u);
+    write(ids::Main, ids::MainA, Left, 55);
+    write(ids::Main, ids::MainX, Tag, word_of("新标签"));
+    write(ids::Main, ids::MainX, probe::Text, word_of("changed"));
+    write(ids::Main, ids::MainD, Visible, 1);
+    ASSERT_EQ(read(ids::Main, ids::MainA, Left), 55u);
     ASSERT_TRUE(forms::request_close(ids::Main));
     ASSERT_EQ(handle_of(ids::Main, 0), nullptr);
-    EXPECT_EQ(read(ids::Main, ids::MainA, 0), 10u) << "stored description restored";
-    EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), "标签");
+    EXPECT_EQ(read(ids::Main, ids::MainA, Left), 10u) << "stored description restored";
+    EXPECT_EQ(read_text(ids::Main, ids::MainX, Tag), "标签");
     ASSERT_TRUE(load(ids::Main));
-    EXPECT_EQ(read(ids::Main, ids::MainA, 0), 10u);
+    EXPECT_EQ(read(ids::Main, ids::MainA, Left), 10u);
     EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Text), "probe");
-    EXPECT_EQ(read(ids::Main, ids::MainD, 5), 0u);
+    EXPECT_EQ(read(ids::Main, ids::MainD, Visible), 0u);
 }
 
 TEST_F(FormsLoad, CloseEventsTwelveThenOneAndEitherVetoes) {
@@ -185,13 +184,13 @@ TEST_F(FormsLoad, CloseEventsTwelveThenOneAndEitherVetoes) {
         int32_t veto_event; // handler of this event returns false
         uint32_t result;    // what the handlers return (none when veto_event is 0)
         bool closes;
-        std::vector<std::string> events;
+        const char* events;
     };
     const Row rows[] = {
-        {"no results", 0, 0, true, {"W event 12", "W event 1"}},
-        {"12 returns false", 12, 0, false, {"W event 12"}},
-        {"1 returns false", 1, 0, false, {"W event 12", "W event 1"}},
-        {"both return true", 12, 1, true, {"W event 12", "W event 1"}},
+        {"no results", 0, 0, true, "W event 12 W event 1 "},
+        {"12 returns false", 12, 0, false, "W event 12 "},
+        {"1 returns false", 1, 0, false, "W event 12 W event 1 "},
+        {"both return true", 12, 1, true, "W event 12 W event 1 "},
     };
     for (const Row& r : rows) {
         ASSERT_TRUE(load(ids::Main));
@@ -203,12 +202,7 @@ TEST_F(FormsLoad, CloseEventsTwelveThenOneAndEitherVetoes) {
         };
         PostMessageA(handle_of(ids::Main, 0), WM_CLOSE, 0, 0);
         pump();
-        std::vector<std::string> events;
-        for (const auto& line : take_log()) {
-            if (line.find(" event ") != std::string::npos)
-                events.push_back(line);
-        }
-        EXPECT_EQ(joined(events), joined(r.events)) << r.name;
+        EXPECT_EQ(events_logged(), r.events) << r.name;
         EXPECT_EQ(handle_of(ids::Main, 0) == nullptr, r.closes) << r.name;
         close_all_windows();
     }
@@ -317,8 +311,7 @@ TEST_F(FormsLoad, HiddenModalWindowRunsItsLoopWhenFirstShown) {
                           kernel().current_modal_window == ids::Later;
         PostMessageA(handle_of(ids::Later, 0), WM_CLOSE, 0, 0);
     });
-    write(ids::Later, 0, props::fixed::Visible,
-          1); // the first show: the nested loop runs inside the write
+    write(ids::Later, 0, Visible, 1); // the first show: the nested loop runs inside the write
     EXPECT_TRUE(shown_meanwhile);
     EXPECT_EQ(handle_of(ids::Later, 0), nullptr);
     EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Main, 0)));
@@ -368,9 +361,9 @@ TEST_F(FormsLoad, WindowStoredHiddenShowsOnItsFirstVisibleWrite) {
     EXPECT_FALSE(IsWindowVisible(handle_of(ids::Later, 0x16010072)))
         << "its control is shown, but inside a hidden window";
     EXPECT_TRUE(GetWindowLongA(handle_of(ids::Later, 0x16010072), GWL_STYLE) & WS_VISIBLE);
-    write(ids::Later, 0, props::fixed::Visible, 1);
+    write(ids::Later, 0, Visible, 1);
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(read(ids::Later, 0, props::fixed::Visible), 1u);
+    EXPECT_EQ(read(ids::Later, 0, Visible), 1u);
 }
 
 TEST_F(FormsLoad, LastWindowClosedPostsQuitOnlyAfterTheStartRoutine) {
@@ -414,11 +407,6 @@ TEST_F(FormsLoad, HandlerClosingTheWindowOnLoadEndsTheLoadEvents) {
             DestroyWindow(handle_of(window, 0));
     };
     EXPECT_TRUE(load(ids::Order)) << "the load itself succeeded";
-    std::vector<std::string> events;
-    for (const auto& line : take_log()) {
-        if (line.find(" event ") != std::string::npos)
-            events.push_back(line);
-    }
-    EXPECT_EQ(joined(events), "W event 0 ") << "events 3 and 4 need the window";
+    EXPECT_EQ(events_logged(), "W event 0 ") << "events 3 and 4 need the window";
     EXPECT_EQ(handle_of(ids::Order, 0), nullptr);
 }

@@ -18,10 +18,12 @@
 #include "runtime/kernel.h"
 #include "tests/support/forms_harness.h"
 #include "tests/support/sequence.h"
+#include "tests/support/test_form.h"
 #include "tests/support/test_kinds.h"
 
 using namespace vantor;
 using namespace vantor::testing;
+using namespace vantor::props::fixed;
 
 namespace {
 
@@ -83,6 +85,17 @@ uint32_t stored_field(uint32_t unit, forms::Field f) {
     return cursor.get(f);
 }
 
+// Main's unit X: the test kind with a property of every type.
+uint64_t read_x(int32_t index, int32_t member = -1) {
+    return read(ids::Main, ids::MainX, index, member);
+}
+void write_x(int32_t index, uint32_t low, uint32_t high = 0, int32_t member = -1) {
+    write(ids::Main, ids::MainX, index, low, high, member);
+}
+std::string text_x(int32_t index, int32_t member = -1) {
+    return read_text(ids::Main, ids::MainX, index, member);
+}
+
 std::vector<HWND> children_of(HWND parent) {
     std::vector<HWND> list;
     for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
@@ -98,8 +111,9 @@ TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
         int32_t written;
         int32_t stored;
     };
-    const Row rows[] = {{2, 40000, 32627},   {2, -5, 0},        {3, 32628, 32627},   {3, -1, 0},
-                        {0, -40000, -32627}, {1, 40000, 32627}, {0, -32627, -32627}, {2, 77, 77}};
+    const Row rows[] = {{Width, 40000, 32627},  {Width, -5, 0},         {Height, 32628, 32627},
+                        {Height, -1, 0},        {Left, -40000, -32627}, {Top, 40000, 32627},
+                        {Left, -32627, -32627}, {Width, 77, 77}};
     for (const Row& r : rows) {
         write(ids::Main, ids::MainA, r.index, uint32_t(r.written));
         EXPECT_EQ(as_signed(read(ids::Main, ids::MainA, r.index)), r.stored)
@@ -110,26 +124,24 @@ TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
 TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
     ASSERT_TRUE(load(ids::Main));
     HWND a = handle_of(ids::Main, ids::MainA);
-    MoveWindow(a, 20, 30, 111, 22, TRUE); // as if the user had moved it
-    EXPECT_EQ(read(ids::Main, ids::MainA, 0), 20u);
-    EXPECT_EQ(read(ids::Main, ids::MainA, 1), 30u);
-    EXPECT_EQ(read(ids::Main, ids::MainA, 2), 111u);
-    EXPECT_EQ(read(ids::Main, ids::MainA, 3), 22u);
+    MoveWindow(a, 20, 30, 111, 22, TRUE);        // as if the user had moved it
+    const uint64_t placed[] = {20, 30, 111, 22}; // Left, Top, Width, Height
+    for (int32_t index = Left; index <= Height; ++index)
+        EXPECT_EQ(read(ids::Main, ids::MainA, index), placed[index]) << index;
     // A control on a container reports its parent's client coordinates.
-    EXPECT_EQ(read(ids::Main, ids::MainQ, 0), 5u);
+    EXPECT_EQ(read(ids::Main, ids::MainQ, Left), 5u);
     // The window itself reports screen coordinates.
     RECT r;
     GetWindowRect(handle_of(ids::Main, 0), &r);
-    EXPECT_EQ(as_signed(read(ids::Main, 0, props::fixed::Left)), r.left);
-    EXPECT_EQ(as_signed(read(ids::Main, 0, props::fixed::Width)), r.right - r.left);
+    EXPECT_EQ(as_signed(read(ids::Main, 0, Left)), r.left);
+    EXPECT_EQ(as_signed(read(ids::Main, 0, Width)), r.right - r.left);
 
-    write(ids::Main, ids::MainA, 0, 44); // moves, keeping top and size
-    GetWindowRect(a, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(a), reinterpret_cast<POINT*>(&r), 2);
+    write(ids::Main, ids::MainA, Left, 44); // moves, keeping top and size
+    r = rect_in_parent(a);
     EXPECT_EQ(r.left, 44);
     EXPECT_EQ(r.top, 30);
     EXPECT_EQ(r.right - r.left, 111);
-    write(ids::Main, ids::MainA, 3, 40000);
+    write(ids::Main, ids::MainA, Height, 40000);
     GetWindowRect(a, &r);
     EXPECT_EQ(r.bottom - r.top, 32627);
     EXPECT_EQ(stored_field(ids::MainA, forms::Field::Height), 32627u);
@@ -137,34 +149,31 @@ TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
 }
 
 TEST_F(FormsProperties, VisibleAndDisabledFollowTheWindowAndTheRecord) {
-    EXPECT_EQ(read(ids::Main, ids::MainD, 5), 0u) << "stored: not visible";
-    EXPECT_EQ(read(ids::Main, ids::MainD, 6), 1u) << "stored: disabled";
+    EXPECT_EQ(read(ids::Main, ids::MainD, Visible), 0u) << "stored: not visible";
+    EXPECT_EQ(read(ids::Main, ids::MainD, Disabled), 1u) << "stored: disabled";
     ASSERT_TRUE(load(ids::Main));
     HWND d = handle_of(ids::Main, ids::MainD);
-    write(ids::Main, ids::MainD, 5, 1);
-    write(ids::Main, ids::MainD, 6, 0);
+    write(ids::Main, ids::MainD, Visible, 1);
+    write(ids::Main, ids::MainD, Disabled, 0);
     EXPECT_TRUE(IsWindowVisible(d));
     EXPECT_TRUE(IsWindowEnabled(d));
-    EXPECT_EQ(read(ids::Main, ids::MainD, 5), 1u);
-    EXPECT_EQ(read(ids::Main, ids::MainD, 6), 0u);
+    EXPECT_EQ(read(ids::Main, ids::MainD, Visible), 1u);
+    EXPECT_EQ(read(ids::Main, ids::MainD, Disabled), 0u);
     EXPECT_EQ(stored_field(ids::MainD, forms::Field::State) & 3, 1u);
     ShowWindow(d, SW_HIDE);
-    EXPECT_EQ(read(ids::Main, ids::MainD, 5), 0u) << "read from the live window";
-}
+    EXPECT_EQ(read(ids::Main, ids::MainD, Visible), 0u) << "read from the live window";
 
-TEST_F(FormsProperties, VisibleWriteKeepsNeverShownAndOtherPageUnitsHidden) {
-    ASSERT_TRUE(load(ids::Main));
-    write(ids::Main, ids::MainC, 5, 1);
-    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainC))) << "never-shown kind";
-    write(ids::Main, ids::MainI, 5, 1);
-    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainI)))
-        << "second page, first selected";
+    // Units of a never-shown kind and of a page not selected stay hidden.
+    auto show = [](uint32_t unit) {
+        write(ids::Main, unit, Visible, 1);
+        return IsWindowVisible(handle_of(ids::Main, unit)) != FALSE;
+    };
+    EXPECT_FALSE(show(ids::MainC)) << "never-shown kind";
+    EXPECT_FALSE(show(ids::MainI)) << "second page, first selected";
     write(ids::Main, ids::MainG, kRecreateProperty, 1); // Pages: select the second page
-    write(ids::Main, ids::MainI, 5, 1);
-    EXPECT_TRUE(IsWindowVisible(handle_of(ids::Main, ids::MainI)));
-    write(ids::Main, ids::MainH, 5, 0);
-    write(ids::Main, ids::MainH, 5, 1);
-    EXPECT_FALSE(IsWindowVisible(handle_of(ids::Main, ids::MainH))) << "first page, not selected";
+    EXPECT_TRUE(show(ids::MainI));
+    write(ids::Main, ids::MainH, Visible, 0);
+    EXPECT_FALSE(show(ids::MainH)) << "first page, not selected";
 }
 
 TEST_F(FormsProperties, TagIsRewrittenInPlaceWithoutDisturbingLaterRecords) {
@@ -173,15 +182,15 @@ TEST_F(FormsProperties, TagIsRewrittenInPlaceWithoutDisturbingLaterRecords) {
         if (live) {
             ASSERT_TRUE(load(ids::Main));
         }
-        EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), "标签");
-        write(ids::Main, ids::MainX, 4, word_of(long_tag.c_str()));
-        EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), long_tag);
-        write(ids::Main, ids::MainX, 4, 0);
-        EXPECT_EQ(read(ids::Main, ids::MainX, 4), 0u) << "no text: empty, read as none";
+        EXPECT_EQ(text_x(Tag), "标签");
+        write_x(Tag, word_of(long_tag.c_str()));
+        EXPECT_EQ(text_x(Tag), long_tag);
+        write_x(Tag, 0);
+        EXPECT_EQ(read_x(Tag), 0u) << "no text: empty, read as none";
         EXPECT_TRUE(forms::check_unit_table(main_record(), nullptr));
         EXPECT_EQ(stored_field(ids::MainS, forms::Field::Left), 270u) << "a later record";
         EXPECT_EQ(stored_field(ids::MainS, forms::Field::TabOrder), 1u);
-        write(ids::Main, ids::MainX, 4, word_of("标签"));
+        write_x(Tag, word_of("标签"));
         if (live) {
             EXPECT_NE(handle_of(ids::Main, ids::MainS), nullptr)
                 << "later unit's object slot intact";
@@ -189,54 +198,38 @@ TEST_F(FormsProperties, TagIsRewrittenInPlaceWithoutDisturbingLaterRecords) {
     }
 }
 
-TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdAndReadAsNumber) {
+// A 32 x 32 monochrome cursor file with its hot spot at (5, 6).
+std::vector<uint8_t> cursor_file() {
+    // Directory: a cursor of one image, its 304 bytes at 22; then the bitmap header
+    // (32 x 64: the XOR and AND masks, one plane, one bit per pixel).
+    std::vector<uint8_t> f = {0, 0, 2, 0,  1, 0, 32, 32, 0, 0, 5, 0,  6, 0, 0x30, 1, 0, 0, 22,
+                              0, 0, 0, 40, 0, 0, 0,  32, 0, 0, 0, 64, 0, 0, 0,    1, 0, 1, 0};
+    f.resize(22 + 40 + 8 + 256);
+    std::fill(f.begin() + 22 + 40 + 4, f.begin() + 22 + 40 + 8, uint8_t(0xFF)); // white
+    std::fill(f.begin() + 22 + 40 + 8 + 128, f.end(), uint8_t(0xFF));           // AND: transparent
+    return f;
+}
+
+TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdOrCursorImageAndReadAsGiven) {
     ASSERT_TRUE(load(ids::Main));
-    EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), dword_bytes(2));
+    EXPECT_EQ(take_byte_set(read_x(MousePointer)), dword_bytes(2));
     HCURSOR before = forms::unit_cursor(ids::Main, ids::MainX);
     EXPECT_NE(before, nullptr) << "the cursor pass made the stored cross";
     auto ibeam = byte_set(dword_bytes(3));
-    write(ids::Main, ids::MainX, 7, word_of(ibeam.data()));
+    write_x(MousePointer, word_of(ibeam.data()));
     const forms::WindowRecord& w = main_record();
     forms::RecordCursor cursor;
     auto view = forms::find_unit(w, ids::MainX);
     ASSERT_TRUE(view && cursor.open(view->body, view->size));
     ASSERT_EQ(cursor.mouse_pointer().size(), 4u);
     EXPECT_EQ(read_u32(cursor.mouse_pointer().data()), 32513u);
-    EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), dword_bytes(3));
+    EXPECT_EQ(take_byte_set(read_x(MousePointer)), dword_bytes(3));
     EXPECT_NE(forms::unit_cursor(ids::Main, ids::MainX), nullptr);
-    write(ids::Main, ids::MainX, 7, 0);
-    EXPECT_EQ(read(ids::Main, ids::MainX, 7), 0u);
+    write_x(MousePointer, 0);
+    EXPECT_EQ(read_x(MousePointer), 0u);
     EXPECT_EQ(forms::unit_cursor(ids::Main, ids::MainX), nullptr);
-}
 
-// A 32 x 32 monochrome cursor file with its hot spot at (5, 6).
-std::vector<uint8_t> cursor_file() {
-    std::vector<uint8_t> f(22 + 40 + 8 + 256, 0);
-    auto put16 = [&](size_t at, uint16_t v) {
-        f[at] = uint8_t(v);
-        f[at + 1] = uint8_t(v >> 8);
-    };
-    put16(2, 2); // a cursor
-    put16(4, 1); // one image
-    f[6] = 32;
-    f[7] = 32;
-    put16(10, 5);
-    put16(12, 6);
-    write_u32(f.data() + 14, 40 + 8 + 256);
-    write_u32(f.data() + 18, 22);
-    uint8_t* bih = f.data() + 22;
-    write_u32(bih, 40);
-    write_u32(bih + 4, 32);
-    write_u32(bih + 8, 64); // XOR and AND masks
-    put16(22 + 12, 1);
-    put16(22 + 14, 1);
-    std::fill(f.begin() + 22 + 40 + 4, f.begin() + 22 + 40 + 8, uint8_t(0xFF)); // white
-    std::fill(f.begin() + 22 + 40 + 8 + 128, f.end(), uint8_t(0xFF));           // AND: transparent
-    return f;
-}
-
-TEST_F(FormsProperties, MousePointerImagesBecomeCursorsWithTheirHotSpot) {
-    ASSERT_TRUE(load(ids::Main));
+    // Cursor images become cursors with their hot spot.
     std::vector<uint8_t> file = cursor_file();
     std::vector<uint8_t> marked = dword_bytes(0xFFFFFFFF);
     marked.insert(marked.end(), file.begin(), file.end());
@@ -254,11 +247,10 @@ TEST_F(FormsProperties, MousePointerImagesBecomeCursorsWithTheirHotSpot) {
     };
     for (const Row& r : rows) {
         auto set = byte_set(r.data);
-        write(ids::Main, ids::MainX, 7, word_of(set.data()));
+        write_x(MousePointer, word_of(set.data()));
         HCURSOR cursor = forms::unit_cursor(ids::Main, ids::MainX);
         EXPECT_EQ(cursor != nullptr, r.cursor) << r.name;
-        EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, 7)), r.data)
-            << r.name << ": stored as given";
+        EXPECT_EQ(take_byte_set(read_x(MousePointer)), r.data) << r.name << ": stored as given";
         ICONINFO info{};
         if (cursor && GetIconInfo(reinterpret_cast<HICON>(cursor), &info)) {
             EXPECT_EQ(info.xHotspot, 5u) << r.name;
@@ -292,102 +284,95 @@ TEST_F(FormsProperties, KindValuesAreConvertedByPropertyType) {
         {"colour", probe::Color, 0x00FF8000, 1, 0x00FF8000, 0, 0x00FF8000},
     };
     for (const Row& r : rows) {
-        write(ids::Main, ids::MainX, r.index, r.low, r.high);
+        write_x(r.index, r.low, r.high);
         EXPECT_EQ(x.last_value.word0, r.received0) << r.name;
         EXPECT_EQ(x.last_value.word1, r.received1) << r.name;
-        EXPECT_EQ(read(ids::Main, ids::MainX, r.index), r.read_back) << r.name;
+        EXPECT_EQ(read_x(r.index), r.read_back) << r.name;
     }
     x.logical = 2; // a stored logical is true only when it is 1
-    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Logical), 0u);
+    EXPECT_EQ(read_x(probe::Logical), 0u);
 }
 
 TEST_F(FormsProperties, ByteDataAndTextsAreCopiedBothWays) {
     ASSERT_TRUE(load(ids::Main));
     TestUnit& x = *test_unit(ids::Main, ids::MainX);
     auto picture = byte_set({'a', 'b', 'c'});
-    write(ids::Main, ids::MainX, probe::Picture, word_of(picture.data()));
+    write_x(probe::Picture, word_of(picture.data()));
     EXPECT_EQ(x.last_value.word0, word_of(picture.data() + 8)) << "the routine sees the data";
     EXPECT_EQ(x.last_value.word1, 3u);
-    uint64_t copy = read(ids::Main, ids::MainX, probe::Picture);
+    uint64_t copy = read_x(probe::Picture);
     EXPECT_NE(uint32_t(copy), word_of(x.picture.data())) << "the caller gets its own copy";
     EXPECT_EQ(take_byte_set(copy), (std::vector<uint8_t>{'a', 'b', 'c'}));
-    write(ids::Main, ids::MainX, probe::Picture, 0);
+    write_x(probe::Picture, 0);
     EXPECT_EQ(x.last_value.word0, 0u);
     EXPECT_EQ(x.last_value.word1, 0u);
-    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Picture), 0u) << "no data reads as none";
+    EXPECT_EQ(read_x(probe::Picture), 0u) << "no data reads as none";
 
     auto cross = byte_set(dword_bytes(2));
-    write(ids::Main, ids::MainX, probe::Pointer, word_of(cross.data()));
+    write_x(probe::Pointer, word_of(cross.data()));
     EXPECT_EQ(x.pointer, dword_bytes(32515)) << "number to system id";
     EXPECT_EQ(read_u32(cross.data() + 8), 2u) << "the caller's byte set is left alone";
-    EXPECT_EQ(take_byte_set(read(ids::Main, ids::MainX, probe::Pointer)), dword_bytes(2));
+    EXPECT_EQ(take_byte_set(read_x(probe::Pointer)), dword_bytes(2));
 
-    write(ids::Main, ids::MainX, probe::Text, 0);
+    write_x(probe::Text, 0);
     ASSERT_NE(x.last_value.word0, 0u) << "no text arrives as the empty text";
     EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(x.last_value.word0)), "");
-    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Text), 0u) << "the empty text reads as none";
-    write(ids::Main, ids::MainX, probe::Text, word_of("中文"));
-    uint64_t text = read(ids::Main, ids::MainX, probe::Text);
+    EXPECT_EQ(read_x(probe::Text), 0u) << "the empty text reads as none";
+    write_x(probe::Text, word_of("中文"));
+    uint64_t text = read_x(probe::Text);
     EXPECT_NE(uint32_t(text), word_of(x.text.c_str()));
-    EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Text), "中文");
+    EXPECT_EQ(text_x(probe::Text), "中文");
     mem_free(reinterpret_cast<void*>(uintptr_t(uint32_t(text))));
 }
 
-TEST_F(FormsProperties, FontMembersAreWrittenIntoTheLogicalFont) {
+TEST_F(FormsProperties, FontMembersAreWrittenIntoTheLogicalFontAfterTheDefaultFont) {
     ASSERT_TRUE(load(ids::Main));
     TestUnit& x = *test_unit(ids::Main, ids::MainX);
     using namespace forms::font_member;
+    LOGFONTA gui{}; // read while the unit has no font
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+    EXPECT_EQ(text_x(probe::Font, FaceName), std::string(gui.lfFaceName));
     struct AngleRow {
         int32_t written;
         LONG stored;
     };
     for (AngleRow r :
          {AngleRow{-10, 3590}, AngleRow{7210, 10}, AngleRow{3600, 0}, AngleRow{-3610, 3590}}) {
-        write(ids::Main, ids::MainX, probe::Font, uint32_t(r.written), 0, Angle);
+        write_x(probe::Font, uint32_t(r.written), 0, Angle);
         LOGFONTA lf = stored_font(x);
         EXPECT_EQ(lf.lfEscapement, r.stored) << "angle " << r.written;
         EXPECT_EQ(lf.lfOrientation, r.stored) << "angle " << r.written;
-        EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, Angle), uint32_t(r.stored));
+        EXPECT_EQ(read_x(probe::Font, Angle), uint32_t(r.stored));
     }
-    write(ids::Main, ids::MainX, probe::Font, 5, 0, Bold);
+    write_x(probe::Font, 5, 0, Bold);
     EXPECT_EQ(stored_font(x).lfWeight, 700);
-    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, Bold), 1u);
-    write(ids::Main, ids::MainX, probe::Font, 0, 0, Bold);
+    EXPECT_EQ(read_x(probe::Font, Bold), 1u);
+    write_x(probe::Font, 0, 0, Bold);
     EXPECT_EQ(stored_font(x).lfWeight, 0);
     for (int32_t member : {Italic, StrikeOut, Underline}) {
-        write(ids::Main, ids::MainX, probe::Font, 9, 0, member);
-        EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, member), 1u) << "member " << member;
+        write_x(probe::Font, 9, 0, member);
+        EXPECT_EQ(read_x(probe::Font, member), 1u) << "member " << member;
     }
     EXPECT_EQ(stored_font(x).lfItalic, 1);
-    write(ids::Main, ids::MainX, probe::Font, 12, 0, Size);
+    write_x(probe::Font, 12, 0, Size);
     EXPECT_EQ(stored_font(x).lfHeight, -MulDiv(12, dpi(), 72));
-    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Font, Size), 12u);
-    write(ids::Main, ids::MainX, probe::Font, uint32_t(-4), 0, Size);
+    EXPECT_EQ(read_x(probe::Font, Size), 12u);
+    write_x(probe::Font, uint32_t(-4), 0, Size);
     EXPECT_EQ(stored_font(x).lfHeight, 0) << "a negative size is 0";
     EXPECT_EQ(stored_font(x).lfWeight, 0) << "other members kept";
-}
 
-TEST_F(FormsProperties, FaceNamesOutsideOneTo31BytesBecomeSongTi) {
-    ASSERT_TRUE(load(ids::Main));
-    TestUnit& x = *test_unit(ids::Main, ids::MainX);
+    // Face names outside 1 to 31 bytes become SongTi.
     const std::string b31(31, 'f'), b32(32, 'f');
-    struct Row {
-        const char* written;
-        std::string stored;
-    };
-    const Row rows[] = {{"Tahoma", "Tahoma"},
-                        {b31.c_str(), b31},
-                        {b32.c_str(), "宋体"},
-                        {"", "宋体"},
-                        {nullptr, "宋体"}};
-    for (const Row& r : rows) {
-        write(ids::Main, ids::MainX, probe::Font, word_of(r.written), 0,
-              forms::font_member::FaceName);
-        EXPECT_EQ(std::string(stored_font(x).lfFaceName), r.stored)
-            << "written "
-            << (r.written ? std::to_string(std::strlen(r.written)) + " bytes" : "none");
-        EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Font, forms::font_member::FaceName),
-                  r.stored);
+    const std::pair<const char*, std::string> faces[] = {{"Tahoma", "Tahoma"},
+                                                         {b31.c_str(), b31},
+                                                         {b32.c_str(), "宋体"},
+                                                         {"", "宋体"},
+                                                         {nullptr, "宋体"}};
+    for (const auto& [written, stored] : faces) {
+        SCOPED_TRACE(written ? std::to_string(std::strlen(written)) + " bytes" : "none");
+        write_x(probe::Font, word_of(written), 0, FaceName);
+        EXPECT_EQ(std::string(stored_font(x).lfFaceName), stored);
+        EXPECT_EQ(text_x(probe::Font, FaceName), stored);
     }
 }
 
@@ -408,7 +393,7 @@ TEST_F(FormsProperties, WholeFontRecordTakesTheAngleAsGivenAndItsOwnFaceRules) {
         {{0, 0, 0, 0, 0, 12, b30.c_str()}, 0, 0, -MulDiv(12, dpi(), 72), b30},
     };
     for (const Row& r : rows) {
-        write(ids::Main, ids::MainX, probe::Font, word_of(&r.record), 0, forms::font_member::Whole);
+        write_x(probe::Font, word_of(&r.record), 0, forms::font_member::Whole);
         LOGFONTA lf = stored_font(x);
         EXPECT_EQ(lf.lfEscapement, r.angle);
         EXPECT_EQ(lf.lfOrientation, r.angle);
@@ -418,23 +403,15 @@ TEST_F(FormsProperties, WholeFontRecordTakesTheAngleAsGivenAndItsOwnFaceRules) {
         EXPECT_EQ(std::string(lf.lfFaceName), r.face);
     }
     auto* back = reinterpret_cast<forms::FontRecord*>(
-        uintptr_t(uint32_t(read(ids::Main, ids::MainX, probe::Font, forms::font_member::Whole))));
+        uintptr_t(uint32_t(read_x(probe::Font, forms::font_member::Whole))));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->size, 12);
     EXPECT_STREQ(back->face, b30.c_str());
     mem_free(const_cast<char*>(back->face));
     mem_free(back);
-    write(ids::Main, ids::MainX, probe::Font, 0, 0, forms::font_member::Whole);
+    write_x(probe::Font, 0, 0, forms::font_member::Whole);
     EXPECT_EQ(x.last_value.word0, 0u) << "no record: the routine gets no data";
     EXPECT_EQ(x.last_value.word1, 0u);
-}
-
-TEST_F(FormsProperties, WithoutAFontTheDefaultInterfaceFontIsRead) {
-    ASSERT_TRUE(load(ids::Main));
-    LOGFONTA lf{};
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Font, forms::font_member::FaceName),
-              std::string(lf.lfFaceName));
 }
 
 TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
@@ -474,28 +451,26 @@ TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
     EXPECT_TRUE(sequence_matches(log, expected));
 }
 
-TEST_F(FormsProperties, RecreationGivesTheFocusToTheNewObject) {
+TEST_F(FormsProperties, RecreationGivesTheFocusToTheNewObjectUnlessNeverRecreated) {
     ASSERT_TRUE(load(ids::Main));
-    write(ids::Main, ids::MainX, probe::Integer, 42);
-    write(ids::Main, ids::MainX, probe::Text, word_of("kept"));
+    write_x(probe::Integer, 42);
+    write_x(probe::Text, word_of("kept"));
     HWND old = handle_of(ids::Main, ids::MainX);
     SetFocus(old);
     RECT before;
     GetWindowRect(old, &before);
-    write(ids::Main, ids::MainX, probe::Recreate, 1);
+    write_x(probe::Recreate, 1);
     HWND fresh = handle_of(ids::Main, ids::MainX);
     ASSERT_NE(fresh, old);
     EXPECT_EQ(GetFocus(), fresh);
     RECT after;
     GetWindowRect(fresh, &after);
     EXPECT_TRUE(EqualRect(&before, &after));
-    EXPECT_EQ(read(ids::Main, ids::MainX, probe::Integer), 42u);
-    EXPECT_EQ(read_text(ids::Main, ids::MainX, probe::Text), "kept");
-    EXPECT_EQ(read_text(ids::Main, ids::MainX, 4), "标签") << "the record is the unit's own";
-}
+    EXPECT_EQ(read_x(probe::Integer), 42u);
+    EXPECT_EQ(text_x(probe::Text), "kept");
+    EXPECT_EQ(text_x(Tag), "标签") << "the record is the unit's own";
 
-TEST_F(FormsProperties, TypesMarkedNeverRecreatedKeepTheirObject) {
-    ASSERT_TRUE(load(ids::Main));
+    // Types marked never re-created keep their object.
     HWND fixed = handle_of(ids::Main, ids::MainF);
     write(ids::Main, ids::MainF, kRecreateProperty, 1);
     EXPECT_EQ(handle_of(ids::Main, ids::MainF), fixed);

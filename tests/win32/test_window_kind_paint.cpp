@@ -68,27 +68,20 @@ TEST(WindowBackground, PictureModesPlaceTheDecodedPicture) {
         int mode;
         std::vector<uint8_t> picture;
         std::vector<Probe> probes;
-        bool no_back_color; // modes 1 and 3 paint nothing but the picture
     };
     std::vector<Row> rows = {
-        {0, halves_bmp(), {{1, 1, kBlue}, {6, 4, kGreen}, {9, 1, kRed}, {50, 40, kRed}}, false},
-        {1,
-         halves_bmp(),
-         {{1, 1, kBlue}, {9, 1, kBlue}, {14, 7, kGreen}, {199, 119, kGreen}},
-         true},
+        {0, halves_bmp(), {{1, 1, kBlue}, {6, 4, kGreen}, {9, 1, kRed}, {50, 40, kRed}}},
+        {1, halves_bmp(), {{1, 1, kBlue}, {9, 1, kBlue}, {14, 7, kGreen}, {199, 119, kGreen}}},
         // 8 x 6 centred at (96, 57).
-        {2,
-         halves_bmp(),
-         {{97, 58, kBlue}, {101, 60, kGreen}, {90, 60, kRed}, {1, 1, kRed}},
-         false},
+        {2, halves_bmp(), {{97, 58, kBlue}, {101, 60, kGreen}, {90, 60, kRed}, {1, 1, kRed}}},
         // 400 x 60 shrinks by one half to 200 x 30, centred at y 45.
         {2,
          halves_bmp(400, 60),
-         {{40, 60, kBlue}, {160, 60, kGreen}, {100, 20, kRed}, {100, 100, kRed}},
-         false},
-        {3, halves_bmp(), {{20, 20, kBlue}, {180, 100, kGreen}}, true},
+         {{40, 60, kBlue}, {160, 60, kGreen}, {100, 20, kRed}, {100, 100, kRed}}},
+        {3, halves_bmp(), {{20, 20, kBlue}, {180, 100, kGreen}}},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "PictureMode " << row.mode);
         TestForm form(back_props(kRed, row.picture, row.mode), client_of(200, 120));
         ASSERT_TRUE(form.ok());
         form.show();
@@ -96,10 +89,9 @@ TEST(WindowBackground, PictureModesPlaceTheDecodedPicture) {
         ASSERT_EQ(c.width, 200);
         ASSERT_EQ(c.height, 120);
         for (const Probe& p : row.probes)
-            EXPECT_EQ(hex(c.at(p.x, p.y)), hex(p.color))
-                << "PictureMode " << row.mode << " at (" << p.x << ", " << p.y << ")";
-        if (row.no_back_color) {
-            EXPECT_EQ(c.count_of(kRed, 0, 0, 200, 120), 0) << "PictureMode " << row.mode;
+            EXPECT_EQ(hex(c.at(p.x, p.y)), hex(p.color)) << "at (" << p.x << ", " << p.y << ")";
+        if (row.mode % 2 == 1) { // tiled and stretched: nothing but the picture
+            EXPECT_EQ(c.count_of(kRed, 0, 0, 200, 120), 0);
         }
         if (row.mode == 1)
             c.save("window_tiled");
@@ -196,21 +188,13 @@ TEST(Pictures, IconFilesGiveTheSystemSizesIncludingFromPngImages) {
     ASSERT_GT(ico.size(), 1000u);
     HICON large = nullptr, small = nullptr;
     ASSERT_TRUE(controls::decode_icon_pair(ico.data(), uint32_t(ico.size()), large, small));
-    auto width_of = [](HICON icon) {
-        ICONINFO info{};
-        BITMAP bm{};
-        GetIconInfo(icon, &info);
-        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-        if (info.hbmColor)
-            DeleteObject(info.hbmColor);
-        if (info.hbmMask)
-            DeleteObject(info.hbmMask);
-        return bm.bmWidth;
+    auto expect_system_sizes = [&large, &small] {
+        EXPECT_EQ(icon_width(large), GetSystemMetrics(SM_CXICON));
+        EXPECT_EQ(icon_width(small), GetSystemMetrics(SM_CXSMICON));
+        DestroyIcon(large);
+        DestroyIcon(small);
     };
-    EXPECT_EQ(width_of(large), GetSystemMetrics(SM_CXICON));
-    EXPECT_EQ(width_of(small), GetSystemMetrics(SM_CXSMICON));
-    DestroyIcon(large);
-    DestroyIcon(small);
+    expect_system_sizes();
 
     // An icon file holding only a PNG image (the 256-pixel one of the project icon).
     std::vector<uint8_t> png_only = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
@@ -233,10 +217,7 @@ TEST(Pictures, IconFilesGiveTheSystemSizesIncludingFromPngImages) {
     png_only.insert(png_only.end(), ico.begin() + offset, ico.begin() + offset + bytes);
     ASSERT_TRUE(
         controls::decode_icon_pair(png_only.data(), uint32_t(png_only.size()), large, small));
-    EXPECT_EQ(width_of(large), GetSystemMetrics(SM_CXICON));
-    EXPECT_EQ(width_of(small), GetSystemMetrics(SM_CXSMICON));
-    DestroyIcon(large);
-    DestroyIcon(small);
+    expect_system_sizes();
 
     // As a picture, an icon file stays an icon at its largest size.
     controls::Picture pic;
@@ -250,19 +231,29 @@ TEST(Pictures, IconFilesGiveTheSystemSizesIncludingFromPngImages) {
 }
 
 TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
-    std::vector<uint8_t> ico = project_icon();
-    auto with = [&ico](size_t at, uint32_t v, size_t keep = 0) {
-        std::vector<uint8_t> d(ico.begin(), keep ? ico.begin() + ptrdiff_t(keep) : ico.end());
-        for (int k = 0; k < 4; ++k)
-            d[at + k] = uint8_t(v >> (8 * k));
+    const std::vector<uint8_t> ico = project_icon();
+    // The icon file with dword `v` at `at` of the header or, with `entry_field`, of
+    // each of the 13 directory entries.
+    auto with = [&ico](size_t at, uint32_t v, bool entry_field = false) {
+        std::vector<uint8_t> d = ico;
+        for (int i = 0; i < (entry_field ? 13 : 1); ++i)
+            for (int k = 0; k < 4; ++k)
+                d[at + (entry_field ? 6 + 16 * i : 0) + k] = uint8_t(v >> (8 * k));
         return d;
     };
+    // A single 16-pixel image whose bitmap header claims 1000 rows.
+    std::vector<uint8_t> tall = {0, 0, 1, 0,  1, 0, 16, 16, 0, 0, 1, 0,    32, 0, 40, 0, 0, 0,  22,
+                                 0, 0, 0, 40, 0, 0, 0,  16, 0, 0, 0, 0xE8, 3,  0, 0,  1, 0, 32, 0};
+    tall.resize(22 + 40);
     struct Row {
         const char* what;
         std::vector<uint8_t> data;
     } rows[] = {
         {"no images", with(4, 0)},
         {"directory cut short", std::vector<uint8_t>(ico.begin(), ico.begin() + 30)},
+        {"offsets past the end", with(12, 0x7FFFFFF0u, true)},
+        {"lengths wrapping around", with(8, 0xFFFFFFFFu, true)},
+        {"more rows than stored", tall},
     };
     for (const Row& row : rows) {
         HICON large = nullptr, small = nullptr;
@@ -270,35 +261,6 @@ TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
             controls::decode_icon_pair(row.data.data(), uint32_t(row.data.size()), large, small))
             << row.what;
     }
-    // Every image pointing outside the data (offset past the end, length wrapping
-    // around, a bitmap header claiming more rows than stored).
-    std::vector<uint8_t> outside = ico;
-    for (int i = 0; i < 13; ++i) {
-        for (int k = 0; k < 4; ++k)
-            outside[6 + 16 * i + 12 + k] = uint8_t(0x7FFFFFF0u >> (8 * k));
-    }
-    std::vector<uint8_t> wrapping = ico;
-    for (int i = 0; i < 13; ++i) {
-        for (int k = 0; k < 4; ++k)
-            wrapping[6 + 16 * i + 8 + k] = 0xFF;
-    }
-    HICON large = nullptr, small = nullptr;
-    EXPECT_FALSE(
-        controls::decode_icon_pair(outside.data(), uint32_t(outside.size()), large, small));
-    EXPECT_FALSE(
-        controls::decode_icon_pair(wrapping.data(), uint32_t(wrapping.size()), large, small));
-    // A single 16-pixel image whose header claims 1000 rows.
-    std::vector<uint8_t> tall = {0, 0,  1, 0,  1, 0, 16, 16, 0, 0, 1,
-                                 0, 32, 0, 40, 0, 0, 0,  22, 0, 0, 0};
-    std::vector<uint8_t> header(40, 0);
-    header[0] = 40;
-    header[4] = 16;
-    header[8] = 0xE8; // 1000
-    header[9] = 0x03;
-    header[12] = 1;
-    header[14] = 32;
-    tall.insert(tall.end(), header.begin(), header.end());
-    EXPECT_FALSE(controls::decode_icon_pair(tall.data(), uint32_t(tall.size()), large, small));
     controls::Picture pic;
     EXPECT_FALSE(controls::decode_picture(tall.data(), uint32_t(tall.size()), kRed, pic));
 }
