@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "runtime/dll_binding.h"
@@ -14,6 +15,7 @@
 
 using namespace vantor;
 using vantor::testing::FatalToException;
+using vantor::testing::raised_by;
 using vantor::testing::RuntimeError;
 
 namespace {
@@ -34,43 +36,25 @@ class FakeLoader : public DllLoader {
         int references = 0;
     };
 
-    Library& add(const std::string& path) {
-        libraries.push_back(Library{path, {}, {}, 0});
-        return libraries.back();
-    }
+    Library& add(const std::string& path) { return libraries.emplace_back(Library{path}); }
     void* handle_of(const std::string& path) const {
         for (size_t i = 0; i < libraries.size(); ++i)
             if (libraries[i].path == path)
                 return fake_address(i + 1);
         return nullptr;
     }
-    int references(const std::string& path) const {
-        return libraries[reinterpret_cast<uintptr_t>(handle_of(path)) - 1].references;
-    }
+    int references(const std::string& path) { return library(handle_of(path)).references; }
 
-    void* load(const char* path) override {
-        void* module = handle_of(path);
-        log.push_back(std::string("load ") + path + (module ? "" : " (missing)"));
-        if (module)
-            ++library(module).references;
-        return module;
-    }
+    void* load(const char* path) override { return open(path, std::string("load ") + path); }
     void* get_proc(void* module, const char* name) override {
-        Library& lib = library(module);
-        log.push_back("find " + lib.path + " " + name);
-        auto it = lib.by_name.find(name);
-        return it == lib.by_name.end() ? nullptr : fake_address(it->second);
+        return find(module, library(module).by_name, name, name);
     }
     void* get_proc_ordinal(void* module, uint16_t ordinal) override {
-        Library& lib = library(module);
-        log.push_back("find " + lib.path + " @" + std::to_string(ordinal));
-        auto it = lib.by_ordinal.find(ordinal);
-        return it == lib.by_ordinal.end() ? nullptr : fake_address(it->second);
+        return find(module, library(module).by_ordinal, ordinal, "@" + std::to_string(ordinal));
     }
     void release(void* module) override {
-        Library& lib = library(module);
-        log.push_back("release " + lib.path);
-        --lib.references;
+        log.push_back("release " + library(module).path);
+        --library(module).references;
     }
     // The system directory, when set, holds the files in `files`; libraries
     // loaded from it are those added under its joined path.
@@ -82,11 +66,7 @@ class FakeLoader : public DllLoader {
     }
     bool can_load_from_system() override { return system_search; }
     void* load_from_system(const char* name) override {
-        void* module = handle_of(system + "\\" + name);
-        log.push_back(std::string("load-system ") + name + (module ? "" : " (missing)"));
-        if (module)
-            ++library(module).references;
-        return module;
+        return open(system + "\\" + name, std::string("load-system ") + name);
     }
 
     std::vector<Library> libraries;
@@ -101,6 +81,20 @@ class FakeLoader : public DllLoader {
         if (index == 0 || index > libraries.size())
             throw std::logic_error("bad module handle");
         return libraries[index - 1];
+    }
+    void* open(const std::string& path, const std::string& line) {
+        void* module = handle_of(path);
+        log.push_back(line + (module ? "" : " (missing)"));
+        if (module)
+            ++library(module).references;
+        return module;
+    }
+    template <class Key>
+    void* find(void* module, const std::map<Key, uintptr_t>& exports, std::type_identity_t<Key> key,
+               const std::string& shown) {
+        log.push_back("find " + library(module).path + " " + shown);
+        auto it = exports.find(key);
+        return it == exports.end() ? nullptr : fake_address(it->second);
     }
 };
 
@@ -127,10 +121,11 @@ class DllBindingTest : public ::testing::Test {
     void* resolve(uint32_t i, const char* dir = "C:\\App") {
         return resolve_dll_function(tables, i, loader, dir);
     }
-    // The runtime error raised by resolving i (fails the test if none is raised).
-    RuntimeError resolve_error(uint32_t i, const char* dir = "C:\\App") {
-        return vantor::testing::raised_by([&] { resolve(i, dir); },
-                                          "resolving " + std::to_string(i));
+    // The text of the runtime error (code 0) raised by resolving i; a failure when none is.
+    std::string error_text(uint32_t i) {
+        RuntimeError e = raised_by([&] { resolve(i); }, "resolving " + std::to_string(i));
+        EXPECT_EQ(e.code, 0);
+        return e.what();
     }
 
     FakeLoader loader;
@@ -144,16 +139,14 @@ class DllBindingTest : public ::testing::Test {
 } // namespace
 
 TEST(OrdinalNames, LowSixteenBitsOfTheDecimalNumber) {
-    struct Case {
-        const char* name;
-        uint16_t ordinal;
-    } cases[] = {{"#5", 5}, {"#65541", 5}, {"#65535", 65535}, {"#0", 0}, {"#007", 7},
-                 {"#", 0},  {"#12x", 12},  {"#4294967301", 5}}; // 2^32 + 5: no 32-bit overflow
-                                                                // changes the low bits
-    for (const Case& c : cases) {
+    // 2^32 + 5: no 32-bit overflow changes the low bits.
+    const std::pair<const char*, uint16_t> cases[] = {
+        {"#5", 5},   {"#65541", 5}, {"#65535", 65535}, {"#0", 0},
+        {"#007", 7}, {"#", 0},      {"#12x", 12},      {"#4294967301", 5}};
+    for (auto [name, expected] : cases) {
         uint16_t ordinal = 0xBEEF;
-        EXPECT_TRUE(parse_ordinal_name(c.name, ordinal)) << c.name;
-        EXPECT_EQ(ordinal, c.ordinal) << c.name;
+        EXPECT_TRUE(parse_ordinal_name(name, ordinal)) << name;
+        EXPECT_EQ(ordinal, expected) << name;
     }
     for (const char* name : {"Add2", "", "5", " #5"}) {
         uint16_t ordinal = 0xBEEF;
@@ -243,23 +236,20 @@ TEST_F(DllBindingTest, NamesWithAColonAreLoadedAsTheyStandOnly) {
     declare({"D:\\libs\\abs.dll", "D:\\gone.dll"}, {"F", "F"});
 
     EXPECT_EQ(resolve(0), fake_address(0x11));
-    RuntimeError e = resolve_error(1);
+    error_text(1);
     EXPECT_EQ(loader.log, (Log{"load D:\\libs\\abs.dll", "find D:\\libs\\abs.dll F",
                                "load D:\\gone.dll (missing)"}));
-    EXPECT_EQ(e.code, 0);
 }
 
 TEST_F(DllBindingTest, MissingExportOfANamedLibraryReleasesItAndNamesBoth) {
     loader.add("C:\\App\\vantortest.dll").by_name["Add2"] = 0x1;
     declare({"vantortest.dll"}, {"Mul2"});
 
-    RuntimeError e = resolve_error(0);
-    EXPECT_EQ(e.code, 0);
     // GBK bytes: 无法找到指定DLL库文件“vantortest.dll”中的输出命令“Mul2”
-    EXPECT_EQ(std::string(e.what()), "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8"
-                                     "DLL\xBF\xE2\xCE\xC4\xBC\xFE\xA1\xB0"
-                                     "vantortest.dll\xA1\xB1\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6"
-                                     "\xC3\xFC\xC1\xEE\xA1\xB0Mul2\xA1\xB1");
+    EXPECT_EQ(error_text(0), "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8"
+                             "DLL\xBF\xE2\xCE\xC4\xBC\xFE\xA1\xB0"
+                             "vantortest.dll\xA1\xB1\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6"
+                             "\xC3\xFC\xC1\xEE\xA1\xB0Mul2\xA1\xB1");
     EXPECT_EQ(loader.log.back(), "release C:\\App\\vantortest.dll");
     EXPECT_EQ(tables.modules[0], nullptr);
     EXPECT_EQ(tables.addresses[0], nullptr);
@@ -269,16 +259,14 @@ TEST_F(DllBindingTest, MissingOrdinalIsReportedAsDeclared) {
     loader.add("user32");
     declare({"user32"}, {"#65541"});
 
-    RuntimeError e = resolve_error(0);
-    EXPECT_EQ(std::string(e.what()), "无法找到指定DLL库文件“user32”中的输出命令“#65541”");
+    EXPECT_EQ(error_text(0), "无法找到指定DLL库文件“user32”中的输出命令“#65541”");
     EXPECT_EQ(loader.log.back(), "release user32");
 }
 
 TEST_F(DllBindingTest, LibraryThatCannotBeLoadedIsReportedWithoutRelease) {
     declare({"nowhere.dll"}, {"F"});
 
-    RuntimeError e = resolve_error(0);
-    EXPECT_EQ(std::string(e.what()), "无法找到指定DLL库文件“nowhere.dll”中的输出命令“F”");
+    EXPECT_EQ(error_text(0), "无法找到指定DLL库文件“nowhere.dll”中的输出命令“F”");
     EXPECT_EQ(loader.log,
               (Log{"load C:\\App\\nowhere.dll (missing)", "load nowhere.dll (missing)"}));
 }
@@ -286,12 +274,10 @@ TEST_F(DllBindingTest, LibraryThatCannotBeLoadedIsReportedWithoutRelease) {
 TEST_F(DllBindingTest, ExportInNoSystemLibraryTriesAllSixAndNamesOnlyTheExport) {
     declare({nullptr}, {"NoSuchExport"}); // a null library name counts as empty
 
-    RuntimeError e = resolve_error(0);
-    EXPECT_EQ(e.code, 0);
     // GBK bytes: 无法找到指定DLL库文件中的输出命令“NoSuchExport”
-    EXPECT_EQ(std::string(e.what()), "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8"
-                                     "DLL\xBF\xE2\xCE\xC4\xBC\xFE\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6"
-                                     "\xC3\xFC\xC1\xEE\xA1\xB0NoSuchExport\xA1\xB1");
+    EXPECT_EQ(error_text(0), "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8"
+                             "DLL\xBF\xE2\xCE\xC4\xBC\xFE\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6"
+                             "\xC3\xFC\xC1\xEE\xA1\xB0NoSuchExport\xA1\xB1");
     Log expected;
     for (const char* name : kSystemLibraries) {
         expected.push_back(std::string("load ") + name);
@@ -334,10 +320,9 @@ TEST_F(DllBindingTest, DeclaredLibraryInTheSystemDirectoryIsLoadedFromThereOnly)
     EXPECT_EQ(resolve(0), fake_address(0x43));
     EXPECT_EQ(tables.modules[0], loader.handle_of(in_system("kernel32")));
     EXPECT_EQ(resolve(1), fake_address(0x10)) << "other names: the program directory first";
-    resolve_error(2);
+    error_text(2);
     // The system's file that cannot be loaded is not replaced by the planted one.
-    RuntimeError e = resolve_error(3);
-    EXPECT_EQ(std::string(e.what()), "无法找到指定DLL库文件“user32”中的输出命令“FindWindowExA”");
+    EXPECT_EQ(error_text(3), "无法找到指定DLL库文件“user32”中的输出命令“FindWindowExA”");
     EXPECT_EQ(
         loader.log,
         (Log{"exists " + in_system("kernel32.dll"), "load " + in_system("kernel32"),
@@ -400,12 +385,9 @@ TEST_F(DllBindingTest, ShutdownReleasesEachKeptHandleOnce) {
 
 TEST(StackError, IsErrorSixWithItsMessage) {
     FatalToException fatal;
-    try {
-        raise_stack_error();
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.code, 6);
-        EXPECT_EQ(std::string(e.what()), "\xB5\xF7\xD3\xC3"
-                                         "DLL\xC3\xFC\xC1\xEE\xBA\xF3\xB7\xA2"
-                                         "\xCF\xD6\xB6\xD1\xD5\xBB\xB4\xED\xCE\xF3");
-    }
+    RuntimeError e = raised_by([] { raise_stack_error(); }, "the stack error");
+    EXPECT_EQ(e.code, 6);
+    EXPECT_EQ(std::string(e.what()), "\xB5\xF7\xD3\xC3"
+                                     "DLL\xC3\xFC\xC1\xEE\xBA\xF3\xB7\xA2"
+                                     "\xCF\xD6\xB6\xD1\xD5\xBB\xB4\xED\xCE\xF3");
 }
