@@ -5,16 +5,13 @@
 #include <wincodec.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "controls/kinds.h"
 #include "forms/archive.h"
-#include "forms/events.h"
 #include "forms/model.h"
 #include "forms/record.h"
 #include "runtime/kernel.h"
-#include "runtime/libraries.h"
 #include "tests/support/automation.h"
 
 namespace vantor::testing {
@@ -69,6 +66,21 @@ ControlDesc label(int left, int top, int width, int height, const forms::TransLa
                   uint32_t tab_order) {
     return {forms::kind::TransLabel,   left, top,      width, height,
             forms::write_block(props), 1,    tab_order};
+}
+
+ControlDesc button(int left, int top, int width, int height, const char* caption,
+                   uint32_t tab_order, int type, uint32_t state) {
+    forms::ButtonProps props;
+    props.Caption = caption;
+    props.ButtonType = type;
+    return button(left, top, width, height, props, tab_order, state);
+}
+
+ControlDesc label(int left, int top, int width, int height, const char* caption,
+                  uint32_t tab_order) {
+    forms::TransLabelProps props;
+    props.Caption = caption;
+    return label(left, top, width, height, props, tab_order);
 }
 
 TestForm::TestForm(const forms::WindowProps& props, RECT g,
@@ -137,12 +149,10 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g,
     }
     // Stored order is stacking order, the first on top.
     HWND after = HWND_TOP;
-    for (UnitObject* u : controls_) {
-        if (!u)
-            continue;
-        SetWindowPos(u->handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        after = u->handle();
-    }
+    for (UnitObject* u : controls_)
+        if (u)
+            SetWindowPos(u->handle(), std::exchange(after, u->handle()), 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 TestForm::~TestForm() {
@@ -150,20 +160,17 @@ TestForm::~TestForm() {
         DestroyWindow(hwnd_);
     pump();
     forms::WindowTable& k = kernel().windows;
-    for (size_t i = 0; i < k.ids.size(); ++i) {
-        if (k.ids[i] == window_id()) {
-            k.ids.erase(k.ids.begin() + ptrdiff_t(i));
-            k.windows.erase(k.windows.begin() + ptrdiff_t(i));
-            break;
-        }
+    auto id = std::find(k.ids.begin(), k.ids.end(), window_id());
+    if (id != k.ids.end()) {
+        k.windows.erase(k.windows.begin() + (id - k.ids.begin()));
+        k.ids.erase(id);
     }
 }
 
 void TestForm::show() {
-    for (size_t i = 0; i < controls_.size(); ++i) {
-        if (controls_[i])
-            ShowWindow(controls_[i]->handle(), SW_SHOWNA);
-    }
+    for (UnitObject* u : controls_)
+        if (u)
+            ShowWindow(u->handle(), SW_SHOWNA);
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
     SetActiveWindow(hwnd_);

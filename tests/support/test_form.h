@@ -63,6 +63,11 @@ ControlDesc button(int left, int top, int width, int height, const forms::Button
                    uint32_t tab_order = 0, uint32_t state = 1 | 4);
 ControlDesc label(int left, int top, int width, int height, const forms::TransLabelProps& props,
                   uint32_t tab_order = 0);
+// A button or label with only its caption (and button type: 1 is a default button) set.
+ControlDesc button(int left, int top, int width, int height, const char* caption,
+                   uint32_t tab_order = 0, int type = 0, uint32_t state = 1 | 4);
+ControlDesc label(int left, int top, int width, int height, const char* caption,
+                  uint32_t tab_order = 0);
 
 struct FormOptions {
     bool modal = false;

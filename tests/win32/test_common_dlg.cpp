@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "controls/common_dlg.h"
 #include "runtime/call.h"
@@ -123,15 +124,14 @@ TEST_F(CommonDlgTest, IsAHiddenWindowOfItsOwnClass) {
 TEST_F(CommonDlgTest, WritesClampAndReadsReturnTheStoredValues) {
     CommonDlg* dlg = make();
     EXPECT_EQ(read(dlg, dlg_prop::FileMustExist), 1u);
-    const struct {
-        int32_t index;
-        int32_t value, stored;
-    } rows[] = {{dlg_prop::DialogType, 9, 3},  {dlg_prop::DialogType, -1, 0},
-                {dlg_prop::HelpCommand, 7, 5}, {dlg_prop::FilterIndex, -5, 0},
-                {dlg_prop::FontSize, -3, 0},   {dlg_prop::HelpContext, -7, -7}};
-    for (const auto& row : rows) {
-        write(dlg, row.index, uint32_t(row.value));
-        EXPECT_EQ(int32_t(read(dlg, row.index)), row.stored) << "property " << row.index + 8;
+    // Index, written, stored.
+    const std::tuple<int32_t, int32_t, int32_t> rows[] = {
+        {dlg_prop::DialogType, 9, 3},  {dlg_prop::DialogType, -1, 0},
+        {dlg_prop::HelpCommand, 7, 5}, {dlg_prop::FilterIndex, -5, 0},
+        {dlg_prop::FontSize, -3, 0},   {dlg_prop::HelpContext, -7, -7}};
+    for (auto [index, written, stored] : rows) {
+        write(dlg, index, uint32_t(written));
+        EXPECT_EQ(int32_t(read(dlg, index)), stored) << "property " << index + 8;
     }
     write(dlg, dlg_prop::FileName, word_of("C:\\Nox\\bin\\Nox.exe"));
     write(dlg, dlg_prop::Title, 0); // no text is the empty text
@@ -139,47 +139,38 @@ TEST_F(CommonDlgTest, WritesClampAndReadsReturnTheStoredValues) {
     EXPECT_EQ(read_text(dlg, dlg_prop::Title), "");
 }
 
-struct FilterSeen {
-    int count = -1, selected = -1;
-    std::string first;
-};
-
 TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
-    const struct {
-        const char* filter;
-        int32_t index;
-        int count, selected;
-        const char* first;
-    } rows[] = {{"EXE|*.exe", 0, 1, 0, "EXE"},
-                {"EXE|*.exe||", 0, 1, 0, "EXE"},
-                {"A|*.a|B|*.b||", 1, 2, 1, "A"},
-                {"A|*.a|B|*.b||", -5, 2, 0, "A"},
-                {"", 3, 0, -1, ""}};
+    // Filter, FilterIndex; the entries shown, the one selected, the first one's text.
+    const std::tuple<const char*, int32_t, int, int, const char*> rows[] = {
+        {"EXE|*.exe", 0, 1, 0, "EXE"},
+        {"EXE|*.exe||", 0, 1, 0, "EXE"},
+        {"A|*.a|B|*.b||", 1, 2, 1, "A"},
+        {"A|*.a|B|*.b||", -5, 2, 0, "A"},
+        {"", 3, 0, -1, ""}};
     CommonDlg* dlg = make();
     write(dlg, dlg_prop::FileName, word_of("keep.exe"));
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.filter);
-        write(dlg, dlg_prop::Filter, word_of(row.filter));
-        write(dlg, dlg_prop::FilterIndex, uint32_t(row.index));
-        FilterSeen seen;
-        DialogDriver driver([&seen](HWND dialog) {
+    for (auto [filter, index, expected_count, expected_selected, expected_first] : rows) {
+        SCOPED_TRACE(filter);
+        write(dlg, dlg_prop::Filter, word_of(filter));
+        write(dlg, dlg_prop::FilterIndex, uint32_t(index));
+        int count = -1, selected = -1;
+        char first[64] = {};
+        DialogDriver driver([&](HWND dialog) {
             HWND types = GetDlgItem(dialog, 0x470); // cmb1: the file types
-            seen.count = int(SendMessageA(types, CB_GETCOUNT, 0, 0));
-            seen.selected = int(SendMessageA(types, CB_GETCURSEL, 0, 0));
-            char text[64] = {};
-            if (seen.count > 0)
-                SendMessageA(types, CB_GETLBTEXT, 0, LPARAM(text));
-            seen.first = text;
+            count = int(SendMessageA(types, CB_GETCOUNT, 0, 0));
+            selected = int(SendMessageA(types, CB_GETCURSEL, 0, 0));
+            if (count > 0)
+                SendMessageA(types, CB_GETLBTEXT, 0, LPARAM(first));
             press(dialog, IDCANCEL);
         });
         EXPECT_FALSE(open());
         driver.stop();
         EXPECT_TRUE(driver.found());
-        EXPECT_EQ(seen.count, row.count);
-        if (row.count) {
-            EXPECT_EQ(seen.selected, row.selected);
+        EXPECT_EQ(count, expected_count);
+        if (expected_count) {
+            EXPECT_EQ(selected, expected_selected);
         }
-        EXPECT_EQ(seen.first, row.first);
+        EXPECT_STREQ(first, expected_first);
         EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "keep.exe"); // cancel changes nothing
     }
 }
@@ -199,26 +190,20 @@ std::function<void(HWND)> choose(const std::string& name) {
 }
 
 TEST_F(CommonDlgTest, ConfirmedOpenAndSaveDialogsStoreTheChosenPath) {
-    const std::string existing = temp_path("vantor_pick.exe");
+    const std::string existing = temp_path("vantor_pick.exe"), fresh = temp_path("vantor_new.exe");
     std::fclose(std::fopen(existing.c_str(), "w"));
+    DeleteFileA(fresh.c_str());
     CommonDlg* dlg = make();
     write(dlg, dlg_prop::Filter, word_of("EXE|*.exe"));
-    {
-        DialogDriver driver(choose(existing));
-        EXPECT_TRUE(open());
+    for (const auto& [type, path] : {std::pair{0, existing}, std::pair{1, fresh}}) { // open, save
+        write(dlg, dlg_prop::DialogType, uint32_t(type));
+        {
+            DialogDriver driver(choose(path));
+            EXPECT_TRUE(open()) << "DialogType " << type;
+        }
+        EXPECT_EQ(lstrcmpiA(read_text(dlg, dlg_prop::FileName).c_str(), path.c_str()), 0)
+            << read_text(dlg, dlg_prop::FileName);
     }
-    EXPECT_EQ(lstrcmpiA(read_text(dlg, dlg_prop::FileName).c_str(), existing.c_str()), 0)
-        << read_text(dlg, dlg_prop::FileName);
-
-    const std::string fresh = temp_path("vantor_new.exe");
-    DeleteFileA(fresh.c_str());
-    write(dlg, dlg_prop::DialogType, 1);
-    {
-        DialogDriver driver(choose(fresh));
-        EXPECT_TRUE(open());
-    }
-    EXPECT_EQ(lstrcmpiA(read_text(dlg, dlg_prop::FileName).c_str(), fresh.c_str()), 0)
-        << read_text(dlg, dlg_prop::FileName);
     DeleteFileA(existing.c_str());
 }
 

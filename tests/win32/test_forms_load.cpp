@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "forms/dispatch.h"
@@ -26,11 +27,11 @@ namespace {
 using FormsLoad = FormsTest;
 
 // The child windows of `parent` from the top of the z-order down, by unit name.
-std::vector<std::string> stacking(HWND parent) {
-    std::vector<std::string> names;
+std::string stacking(HWND parent) {
+    std::string names;
     for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
         auto* unit = dynamic_cast<TestUnit*>(WindowObject::from_handle(h));
-        names.push_back(unit ? unit->name : "?");
+        names += (unit ? unit->name : "?") + " ";
     }
     return names;
 }
@@ -89,31 +90,21 @@ TEST_F(FormsLoad, StepsRunInOrderAndHandlersOnlyOnceEventsAreUnblocked) {
     EXPECT_EQ(GetDlgCtrlID(handle_of(ids::Order, ids::OrderA)), 120);
 }
 
-TEST_F(FormsLoad, StylesAndVisibilityComeFromStateFlags) {
+TEST_F(FormsLoad, StylesParentsStackingAndTabCandidatesOfTheLoadedUnits) {
     ASSERT_TRUE(load(ids::Main));
-    struct Row {
-        uint32_t unit;
-        const char* name;
-        bool visible, disabled, tab_stop;
-    };
-    const Row rows[] = {
-        {ids::MainA, "A visible tab stop", true, false, true},
-        {ids::MainB, "B visible", true, false, false},
-        {ids::MainC, "C never shown: no styles whatever its flags", false, false, false},
-        {ids::MainD, "D hidden, disabled, tab stop", false, true, true},
-        {ids::MainH, "H first page", true, false, false},
-        {ids::MainI, "I second page", false, false, false},
-    };
-    for (const Row& r : rows) {
-        LONG style = GetWindowLongA(handle_of(ids::Main, r.unit), GWL_STYLE);
-        EXPECT_EQ((style & WS_VISIBLE) != 0, r.visible) << r.name;
-        EXPECT_EQ((style & WS_DISABLED) != 0, r.disabled) << r.name;
-        EXPECT_EQ((style & WS_TABSTOP) != 0, r.tab_stop) << r.name;
-    }
-}
+    const LONG flags = WS_VISIBLE | WS_DISABLED | WS_TABSTOP;
+    const std::tuple<uint32_t, const char*, LONG> rows[] = {
+        // unit, what, its flags
+        {ids::MainA, "A visible tab stop", WS_VISIBLE | WS_TABSTOP},
+        {ids::MainB, "B visible", WS_VISIBLE},
+        {ids::MainC, "C never shown: no styles whatever its flags", 0},
+        {ids::MainD, "D hidden, disabled, tab stop", WS_DISABLED | WS_TABSTOP},
+        {ids::MainH, "H first page", WS_VISIBLE},
+        {ids::MainI, "I second page", 0}};
+    for (auto [unit, what, expected] : rows)
+        EXPECT_EQ(GetWindowLongA(handle_of(ids::Main, unit), GWL_STYLE) & flags, expected) << what;
 
-TEST_F(FormsLoad, ControlsSitOnParentUnitsStackInStoredOrderAndTabInTabOrder) {
-    ASSERT_TRUE(load(ids::Main));
+    // Controls sit on their parent units, siblings stack in stored order.
     HWND window = handle_of(ids::Main, 0);
     HWND panel = handle_of(ids::Main, ids::MainP);
     HWND pages = handle_of(ids::Main, ids::MainG);
@@ -121,9 +112,9 @@ TEST_F(FormsLoad, ControlsSitOnParentUnitsStackInStoredOrderAndTabInTabOrder) {
     EXPECT_EQ(GetParent(handle_of(ids::Main, ids::MainR)), panel);
     EXPECT_EQ(GetParent(handle_of(ids::Main, ids::MainI)), pages);
     EXPECT_EQ(GetParent(handle_of(ids::Main, ids::MainA)), window);
-    EXPECT_EQ(joined(stacking(window)), "A B C D P G X T F S ");
-    EXPECT_EQ(joined(stacking(panel)), "Q R ");
-    EXPECT_EQ(joined(stacking(pages)), "H I ");
+    EXPECT_EQ(stacking(window), "A B C D P G X T F S ");
+    EXPECT_EQ(stacking(panel), "Q R ");
+    EXPECT_EQ(stacking(pages), "H I ");
 
     // Tab candidates: D is hidden, T is of a kind without tab focus, B and R have no tab stop.
     std::string order;
@@ -179,31 +170,24 @@ TEST_F(FormsLoad, ValuesWrittenWhileOpenAreGoneAfterReload) {
 }
 
 TEST_F(FormsLoad, CloseEventsTwelveThenOneAndEitherVetoes) {
-    struct Row {
-        const char* name;
-        int32_t veto_event; // handler of this event returns false
-        uint32_t result;    // what the handlers return (none when veto_event is 0)
-        bool closes;
-        const char* events;
-    };
-    const Row rows[] = {
-        {"no results", 0, 0, true, "W event 12 W event 1 "},
-        {"12 returns false", 12, 0, false, "W event 12 "},
-        {"1 returns false", 1, 0, false, "W event 12 W event 1 "},
-        {"both return true", 12, 1, true, "W event 12 W event 1 "},
-    };
-    for (const Row& r : rows) {
+    // The event whose handler returns `result` (0: none returns), closed, the events.
+    const std::tuple<int32_t, uint32_t, bool, const char*> rows[] = {
+        {0, 0, true, "W event 12 W event 1 "},
+        {12, 0, false, "W event 12 "},
+        {1, 0, false, "W event 12 W event 1 "},
+        {12, 1, true, "W event 12 W event 1 "}}; // both return true
+    for (auto [veto_event, result, closes, events] : rows) {
+        SCOPED_TRACE(::testing::Message() << "event " << veto_event << " returns " << result);
         ASSERT_TRUE(load(ids::Main));
         clear_log();
-        g_event_hook = [&r](uint32_t, uint32_t, int32_t event) {
-            if (r.veto_event && (event == r.veto_event || r.result)) {
-                forms::set_handler_result(r.result);
-            }
+        g_event_hook = [veto_event, result](uint32_t, uint32_t, int32_t event) {
+            if (veto_event && (event == veto_event || result))
+                forms::set_handler_result(result);
         };
         PostMessageA(handle_of(ids::Main, 0), WM_CLOSE, 0, 0);
         pump();
-        EXPECT_EQ(events_logged(), r.events) << r.name;
-        EXPECT_EQ(handle_of(ids::Main, 0) == nullptr, r.closes) << r.name;
+        EXPECT_EQ(events_logged(), events);
+        EXPECT_EQ(handle_of(ids::Main, 0) == nullptr, closes);
         close_all_windows();
     }
 }
@@ -326,26 +310,23 @@ TEST_F(FormsLoad, OwnerGivenAndGoneMakesTheLoadFail) {
 }
 
 TEST_F(FormsLoad, FailedLoadsLeaveNothingBehind) {
-    struct Row {
-        uint32_t window;
-        const char* name;
-        const char* destroyed; // what the load created and destroyed again
-    };
-    const Row rows[] = {{ids::BrokenUnit, "create routine fails", "W destroy C destroy "},
-                        {ids::UnknownKind, "kind without unit type", "W destroy "},
-                        {ids::NoRoutine, "type without interface routine", "W destroy "},
-                        {ids::Missing, "window not in the table", ""}};
-    for (const Row& r : rows) {
-        EXPECT_FALSE(load(r.window)) << r.name;
-        EXPECT_EQ(joined(take_log()), r.destroyed) << r.name << ": no handler ran";
-        EXPECT_EQ(kernel().event_lock, 0) << r.name;
-        EXPECT_EQ(handle_of(r.window, 0), nullptr) << r.name;
-        for (const forms::UnitInfo& u : forms::window_units(r.window)) {
-            EXPECT_EQ(u.object, nullptr) << r.name << " unit " << std::hex << u.id;
-        }
-        if (const forms::WindowRecord* w = forms::find_window(kernel().windows, r.window)) {
-            EXPECT_TRUE(w->snapshot.empty()) << r.name;
-            EXPECT_EQ(w->object, nullptr) << r.name;
+    // The window, why it fails, what the load created and destroyed again.
+    const std::tuple<uint32_t, const char*, const char*> rows[] = {
+        {ids::BrokenUnit, "create routine fails", "W destroy C destroy "},
+        {ids::UnknownKind, "kind without unit type", "W destroy "},
+        {ids::NoRoutine, "type without interface routine", "W destroy "},
+        {ids::Missing, "window not in the table", ""}};
+    for (auto [window, why, destroyed] : rows) {
+        SCOPED_TRACE(why);
+        EXPECT_FALSE(load(window));
+        EXPECT_EQ(joined(take_log()), destroyed) << "no handler ran";
+        EXPECT_EQ(kernel().event_lock, 0);
+        EXPECT_EQ(handle_of(window, 0), nullptr);
+        for (const forms::UnitInfo& u : forms::window_units(window))
+            EXPECT_EQ(u.object, nullptr) << "unit " << std::hex << u.id;
+        if (const forms::WindowRecord* w = forms::find_window(kernel().windows, window)) {
+            EXPECT_TRUE(w->snapshot.empty());
+            EXPECT_EQ(w->object, nullptr);
         }
     }
     EXPECT_FALSE(any_window_open());

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "forms/engine.h"
@@ -38,9 +40,7 @@ std::vector<uint8_t> byte_set(const std::vector<uint8_t>& data) {
 }
 
 std::vector<uint8_t> dword_bytes(uint32_t v) {
-    std::vector<uint8_t> b(4);
-    write_u32(b.data(), v);
-    return b;
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
 }
 
 // Takes a byte set the engine returned: its data, and frees it.
@@ -78,8 +78,7 @@ const forms::WindowRecord& main_record() {
 }
 
 uint32_t stored_field(uint32_t unit, forms::Field f) {
-    const forms::WindowRecord& w = main_record();
-    auto view = forms::find_unit(w, unit);
+    auto view = forms::find_unit(main_record(), unit);
     forms::RecordCursor cursor;
     EXPECT_TRUE(view && cursor.open(view->body, view->size));
     return cursor.get(f);
@@ -106,18 +105,14 @@ std::vector<HWND> children_of(HWND parent) {
 } // namespace
 
 TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
-    struct Row {
-        int32_t index;
-        int32_t written;
-        int32_t stored;
-    };
-    const Row rows[] = {{Width, 40000, 32627},  {Width, -5, 0},         {Height, 32628, 32627},
-                        {Height, -1, 0},        {Left, -40000, -32627}, {Top, 40000, 32627},
-                        {Left, -32627, -32627}, {Width, 77, 77}};
-    for (const Row& r : rows) {
-        write(ids::Main, ids::MainA, r.index, uint32_t(r.written));
-        EXPECT_EQ(as_signed(read(ids::Main, ids::MainA, r.index)), r.stored)
-            << "property " << r.index << " written " << r.written;
+    const std::tuple<int32_t, int32_t, int32_t> rows[] = {
+        // index, written, stored
+        {Width, 40000, 32627},  {Width, -5, 0},      {Height, 32628, 32627}, {Height, -1, 0},
+        {Left, -40000, -32627}, {Top, 40000, 32627}, {Left, -32627, -32627}, {Width, 77, 77}};
+    for (auto [index, written, stored] : rows) {
+        write(ids::Main, ids::MainA, index, uint32_t(written));
+        EXPECT_EQ(as_signed(read(ids::Main, ids::MainA, index)), stored)
+            << "property " << index << " written " << written;
     }
 }
 
@@ -233,37 +228,30 @@ TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdOrCursorImageAndReadAsGive
     std::vector<uint8_t> file = cursor_file();
     std::vector<uint8_t> marked = dword_bytes(0xFFFFFFFF);
     marked.insert(marked.end(), file.begin(), file.end());
-    struct Row {
-        const char* name;
-        std::vector<uint8_t> data;
-        bool cursor;
-    };
-    const Row rows[] = {
+    const std::vector<uint8_t> cut(marked.begin(), marked.begin() + 60);
+    const std::tuple<const char*, std::vector<uint8_t>, bool> rows[] = {
+        // name, data, a cursor
         {"-1 then a cursor file", marked, true},
         {"a cursor file as a whole", file, true},
-        {"-1 then a cut cursor file", std::vector<uint8_t>(marked.begin(), marked.begin() + 60),
-         false},
-        {"-1 alone", dword_bytes(0xFFFFFFFF), false},
-    };
-    for (const Row& r : rows) {
-        auto set = byte_set(r.data);
+        {"-1 then a cut cursor file", cut, false},
+        {"-1 alone", dword_bytes(0xFFFFFFFF), false}};
+    for (const auto& [name, data, made] : rows) {
+        SCOPED_TRACE(name);
+        auto set = byte_set(data);
         write_x(MousePointer, word_of(set.data()));
         HCURSOR cursor = forms::unit_cursor(ids::Main, ids::MainX);
-        EXPECT_EQ(cursor != nullptr, r.cursor) << r.name;
-        EXPECT_EQ(take_byte_set(read_x(MousePointer)), r.data) << r.name << ": stored as given";
+        EXPECT_EQ(cursor != nullptr, made);
+        EXPECT_EQ(take_byte_set(read_x(MousePointer)), data) << "stored as given";
         ICONINFO info{};
         if (cursor && GetIconInfo(reinterpret_cast<HICON>(cursor), &info)) {
-            EXPECT_EQ(info.xHotspot, 5u) << r.name;
-            EXPECT_EQ(info.yHotspot, 6u) << r.name;
-            if (info.hbmMask)
-                DeleteObject(info.hbmMask);
-            if (info.hbmColor)
-                DeleteObject(info.hbmColor);
+            EXPECT_EQ((std::pair{info.xHotspot, info.yHotspot}), (std::pair<DWORD, DWORD>{5, 6}));
+            DeleteObject(info.hbmMask);
+            DeleteObject(info.hbmColor);
         }
     }
 }
 
-TEST_F(FormsProperties, KindValuesAreConvertedByPropertyType) {
+TEST_F(FormsProperties, KindValuesAreConvertedByPropertyTypeAndDataCopiedBothWays) {
     ASSERT_TRUE(load(ids::Main));
     TestUnit& x = *test_unit(ids::Main, ids::MainX);
     struct Row {
@@ -291,11 +279,8 @@ TEST_F(FormsProperties, KindValuesAreConvertedByPropertyType) {
     }
     x.logical = 2; // a stored logical is true only when it is 1
     EXPECT_EQ(read_x(probe::Logical), 0u);
-}
 
-TEST_F(FormsProperties, ByteDataAndTextsAreCopiedBothWays) {
-    ASSERT_TRUE(load(ids::Main));
-    TestUnit& x = *test_unit(ids::Main, ids::MainX);
+    // Byte data and texts are copied both ways.
     auto picture = byte_set({'a', 'b', 'c'});
     write_x(probe::Picture, word_of(picture.data()));
     EXPECT_EQ(x.last_value.word0, word_of(picture.data() + 8)) << "the routine sees the data";
@@ -332,17 +317,13 @@ TEST_F(FormsProperties, FontMembersAreWrittenIntoTheLogicalFontAfterTheDefaultFo
     LOGFONTA gui{}; // read while the unit has no font
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
     EXPECT_EQ(text_x(probe::Font, FaceName), std::string(gui.lfFaceName));
-    struct AngleRow {
-        int32_t written;
-        LONG stored;
-    };
-    for (AngleRow r :
-         {AngleRow{-10, 3590}, AngleRow{7210, 10}, AngleRow{3600, 0}, AngleRow{-3610, 3590}}) {
-        write_x(probe::Font, uint32_t(r.written), 0, Angle);
-        LOGFONTA lf = stored_font(x);
-        EXPECT_EQ(lf.lfEscapement, r.stored) << "angle " << r.written;
-        EXPECT_EQ(lf.lfOrientation, r.stored) << "angle " << r.written;
-        EXPECT_EQ(read_x(probe::Font, Angle), uint32_t(r.stored));
+    const std::pair<int32_t, LONG> angles[] = {{-10, 3590}, {7210, 10}, {3600, 0}, {-3610, 3590}};
+    for (auto [written, stored] : angles) {
+        SCOPED_TRACE(written);
+        write_x(probe::Font, uint32_t(written), 0, Angle);
+        EXPECT_EQ(stored_font(x).lfEscapement, stored);
+        EXPECT_EQ(stored_font(x).lfOrientation, stored);
+        EXPECT_EQ(read_x(probe::Font, Angle), uint32_t(stored));
     }
     write_x(probe::Font, 5, 0, Bold);
     EXPECT_EQ(stored_font(x).lfWeight, 700);
@@ -380,27 +361,22 @@ TEST_F(FormsProperties, WholeFontRecordTakesTheAngleAsGivenAndItsOwnFaceRules) {
     ASSERT_TRUE(load(ids::Main));
     TestUnit& x = *test_unit(ids::Main, ids::MainX);
     const std::string b31(31, 'f'), b30(30, 'f');
-    struct Row {
-        forms::FontRecord record;
-        LONG angle, weight, height;
-        std::string face;
-    };
-    const Row rows[] = {
-        {{4000, 1, 0, 1, 0, 9, "Tahoma"}, 4000, 700, -MulDiv(9, dpi(), 72), "Tahoma"},
+    const LONG pt9 = -MulDiv(9, dpi(), 72), pt12 = -MulDiv(12, dpi(), 72);
+    // The record; the angle, weight, height and face stored.
+    const std::tuple<forms::FontRecord, LONG, LONG, LONG, std::string> rows[] = {
+        {{4000, 1, 0, 1, 0, 9, "Tahoma"}, 4000, 700, pt9, "Tahoma"},
         {{-10, 0, 1, 0, 1, -3, ""}, -10, 0, 0, ""},
-        {{0, 0, 0, 0, 0, 12, nullptr}, 0, 0, -MulDiv(12, dpi(), 72), "宋体"},
-        {{0, 0, 0, 0, 0, 12, b31.c_str()}, 0, 0, -MulDiv(12, dpi(), 72), "宋体"},
-        {{0, 0, 0, 0, 0, 12, b30.c_str()}, 0, 0, -MulDiv(12, dpi(), 72), b30},
-    };
-    for (const Row& r : rows) {
-        write_x(probe::Font, word_of(&r.record), 0, forms::font_member::Whole);
+        {{0, 0, 0, 0, 0, 12, nullptr}, 0, 0, pt12, "宋体"},
+        {{0, 0, 0, 0, 0, 12, b31.c_str()}, 0, 0, pt12, "宋体"},
+        {{0, 0, 0, 0, 0, 12, b30.c_str()}, 0, 0, pt12, b30}};
+    for (const auto& [record, angle, weight, height, face] : rows) {
+        write_x(probe::Font, word_of(&record), 0, forms::font_member::Whole);
         LOGFONTA lf = stored_font(x);
-        EXPECT_EQ(lf.lfEscapement, r.angle);
-        EXPECT_EQ(lf.lfOrientation, r.angle);
-        EXPECT_EQ(lf.lfWeight, r.weight);
-        EXPECT_EQ(lf.lfHeight, r.height);
-        EXPECT_EQ(lf.lfStrikeOut, r.record.strike_out);
-        EXPECT_EQ(std::string(lf.lfFaceName), r.face);
+        EXPECT_EQ((std::array{lf.lfEscapement, lf.lfOrientation, lf.lfWeight, lf.lfHeight}),
+                  (std::array{angle, angle, weight, height}))
+            << "angle, weight, height";
+        EXPECT_EQ(lf.lfStrikeOut, record.strike_out);
+        EXPECT_EQ(std::string(lf.lfFaceName), face);
     }
     auto* back = reinterpret_cast<forms::FontRecord*>(
         uintptr_t(uint32_t(read_x(probe::Font, forms::font_member::Whole))));

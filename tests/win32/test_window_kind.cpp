@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "controls/kinds.h"
 #include "controls/window_kind.h"
-#include "runtime/allocator.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
 #include "tests/support/test_form.h"
@@ -35,13 +35,6 @@ void press_in(HWND h, FakeRequests& log, WPARAM vk) {
     SetFocus(h);
     log.clear();
     press_key(vk);
-}
-
-forms::ButtonProps button_props(const char* caption, int type = 0) {
-    forms::ButtonProps b;
-    b.Caption = caption;
-    b.ButtonType = type;
-    return b;
 }
 
 } // namespace
@@ -88,29 +81,23 @@ TEST(WindowCreation, FixedBorderCannotBeResizedNorStartMaximised) {
 }
 
 TEST(WindowCreation, TitleBarOnlyWithABorderAndACaptionOrControlBox) {
-    struct Row {
-        int border;
-        const char* caption;
-        int control_box;
-        bool title;
-    } rows[] = {
+    const std::tuple<int, const char*, int, bool> rows[] = {
+        // BorderStyle, Caption, ControlBox
         {0, "Title", 1, false}, {0, "", 0, false}, {2, "", 0, false},
-        {2, "", 1, true},       {2, "T", 0, true}, {1, "Title", 1, true},
-    };
+        {2, "", 1, true},       {2, "T", 0, true}, {1, "Title", 1, true}};
     const int caption_height = GetSystemMetrics(SM_CYCAPTION);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "BorderStyle " << row.border << " caption \""
-                                          << row.caption << "\" ControlBox " << row.control_box);
+    for (auto [border, caption, control_box, title] : rows) {
+        SCOPED_TRACE(::testing::Message() << "BorderStyle " << border << " caption \"" << caption
+                                          << "\" ControlBox " << control_box);
         TestForm form(window_with([&](auto& p) {
-                          p.Caption = row.caption, p.BorderStyle = row.border;
-                          p.ControlBox = row.control_box;
+                          p.Caption = caption, p.BorderStyle = border, p.ControlBox = control_box;
                       }),
                       RECT{50, 50, 200, 150});
         ASSERT_TRUE(form.ok());
         form.show();
-        EXPECT_EQ((form.style() & WS_CAPTION) == WS_CAPTION, row.title) << std::hex << form.style();
-        EXPECT_EQ(top_band(form.hwnd()) >= caption_height, row.title) << top_band(form.hwnd());
-        EXPECT_EQ((form.style() & WS_SYSMENU) != 0, row.border != 0 && row.control_box == 1);
+        EXPECT_EQ((form.style() & WS_CAPTION) == WS_CAPTION, title) << std::hex << form.style();
+        EXPECT_EQ(top_band(form.hwnd()) >= caption_height, title) << top_band(form.hwnd());
+        EXPECT_EQ((form.style() & WS_SYSMENU) != 0, border != 0 && control_box == 1);
         EXPECT_EQ(screen_box(form.hwnd())[2], 200) << "requested size kept";
         EXPECT_EQ(screen_box(form.hwnd())[3], 150);
     }
@@ -121,20 +108,19 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     RuntimeKernel& k = kernel();
     k.hidden_owner_hwnd = hidden;
-    struct Row {
-        uint32_t program_kind;
-        int show_in_taskbar;
-        bool modal;
-        bool owned;
-    } rows[] = {{3, 1, false, false}, {3, 0, false, true}, {3, 1, true, true}, {0, 0, true, false}};
-    for (const Row& row : rows) {
-        k.program_kind = row.program_kind;
-        TestForm form(window_with([&](auto& p) { p.ShowInTaskbar = row.show_in_taskbar; }),
-                      RECT{0, 0, 100, 80}, {}, {row.modal, nullptr, 0});
+    const std::tuple<uint32_t, int, bool, bool> rows[] = {// program kind, ShowInTaskbar, modal
+                                                          {3, 1, false, false},
+                                                          {3, 0, false, true},
+                                                          {3, 1, true, true},
+                                                          {0, 0, true, false}};
+    for (auto [program_kind, show_in_taskbar, modal, owned] : rows) {
+        k.program_kind = program_kind;
+        TestForm form(window_with([&](auto& p) { p.ShowInTaskbar = show_in_taskbar; }),
+                      RECT{0, 0, 100, 80}, {}, {modal, nullptr, 0});
         ASSERT_TRUE(form.ok());
-        EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER) == hidden, row.owned)
-            << "kind " << row.program_kind << " ShowInTaskbar " << row.show_in_taskbar << " modal "
-            << row.modal;
+        EXPECT_EQ(GetWindow(form.hwnd(), GW_OWNER) == hidden, owned)
+            << "kind " << program_kind << " ShowInTaskbar " << show_in_taskbar << " modal "
+            << modal;
     }
     // A given owner makes a pop-up window, owned by it.
     k.program_kind = 3;
@@ -151,7 +137,7 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
 }
 
 TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
-    forms::WindowProps p = window_with([](auto& p) { p.ClassName = "VantorTestClass"; });
+    forms::WindowProps p = window_with([](auto& w) { w.ClassName = "VantorTestClass"; });
     {
         TestForm a(p, RECT{0, 0, 100, 80});
         TestForm b(p, RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
@@ -174,7 +160,7 @@ TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
 }
 
 TEST(WindowCreation, IconsFromTheStoredDataElseTheProgramsOwn) {
-    forms::WindowProps p = window_with([](auto& p) { p.Icon = project_icon(); });
+    forms::WindowProps p = window_with([](auto& w) { w.Icon = project_icon(); });
     ASSERT_FALSE(p.Icon.empty());
     TestForm form(p, RECT{0, 0, 100, 80});
     HICON small = icon_of(form.hwnd(), ICON_SMALL);
@@ -203,24 +189,22 @@ const Step kCloseQueried[] = {{"w:12"}, {"w:1"}, {nullptr}};
 const Step kCloseDestroyedIn12[] = {{"w:12"}, {"w:2"}, {nullptr}};
 
 TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
-    struct Row {
-        int veto_event; // -1: none
-        bool closed;
-        const Step* events;
-    } rows[] = {{-1, true, kCloseAll}, {12, false, kCloseAsked}, {1, false, kCloseQueried}};
-    for (const Row& row : rows) {
+    const std::tuple<int, bool, const Step*> rows[] = {// veto event (-1: none), closed, events
+                                                       {-1, true, kCloseAll},
+                                                       {12, false, kCloseAsked},
+                                                       {1, false, kCloseQueried}};
+    for (auto [veto_event, closed, events] : rows) {
+        SCOPED_TRACE(veto_event);
         FakeRequests log;
-        if (row.veto_event >= 0)
-            log.answer(kWindowUnitId, row.veto_event, 0);
-        log.answer(kWindowUnitId, row.veto_event == 12 ? 1 : 12, 1); // true: no veto
-        TestForm form(window_props("Test"), RECT{60, 60, 200, 120},
-                      {button(10, 10, 80, 24, button_props("A"))});
+        if (veto_event >= 0)
+            log.answer(kWindowUnitId, veto_event, 0);
+        log.answer(kWindowUnitId, veto_event == 12 ? 1 : 12, 1); // true: no veto
+        TestForm form(window_props("Test"), RECT{60, 60, 200, 120}, {button(10, 10, 80, 24, "A")});
         ASSERT_TRUE(form.ok());
         form.show();
         press_in(form.control_hwnd(0), log, VK_ESCAPE);
-        EXPECT_EQ(IsWindow(form.hwnd()) == 0, row.closed) << "veto by " << row.veto_event;
-        EXPECT_TRUE(sequence_matches(log.lines({12, 1, 2}), row.events))
-            << "veto by " << row.veto_event;
+        EXPECT_EQ(IsWindow(form.hwnd()) == 0, closed);
+        EXPECT_TRUE(sequence_matches(log.lines({12, 1, 2}), events));
     }
     // EscCloses 0: Esc does nothing.
     FakeRequests log;
@@ -233,26 +217,22 @@ TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
 }
 
 TEST(WindowClose, HandlersThatDestroyTheWindowThemselves) {
-    struct Row {
-        int32_t event;
-        const Step* events;
-    } rows[] = {{12, kCloseDestroyedIn12}, {1, kCloseAll}};
-    for (const Row& row : rows) {
+    for (auto [event, events] : {std::pair{12, kCloseDestroyedIn12}, std::pair{1, kCloseAll}}) {
         FakeRequests log;
         TestForm form(window_props("Test"), RECT{60, 60, 200, 120},
-                      {button(10, 10, 80, 24, button_props("Close", 1))});
+                      {button(10, 10, 80, 24, "Close", 0, 1)});
         form.show();
         HWND hwnd = form.hwnd();
-        log.on(kWindowUnitId, row.event, [hwnd] { DestroyWindow(hwnd); });
+        log.on(kWindowUnitId, event, [hwnd] { DestroyWindow(hwnd); });
         log.clear();
         press_key(VK_ESCAPE, false, hwnd);
         EXPECT_FALSE(IsWindow(hwnd));
-        EXPECT_TRUE(sequence_matches(log.lines({12, 1, 2}), row.events)) << "event " << row.event;
+        EXPECT_TRUE(sequence_matches(log.lines({12, 1, 2}), events)) << "event " << event;
     }
     // A click handler that closes the window from the Enter key.
     FakeRequests log;
     TestForm form(window_props("Test"), RECT{60, 60, 200, 120},
-                  {button(10, 10, 80, 24, button_props("Close", 1))});
+                  {button(10, 10, 80, 24, "Close", 0, 1)});
     form.show();
     HWND hwnd = form.hwnd();
     log.on(form.control_unit_id(0), 0, [hwnd] { SendMessageA(hwnd, WM_CLOSE, 0, 0); });
@@ -305,8 +285,7 @@ TEST(WindowEvents, ShowActivateMoveSizeInOrder) {
 TEST(WindowEvents, FocusReturnsToTheControlThatHadItAtDeactivation) {
     FakeRequests log;
     TestForm form(window_props("Test"), RECT{60, 60, 240, 120},
-                  {button(10, 10, 80, 24, button_props("A"), 0),
-                   button(100, 10, 80, 24, button_props("B"), 1)});
+                  {button(10, 10, 80, 24, "A", 0), button(100, 10, 80, 24, "B", 1)});
     TestForm other(window_props("Test"), RECT{320, 60, 200, 120}, {}, {false, nullptr, 1});
     form.show();
     // Activation focuses the candidate with the smallest tab order.
@@ -345,18 +324,12 @@ TEST(WindowEvents, KeepTitleActiveKeepsTheActiveLookWhileEnabled) {
 
 TEST(WindowKeyboard, TabFollowsStoredTabOrderAndWrapsBothWays) {
     FakeRequests log;
-    forms::TransLabelProps lp;
-    lp.Caption = "label";
+    // The label is never a candidate, C is disabled, E has no tab stop, F is hidden below.
     TestForm form(window_props("Test"), RECT{60, 60, 400, 200},
-                  {
-                      button(10, 10, 60, 24, button_props("A"), 2), // 0
-                      button(80, 10, 60, 24, button_props("B"), 0), // 1
-                      label(150, 10, 60, 24, lp, 1),                // 2 never a candidate
-                      button(220, 10, 60, 24, button_props("C"), 3, 1 | 2 | 4), // 3 disabled
-                      button(10, 50, 60, 24, button_props("D"), 1),             // 4
-                      button(80, 50, 60, 24, button_props("E"), 4, 1),          // 5 no tab stop
-                      button(150, 50, 60, 24, button_props("F"), 5),            // 6 hidden below
-                  });
+                  {button(10, 10, 60, 24, "A", 2), button(80, 10, 60, 24, "B", 0),
+                   label(150, 10, 60, 24, "label", 1),
+                   button(220, 10, 60, 24, "C", 3, 0, 1 | 2 | 4), button(10, 50, 60, 24, "D", 1),
+                   button(80, 50, 60, 24, "E", 4, 0, 1), button(150, 50, 60, 24, "F", 5)});
     ASSERT_TRUE(form.ok());
     form.show();
     ShowWindow(form.control_hwnd(6), SW_HIDE);
@@ -382,9 +355,8 @@ TEST(WindowKeyboard, TabFollowsStoredTabOrderAndWrapsBothWays) {
 TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
     FakeRequests log;
     TestForm form(window_props("Test"), RECT{60, 60, 300, 120},
-                  {button(10, 10, 60, 24, button_props("A"), 0),
-                   button(80, 10, 60, 24, button_props("B", 1), 1),
-                   button(150, 10, 60, 24, button_props("C", 1), 2)});
+                  {button(10, 10, 60, 24, "A", 0), button(80, 10, 60, 24, "B", 1, 1),
+                   button(150, 10, 60, 24, "C", 2, 1)});
     form.show();
     press_in(form.control_hwnd(0), log, VK_RETURN);
     EXPECT_EQ(log.text({0}), "1:0") << "first default button in control order";
@@ -398,12 +370,9 @@ TEST(WindowKeyboard, EnterClicksTheDefaultButtonOrMovesTheFocus) {
 
 TEST(WindowKeyboard, AltMnemonicClicksAButtonOrPassesTheFocusOnFromALabel) {
     FakeRequests log;
-    forms::TransLabelProps lp;
-    lp.Caption = "&Name";
     TestForm form(window_props("Test"), RECT{60, 60, 300, 120},
-                  {button(10, 10, 60, 24, button_props("&Go"), 0), label(10, 50, 60, 24, lp, 1),
-                   button(80, 50, 60, 24, button_props("Ne&xt"), 2),
-                   button(150, 50, 60, 24, button_props("A&&B"), 3)});
+                  {button(10, 10, 60, 24, "&Go", 0), label(10, 50, 60, 24, "&Name", 1),
+                   button(80, 50, 60, 24, "Ne&xt", 2), button(150, 50, 60, 24, "A&&B", 3)});
     form.show();
     SetFocus(form.control_hwnd(2));
     log.clear();
@@ -423,7 +392,7 @@ TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
     edit.MultiLine = 1;
     TestForm form(
         window_props("Test"), RECT{60, 60, 300, 160},
-        {button(10, 10, 60, 24, button_props("OK", 1), 1),
+        {button(10, 10, 60, 24, "OK", 1, 1),
          ControlDesc{forms::kind::EditBox, 10, 50, 200, 60, forms::write_block(edit), 1 | 4, 0}});
     ASSERT_TRUE(form.ok());
     ASSERT_NE(form.control(1), nullptr);
@@ -539,23 +508,20 @@ TEST(WindowShape, EveryShapeIsAClosedOutlineInsideTheWindow) {
 
 TEST(WindowProperties, WritesClampAndReadBackAndSerialise) {
     TestForm form(window_props("Test"), RECT{60, 60, 200, 120});
-    form.expect_read_back(nullptr, {{props::window::BorderStyle, 9, 6},
-                                    {props::window::BorderStyle, -1, 0},
-                                    {props::window::PictureMode, 7, 3},
-                                    {props::window::PictureMode, -2, 0},
-                                    {props::window::SoundMode, 5, 2},
-                                    {props::window::Shape, 40, 29},
-                                    {props::window::Shape, -3, 0},
-                                    {props::window::HelpContext, -77, uint32_t(-77)},
-                                    {props::window::BackColor, 0x123456, 0x123456}});
-    EXPECT_EQ(form.write_text(nullptr, props::window::Caption, "新标题"), 0);
-    char title[32];
-    GetWindowTextA(form.hwnd(), title, sizeof title);
-    EXPECT_STREQ(title, "新标题");
-    EXPECT_STREQ(
-        reinterpret_cast<const char*>(uintptr_t(form.read(nullptr, props::window::Caption))),
-        "新标题");
-    EXPECT_EQ(form.read(nullptr, props::window::kCount), 0xFFFFFFFFu) << "unknown index";
+    using namespace props::window;
+    form.expect_read_back(nullptr, {{BorderStyle, 9, 6},
+                                    {BorderStyle, -1, 0},
+                                    {PictureMode, 7, 3},
+                                    {PictureMode, -2, 0},
+                                    {SoundMode, 5, 2},
+                                    {Shape, 40, 29},
+                                    {Shape, -3, 0},
+                                    {HelpContext, -77, uint32_t(-77)},
+                                    {BackColor, 0x123456, 0x123456}});
+    EXPECT_EQ(form.write_text(nullptr, Caption, "新标题"), 0);
+    EXPECT_EQ(window_text(form.hwnd()), "新标题");
+    EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(form.read(nullptr, Caption))), "新标题");
+    EXPECT_EQ(form.read(nullptr, kCount), 0xFFFFFFFFu) << "unknown index";
 
     // Serialised current values read back as the same properties.
     ASSERT_EQ(form.window()->type(), &controls::kWindowType);
@@ -588,25 +554,27 @@ TEST(WindowProperties, BorderStyleWriteReplacesFrameAndTitleStyles) {
 TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
     TestForm form(window_with([](auto& p) { p.BorderStyle = 1, p.MaxButton = 1; }),
                   RECT{10, 20, 200, 120});
-    form.write(nullptr, props::window::Position, 1); // hidden: only stored
+    using props::window::Position;
+    auto position = [&form] { // the live state, once the change has settled
+        pump();
+        return form.read(nullptr, Position);
+    };
+    form.write(nullptr, Position, 1); // hidden: only stored
     EXPECT_EQ(screen_box(form.hwnd())[0], 10);
     form.show();
-    EXPECT_EQ(form.read(nullptr, props::window::Position), 0u);
-    form.write(nullptr, props::window::Position, 1);
+    EXPECT_EQ(position(), 0u);
+    form.write(nullptr, Position, 1);
     EXPECT_EQ(screen_box(form.hwnd())[0], (GetSystemMetrics(SM_CXSCREEN) - 200) / 2);
     EXPECT_EQ(screen_box(form.hwnd())[2], 200) << "centring keeps the size";
-    form.write(nullptr, props::window::Position, 2);
-    pump();
-    EXPECT_EQ(form.read(nullptr, props::window::Position), 2u);
-    form.write(nullptr, props::window::Position, 7); // clamped to 3: maximised to the work area
-    pump();
-    EXPECT_EQ(form.read(nullptr, props::window::Position), 3u);
+    form.write(nullptr, Position, 2);
+    EXPECT_EQ(position(), 2u);
+    form.write(nullptr, Position, 7); // clamped to 3: maximised to the work area
+    EXPECT_EQ(position(), 3u);
     RECT area;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     EXPECT_EQ(screen_box(form.hwnd())[2], area.right - area.left);
-    form.write(nullptr, props::window::Position, 0);
-    pump();
-    EXPECT_EQ(form.read(nullptr, props::window::Position), 0u) << "0 shows the window normally";
+    form.write(nullptr, Position, 0);
+    EXPECT_EQ(position(), 0u) << "0 shows the window normally";
 }
 
 TEST(WindowProperties, MovableAndAlwaysOnTop) {
@@ -636,19 +604,18 @@ TEST(WindowKinds, LibraryTablesHoldTheFiveKindsAtTheirPositions) {
     const auto* ui = static_cast<const forms::UnitTypeRecord*>(kSupportLibraries[1]->data_types);
     ASSERT_EQ(kSupportLibraries[0]->data_type_count, 51u);
     ASSERT_EQ(kSupportLibraries[1]->data_type_count, 5u);
-    struct Row {
-        const forms::UnitTypeRecord* record;
-        uint32_t flags, properties;
-    } rows[] = {{&base[0], 0x800000D0, 32},
-                {&base[4], 0x80000040, 29},
-                {&base[10], 0x80000840, 14},
-                {&base[30], 0x80008040, 30},
-                {&ui[4], 0x00012040, 15}};
-    for (const Row& r : rows) {
-        EXPECT_EQ(r.record->flags, r.flags);
-        EXPECT_EQ(r.record->property_count, r.properties) << std::hex << r.flags;
+    const std::tuple<const forms::UnitTypeRecord*, uint32_t, uint32_t> rows[] = {
+        // flags, count
+        {&base[0], 0x800000D0, 32},
+        {&base[4], 0x80000040, 29},
+        {&base[10], 0x80000840, 14},
+        {&base[30], 0x80008040, 30},
+        {&ui[4], 0x00012040, 15}};
+    for (auto [record, flags, properties] : rows) {
+        EXPECT_EQ(record->flags, flags);
+        EXPECT_EQ(record->property_count, properties) << std::hex << flags;
         for (uint32_t i = 0; i < 8; ++i)
-            EXPECT_EQ(r.record->properties[i].flags, 0xE000);
+            EXPECT_EQ(record->properties[i].flags, 0xE000);
     }
     EXPECT_EQ(base[1].flags, 0u) << "unused entries are zero";
     EXPECT_EQ(&base[0], &controls::kWindowType) << "units point into the library table";

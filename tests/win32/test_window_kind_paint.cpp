@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "controls/common.h"
 #include "controls/window_kind.h"
@@ -60,16 +61,8 @@ TEST(WindowBackground, MappedColourFillsTheClientAndFollowsWrites) {
 }
 
 TEST(WindowBackground, PictureModesPlaceTheDecodedPicture) {
-    struct Probe {
-        int x, y;
-        COLORREF color;
-    };
-    struct Row {
-        int mode;
-        std::vector<uint8_t> picture;
-        std::vector<Probe> probes;
-    };
-    std::vector<Row> rows = {
+    using Probes = std::vector<std::tuple<int, int, COLORREF>>; // x, y, colour
+    const std::tuple<int, std::vector<uint8_t>, Probes> rows[] = {
         {0, halves_bmp(), {{1, 1, kBlue}, {6, 4, kGreen}, {9, 1, kRed}, {50, 40, kRed}}},
         {1, halves_bmp(), {{1, 1, kBlue}, {9, 1, kBlue}, {14, 7, kGreen}, {199, 119, kGreen}}},
         // 8 x 6 centred at (96, 57).
@@ -80,20 +73,20 @@ TEST(WindowBackground, PictureModesPlaceTheDecodedPicture) {
          {{40, 60, kBlue}, {160, 60, kGreen}, {100, 20, kRed}, {100, 100, kRed}}},
         {3, halves_bmp(), {{20, 20, kBlue}, {180, 100, kGreen}}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "PictureMode " << row.mode);
-        TestForm form(back_props(kRed, row.picture, row.mode), client_of(200, 120));
+    for (const auto& [mode, picture, probes] : rows) {
+        SCOPED_TRACE(::testing::Message() << "PictureMode " << mode);
+        TestForm form(back_props(kRed, picture, mode), client_of(200, 120));
         ASSERT_TRUE(form.ok());
         form.show();
         Capture c = capture_client(form.hwnd());
         ASSERT_EQ(c.width, 200);
         ASSERT_EQ(c.height, 120);
-        for (const Probe& p : row.probes)
-            EXPECT_EQ(hex(c.at(p.x, p.y)), hex(p.color)) << "at (" << p.x << ", " << p.y << ")";
-        if (row.mode % 2 == 1) { // tiled and stretched: nothing but the picture
+        for (auto [x, y, color] : probes)
+            EXPECT_EQ(hex(c.at(x, y)), hex(color)) << "at (" << x << ", " << y << ")";
+        if (mode % 2 == 1) { // tiled and stretched: nothing but the picture
             EXPECT_EQ(c.count_of(kRed, 0, 0, 200, 120), 0);
         }
-        if (row.mode == 1)
+        if (mode == 1)
             c.save("window_tiled");
     }
 }
@@ -148,31 +141,25 @@ TEST(WindowBackground, PrintClientPaintsTheBackgroundIntoTheGivenContext) {
 // ---- decoders ---------------------------------------------------------------------------
 
 TEST(Pictures, PlatformDecodersTakeEveryFormat) {
-    struct Row {
-        const char* name;
-        std::vector<uint8_t> data;
-    };
     auto opaque = [](int x, int) -> uint32_t { return x < 8 ? 0xFF0000FFu : 0xFFFF0000u; };
-    std::vector<Row> rows = {
+    const std::pair<const char*, std::vector<uint8_t>> rows[] = {
         {"bmp", bmp_file(16, 12, [](int x, int) { return x < 8 ? kBlue : kRed; })},
         {"png", encode_image(GUID_ContainerFormatPng, 16, 12, opaque)},
         {"jpeg", encode_image(GUID_ContainerFormatJpeg, 16, 12, opaque)},
         {"gif", encode_image(GUID_ContainerFormatGif, 16, 12, opaque)},
     };
-    for (const Row& row : rows) {
-        ASSERT_FALSE(row.data.empty()) << row.name << " could not be encoded";
+    for (const auto& [name, data] : rows) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(data.empty()) << "could not be encoded";
         controls::Pixels px;
-        ASSERT_TRUE(controls::decode_pixels(row.data.data(), uint32_t(row.data.size()), px))
-            << row.name;
-        EXPECT_EQ(px.width, 16) << row.name;
-        EXPECT_EQ(px.height, 12) << row.name;
-        EXPECT_EQ(px.bgra[0] >> 24, 0xFFu) << row.name;
-        EXPECT_GT(px.bgra[0] & 0xFF, 0xC0u) << row.name << " left is blue";
-        EXPECT_GT((px.bgra[15] >> 16) & 0xFF, 0xC0u) << row.name << " right is red";
+        ASSERT_TRUE(controls::decode_pixels(data.data(), uint32_t(data.size()), px));
+        EXPECT_EQ(px.width, 16);
+        EXPECT_EQ(px.height, 12);
+        EXPECT_EQ(px.bgra[0] >> 24, 0xFFu);
+        EXPECT_GT(px.bgra[0] & 0xFF, 0xC0u) << "left is blue";
+        EXPECT_GT((px.bgra[15] >> 16) & 0xFF, 0xC0u) << "right is red";
         controls::Picture pic;
-        ASSERT_TRUE(
-            controls::decode_picture(row.data.data(), uint32_t(row.data.size()), kGreen, pic))
-            << row.name;
+        ASSERT_TRUE(controls::decode_picture(data.data(), uint32_t(data.size()), kGreen, pic));
         EXPECT_NE(pic.bitmap, nullptr);
         EXPECT_EQ(pic.icon, nullptr);
         pic.release();
@@ -245,21 +232,17 @@ TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
     std::vector<uint8_t> tall = {0, 0, 1, 0,  1, 0, 16, 16, 0, 0, 1, 0,    32, 0, 40, 0, 0, 0,  22,
                                  0, 0, 0, 40, 0, 0, 0,  16, 0, 0, 0, 0xE8, 3,  0, 0,  1, 0, 32, 0};
     tall.resize(22 + 40);
-    struct Row {
-        const char* what;
-        std::vector<uint8_t> data;
-    } rows[] = {
+    const std::pair<const char*, std::vector<uint8_t>> rows[] = {
         {"no images", with(4, 0)},
         {"directory cut short", std::vector<uint8_t>(ico.begin(), ico.begin() + 30)},
         {"offsets past the end", with(12, 0x7FFFFFF0u, true)},
         {"lengths wrapping around", with(8, 0xFFFFFFFFu, true)},
         {"more rows than stored", tall},
     };
-    for (const Row& row : rows) {
+    for (const auto& [what, data] : rows) {
         HICON large = nullptr, small = nullptr;
-        EXPECT_FALSE(
-            controls::decode_icon_pair(row.data.data(), uint32_t(row.data.size()), large, small))
-            << row.what;
+        EXPECT_FALSE(controls::decode_icon_pair(data.data(), uint32_t(data.size()), large, small))
+            << what;
     }
     controls::Picture pic;
     EXPECT_FALSE(controls::decode_picture(tall.data(), uint32_t(tall.size()), kRed, pic));
