@@ -36,20 +36,13 @@ std::string stacking(HWND parent) {
     return names;
 }
 
-std::string joined(const std::vector<std::string>& names) {
-    std::string s;
-    for (const auto& n : names)
-        s += n + " ";
-    return s;
-}
-
-// The event lines of the log, taken.
-std::string events_logged() {
-    std::string events;
+// The lines of the log that contain `part`, taken, each followed by a space.
+std::string logged(const char* part = "") {
+    std::string lines;
     for (const auto& line : take_log())
-        if (line.find(" event ") != std::string::npos)
-            events += line + " ";
-    return events;
+        if (line.find(part) != std::string::npos)
+            lines += line + " ";
+    return lines;
 }
 
 // Runs `action` once, from a timer of the message loop that is running then.
@@ -64,13 +57,9 @@ void after(UINT ms, std::function<void()> action) {
     SetTimer(nullptr, 0, ms, run_timer_action);
 }
 
-bool quit_waiting(WPARAM* code = nullptr) {
+bool quit_waiting() {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
-        return false;
-    if (code)
-        *code = msg.wParam;
-    return true;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
 }
 
 } // namespace
@@ -93,8 +82,8 @@ TEST_F(FormsLoad, StepsRunInOrderAndHandlersOnlyOnceEventsAreUnblocked) {
 TEST_F(FormsLoad, StylesParentsStackingAndTabCandidatesOfTheLoadedUnits) {
     ASSERT_TRUE(load(ids::Main));
     const LONG flags = WS_VISIBLE | WS_DISABLED | WS_TABSTOP;
+    // Unit, what, its flags.
     const std::tuple<uint32_t, const char*, LONG> rows[] = {
-        // unit, what, its flags
         {ids::MainA, "A visible tab stop", WS_VISIBLE | WS_TABSTOP},
         {ids::MainB, "B visible", WS_VISIBLE},
         {ids::MainC, "C never shown: no styles whatever its flags", 0},
@@ -186,7 +175,7 @@ TEST_F(FormsLoad, CloseEventsTwelveThenOneAndEitherVetoes) {
         };
         PostMessageA(handle_of(ids::Main, 0), WM_CLOSE, 0, 0);
         pump();
-        EXPECT_EQ(events_logged(), events);
+        EXPECT_EQ(logged(" event "), events);
         EXPECT_EQ(handle_of(ids::Main, 0) == nullptr, closes);
         close_all_windows();
     }
@@ -319,7 +308,7 @@ TEST_F(FormsLoad, FailedLoadsLeaveNothingBehind) {
     for (auto [window, why, destroyed] : rows) {
         SCOPED_TRACE(why);
         EXPECT_FALSE(load(window));
-        EXPECT_EQ(joined(take_log()), destroyed) << "no handler ran";
+        EXPECT_EQ(logged(), destroyed) << "no handler ran";
         EXPECT_EQ(kernel().event_lock, 0);
         EXPECT_EQ(handle_of(window, 0), nullptr);
         for (const forms::UnitInfo& u : forms::window_units(window))
@@ -388,6 +377,6 @@ TEST_F(FormsLoad, HandlerClosingTheWindowOnLoadEndsTheLoadEvents) {
             DestroyWindow(handle_of(window, 0));
     };
     EXPECT_TRUE(load(ids::Order)) << "the load itself succeeded";
-    EXPECT_EQ(events_logged(), "W event 0 ") << "events 3 and 4 need the window";
+    EXPECT_EQ(logged(" event "), "W event 0 ") << "events 3 and 4 need the window";
     EXPECT_EQ(handle_of(ids::Order, 0), nullptr);
 }

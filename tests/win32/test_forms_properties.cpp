@@ -105,8 +105,8 @@ std::vector<HWND> children_of(HWND parent) {
 } // namespace
 
 TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
+    // Index, written, stored.
     const std::tuple<int32_t, int32_t, int32_t> rows[] = {
-        // index, written, stored
         {Width, 40000, 32627},  {Width, -5, 0},      {Height, 32628, 32627}, {Height, -1, 0},
         {Left, -40000, -32627}, {Top, 40000, 32627}, {Left, -32627, -32627}, {Width, 77, 77}};
     for (auto [index, written, stored] : rows) {
@@ -126,19 +126,15 @@ TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
     // A control on a container reports its parent's client coordinates.
     EXPECT_EQ(read(ids::Main, ids::MainQ, Left), 5u);
     // The window itself reports screen coordinates.
-    RECT r;
-    GetWindowRect(handle_of(ids::Main, 0), &r);
-    EXPECT_EQ(as_signed(read(ids::Main, 0, Left)), r.left);
-    EXPECT_EQ(as_signed(read(ids::Main, 0, Width)), r.right - r.left);
+    const std::array<LONG, 4> window = screen_box(handle_of(ids::Main, 0));
+    EXPECT_EQ(as_signed(read(ids::Main, 0, Left)), window[0]);
+    EXPECT_EQ(as_signed(read(ids::Main, 0, Width)), window[2]);
 
     write(ids::Main, ids::MainA, Left, 44); // moves, keeping top and size
-    r = rect_in_parent(a);
-    EXPECT_EQ(r.left, 44);
-    EXPECT_EQ(r.top, 30);
-    EXPECT_EQ(r.right - r.left, 111);
+    RECT r = rect_in_parent(a);
+    EXPECT_EQ((std::array{r.left, r.top, r.right - r.left}), (std::array<LONG, 3>{44, 30, 111}));
     write(ids::Main, ids::MainA, Height, 40000);
-    GetWindowRect(a, &r);
-    EXPECT_EQ(r.bottom - r.top, 32627);
+    EXPECT_EQ(screen_box(a)[3], 32627);
     EXPECT_EQ(stored_field(ids::MainA, forms::Field::Height), 32627u);
     EXPECT_EQ(stored_field(ids::MainA, forms::Field::Left), 44u);
 }
@@ -229,8 +225,8 @@ TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdOrCursorImageAndReadAsGive
     std::vector<uint8_t> marked = dword_bytes(0xFFFFFFFF);
     marked.insert(marked.end(), file.begin(), file.end());
     const std::vector<uint8_t> cut(marked.begin(), marked.begin() + 60);
+    // What is stored, its bytes, whether a cursor is made of them.
     const std::tuple<const char*, std::vector<uint8_t>, bool> rows[] = {
-        // name, data, a cursor
         {"-1 then a cursor file", marked, true},
         {"a cursor file as a whole", file, true},
         {"-1 then a cut cursor file", cut, false},
@@ -239,11 +235,11 @@ TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdOrCursorImageAndReadAsGive
         SCOPED_TRACE(name);
         auto set = byte_set(data);
         write_x(MousePointer, word_of(set.data()));
-        HCURSOR cursor = forms::unit_cursor(ids::Main, ids::MainX);
-        EXPECT_EQ(cursor != nullptr, made);
+        HCURSOR made_cursor = forms::unit_cursor(ids::Main, ids::MainX);
+        EXPECT_EQ(made_cursor != nullptr, made);
         EXPECT_EQ(take_byte_set(read_x(MousePointer)), data) << "stored as given";
         ICONINFO info{};
-        if (cursor && GetIconInfo(reinterpret_cast<HICON>(cursor), &info)) {
+        if (made_cursor && GetIconInfo(reinterpret_cast<HICON>(made_cursor), &info)) {
             EXPECT_EQ((std::pair{info.xHotspot, info.yHotspot}), (std::pair<DWORD, DWORD>{5, 6}));
             DeleteObject(info.hbmMask);
             DeleteObject(info.hbmColor);
@@ -254,28 +250,23 @@ TEST_F(FormsProperties, MousePointerIsStoredAsSystemIdOrCursorImageAndReadAsGive
 TEST_F(FormsProperties, KindValuesAreConvertedByPropertyTypeAndDataCopiedBothWays) {
     ASSERT_TRUE(load(ids::Main));
     TestUnit& x = *test_unit(ids::Main, ids::MainX);
-    struct Row {
-        const char* name;
-        int32_t index;
-        uint32_t low, high;
-        uint32_t received0, received1; // what the write routine gets
-        uint64_t read_back;
-    };
-    const Row rows[] = {
-        {"integer", probe::Integer, 0xFFFFFFFB, 9, 0xFFFFFFFB, 0, 0xFFFFFFFB},
-        {"choice keeps non-negative", probe::Choice, 3, 0, 3, 0, 3},
-        {"choice negative becomes 0", probe::Choice, uint32_t(-3), 0, 0, 0, 0},
-        {"logical nonzero becomes 1", probe::Logical, 7, 0, 1, 0, 1},
-        {"logical zero", probe::Logical, 0, 0, 0, 0, 0},
-        {"eight bytes", probe::Eight, 0x11223344, 0x55667788, 0x11223344, 0x55667788,
-         0x5566778811223344ull},
-        {"colour", probe::Color, 0x00FF8000, 1, 0x00FF8000, 0, 0x00FF8000},
-    };
-    for (const Row& r : rows) {
-        write_x(r.index, r.low, r.high);
-        EXPECT_EQ(x.last_value.word0, r.received0) << r.name;
-        EXPECT_EQ(x.last_value.word1, r.received1) << r.name;
-        EXPECT_EQ(read_x(r.index), r.read_back) << r.name;
+    // The two words written, the two the write routine gets, the value read back.
+    const std::tuple<const char*, int32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint64_t>
+        rows[] = {
+            {"integer", probe::Integer, 0xFFFFFFFB, 9, 0xFFFFFFFB, 0, 0xFFFFFFFB},
+            {"choice keeps non-negative", probe::Choice, 3, 0, 3, 0, 3},
+            {"choice negative becomes 0", probe::Choice, uint32_t(-3), 0, 0, 0, 0},
+            {"logical nonzero becomes 1", probe::Logical, 7, 0, 1, 0, 1},
+            {"logical zero", probe::Logical, 0, 0, 0, 0, 0},
+            {"eight bytes", probe::Eight, 0x11223344, 0x55667788, 0x11223344, 0x55667788,
+             0x5566778811223344ull},
+            {"colour", probe::Color, 0x00FF8000, 1, 0x00FF8000, 0, 0x00FF8000},
+        };
+    for (auto [name, index, low, high, received0, received1, read_back] : rows) {
+        write_x(index, low, high);
+        EXPECT_EQ(x.last_value.word0, received0) << name;
+        EXPECT_EQ(x.last_value.word1, received1) << name;
+        EXPECT_EQ(read_x(index), read_back) << name;
     }
     x.logical = 2; // a stored logical is true only when it is 1
     EXPECT_EQ(read_x(probe::Logical), 0u);

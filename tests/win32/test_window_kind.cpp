@@ -81,8 +81,8 @@ TEST(WindowCreation, FixedBorderCannotBeResizedNorStartMaximised) {
 }
 
 TEST(WindowCreation, TitleBarOnlyWithABorderAndACaptionOrControlBox) {
+    // BorderStyle, Caption, ControlBox; a title bar expected.
     const std::tuple<int, const char*, int, bool> rows[] = {
-        // BorderStyle, Caption, ControlBox
         {0, "Title", 1, false}, {0, "", 0, false}, {2, "", 0, false},
         {2, "", 1, true},       {2, "T", 0, true}, {1, "Title", 1, true}};
     const int caption_height = GetSystemMetrics(SM_CYCAPTION);
@@ -108,11 +108,9 @@ TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     RuntimeKernel& k = kernel();
     k.hidden_owner_hwnd = hidden;
-    const std::tuple<uint32_t, int, bool, bool> rows[] = {// program kind, ShowInTaskbar, modal
-                                                          {3, 1, false, false},
-                                                          {3, 0, false, true},
-                                                          {3, 1, true, true},
-                                                          {0, 0, true, false}};
+    // Program kind, ShowInTaskbar, modal.
+    const std::tuple<uint32_t, int, bool, bool> rows[] = {
+        {3, 1, false, false}, {3, 0, false, true}, {3, 1, true, true}, {0, 0, true, false}};
     for (auto [program_kind, show_in_taskbar, modal, owned] : rows) {
         k.program_kind = program_kind;
         TestForm form(window_with([&](auto& p) { p.ShowInTaskbar = show_in_taskbar; }),
@@ -189,10 +187,9 @@ const Step kCloseQueried[] = {{"w:12"}, {"w:1"}, {nullptr}};
 const Step kCloseDestroyedIn12[] = {{"w:12"}, {"w:2"}, {nullptr}};
 
 TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
-    const std::tuple<int, bool, const Step*> rows[] = {// veto event (-1: none), closed, events
-                                                       {-1, true, kCloseAll},
-                                                       {12, false, kCloseAsked},
-                                                       {1, false, kCloseQueried}};
+    // Veto event (-1: none), closed, events.
+    const std::tuple<int, bool, const Step*> rows[] = {
+        {-1, true, kCloseAll}, {12, false, kCloseAsked}, {1, false, kCloseQueried}};
     for (auto [veto_event, closed, events] : rows) {
         SCOPED_TRACE(veto_event);
         FakeRequests log;
@@ -604,8 +601,8 @@ TEST(WindowKinds, LibraryTablesHoldTheFiveKindsAtTheirPositions) {
     const auto* ui = static_cast<const forms::UnitTypeRecord*>(kSupportLibraries[1]->data_types);
     ASSERT_EQ(kSupportLibraries[0]->data_type_count, 51u);
     ASSERT_EQ(kSupportLibraries[1]->data_type_count, 5u);
+    // Type record, its flags and property count.
     const std::tuple<const forms::UnitTypeRecord*, uint32_t, uint32_t> rows[] = {
-        // flags, count
         {&base[0], 0x800000D0, 32},
         {&base[4], 0x80000040, 29},
         {&base[10], 0x80000840, 14},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <tuple>
 
@@ -184,23 +185,16 @@ TEST(Pictures, IconFilesGiveTheSystemSizesIncludingFromPngImages) {
     expect_system_sizes();
 
     // An icon file holding only a PNG image (the 256-pixel one of the project icon).
-    std::vector<uint8_t> png_only = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
-    auto entry = [&ico](int i, int field) {
-        uint32_t v;
-        std::memcpy(&v, ico.data() + 6 + 16 * i + field, 4);
-        return v;
-    };
-    int png_index = -1;
-    for (int i = 0; i < 13; ++i) {
-        uint32_t offset = entry(i, 12);
-        if (std::memcmp(ico.data() + offset, "\x89PNG", 4) == 0)
-            png_index = i;
-    }
+    auto entry = [&ico](int i, int field) { return read_u32(ico.data() + 6 + 16 * i + field); };
+    int png_index = 12;
+    while (png_index >= 0 && std::memcmp(ico.data() + entry(png_index, 12), "\x89PNG", 4) != 0)
+        --png_index;
     ASSERT_GE(png_index, 0);
     uint32_t bytes = entry(png_index, 8), offset = entry(png_index, 12);
-    for (uint32_t v : {bytes, 22u})
-        for (int k = 0; k < 4; ++k)
-            png_only.push_back(uint8_t(v >> (8 * k)));
+    // Directory of one entry: its size and offset 22, then the image.
+    std::vector<uint8_t> png_only = {0, 0,  1, 0, 1, 0, 0, 0,  0, 0, 1,
+                                     0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    write_u32(png_only.data() + 14, bytes);
     png_only.insert(png_only.end(), ico.begin() + offset, ico.begin() + offset + bytes);
     ASSERT_TRUE(
         controls::decode_icon_pair(png_only.data(), uint32_t(png_only.size()), large, small));
@@ -251,20 +245,16 @@ TEST(Pictures, DamagedIconFilesAreRefusedWithoutReadingOutside) {
 TEST(Fonts, RealisedWithForcedFieldsOnlyFromSixtyBytes) {
     std::vector<uint8_t> font = logfont_bytes("Arial", -20, FW_BOLD);
     LOGFONTA* stored = reinterpret_cast<LOGFONTA*>(font.data());
-    stored->lfCharSet = GB2312_CHARSET;
-    stored->lfQuality = NONANTIALIASED_QUALITY;
-    stored->lfPitchAndFamily = FIXED_PITCH;
-    stored->lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    stored->lfCharSet = GB2312_CHARSET, stored->lfQuality = NONANTIALIASED_QUALITY;
+    stored->lfPitchAndFamily = FIXED_PITCH, stored->lfOutPrecision = OUT_TT_ONLY_PRECIS;
     HFONT f = controls::realise_font(font);
     ASSERT_NE(f, nullptr);
     LOGFONTA back{};
     GetObjectA(f, sizeof back, &back);
-    EXPECT_EQ(back.lfCharSet, DEFAULT_CHARSET);
-    EXPECT_EQ(back.lfQuality, PROOF_QUALITY);
-    EXPECT_EQ(back.lfPitchAndFamily, 0);
-    EXPECT_EQ(back.lfOutPrecision, 0);
-    EXPECT_EQ(back.lfHeight, -20);
-    EXPECT_EQ(back.lfWeight, FW_BOLD);
+    // Character set, quality, pitch and precision forced; height and weight kept.
+    EXPECT_EQ((std::array<LONG, 6>{back.lfCharSet, back.lfQuality, back.lfPitchAndFamily,
+                                   back.lfOutPrecision, back.lfHeight, back.lfWeight}),
+              (std::array<LONG, 6>{DEFAULT_CHARSET, PROOF_QUALITY, 0, 0, -20, FW_BOLD}));
     DeleteObject(f);
 
     // A face name without its terminator is cut, not read past the record.
