@@ -23,11 +23,10 @@ namespace {
 
 TEST(FileDialogLogic, FilterListFollowsTheClosingBarsRule) {
     const std::string one_entry("EXE\0*.exe\0\0\0", 12);
-    EXPECT_EQ(file_dialog_filter("EXE|*.exe"), one_entry);
-    EXPECT_EQ(file_dialog_filter("EXE|*.exe||"), one_entry);
-    EXPECT_EQ(file_dialog_filter("EXE|*.exe|| \t\r\n"), one_entry);
-    EXPECT_EQ(file_dialog_filter(""), "");
-    EXPECT_EQ(file_dialog_filter(" \t"), "");
+    for (const char* filter : {"EXE|*.exe", "EXE|*.exe||", "EXE|*.exe|| \t\r\n"})
+        EXPECT_EQ(file_dialog_filter(filter), one_entry) << filter;
+    for (const char* blank : {"", " \t"})
+        EXPECT_EQ(file_dialog_filter(blank), "");
     const char two[] = "文本文件 (*.txt)\0*.txt\0所有文件 (*.*)\0*.*\0\0";
     EXPECT_EQ(file_dialog_filter("文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||"),
               std::string(two, sizeof two));
@@ -52,10 +51,10 @@ TEST(FileDialogLogic, FileNameIsCutToTheBufferWithoutSplittingACharacter) {
 }
 
 TEST(FileDialogLogic, PointsAndPixelsAndTheHelpFileName) {
-    EXPECT_EQ(points_to_pixels(12, 96), 16);
-    EXPECT_EQ(pixels_to_points(16, 96), 12);
-    EXPECT_EQ(points_to_pixels(9, 120), 15);
-    EXPECT_EQ(pixels_to_points(15, 120), 9);
+    for (auto [points, dpi, pixels] : {std::tuple{12, 96, 16}, std::tuple{9, 120, 15}}) {
+        EXPECT_EQ(points_to_pixels(points, dpi), pixels);
+        EXPECT_EQ(pixels_to_points(pixels, dpi), points);
+    }
     EXPECT_EQ(default_help_file("C:\\a.b\\Vantor.exe"), "C:\\a.b\\Vantor.hlp");
     EXPECT_EQ(default_help_file("C:\\a.b\\Vantor"), "C:\\a.b\\Vantor.hlp");
 }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <tuple>
 
 #include "controls/kinds.h"
@@ -426,16 +425,14 @@ TEST(WindowEvents, ADisabledWindowHandsActivationToTheModalOne) {
 
 TEST(WindowSound, OnlyWholeWaveAndMidiDataIsPlayed) {
     using controls::BackSoundPlayer;
-    std::vector<uint8_t> wave(44, 0);
-    std::memcpy(wave.data(), "RIFF", 4);
-    std::memcpy(wave.data() + 8, "WAVE", 4);
+    std::vector<uint8_t> wave = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    wave.resize(44);
     EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::Wave);
     wave.resize(35); // shorter than a wave header
     EXPECT_EQ(BackSoundPlayer::format_of(wave), BackSoundPlayer::Format::None);
     // Mode 2 never plays; MIDI data the sequencer refuses is dropped.
     TestForm form(window_with([](auto& p) {
-                      p.BackSound = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
-                      p.SoundMode = 2;
+                      p.BackSound = {'M', 'T', 'h', 'd', 0, 0, 0, 6}, p.SoundMode = 2;
                   }),
                   RECT{0, 0, 100, 80});
     EXPECT_EQ(form.window()->sound().playing(), BackSoundPlayer::Format::None);
@@ -454,8 +451,7 @@ TEST(WindowShape, EllipseKeptAfterResize) {
     RECT box;
     GetRgnBox(rgn, &box);
     // An elliptic region leaves out its right and bottom edges.
-    EXPECT_EQ(box.right - box.left, 299);
-    EXPECT_EQ(box.bottom - box.top, 239);
+    EXPECT_EQ((std::pair{box.right - box.left, box.bottom - box.top}), (std::pair{299L, 239L}));
     EXPECT_TRUE(PtInRegion(rgn, 150, 120));
     EXPECT_FALSE(PtInRegion(rgn, 3, 3)) << "corner outside the ellipse";
     EXPECT_TRUE(PtInRegion(rgn, 2, 120)) << "left middle inside";
