@@ -204,11 +204,11 @@ TEST_F(DllBindingTest, OrdinalNamesAreLookedUpByOrdinal) {
                                "load C:\\App\\user32 (missing)", "load user32", "find user32 @5"}));
 }
 
-TEST_F(DllBindingTest, RelativeNamesTryTheProgramDirectoryFirst) {
+TEST_F(DllBindingTest, RelativeNamesTryTheProgramDirectoryIfAnyFirst) {
     loader.add("C:\\App\\local.dll").by_name["F"] = 0x10;
     loader.add("local.dll").by_name["F"] = 0x20; // the system's search would find this one
     loader.add("other.dll").by_name["G"] = 0x30;
-    declare({"local.dll", "other.dll"}, {"F", "G"});
+    declare({"local.dll", "other.dll", "other.dll", "other.dll"}, {"F", "G", "G", "G"});
 
     EXPECT_EQ(resolve(0), fake_address(0x10));
     EXPECT_EQ(tables.modules[0], loader.handle_of("C:\\App\\local.dll"));
@@ -217,14 +217,10 @@ TEST_F(DllBindingTest, RelativeNamesTryTheProgramDirectoryFirst) {
     EXPECT_EQ(loader.log,
               (Log{"load C:\\App\\local.dll", "find C:\\App\\local.dll F",
                    "load C:\\App\\other.dll (missing)", "load other.dll", "find other.dll G"}));
-}
-
-TEST_F(DllBindingTest, WithoutProgramDirectoryOnlyTheNameIsLoaded) {
-    loader.add("other.dll").by_name["G"] = 0x30;
-    declare({"other.dll", "other.dll"}, {"G", "G"});
-
-    EXPECT_EQ(resolve(0, nullptr), fake_address(0x30));
-    EXPECT_EQ(resolve(1, ""), fake_address(0x30));
+    // Without a program directory only the name is loaded.
+    loader.log.clear();
+    EXPECT_EQ(resolve(2, nullptr), fake_address(0x30));
+    EXPECT_EQ(resolve(3, ""), fake_address(0x30));
     EXPECT_EQ(loader.log,
               (Log{"load other.dll", "find other.dll G", "load other.dll", "find other.dll G"}));
 }

@@ -108,7 +108,7 @@ class CommonDlgTest : public ::testing::Test {
     Host host;
 };
 
-TEST_F(CommonDlgTest, IsAHiddenWindowOfItsOwnClass) {
+TEST_F(CommonDlgTest, IsAHiddenWindowOfItsOwnClassWhoseWritesClamp) {
     CommonDlg* dlg = make();
     ASSERT_NE(dlg, nullptr);
     char cls[32] = {};
@@ -118,10 +118,8 @@ TEST_F(CommonDlgTest, IsAHiddenWindowOfItsOwnClass) {
     EXPECT_EQ(GetWindowLongA(dlg->handle(), GWL_STYLE) & (WS_CHILD | WS_BORDER), WS_CHILD);
     CommonDlg* design = make({}, 1);
     EXPECT_NE(GetWindowLongA(design->handle(), GWL_STYLE) & WS_BORDER, 0);
-}
 
-TEST_F(CommonDlgTest, WritesClampAndReadsReturnTheStoredValues) {
-    CommonDlg* dlg = make();
+    // Writes clamp and reads return the stored values.
     EXPECT_EQ(read(dlg, dlg_prop::FileMustExist), 1u);
     // Index, written, stored.
     const std::tuple<int32_t, int32_t, int32_t> rows[] = {

@@ -126,7 +126,7 @@ TEST_F(FormsLoad, UnitObjectsAreFoundByIdAndWindowByUnitZero) {
     EXPECT_EQ(runtime_request(2006, ids::Main, 0x16019999), 0u);
 }
 
-TEST_F(FormsLoad, LoadingAnOpenWindowBringsItBackWithoutCreatingAgain) {
+TEST_F(FormsLoad, LoadingAnOpenWindowBringsItBackAndAReloadStartsFromTheStore) {
     ASSERT_TRUE(load(ids::Main));
     HWND window = handle_of(ids::Main, 0);
     uint32_t created = units_created();
@@ -139,10 +139,8 @@ TEST_F(FormsLoad, LoadingAnOpenWindowBringsItBackWithoutCreatingAgain) {
     EXPECT_FALSE(IsIconic(window));
     static const Step no_load_events[] = {{"W show 1", kOptional}, {nullptr}};
     EXPECT_SEQUENCE(no_load_events);
-}
 
-TEST_F(FormsLoad, ValuesWrittenWhileOpenAreGoneAfterReload) {
-    ASSERT_TRUE(load(ids::Main));
+    // Values written while open are gone after a reload.
     write(ids::Main, ids::MainA, Left, 55);
     write(ids::Main, ids::MainX, Tag, word_of("新标签"));
     write(ids::Main, ids::MainX, probe::Text, word_of("changed"));

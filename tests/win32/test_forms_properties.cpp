@@ -104,7 +104,7 @@ std::vector<HWND> children_of(HWND parent) {
 
 } // namespace
 
-TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
+TEST_F(FormsProperties, GeometryWritesClampAndALiveUnitsComesFromItsWindow) {
     // Index, written, stored.
     const std::tuple<int32_t, int32_t, int32_t> rows[] = {
         {Width, 40000, 32627},  {Width, -5, 0},      {Height, 32628, 32627}, {Height, -1, 0},
@@ -114,9 +114,8 @@ TEST_F(FormsProperties, GeometryWritesClampToTheLimits) {
         EXPECT_EQ(as_signed(read(ids::Main, ids::MainA, index)), stored)
             << "property " << index << " written " << written;
     }
-}
 
-TEST_F(FormsProperties, GeometryOfALiveUnitComesFromItsWindow) {
+    // A live unit's geometry comes from its window.
     ASSERT_TRUE(load(ids::Main));
     HWND a = handle_of(ids::Main, ids::MainA);
     MoveWindow(a, 20, 30, 111, 22, TRUE);        // as if the user had moved it
@@ -379,7 +378,7 @@ TEST_F(FormsProperties, WholeFontRecordTakesTheAngleAsGivenAndItsOwnFaceRules) {
     EXPECT_EQ(x.last_value.word1, 0u);
 }
 
-TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
+TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValuesUnlessNeverRecreated) {
     ASSERT_TRUE(load(ids::Main));
     HWND window = handle_of(ids::Main, 0);
     HWND old_panel = handle_of(ids::Main, ids::MainP);
@@ -414,10 +413,8 @@ TEST_F(FormsProperties, RecreationKeepsZOrderFocusChildrenAndValues) {
         return line.rfind("Q ", 0) == 0 || line.rfind("R ", 0) == 0;
     });
     EXPECT_TRUE(sequence_matches(log, expected));
-}
 
-TEST_F(FormsProperties, RecreationGivesTheFocusToTheNewObjectUnlessNeverRecreated) {
-    ASSERT_TRUE(load(ids::Main));
+    // The focus goes to the new object.
     write_x(probe::Integer, 42);
     write_x(probe::Text, word_of("kept"));
     HWND old = handle_of(ids::Main, ids::MainX);

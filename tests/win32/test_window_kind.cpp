@@ -185,7 +185,7 @@ const Step kCloseAsked[] = {{"w:12"}, {nullptr}};
 const Step kCloseQueried[] = {{"w:12"}, {"w:1"}, {nullptr}};
 const Step kCloseDestroyedIn12[] = {{"w:12"}, {"w:2"}, {nullptr}};
 
-TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
+TEST(WindowClose, EscAndLogOffAskEvents12And1WhichCanVeto) {
     // Veto event (-1: none), closed, events.
     const std::tuple<int, bool, const Step*> rows[] = {
         {-1, true, kCloseAll}, {12, false, kCloseAsked}, {1, false, kCloseQueried}};
@@ -210,6 +210,15 @@ TEST(WindowClose, EscClosesThroughEvents12Then1AndEitherCanVeto) {
     press_key(VK_ESCAPE, false, form.hwnd());
     EXPECT_TRUE(IsWindow(form.hwnd()));
     EXPECT_EQ(log.text({12, 1}), "");
+
+    // Log-off asks event 1, whose false refuses it.
+    log.clear();
+    log.answer(kWindowUnitId, 1, 0);
+    EXPECT_EQ(SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    log.answer(kWindowUnitId, 1, 1);
+    EXPECT_EQ(SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(log.text(), "w:1 w:1");
+    EXPECT_TRUE(IsWindow(form.hwnd()));
 }
 
 TEST(WindowClose, HandlersThatDestroyTheWindowThemselves) {
@@ -235,17 +244,6 @@ TEST(WindowClose, HandlersThatDestroyTheWindowThemselves) {
     press_key(VK_RETURN, false, hwnd);
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(log.count(kWindowUnitId, 1), 1);
-}
-
-TEST(WindowClose, LogOffAsksEvent1WhoseFalseRefusesIt) {
-    FakeRequests log;
-    TestForm form(window_props("Test"), RECT{60, 60, 200, 120});
-    log.answer(kWindowUnitId, 1, 0);
-    EXPECT_EQ(SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0), FALSE);
-    log.answer(kWindowUnitId, 1, 1);
-    EXPECT_EQ(SendMessageA(form.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
-    EXPECT_EQ(log.text(), "w:1 w:1");
-    EXPECT_TRUE(IsWindow(form.hwnd()));
 }
 
 TEST(WindowEvents, ShowActivateMoveSizeInOrder) {
