@@ -255,9 +255,8 @@ std::vector<uint8_t> encode_image(const GUID& container, int w, int h,
     IWICBitmapEncoder* encoder = nullptr;
     IWICBitmapFrameEncode* frame = nullptr;
     std::vector<uint32_t> pixels(size_t(w) * h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            pixels[size_t(y) * w + x] = argb(x, y);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = argb(int(i % size_t(w)), int(i / size_t(w)));
     // The encoder converts the source to the pixel format it negotiates.
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
     bool ok =

@@ -465,19 +465,16 @@ TEST(WindowShape, EllipseKeptAfterResize) {
 
 TEST(WindowShape, EveryShapeIsAClosedOutlineInsideTheWindow) {
     for (int32_t shape = 1; shape <= 29; ++shape) {
+        SCOPED_TRACE(shape);
         HRGN rgn = controls::make_shape_region(shape, 320, 200);
-        ASSERT_NE(rgn, nullptr) << "shape " << shape;
+        ASSERT_NE(rgn, nullptr);
         RECT box;
-        EXPECT_NE(GetRgnBox(rgn, &box), NULLREGION) << "shape " << shape;
-        EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= 320 && box.bottom <= 200)
-            << "shape " << shape;
-        EXPECT_GT((box.right - box.left) * (box.bottom - box.top), 320 * 200 / 4)
-            << "shape " << shape << " too small";
+        EXPECT_NE(GetRgnBox(rgn, &box), NULLREGION);
+        EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= 320 && box.bottom <= 200);
+        EXPECT_GT((box.right - box.left) * (box.bottom - box.top), 320 * 200 / 4) << "too small";
         DeleteObject(rgn);
-        if (shape >= 4) {
-            for (POINT pt : controls::shape_points(shape))
-                EXPECT_TRUE(pt.x >= 0 && pt.x <= 32767 && pt.y >= 0 && pt.y <= 32767);
-        }
+        for (POINT pt : shape >= 4 ? controls::shape_points(shape) : std::vector<POINT>{})
+            EXPECT_TRUE(pt.x >= 0 && pt.x <= 32767 && pt.y >= 0 && pt.y <= 32767);
     }
     EXPECT_EQ(controls::make_shape_region(0, 320, 200), nullptr);
     EXPECT_EQ(controls::make_shape_region(30, 320, 200), nullptr);
