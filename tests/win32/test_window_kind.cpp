@@ -398,10 +398,9 @@ TEST(WindowKeyboard, AMultiLineEditBoxKeepsEnter) {
     form.write(form.control(1), props::edit_box::MultiLine, 0);
     pump();
     UnitObject* box = form.control(1);
-    if (box && box->alive()) {
-        press_in(box->handle(), log, VK_RETURN);
-        EXPECT_EQ(log.count(form.control_unit_id(0), 0), 1) << log.text();
-    }
+    ASSERT_TRUE(box && box->alive()) << "the box was not re-created";
+    press_in(box->handle(), log, VK_RETURN);
+    EXPECT_EQ(log.count(form.control_unit_id(0), 0), 1) << log.text();
 }
 
 TEST(WindowEvents, ADisabledWindowHandsActivationToTheModalOne) {
