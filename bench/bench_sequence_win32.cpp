@@ -288,7 +288,8 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     std::printf("  Vantor's CPU time from %s\n",
                 clock.from_linux() ? clock.source().c_str() : "GetProcessTimes");
     const double idle_from = now_ms();
-    Sleep(2000); // Vantor idle: its CPU time when nothing happens
+    constexpr DWORD kIdleSampleMs = 2000; // Vantor idle: its CPU time when nothing happens
+    Sleep(kIdleSampleMs);
     const double idle_to = now_ms();
     const double cpu_before = clock.ms();
     WindowWatcher watcher;
