@@ -279,12 +279,6 @@ std::string window_text(HWND hwnd) {
     return std::string(text, n > 0 ? size_t(n) : 0);
 }
 
-std::string class_name_of(HWND hwnd) {
-    char name[256] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
-
 RECT screen_rect(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/standin_log.h"
+#include "tests/support/plain_program.h"
 
 namespace vantor::e2e {
 
@@ -112,7 +113,7 @@ HWND control_by_order(HWND parent, const char* class_name, int index);
 std::vector<HWND> children_of(HWND parent);
 // Text of a window of any process (WM_GETTEXT), as the window's ANSI bytes.
 std::string window_text(HWND hwnd);
-std::string class_name_of(HWND hwnd);
+using testing::class_name_of; // tests/support/plain_program.h
 // Window rectangle in screen coordinates, and in the parent's client area.
 RECT screen_rect(HWND hwnd);
 RECT rect_in_parent(HWND hwnd);

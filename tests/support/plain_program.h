@@ -1,8 +1,11 @@
 // What the plain Win32 programs of the tests and benchmarks (no runtime) share:
-// their window class and their message loop.
+// their window class and their message loop; and one window query every test
+// tier uses.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 namespace vantor::testing {
 
@@ -42,6 +45,13 @@ inline int run_plain_loop(HWND dialog = nullptr) {
         DispatchMessageA(&msg);
     }
     return int(msg.wParam);
+}
+
+// The class name of a window of any process.
+inline std::string class_name_of(HWND hwnd) {
+    char name[256] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
 }
 
 } // namespace vantor::testing

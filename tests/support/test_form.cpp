@@ -37,12 +37,6 @@ std::array<LONG, 4> screen_box(HWND h) {
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-std::string class_name(HWND h) {
-    char name[64] = {};
-    GetClassNameA(h, name, sizeof name);
-    return name;
-}
-
 int icon_width(HICON icon) {
     ICONINFO info{};
     BITMAP bm{};

@@ -21,6 +21,7 @@
 #include "forms/blocks.h"
 #include "forms/unit_type.h"
 #include "runtime/allocator.h"
+#include "tests/support/plain_program.h"
 #include "tests/support/sequence.h"
 #include "tests/support/win32.h"
 
@@ -44,7 +45,6 @@ template <class F> forms::WindowProps window_with(F set) {
 
 // A window's screen rectangle as {left, top, width, height}.
 std::array<LONG, 4> screen_box(HWND h);
-std::string class_name(HWND h);
 // The width of an icon's image.
 int icon_width(HICON icon);
 

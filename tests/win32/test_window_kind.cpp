@@ -139,10 +139,10 @@ TEST(WindowCreation, ClassNameRegisteredOnceAndUnreadableBlockFails) {
         TestForm a(p, RECT{0, 0, 100, 80});
         TestForm b(p, RECT{0, 0, 100, 80}, {}, {false, nullptr, 1});
         ASSERT_TRUE(a.ok() && b.ok());
-        EXPECT_EQ(class_name(a.hwnd()), "VantorTestClass");
+        EXPECT_EQ(class_name_of(a.hwnd()), "VantorTestClass");
     }
     TestForm plain(window_props("Test"), RECT{0, 0, 100, 80}, {}, {false, nullptr, 2});
-    EXPECT_EQ(class_name(plain.hwnd()), "QZWindow");
+    EXPECT_EQ(class_name_of(plain.hwnd()), "QZWindow");
 
     std::vector<uint8_t> block = forms::write_block(window_props("Test"));
     block[0] = 7; // version above 6
