@@ -126,6 +126,7 @@ bool read_table(const uint8_t* data, uint32_t size, WindowTable& out, std::strin
         table.ids.resize(n);
         for (uint32_t i = 0; i < n; ++i)
             table.ids[i] = read_u32(head.data() + 4 * i);
+        table.windows.reserve(n);
         for (uint32_t i = 0; i < n; ++i) {
             WindowRecord w;
             if (!read_window(r, w, error))

@@ -60,7 +60,10 @@ bool read_props(const uint8_t* data, size_t size, P& out, Fields fields) {
 
 template <class P, class Fields>
 ByteVec write_props(const P& props, uint32_t version, Fields fields) {
+    // Every kind's block fits in this unless its texts are long: one allocation.
+    constexpr size_t kBlockReserve = 256;
     ByteVec out;
+    out.reserve(kBlockReserve);
     Writer w(out);
     WriteIO io{w};
     w.dword(version);

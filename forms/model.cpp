@@ -28,28 +28,27 @@ void encode_unit_body(Writer& w, const UnitDesc& u) {
     w.bytes(u.block.data(), u.block.size());
 }
 
+// The ids, the offsets and the records, each record's length dword patched
+// once its body is written: one buffer for the whole table.
 ByteVec encode_unit_table(const std::vector<UnitDesc>& units) {
-    ByteVec records;
-    Writer rw(records);
-    std::vector<uint32_t> offsets;
-    for (const UnitDesc& u : units) {
-        offsets.push_back(uint32_t(records.size()));
-        ByteVec body;
-        Writer bw(body);
-        if (is_menu_item_id(u.id)) {
-            bw.bytes(u.raw_body.data(), u.raw_body.size());
-        } else {
-            encode_unit_body(bw, u);
-        }
-        rw.byte_buffer(body);
-    }
+    const auto n = uint32_t(units.size());
     ByteVec table;
-    Writer tw(table);
+    Writer w(table);
     for (const UnitDesc& u : units)
-        tw.dword(u.id);
-    for (uint32_t offset : offsets)
-        tw.dword(offset);
-    tw.bytes(records.data(), records.size());
+        w.dword(u.id);
+    table.resize(8 * size_t(n)); // offsets, filled in below
+    const size_t records_at = table.size();
+    for (uint32_t i = 0; i < n; ++i) {
+        const UnitDesc& u = units[i];
+        const size_t at = table.size();
+        write_u32(table.data() + 4 * (n + i), uint32_t(at - records_at));
+        w.dword(0u); // body length
+        if (is_menu_item_id(u.id))
+            w.bytes(u.raw_body.data(), u.raw_body.size());
+        else
+            encode_unit_body(w, u);
+        write_u32(table.data() + at, uint32_t(table.size() - at - 4));
+    }
     return table;
 }
 
@@ -144,6 +143,7 @@ bool decode(const uint8_t* data, size_t size, ArchiveModel& out, std::string* er
     if (exact && !check_exact(table, uint32_t(size), error))
         return false;
     ArchiveModel model;
+    model.windows.reserve(table.windows.size());
     for (size_t i = 0; i < table.windows.size(); ++i) {
         const WindowRecord& w = table.windows[i];
         WindowDesc d;
@@ -152,6 +152,7 @@ bool decode(const uint8_t* data, size_t size, ArchiveModel& out, std::string* er
         d.attr_b = w.attr_b;
         d.text_a = w.text_a;
         d.text_b = w.text_b;
+        d.units.reserve(w.unit_count);
         for (uint32_t j = 0; j < w.unit_count; ++j) {
             const uint32_t id = *unit_id_at(w, j);
             if (is_menu_item_id(id)) { // kept opaque

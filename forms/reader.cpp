@@ -15,6 +15,16 @@ bool Reader::fail(const std::string& what, uint32_t offset) {
     return false;
 }
 
+bool Reader::refill() {
+    buf_len_ = std::min(kBufferSize, size_ - source_pos_);
+    buf_pos_ = 0;
+    if (buf_len_ == 0)
+        return false;
+    std::memcpy(buffer_.data(), data_ + source_pos_, buf_len_);
+    source_pos_ += buf_len_;
+    return true;
+}
+
 bool Reader::take(void* out, uint32_t n) {
     if (failed_)
         return false;
@@ -32,10 +42,7 @@ bool Reader::take(void* out, uint32_t n) {
                 source_pos_ += n;
                 return true;
             }
-            buf_len_ = std::min(kBufferSize, size_ - source_pos_);
-            std::memcpy(buffer_.data(), data_ + source_pos_, buf_len_);
-            source_pos_ += buf_len_;
-            buf_pos_ = 0;
+            refill();
         }
         uint32_t chunk = std::min(n, buf_len_ - buf_pos_);
         if (dst) {
@@ -106,16 +113,25 @@ bool Reader::z_text(std::string& out) {
     out.clear();
     if (failed_)
         return false;
-    uint32_t start = consumed_;
+    const uint32_t start = consumed_;
+    // Takes each buffered run before the 0 at once; the buffer is refilled in
+    // its usual chunks.
     for (;;) {
-        char c;
-        if (!take(&c, 1)) {
+        if (buf_pos_ == buf_len_ && !refill()) {
+            fail("truncated", consumed_);
             error_ = "unterminated text at offset " + std::to_string(start);
             return false;
         }
-        if (c == 0)
+        const uint8_t* at = buffer_.data() + buf_pos_;
+        const uint32_t buffered = buf_len_ - buf_pos_;
+        const auto* zero = static_cast<const uint8_t*>(std::memchr(at, 0, buffered));
+        const uint32_t run = zero ? uint32_t(zero - at) : buffered;
+        out.append(reinterpret_cast<const char*>(at), run);
+        const uint32_t taken = zero ? run + 1 : run;
+        buf_pos_ += taken;
+        consumed_ += taken;
+        if (zero)
             return true;
-        out.push_back(c);
     }
 }
 

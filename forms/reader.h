@@ -49,6 +49,8 @@ class Reader {
   private:
     // The one read function: copies n bytes (out may be null to skip them).
     bool take(void* out, uint32_t n);
+    // Loads the next chunk of the source into the drained buffer; false at the end.
+    bool refill();
     // Reads a dword length and checks that many bytes are left.
     bool length(uint32_t& n);
 
