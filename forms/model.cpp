@@ -121,14 +121,9 @@ bool check_exact(const WindowTable& t, uint32_t size, std::string* error) {
     return true;
 }
 
-bool decode(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error,
-            DecodeLayout layout) {
+bool decode_table(const WindowTable& table, const uint8_t* data, size_t size, ArchiveModel& out,
+                  std::string* error, DecodeLayout layout) {
     const bool exact = layout == DecodeLayout::Exact;
-    if (size > 0xFFFFFFFFu) {
-        if (error)
-            *error = "archive larger than 4 GB";
-        return false;
-    }
     // The runtime reads length / 8 windows; the model has no place for the rest.
     if (exact && size >= 4 && read_u32(data) % 8 != 0) {
         if (error) {
@@ -137,9 +132,6 @@ bool decode(const uint8_t* data, size_t size, ArchiveModel& out, std::string* er
         }
         return false;
     }
-    WindowTable table;
-    if (!read_window_table(data, uint32_t(size), table, error))
-        return false;
     if (exact && !check_exact(table, uint32_t(size), error))
         return false;
     ArchiveModel model;
@@ -198,8 +190,26 @@ ByteVec encode_archive(const ArchiveModel& model) {
 
 bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error,
                     DecodeLayout layout) {
+    if (size > 0xFFFFFFFFu) {
+        if (error)
+            *error = "archive larger than 4 GB";
+        return false;
+    }
     try {
-        return decode(data, size, out, error, layout);
+        WindowTable table;
+        return read_window_table(data, uint32_t(size), table, error) &&
+               decode_table(table, data, size, out, error, layout);
+    } catch (const std::bad_alloc&) {
+        if (error)
+            *error = "out of memory decoding the archive";
+        return false;
+    }
+}
+
+bool decode_archive(const WindowTable& table, const uint8_t* data, size_t size, ArchiveModel& out,
+                    std::string* error, DecodeLayout layout) {
+    try {
+        return decode_table(table, data, size, out, error, layout);
     } catch (const std::bad_alloc&) {
         if (error)
             *error = "out of memory decoding the archive";

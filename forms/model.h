@@ -66,6 +66,8 @@ struct ArchiveModel {
     friend bool operator==(const ArchiveModel&, const ArchiveModel&) = default;
 };
 
+struct WindowTable;
+
 bool is_menu_item_id(uint32_t id);
 
 // Encodes the archive byte for byte as stored in the program image: records
@@ -85,5 +87,9 @@ ByteVec encode_archive(const ArchiveModel& model);
 enum class DecodeLayout { Exact, AsRead };
 bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::string* error,
                     DecodeLayout layout = DecodeLayout::Exact);
+// The same from `table`, which read_window_table read from `data` (and which has
+// not been changed since).
+bool decode_archive(const WindowTable& table, const uint8_t* data, size_t size, ArchiveModel& out,
+                    std::string* error, DecodeLayout layout = DecodeLayout::Exact);
 
 } // namespace vantor::forms
