@@ -9,8 +9,9 @@ creates each program on a line from this script; the time runs from just
 before that line is written to the X server's MapNotify for a new top-level
 window of 217 x 210 pixels, which this script receives over its own X
 connection (SubstructureNotify on the root window). Runs alternate between the
-two programs so that drift hits both alike; each window is closed (WM_CLOSE)
-and its process waited for before the next run.
+two programs so that drift hits both alike, each round starting with the
+next program; each window is closed (WM_CLOSE) and its process waited for
+before the next run.
 
 Beside the wall time it prints the CPU time the program's own threads had used
 when its window was mapped (Linux's per-thread schedstat, all threads summed):
@@ -216,9 +217,12 @@ def main():
     samples = {name: [] for name, _ in programs}
     cpu = {name: [] for name, _ in programs}
     rounds = {name: [] for name, _ in programs}
-    for _ in range(runs):
+    for round_number in range(runs):
         this_round = {}
-        for name, exe in programs:
+        # Each round starts with the next program: the first run of a round
+        # follows the previous round's last close, which may still be settling.
+        turn = round_number % len(programs)
+        for name, exe in programs[turn:] + programs[:turn]:
             result = run_once(watch, host, exe)
             if result is None:
                 print(f"{name}: no 217 x 210 window mapped within {TIMEOUT_S:.0f} s")

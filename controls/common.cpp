@@ -8,6 +8,7 @@
 #include <new>
 #include <tuple>
 
+#include "controls/on_demand.h"
 #include "runtime/allocator.h"
 
 namespace vantor::controls {
@@ -28,13 +29,23 @@ template <class T> struct ComRef {
     T** out() { return &p; }
 };
 
+// ole32 function `name`: the library is loaded from the system directory with
+// the first picture decoded (start-up loads its own reference for OLE).
+template <class Fn> Fn com_function(const char* name) {
+    return on_demand<Fn>("ole32.dll", name);
+}
+
 // COM for the calling thread for the length of one decode; a thread that already
 // has COM (OLE initialised at start-up) keeps it.
 struct ComScope {
-    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HRESULT hr = E_FAIL;
+    ComScope() {
+        if (auto initialise = com_function<decltype(&CoInitializeEx)>("CoInitializeEx"))
+            hr = initialise(nullptr, COINIT_APARTMENTTHREADED);
+    }
     ~ComScope() {
         if (SUCCEEDED(hr))
-            CoUninitialize();
+            com_function<decltype(&CoUninitialize)>("CoUninitialize")();
     }
 };
 
@@ -45,8 +56,9 @@ constexpr uint64_t kMaxPixels = 32u * 1024 * 1024;
 bool wic_decode(const uint8_t* data, uint32_t size, Pixels& out) {
     ComScope com;
     ComRef<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out()))))
+    const auto create = com_function<decltype(&CoCreateInstance)>("CoCreateInstance");
+    if (!create || FAILED(create(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out()))))
         return false;
     ComRef<IWICStream> stream;
     if (FAILED(factory->CreateStream(stream.out())) ||

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "controls/on_demand.h"
+
 namespace vantor::controls {
 
 namespace {
@@ -42,8 +44,11 @@ HWND EditBox::spin_handle() const {
 }
 
 void EditBox::create_spin(bool disabled) {
+    // The common controls library is loaded with its first spin, not at start-up.
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&classes);
+    if (auto init =
+            on_demand<decltype(&InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx"))
+        init(&classes);
     HWND edit = handle();
     HWND hwnd = CreateWindowExA(spin_ex_style(props_.BorderStyle), UPDOWN_CLASSA, "",
                                 WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, GetParent(edit),

@@ -6,6 +6,7 @@
 #include <cfenv>
 
 #include "runtime/allocator.h"
+#include "runtime/dll_binding.h"
 #include "runtime/dll_call_win32.h"
 #include "runtime/errors.h"
 #include "runtime/fatal.h"
@@ -33,6 +34,32 @@ void* heap_reallocate(void* block, uint32_t size) {
     return HeapReAlloc(kernel().heap, 0, block, size ? size : 1);
 }
 const HeapBackend kProcessHeap{heap_allocate, heap_release, heap_reallocate};
+
+// ---- OLE ------------------------------------------------------------------------------
+// ole32 is loaded from the system directory at OLE initialisation instead of
+// being imported: an import is looked for beside the program first, which lets
+// a copy planted there in and costs start-up a search of the program's
+// directory for ole32 and for each library it needs.
+template <class Fn> Fn ole_function(const char* name) {
+    HMODULE ole = kernel().ole_library;
+    return ole ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(ole, name))) : nullptr;
+}
+
+void initialise_ole(RuntimeKernel& k) {
+    k.ole_library = static_cast<HMODULE>(system_library_load(win32_dll_loader(), "ole32.dll"));
+    if (auto initialise = ole_function<decltype(&OleInitialize)>("OleInitialize"))
+        initialise(nullptr);
+    k.ole_initialised = true;
+}
+
+void uninitialise_ole(RuntimeKernel& k) {
+    if (auto uninitialise = ole_function<decltype(&OleUninitialize)>("OleUninitialize"))
+        uninitialise();
+    if (k.ole_library)
+        FreeLibrary(k.ole_library);
+    k.ole_library = nullptr;
+    k.ole_initialised = false;
+}
 
 // ---- the hidden owner window -------------------------------------------------------
 const char kHideOwnerClass[] = "_QZ_HideOwner";
@@ -234,10 +261,8 @@ void runtime_startup() {
     k.program_kind = d.program_kind;
     k.reserved = d.reserved;
     k.id_counter = d.id_counter_base + 1;
-    if (!k.ole_initialised) {
-        OleInitialize(nullptr);
-        k.ole_initialised = true;
-    }
+    if (!k.ole_initialised)
+        initialise_ole(k);
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     split_program_path(path, k.program_dir, k.program_file);
@@ -381,10 +406,8 @@ void end_sequence(int32_t code) {
     k.constants_start = k.constants_end = nullptr;
     set_constant_area(nullptr, 0);
     destroy_hidden_owner();
-    if (k.ole_initialised) {
-        OleUninitialize();
-        k.ole_initialised = false;
-    }
+    if (k.ole_initialised)
+        uninitialise_ole(k);
 }
 
 void end_program(int32_t code) {

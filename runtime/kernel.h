@@ -61,6 +61,7 @@ struct RuntimeKernel {
     HWND hidden_owner_hwnd = nullptr;
     HWND main_window = nullptr; // where pre-translation stops
     bool ole_initialised = false;
+    HMODULE ole_library = nullptr; // ole32, from OLE initialisation to its end
     volatile LONG end_in_progress = 0;
     bool start_routine_finished = false;
     uint32_t current_modal_window = 0;

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "tests/e2e/launcher_support.h"
@@ -201,6 +204,38 @@ TEST(ProgramIcon, ResourceShowsTheWindowIconsPixelsAtEverySize) {
         DestroyIcon(window);
     }
     FreeLibrary(image);
+}
+
+// The libraries named in an image's import directory, in lower case.
+std::set<std::string> imported_libraries(const std::string& path) {
+    HMODULE mapped = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!mapped)
+        return {};
+    // An image-resource mapping lies at its sections' addresses, flagged in the low bits.
+    const auto* base = reinterpret_cast<const BYTE*>(uintptr_t(mapped) & ~uintptr_t(3));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::set<std::string> names;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+         dir.VirtualAddress && d->Name; ++d) {
+        std::string name = reinterpret_cast<const char*>(base + d->Name);
+        for (char& c : name)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        names.insert(name);
+    }
+    FreeLibrary(mapped);
+    return names;
+}
+
+// Start-up loads what a plain window program loads: OLE and the common controls
+// come from the system directory when first needed, not through imports, which
+// would be looked for beside the program first.
+TEST(ProgramImage, ImportsOnlyWhatAPlainWindowProgramDoes) {
+    const std::set<std::string> expected = {"gdi32.dll", "kernel32.dll", "msvcrt.dll",
+                                            "user32.dll"};
+    EXPECT_EQ(expected, imported_libraries(vantor_exe()));
 }
 
 } // namespace

@@ -103,6 +103,24 @@ void sound_released(void* module) {
     probe_line("before-release winmm %d", module == GetModuleHandleA("winmm.dll"));
 }
 
+// OLE is up on this thread (COM then reports it as already initialised) and
+// its library is the system directory's.
+void log_ole(const RuntimeKernel& k) {
+    char path[MAX_PATH] = {}, system[MAX_PATH] = {};
+    GetModuleFileNameA(k.ole_library, path, MAX_PATH);
+    GetSystemDirectoryA(system, MAX_PATH);
+    using CoInit = HRESULT(WINAPI*)(void*, DWORD);
+    auto init = reinterpret_cast<CoInit>(
+        reinterpret_cast<void*>(GetProcAddress(k.ole_library, "CoInitializeEx")));
+    const HRESULT again = init ? init(nullptr, 2 /* apartment threaded */) : E_FAIL;
+    probe_line("ole %d from-system %d", again == S_FALSE,
+               k.ole_library && _strnicmp(path, system, std::strlen(system)) == 0);
+    using CoUninit = void(WINAPI*)();
+    if (SUCCEEDED(again))
+        reinterpret_cast<CoUninit>(
+            reinterpret_cast<void*>(GetProcAddress(k.ole_library, "CoUninitialize")))();
+}
+
 DWORD WINAPI end_from_thread(LPVOID) {
     rt().end_program(7);
     return 0;
@@ -123,6 +141,7 @@ int entry_routine() {
                    owner == k.hidden_owner_hwnd && owner != nullptr,
                    (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0);
         probe_line("main-thread %d", k.main_thread_id == GetCurrentThreadId());
+        log_ole(k);
         probe_line("id-counter %u", k.id_counter);
         probe_line("windows %u", runtime_request(2032, 0, 0));
         probe_line("kind %u", runtime_request(2030, 0, 0));

@@ -42,8 +42,8 @@ TEST(Kernel, NormalRunsLogTheirStateBetweenStartAndTheEndSequence) {
     } rows[] = {
         {"startup",
          {"dir-is-cwd 1", "file kernel_probe.exe", "dir-slash 1", "hidden-owner 1 toolwindow 1",
-          "main-thread 1", "id-counter 89758", "windows 0", "kind 3", "unknown-request 0",
-          "constant-copy constant 1", "loop-skipped"},
+          "main-thread 1", "ole 1 from-system 1", "id-counter 89758", "windows 0", "kind 3",
+          "unknown-request 0", "constant-copy constant 1", "loop-skipped"},
          {}},
         // Libraries loaded on first use are released after the end sequence.
         {"on-demand",
