@@ -89,9 +89,16 @@ else
     failed=$((failed + 1)); failures+=("windows: build failed")
 fi
 
-# 3. Every fuzz target for a bounded time each, from its seeds (corpus/<target>/
-# and the extra ones below) and its dictionary (<target>.dict) when there is one.
+# 3. Every fuzz target for a bounded time each, from its seeds (corpus/<inputs>/
+# and the extra ones below) and its dictionary (<inputs>.dict) when there is one,
+# where <inputs> names the kind of input: the archive's model codec takes archives.
 # The corpus grows in the build tree from run to run.
+inputs_of() {
+    case "$1" in
+    fuzz_model) echo fuzz_archive ;;
+    *) echo "$1" ;;
+    esac
+}
 extra_seeds() {
     case "$1" in
     fuzz_archive) echo "$root"/tests/fixtures/damaged/* ;;
@@ -107,9 +114,10 @@ if build_tree fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DVANTO
         echo "=== fuzz: $name for ${fuzz_seconds}s"
         corpus="$build/fuzz/corpus/$name"
         mkdir -p "$corpus"
-        cp "$root/tests/fuzz/corpus/$name"/* $(extra_seeds "$name") "$corpus"/ 2>/dev/null
+        inputs=$(inputs_of "$name")
+        cp "$root/tests/fuzz/corpus/$inputs"/* $(extra_seeds "$inputs") "$corpus"/ 2>/dev/null
         dict=()
-        [ -f "$root/tests/fuzz/$name.dict" ] && dict=(-dict="$root/tests/fuzz/$name.dict")
+        [ -f "$root/tests/fuzz/$inputs.dict" ] && dict=(-dict="$root/tests/fuzz/$inputs.dict")
         log="$build/fuzz-$name.log"
         if "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "${dict[@]}" \
             -artifact_prefix="$build/fuzz/$name-" "$corpus" >"$log" 2>&1; then

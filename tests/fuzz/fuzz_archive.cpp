@@ -1,8 +1,9 @@
 // One libFuzzer target over everything that reads stored form data: the reader's
 // primitives, the runtime's window table with its lookups, the record cursor on
 // every unit, the in-place updates, the mouse pointer decoder and conversions,
-// the five block codecs and the model codec. Besides the sanitizers it checks
-// what each of them promises and aborts when a promise is broken:
+// the five block codecs (the model codec has a target of its own, fuzz_model).
+// Besides the sanitizers it checks what each of them promises and aborts when a
+// promise is broken:
 //   - a z-text read stops at the first 0 byte and gives the bytes before it;
 //   - a window or unit found by id or by index is the one with that id, and its
 //     record lies inside its unit table; a binding found is the first for its
@@ -12,7 +13,6 @@
 //     size difference; the table stays valid and the snapshot restores it;
 //   - a block that reads writes back as a prefix of its bytes and reads back
 //     equal (the whole input as a block of each kind, and the picked unit's block);
-//   - an archive that decodes re-encodes to the same bytes (window slots 0).
 // The window attributes and texts, which nothing interprets, pick the unit whose
 // block is checked and which is updated, and give the tag, pointer, field value
 // and block bytes written, so the fuzzer varies them without breaking the archive.
@@ -29,10 +29,10 @@
 #include "forms/archive.h"
 #include "forms/blocks.h"
 #include "forms/kind_table.h"
-#include "forms/model.h"
 #include "forms/mouse_pointer.h"
 #include "forms/reader.h"
 #include "forms/record.h"
+#include "tests/fuzz/promise.h"
 
 using namespace vantor::forms;
 
@@ -46,13 +46,6 @@ extern "C" const char* __asan_default_options() {
 namespace {
 
 using Bytes = std::span<const uint8_t>;
-
-void require(bool condition, const char* what) {
-    if (condition)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 bool inside(Bytes part, Bytes whole) {
     return part.data() >= whole.data() && part.size() <= whole.size() &&
@@ -337,30 +330,6 @@ void check_relocation(WindowTable& t) {
     }
 }
 
-// The model codec on what the runtime read (`table`, unchanged since): an archive
-// that decodes re-encodes to its bytes; one that only reads decodes as read into
-// a model whose encoding decodes exactly.
-void check_model(const WindowTable& table, Bytes input) {
-    ArchiveModel model;
-    std::string error;
-    if (decode_archive(table, input.data(), input.size(), model, &error)) {
-        if (input.empty())
-            return;
-        ByteVec expected(input.begin(), input.end());
-        std::memset(expected.data() + 4 + 4 * model.windows.size(), 0,
-                    4 * model.windows.size()); // window object slots
-        require(encode_archive(model) == expected, "encode(decode(x)) == x");
-    } else if (!input.empty()) {
-        // The dump's layout (records out of order, gaps, extra bytes).
-        require(
-            decode_archive(table, input.data(), input.size(), model, &error, DecodeLayout::AsRead),
-            "what reads decodes as read");
-        const ByteVec stored = encode_archive(model);
-        require(decode_archive(stored.data(), stored.size(), model, &error),
-                "the stored layout decodes exactly");
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -375,11 +344,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     const bool read = read_window_table(data, uint32_t(size), table, &error);
     require(read || !error.empty(), "a failed read says why");
-    if (!read) {
-        ArchiveModel model;
-        require(!decode_archive(data, size, model, &error), "what decodes also reads");
-    } else {
-        check_model(table, input);
+    if (read) {
         check_window_lookups(table);
         for (WindowRecord& w : table.windows) {
             walk_units(w);

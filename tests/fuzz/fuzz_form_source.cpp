@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "forms/model.h"
+#include "tests/fuzz/promise.h"
 #include "tools/form_source.h"
 
 using namespace vantor;
@@ -22,13 +23,6 @@ extern "C" const char* __asan_default_options() {
 }
 
 namespace {
-
-void require(bool condition, const char* what, const std::string& detail = {}) {
-    if (condition)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n%s\n", what, detail.c_str());
-    std::abort();
-}
 
 // An icon header for names ending in .ico (a real one is too big to fuzz
 // quickly), else the name's own bytes.

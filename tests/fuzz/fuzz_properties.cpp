@@ -14,18 +14,12 @@
 
 #include "forms/property_values.h"
 #include "runtime/allocator.h"
+#include "tests/fuzz/promise.h"
 
 using namespace vantor;
 using namespace vantor::forms;
 
 namespace {
-
-void require(bool condition, const char* what) {
-    if (condition)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 struct Input {
     const uint8_t* data;
