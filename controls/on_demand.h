@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "runtime/dll_call_win32.h"
 #include "runtime/libraries.h"
 
 namespace vantor::controls {
@@ -16,9 +17,7 @@ namespace vantor::controls {
 // sequence frees the library.
 template <class Fn>
 Fn on_demand(const char* library, const char* name, BeforeRelease before_release = nullptr) {
-    auto module = static_cast<HMODULE>(on_demand_library(library, before_release));
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
+    return library_function<Fn>(on_demand_library(library, before_release), name);
 }
 
 } // namespace vantor::controls

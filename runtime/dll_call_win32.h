@@ -13,6 +13,11 @@ namespace vantor {
 // The operating system's loader. One instance serves the whole process.
 DllLoader& win32_dll_loader();
 
+// Function `name` of the loaded library `module` as an Fn; null when either is missing.
+template <class Fn> Fn library_function(void* module, const char* name) {
+    return module ? reinterpret_cast<Fn>(win32_dll_loader().get_proc(module, name)) : nullptr;
+}
+
 // Makes `tables` the ones the dispatch entry resolves through, with
 // `program_directory` (without trailing backslash; kept by pointer, so it must
 // outlive the attachment) and `loader` (null: the Win32 loader). Null `tables`

@@ -36,24 +36,21 @@ void* heap_reallocate(void* block, uint32_t size) {
 const HeapBackend kProcessHeap{heap_allocate, heap_release, heap_reallocate};
 
 // ---- OLE ------------------------------------------------------------------------------
-// ole32 is loaded from the system directory at OLE initialisation instead of
-// being imported: an import is looked for beside the program first, which lets
-// a copy planted there in and costs start-up a search of the program's
-// directory for ole32 and for each library it needs.
-template <class Fn> Fn ole_function(const char* name) {
-    HMODULE ole = kernel().ole_library;
-    return ole ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(ole, name))) : nullptr;
-}
-
+// ole32 is loaded from the system directory at OLE initialisation rather than
+// imported: an import is looked for beside the program first, where a planted
+// copy would be taken, and that search of the program's directory for ole32
+// and each library it needs slows start-up.
 void initialise_ole(RuntimeKernel& k) {
     k.ole_library = static_cast<HMODULE>(system_library_load(win32_dll_loader(), "ole32.dll"));
-    if (auto initialise = ole_function<decltype(&OleInitialize)>("OleInitialize"))
+    if (auto initialise =
+            library_function<decltype(&OleInitialize)>(k.ole_library, "OleInitialize"))
         initialise(nullptr);
     k.ole_initialised = true;
 }
 
 void uninitialise_ole(RuntimeKernel& k) {
-    if (auto uninitialise = ole_function<decltype(&OleUninitialize)>("OleUninitialize"))
+    if (auto uninitialise =
+            library_function<decltype(&OleUninitialize)>(k.ole_library, "OleUninitialize"))
         uninitialise();
     if (k.ole_library)
         FreeLibrary(k.ole_library);

@@ -110,15 +110,13 @@ void log_ole(const RuntimeKernel& k) {
     GetModuleFileNameA(k.ole_library, path, MAX_PATH);
     GetSystemDirectoryA(system, MAX_PATH);
     using CoInit = HRESULT(WINAPI*)(void*, DWORD);
-    auto init = reinterpret_cast<CoInit>(
-        reinterpret_cast<void*>(GetProcAddress(k.ole_library, "CoInitializeEx")));
+    auto init = library_function<CoInit>(k.ole_library, "CoInitializeEx");
     const HRESULT again = init ? init(nullptr, 2 /* apartment threaded */) : E_FAIL;
     probe_line("ole %d from-system %d", again == S_FALSE,
                k.ole_library && _strnicmp(path, system, std::strlen(system)) == 0);
     using CoUninit = void(WINAPI*)();
     if (SUCCEEDED(again))
-        reinterpret_cast<CoUninit>(
-            reinterpret_cast<void*>(GetProcAddress(k.ole_library, "CoUninitialize")))();
+        library_function<CoUninit>(k.ole_library, "CoUninitialize")();
 }
 
 DWORD WINAPI end_from_thread(LPVOID) {
