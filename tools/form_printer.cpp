@@ -22,17 +22,26 @@ struct DumpFailure {
     std::string message;
 };
 
+// True when `utf8` holds no ASCII byte: a quote or backslash in it would go
+// out unescaped.
+bool all_non_ascii(const std::string& utf8) {
+    return std::all_of(utf8.begin(), utf8.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+}
+
 // Quotes a GBK text as UTF-8 source. Bytes that do not survive GBK -> UTF-8 ->
 // GBK unchanged are written as \xHH so that compiling gives the same bytes.
+// Only a lead byte (81-FE) starts a double-byte character: iconv also takes
+// 80 alone, and would pass the byte after it, a backslash say, through as it is.
 std::string quote(std::string_view gbk) {
     std::string out = "\"";
     char esc[8];
     for (size_t i = 0; i < gbk.size();) {
         auto c = static_cast<unsigned char>(gbk[i]);
-        if (c >= 0x80 && i + 1 < gbk.size()) {
+        if (c >= 0x81 && c <= 0xFE && i + 1 < gbk.size()) {
             std::string utf8, back;
-            if (gbk_to_utf8(gbk.substr(i, 2), utf8) && utf8_to_gbk(utf8, back, nullptr) &&
-                back == gbk.substr(i, 2)) {
+            if (gbk_to_utf8(gbk.substr(i, 2), utf8) && all_non_ascii(utf8) &&
+                utf8_to_gbk(utf8, back, nullptr) && back == gbk.substr(i, 2)) {
                 out += utf8;
                 i += 2;
                 continue;

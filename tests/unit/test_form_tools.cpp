@@ -365,6 +365,17 @@ window 0x52010004
     EXPECT_NE(text.find("block hex:01000000"), std::string::npos) << text;
 }
 
+// 80 is no lead byte: the backslash after it is a character of its own and is
+// escaped (found by fuzzing the form compiler).
+TEST_F(FormTools, ByteBeforeABackslashIsNoDoubleByteCharacter) {
+    ArchiveModel m = compile_ok(R"(window 0x52010003 text_a="\x80\\\xff" text_b="\x81\\"
+)");
+    ASSERT_EQ(m.windows[0].text_a, "\x80\\\xff");
+    const ByteVec original = vantor::forms::encode_archive(m);
+    std::string text;
+    EXPECT_TRUE(dump_and_recompile(m, &text) == original) << text;
+}
+
 TEST_F(FormTools, LauncherFormSurvivesDumpAndCompile) {
     ArchiveModel m;
     Diagnostic diag;
