@@ -195,15 +195,9 @@ bool decode_archive(const uint8_t* data, size_t size, ArchiveModel& out, std::st
             *error = "archive larger than 4 GB";
         return false;
     }
-    try {
-        WindowTable table;
-        return read_window_table(data, uint32_t(size), table, error) &&
-               decode_table(table, data, size, out, error, layout);
-    } catch (const std::bad_alloc&) {
-        if (error)
-            *error = "out of memory decoding the archive";
-        return false;
-    }
+    WindowTable table; // read_window_table reports running out of memory itself
+    return read_window_table(data, uint32_t(size), table, error) &&
+           decode_archive(table, data, size, out, error, layout);
 }
 
 bool decode_archive(const WindowTable& table, const uint8_t* data, size_t size, ArchiveModel& out,

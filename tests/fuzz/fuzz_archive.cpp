@@ -17,8 +17,6 @@
 // block is checked and which is updated, and give the tag, pointer, field value
 // and block bytes written, so the fuzzer varies them without breaking the archive.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <span>

@@ -6,8 +6,6 @@
 // file:"..." values never reach the disk: they read a few bytes made from the
 // name, so the seeds (the project's .form files) compile here too.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <string>
 #include <string_view>

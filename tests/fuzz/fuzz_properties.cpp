@@ -6,8 +6,6 @@
 //   - a read hands out a new block (or none) that the caller can free;
 //   - a font written by member is a whole 60-byte font record;
 //   - a stored value reads back as it was stored.
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
