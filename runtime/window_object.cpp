@@ -1,11 +1,48 @@
 #include "runtime/window_object.h"
 
+#include <unordered_map>
+
 namespace vantor {
 
 namespace {
-// The object pointer lives in a window property so that subclassed windows of any
-// class (standard controls included) can carry it.
-const char kObjectProp[] = "Vantor.Object";
+// Which object each window carries, kept in the process rather than in a window
+// property: the lookup runs for every message of every window, and a property
+// read is a round trip to the window server. Any thread may ask, so the table
+// has a lock of its own.
+class ObjectTable {
+  public:
+    WindowObject* find(HWND hwnd) {
+        AcquireSRWLockShared(&lock_);
+        auto it = objects_.find(hwnd);
+        WindowObject* object = it == objects_.end() ? nullptr : it->second;
+        ReleaseSRWLockShared(&lock_);
+        return object;
+    }
+    void set(HWND hwnd, WindowObject* object) {
+        AcquireSRWLockExclusive(&lock_);
+        objects_[hwnd] = object;
+        ReleaseSRWLockExclusive(&lock_);
+    }
+    // Forgets `hwnd` if it still carries `object` (a reused handle may carry another).
+    void erase(HWND hwnd, const WindowObject* object) {
+        AcquireSRWLockExclusive(&lock_);
+        auto it = objects_.find(hwnd);
+        if (it != objects_.end() && it->second == object)
+            objects_.erase(it);
+        ReleaseSRWLockExclusive(&lock_);
+    }
+
+  private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::unordered_map<HWND, WindowObject*> objects_;
+};
+
+// Never destroyed: objects with static lifetime (the kernel's hidden owner)
+// detach after the end of main, when a static table might already be gone.
+ObjectTable& object_table() {
+    static ObjectTable* table = new ObjectTable;
+    return *table;
+}
 } // namespace
 
 WindowObject::~WindowObject() {
@@ -15,12 +52,12 @@ WindowObject::~WindowObject() {
 WindowObject* WindowObject::from_handle(HWND hwnd) {
     if (!hwnd)
         return nullptr;
-    return static_cast<WindowObject*>(GetPropA(hwnd, kObjectProp));
+    return object_table().find(hwnd);
 }
 
 void WindowObject::attach(HWND hwnd) {
     hwnd_ = hwnd;
-    SetPropA(hwnd, kObjectProp, this);
+    object_table().set(hwnd, this);
     previous_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&window_proc)));
 }
@@ -32,8 +69,8 @@ void WindowObject::detach() {
         if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)) == &window_proc) {
             SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
         }
-        RemovePropA(hwnd_, kObjectProp);
     }
+    object_table().erase(hwnd_, this);
     hwnd_ = nullptr;
 }
 
@@ -59,7 +96,7 @@ LRESULT CALLBACK WindowObject::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     LRESULT result = self->on_message(msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         WNDPROC previous = self->previous_;
-        RemovePropA(hwnd, kObjectProp);
+        object_table().erase(hwnd, self);
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         self->hwnd_ = nullptr;
         self->on_final_destroy();
