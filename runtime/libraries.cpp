@@ -102,12 +102,6 @@ DWORD WINAPI preload_thread(void* name) {
 } // namespace
 
 void preload_library(const char* name) {
-    // The window system loads its display driver on first use while holding a
-    // lock of its own, and takes the loader's lock inside it (Wine does). A
-    // library whose initialisation registers window classes takes those locks
-    // the other way round, so it must not be loading on another thread then:
-    // the driver comes up here first, on the calling thread.
-    ReleaseDC(nullptr, GetDC(nullptr));
     if (HANDLE thread =
             CreateThread(nullptr, 0, preload_thread, const_cast<char*>(name), 0, nullptr))
         preload_threads().push_back(thread);
