@@ -7,13 +7,8 @@
 #include "controls/kinds.h"
 #include "forms/engine.h"
 #include "runtime/kernel.h"
-#include "runtime/libraries.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // The window's edit boxes, buttons and labels come from the common controls
-    // library: its loading runs beside OLE initialisation and the hidden owner
-    // window instead of holding up the first control.
-    vantor::preload_library("comctl32.dll");
     vantor::controls::register_control_kinds();
     vantor::forms::install_form_engine();
     return vantor::run_program(vantor::app::program_descriptor(), vantor::app::entry_routine);

@@ -88,24 +88,7 @@ std::vector<OnDemandLibrary>& on_demand_list() {
     return list;
 }
 
-// Threads loading a library ahead of its first use (preload_library).
-std::vector<HANDLE>& preload_threads() {
-    static std::vector<HANDLE> threads;
-    return threads;
-}
-
-DWORD WINAPI preload_thread(void* name) {
-    system_library_load(win32_dll_loader(), static_cast<const char*>(name));
-    return 0;
-}
-
 } // namespace
-
-void preload_library(const char* name) {
-    if (HANDLE thread =
-            CreateThread(nullptr, 0, preload_thread, const_cast<char*>(name), 0, nullptr))
-        preload_threads().push_back(thread);
-}
 
 void* on_demand_library(const char* name, BeforeRelease before_release) {
     auto& list = on_demand_list();
@@ -120,11 +103,6 @@ void* on_demand_library(const char* name, BeforeRelease before_release) {
 }
 
 void release_on_demand_libraries() {
-    for (HANDLE thread : preload_threads()) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-    }
-    preload_threads().clear();
     std::vector<OnDemandLibrary> list;
     list.swap(on_demand_list());
     for (const OnDemandLibrary& lib : list) {

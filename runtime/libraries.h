@@ -36,13 +36,4 @@ void* on_demand_library(const char* name, BeforeRelease before_release = nullptr
 // before-release routine, and empties the list; a later use loads anew.
 void release_on_demand_libraries();
 
-// Starts loading system library `name` (a string with static lifetime) on a
-// thread of its own, so that its loading overlaps the main thread's start-up
-// instead of delaying the first window that needs it. Meant for the libraries
-// the window system loads for its window classes: like those, the module stays
-// loaded until the process ends (its windows may outlive the end sequence). The
-// end sequence only waits for the load to finish. Without a thread, the window
-// system loads the library itself when first needed.
-void preload_library(const char* name);
-
 } // namespace vantor

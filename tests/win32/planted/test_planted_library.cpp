@@ -1,7 +1,6 @@
-// Declared functions of system libraries, and libraries loaded ahead of their
-// first use, are the system's files even when a library of the same name lies
-// beside the program: mpr.dll here, which the system list reaches and which is
-// no known library of the system.
+// Declared functions of system libraries are bound to the system's files even
+// when a library of the same name lies beside the program: mpr.dll here, which
+// the system list reaches and which is no known library of the system.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,7 +10,6 @@
 
 #include "runtime/dll_binding.h"
 #include "runtime/dll_call_win32.h"
-#include "runtime/libraries.h"
 
 using namespace vantor;
 
@@ -33,30 +31,14 @@ bool planted_loaded() {
     return GetEnvironmentVariableA("VANTOR_PLANTED_LOADED", nullptr, 0) != 0;
 }
 
-std::string system_directory() {
-    char system[MAX_PATH] = {};
-    GetSystemDirectoryA(system, MAX_PATH);
-    return lower(system) + "\\";
-}
-
-// Runs first: the other test loads the planted file on purpose at its end.
-TEST(PlantedLibrary, PreloadTakesTheSystemsFileAndKeepsItLoaded) {
-    ASSERT_FALSE(planted_loaded());
-    preload_library("mpr.dll");
-    release_on_demand_libraries(); // the end sequence's step: waits for the load
-    HMODULE module = GetModuleHandleA("mpr.dll");
-    ASSERT_NE(module, nullptr) << "the preloaded library was not loaded, or was freed";
-    EXPECT_EQ(lower(module_path(module)).rfind(system_directory(), 0), 0u)
-        << "preloaded " << module_path(module);
-    EXPECT_FALSE(planted_loaded()) << "the library beside the program was loaded";
-}
-
 TEST(PlantedLibrary, BesideTheProgramIsNeverLoaded) {
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     const std::string dir = std::string(exe).substr(0, std::string(exe).find_last_of('\\'));
     const std::string planted = dir + "\\mpr.dll";
     ASSERT_NE(GetFileAttributesA(planted.c_str()), INVALID_FILE_ATTRIBUTES) << planted;
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
 
     const char* libraries[] = {"mpr", "", "kernel32", "user32"};
     const char* functions[] = {"WNetGetConnectionA", "WNetGetConnectionA", "CloseHandle",
@@ -66,7 +48,7 @@ TEST(PlantedLibrary, BesideTheProgramIsNeverLoaded) {
     for (uint32_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(std::string(libraries[i]) + " " + functions[i]);
         ASSERT_NE(resolve_dll_function(tables, i, win32_dll_loader(), dir.c_str()), nullptr);
-        EXPECT_EQ(lower(module_path(tables.modules[i])).rfind(system_directory(), 0), 0u)
+        EXPECT_EQ(lower(module_path(tables.modules[i])).rfind(lower(system) + "\\", 0), 0u)
             << "bound to " << module_path(tables.modules[i]);
     }
     EXPECT_FALSE(planted_loaded()) << "the library beside the program was loaded";
