@@ -9,7 +9,7 @@ creates each program on a line from this script; the time runs from just
 before that line is written to the X server's MapNotify for a new top-level
 window of 217 x 210 pixels, which this script receives over its own X
 connection (SubstructureNotify on the root window). Runs alternate between the
-two programs so that drift hits both alike, each round starting with the
+programs so that drift hits all alike, each round starting with the
 next program; each window is closed (WM_CLOSE) and its process waited for
 before the next run.
 
@@ -17,6 +17,11 @@ Beside the wall time it prints the CPU time the program's own threads had used
 when its window was mapped (Linux's per-thread schedstat, all threads summed):
 a figure that a busy machine disturbs far less than the wall time (the work
 of the Wine server and of the X server on the program's behalf is not in it).
+
+A second plain program, plain_window_13_classic.exe, is the same program
+without a manifest (the classic controls: no common-controls library is
+loaded). Vantor's ratio to it is printed too, since a plain C program usually
+has no manifest.
 
 Usage (bench/startup_mapped.sh sets up Wine and the display):
     startup_mapped.py <windows build dir> [runs (15)] [other.exe ...]
@@ -37,6 +42,9 @@ SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
 WIDTH, HEIGHT = 217, 210
 TIMEOUT_S = 15.0
 POLL_S = 0.002  # looking for the started process; an X event ends the wait at once
+# The plain programs every other program is compared with: the first has
+# Vantor's manifest, the second none.
+PLAIN = ("plain_window_13.exe", "plain_window_13_classic.exe")
 
 
 class XMapEvent(ctypes.Structure):
@@ -205,9 +213,10 @@ def main():
         sys.exit(__doc__)
     build = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
-    programs = [("Vantor.exe", windows_path(os.path.join(build, "Vantor.exe"))),
-                ("plain_window_13.exe",
-                 windows_path(os.path.join(build, "tests", "e2e", "plain_window_13.exe")))]
+    plain_dir = os.path.join(build, "tests", "e2e")
+    programs = [("Vantor.exe", windows_path(os.path.join(build, "Vantor.exe")))]
+    programs += [(name, windows_path(os.path.join(plain_dir, name))) for name in PLAIN
+                 if os.path.exists(os.path.join(plain_dir, name))]
     programs += [(os.path.basename(p) if os.path.basename(p) != "Vantor.exe" else p,
                   windows_path(p)) for p in sys.argv[3:]]
     watch = XWatch()
@@ -216,7 +225,9 @@ def main():
         run_once(watch, host, exe)
     samples = {name: [] for name, _ in programs}
     cpu = {name: [] for name, _ in programs}
-    rounds = {name: [] for name, _ in programs}
+    # Per plain program: each other program's ratios to it, one per round.
+    rounds = {reference: {name: [] for name, _ in programs if name not in PLAIN}
+              for reference in PLAIN}
     for round_number in range(runs):
         this_round = {}
         # Each round starts with the next program: the first run of a round
@@ -231,10 +242,11 @@ def main():
             this_round[name] = result[0]
             if result[1] is not None:
                 cpu[name].append(result[1])
-        plain_ms = this_round.get("plain_window_13.exe")
-        for name, ms in this_round.items():
-            if plain_ms:
-                rounds[name].append(ms / plain_ms)
+        for reference in PLAIN:
+            plain_ms = this_round.get(reference)
+            for name, ms in this_round.items():
+                if plain_ms and name not in PLAIN:
+                    rounds[reference][name].append(ms / plain_ms)
     host.quit()
     print(f"process launch to the window mapped on the X display, {runs} interleaved runs each:")
     medians = {}
@@ -242,23 +254,25 @@ def main():
         if not values:
             continue
         medians[name] = statistics.median(values)
-        print(f"  {name:20s} median {medians[name]:6.1f} ms  min {min(values):6.1f}  "
+        print(f"  {name:27s} median {medians[name]:6.1f} ms  min {min(values):6.1f}  "
               f"max {max(values):6.1f}  ({' '.join(f'{v:.0f}' for v in values)})")
     print("CPU time of the program's threads when its window was mapped (median, min, max):")
     for name, values in cpu.items():
         if values:
-            print(f"  {name:20s} median {statistics.median(values):6.1f} ms  "
+            print(f"  {name:27s} median {statistics.median(values):6.1f} ms  "
                   f"min {min(values):6.1f}  max {max(values):6.1f}  ({len(values)} runs)")
-    plain = medians.get("plain_window_13.exe", 0)
-    for name, value in medians.items():
-        if plain > 0 and name != "plain_window_13.exe":
-            print(f"ratio {name} / plain: {value / plain:.2f} (goal <= 1.10)")
+    for reference in PLAIN:
+        plain = medians.get(reference, 0)
+        for name, value in medians.items():
+            if plain > 0 and name not in PLAIN:
+                print(f"ratio {name} / {reference}: {value / plain:.2f} (goal <= 1.10)")
     # The runs of one round follow each other within a second or so: the
     # ratio within a round is less disturbed by a load that comes and goes.
-    for name, values in rounds.items():
-        if name != "plain_window_13.exe" and values:
-            print(f"  median of the ratios within a round, {name} / plain: "
-                  f"{statistics.median(values):.2f} ({len(values)} rounds)")
+    for reference in PLAIN:
+        for name, values in rounds[reference].items():
+            if values:
+                print(f"  median of the ratios within a round, {name} / {reference}: "
+                      f"{statistics.median(values):.2f} ({len(values)} rounds)")
 
 
 if __name__ == "__main__":

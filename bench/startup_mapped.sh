@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Start-up benchmark: Vantor.exe beside a plain Win32 program, from process
-# launch to the window mapped on the X display (bench/startup_mapped.py), on a
-# display and Wine prefix of its own (or VANTOR_DISPLAY / VANTOR_WINEPREFIX).
+# Start-up benchmark: Vantor.exe beside a plain Win32 program (with Vantor's
+# manifest, and without one), from process launch to the window mapped on the
+# X display (bench/startup_mapped.py), on a display and Wine prefix of its own
+# (or VANTOR_DISPLAY / VANTOR_WINEPREFIX).
 #   bash bench/startup_mapped.sh [runs (15)] [other.exe ...]   (after a Windows build in build/win)
 #   bash bench/startup_mapped.sh --trace [runs (5)] [other.exe ...]
 #                              traced starts of each, by phase (bench/startup_phases.py)
@@ -15,7 +16,8 @@ wineserver -p >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1  # Wine's services up before the first run
 if [ "${1:-}" = --trace ]; then
     runs="${2:-5}"
-    exes=("$build/Vantor.exe" "$build/tests/e2e/plain_window_13.exe" "${@:3}")
+    exes=("$build/Vantor.exe" "$build/tests/e2e/plain_window_13.exe"
+          "$build/tests/e2e/plain_window_13_classic.exe" "${@:3}")
     for exe in "${exes[@]}"; do  # one untraced start of each first: warm caches
         { echo "run Z:${exe//\//\\}"; sleep 2; echo close; echo quit; } |
             wine "$build/startup_host.exe" >/dev/null 2>&1
