@@ -1,6 +1,7 @@
 // The runtime's message loop in this process: after which messages an idle
 // turn is due, and how a message is offered for pre-translation before it is
-// dispatched (the window chain, request 0x8002, the thread's message filter).
+// dispatched (the window chain, request 0x8002, the thread's message filter);
+// and how a window's object is found from its handle.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -236,6 +237,35 @@ TEST(MessageLoop, PreTranslationAsksWindowsWithoutObjectThroughRequest8002) {
     kernel().main_window = nullptr;
     UnhookWindowsHookEx(g_filter);
     DestroyWindow(top);
+}
+
+// ---- a window's object ------------------------------------------------------------------
+
+// Found from the handle by any thread while attached; forgotten when detached
+// and when the window is destroyed, so that a handle the system hands out
+// again never leads to an object that is gone.
+TEST(WindowObjectLookup, FoundWhileAttachedAndForgottenAfterDetachOrDestroy) {
+    struct Plain final : WindowObject {};
+    HWND a = make_window("object_a", DefWindowProcA);
+    HWND b = make_window("object_b", DefWindowProcA);
+    ASSERT_TRUE(a && b);
+    Plain object_a, object_b;
+    object_a.attach(a);
+    object_b.attach(b);
+    EXPECT_EQ(WindowObject::from_handle(a), &object_a);
+    EXPECT_EQ(WindowObject::from_handle(b), &object_b);
+    EXPECT_EQ(SendMessageA(a, kMsgQueryObject, 0, 0), reinterpret_cast<LRESULT>(&object_a));
+    WindowObject* seen_elsewhere = nullptr;
+    std::thread([&] { seen_elsewhere = WindowObject::from_handle(a); }).join();
+    EXPECT_EQ(seen_elsewhere, &object_a);
+
+    object_b.detach();
+    EXPECT_EQ(WindowObject::from_handle(b), nullptr);
+    EXPECT_EQ(SendMessageA(b, kMsgQueryObject, 0, 0), 0);
+    DestroyWindow(a);
+    EXPECT_EQ(WindowObject::from_handle(a), nullptr);
+    EXPECT_EQ(object_a.handle(), nullptr);
+    DestroyWindow(b);
 }
 
 } // namespace
