@@ -12,27 +12,35 @@ namespace {
 class ObjectTable {
   public:
     WindowObject* find(HWND hwnd) {
-        AcquireSRWLockShared(&lock_);
+        Shared hold(lock_);
         auto it = objects_.find(hwnd);
-        WindowObject* object = it == objects_.end() ? nullptr : it->second;
-        ReleaseSRWLockShared(&lock_);
-        return object;
+        return it == objects_.end() ? nullptr : it->second;
     }
     void set(HWND hwnd, WindowObject* object) {
-        AcquireSRWLockExclusive(&lock_);
+        Exclusive hold(lock_);
         objects_[hwnd] = object;
-        ReleaseSRWLockExclusive(&lock_);
     }
     // Forgets `hwnd` if it still carries `object` (a reused handle may carry another).
     void erase(HWND hwnd, const WindowObject* object) {
-        AcquireSRWLockExclusive(&lock_);
+        Exclusive hold(lock_);
         auto it = objects_.find(hwnd);
         if (it != objects_.end() && it->second == object)
             objects_.erase(it);
-        ReleaseSRWLockExclusive(&lock_);
     }
 
   private:
+    // The lock is released however the holder's scope ends (an insertion may throw).
+    struct Shared {
+        explicit Shared(SRWLOCK& l) : lock(l) { AcquireSRWLockShared(&lock); }
+        ~Shared() { ReleaseSRWLockShared(&lock); }
+        SRWLOCK& lock;
+    };
+    struct Exclusive {
+        explicit Exclusive(SRWLOCK& l) : lock(l) { AcquireSRWLockExclusive(&lock); }
+        ~Exclusive() { ReleaseSRWLockExclusive(&lock); }
+        SRWLOCK& lock;
+    };
+
     SRWLOCK lock_ = SRWLOCK_INIT;
     std::unordered_map<HWND, WindowObject*> objects_;
 };
