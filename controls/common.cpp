@@ -15,6 +15,9 @@ namespace vantor::controls {
 
 namespace {
 
+// The format version CreateIconFromResourceEx takes for icon and cursor images.
+constexpr DWORD kIconFormatVersion = 0x00030000;
+
 // Owns one COM interface pointer.
 template <class T> struct ComRef {
     T* p = nullptr;
@@ -229,8 +232,8 @@ HICON icon_from_image(const IconImage& img, int cx, int cy) {
         }
         return icon;
     }
-    return CreateIconFromResourceEx(const_cast<PBYTE>(img.data), img.size, TRUE, 0x00030000, cx, cy,
-                                    LR_DEFAULTCOLOR);
+    return CreateIconFromResourceEx(const_cast<PBYTE>(img.data), img.size, TRUE, kIconFormatVersion,
+                                    cx, cy, LR_DEFAULTCOLOR);
 }
 
 // Pixels of any icon: drawn once on black and once on white, the difference
@@ -314,7 +317,7 @@ HICON largest_icon(const uint8_t* data, uint32_t size, int& w, int& h) {
 } // namespace
 
 COLORREF map_back_color(uint32_t color) {
-    return color == 0xFF000000 ? GetSysColor(COLOR_BTNFACE) : COLORREF(color);
+    return color == kButtonFaceColor ? GetSysColor(COLOR_BTNFACE) : COLORREF(color);
 }
 
 HFONT realise_font(const std::vector<uint8_t>& font) {

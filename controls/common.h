@@ -13,7 +13,7 @@
 
 namespace vantor::controls {
 
-// 0xFF000000 stands for the system button-face colour; other values are COLORREFs.
+// kButtonFaceColor stands for the system button-face colour; other values are COLORREFs.
 COLORREF map_back_color(uint32_t color);
 
 // Realises a stored font: exactly 60 bytes are a LOGFONTA, forced to DEFAULT_CHARSET,

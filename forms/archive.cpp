@@ -216,12 +216,26 @@ bool window_id_of_object(const WindowTable& table, const void* object, uint32_t&
     return false;
 }
 
+// An id: a number in the low 24 bits, a sort in bits 24-27 and a group in
+// bits 28-31.
+namespace {
+constexpr uint32_t kIdNumberMask = 0x00FFFFFFu;
+constexpr uint32_t id_sort(uint32_t id) {
+    return (id >> 24) & 0xF;
+}
+constexpr uint32_t id_group(uint32_t id) {
+    return id >> 28;
+}
+constexpr uint32_t kMenuItemSort = 6;
+constexpr uint32_t kMenuItemGroup = 2;
+} // namespace
+
 bool id_passes_check(uint32_t id) {
-    return (id & 0x00FFFFFFu) != 0 && (id & 0x0F000000u) != 0;
+    return (id & kIdNumberMask) != 0 && id_sort(id) != 0;
 }
 
 bool is_menu_item_id(uint32_t id) {
-    return (id >> 28) == 2 && ((id >> 24) & 0xF) == 6;
+    return id_group(id) == kMenuItemGroup && id_sort(id) == kMenuItemSort;
 }
 
 uint32_t unit_body_offset(const WindowRecord& w, uint32_t index) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "forms/kind_rows.h"
+#include "runtime/protocol.h"
 
 namespace vantor::forms {
 

@@ -65,10 +65,10 @@ ResultFrame run_handler(uint32_t handler, const uint32_t* words, uint32_t count)
 // the low word.
 uint32_t push_typed(const TypedArgument& a, uint32_t* out) {
     out[0] = a.low;
-    if (a.flags & 1)
+    if (a.flags & arg_flag::ByReference)
         return 1;
-    switch (a.flags & 2 ? type::Long : a.type) {
-    case 0x00010003:
+    switch (a.flags & arg_flag::BothWords ? type::Long : a.type) {
+    case kBothWordsType:
     case type::DateTime:
     case type::Pair64:
     case type::Long:

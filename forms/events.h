@@ -26,8 +26,14 @@ struct TypedArgument {
     uint32_t low;
     uint32_t high;
     uint32_t type;
-    uint32_t flags; // bit 0: pass the low word alone (by reference); bit 1: pass both words
+    uint32_t flags; // arg_flag bits
 };
+namespace arg_flag {
+inline constexpr uint32_t ByReference = 1; // the low word alone: the argument's address
+inline constexpr uint32_t BothWords = 2;
+} // namespace arg_flag
+// The one type code outside the basic types that also passes both words.
+inline constexpr uint32_t kBothWordsType = 0x00010003;
 static_assert(sizeof(TypedArgument) == 16);
 
 struct TypedEventRecord {

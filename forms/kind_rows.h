@@ -4,7 +4,8 @@
 // sources and the field's name in the kind's block struct (forms/blocks.h); the
 // field type is I32, U32, U16 (a one-byte text), Bytes or Str, or Live for a
 // property only the window holds. Range and re-creation: forms/kind_table.h.
-// No includes: forms/blocks.h and forms/kind_table.h expand these rows.
+// No includes: forms/blocks.h and forms/kind_table.h expand these rows (with
+// runtime/protocol.h, which names the button-face colour).
 #pragma once
 
 // clang-format off
@@ -14,7 +15,7 @@
     /* 0 none .. 6 fixed with client edge */ \
     X(window, BorderStyle,     I32,   2,          Choice,    upto(6),  Never) \
     /* client background */ \
-    X(window, BackColor,       U32,   0xFF000000, BackColor, kAny,     Never) \
+    X(window, BackColor,       U32,   ::vantor::kButtonFaceColor, BackColor, kAny, Never) \
     /* drawn over the background */ \
     X(window, BackPicture,     Bytes, {},         Picture,   kAny,     Never) \
     /* natural, tiled, centred, stretched */ \

@@ -177,11 +177,14 @@ void run_idle_routines() {
     }
 }
 
+// The system's private timer message (caret blinking), in no public header.
+constexpr UINT kSystemTimerMessage = 0x118;
+
 // Idle processing is due after every message except paint, the system timer
 // and a mouse move that repeats the previous one.
 bool idle_due_after(const MSG& msg) {
     RuntimeKernel& k = kernel();
-    if (msg.message == WM_PAINT || msg.message == 0x118)
+    if (msg.message == WM_PAINT || msg.message == kSystemTimerMessage)
         return false;
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
         bool same = msg.message == k.last_mouse_message && msg.lParam == k.last_mouse_position;

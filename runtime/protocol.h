@@ -96,7 +96,7 @@ inline constexpr uint16_t Font = 1013;  // a LOGFONTA, read and written by membe
 inline constexpr uint16_t Color = 1014; // a COLORREF
 inline constexpr uint16_t Integer15 = 1015;
 inline constexpr uint16_t FileName = 1016;  // a text
-inline constexpr uint16_t BackColor = 1017; // a COLORREF; 0xFF000000 is the button face
+inline constexpr uint16_t BackColor = 1017; // a COLORREF, or kButtonFaceColor
 inline constexpr uint16_t DataSource = 1018;
 inline constexpr uint16_t Text19 = 1019;
 inline constexpr uint16_t DataColumn = 1020;
@@ -105,5 +105,8 @@ inline constexpr uint16_t Text22 = 1022;
 inline constexpr uint16_t Data23 = 1023; // byte data
 inline constexpr uint16_t Data24 = 1024;
 } // namespace prop_type
+
+// The background-colour value that stands for the system button-face colour.
+inline constexpr uint32_t kButtonFaceColor = 0xFF000000;
 
 } // namespace vantor
