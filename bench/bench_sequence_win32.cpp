@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/driver.h"
+#include "tests/support/driver.h"
 
 using namespace vantor::e2e;
 

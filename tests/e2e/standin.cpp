@@ -22,8 +22,8 @@
 #include <cstring>
 #include <string>
 
-#include "tests/e2e/standin_log.h"
 #include "tests/support/plain_program.h"
+#include "tests/support/standin_log.h"
 
 namespace {
 

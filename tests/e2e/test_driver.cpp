@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <set>
 
-#include "tests/e2e/driver.h"
+#include "tests/support/driver.h"
 
 using namespace vantor::e2e;
 

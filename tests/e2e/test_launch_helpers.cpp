@@ -22,7 +22,7 @@
 #include "runtime/dll_call_win32.h"
 #include "runtime/kernel.h"
 #include "runtime/libraries.h"
-#include "tests/e2e/driver.h"
+#include "tests/support/driver.h"
 
 using namespace vantor;
 using namespace vantor::e2e;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "tests/e2e/launcher_support.h"
+#include "tests/support/launcher.h"
 
 using namespace vantor::e2e;
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "tests/e2e/launcher_support.h"
+#include "tests/support/launcher.h"
 
 using namespace vantor::e2e;
 

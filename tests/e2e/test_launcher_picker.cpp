@@ -2,7 +2,7 @@
 // the path box, a choice as well as a cancel.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/launcher_support.h"
+#include "tests/support/launcher.h"
 
 using namespace vantor::e2e;
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/launcher_support.h"
+#include "tests/support/launcher.h"
 #include "tests/unit/launcher_units.h"
 
 using namespace vantor::e2e;

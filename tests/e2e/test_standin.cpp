@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "tests/e2e/driver.h"
+#include "tests/support/driver.h"
 
 using namespace vantor::e2e;
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/standin_log.h"
 #include "tests/support/plain_program.h"
+#include "tests/support/standin_log.h"
 
 namespace vantor::e2e {
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/launcher_support.h"
+#include "tests/support/launcher.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/driver.h"
+#include "tests/support/driver.h"
 
 #include <cstdio>
 #include <cstring>

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/e2e/driver.h"
+#include "tests/support/driver.h"
 
 namespace vantor::e2e {
 

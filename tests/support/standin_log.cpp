@@ -1,4 +1,4 @@
-#include "tests/e2e/standin_log.h"
+#include "tests/support/standin_log.h"
 
 #include <windows.h>
 
