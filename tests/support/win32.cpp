@@ -8,6 +8,7 @@
 #include "runtime/libraries.h"
 #include "runtime/protocol.h"
 #include "tests/support/automation.h"
+#include "tests/support/driver.h"
 #include "tests/support/plain_program.h"
 
 namespace vantor::testing {
@@ -300,7 +301,7 @@ RECT Capture::bounds_of(COLORREF color) const {
 std::string Capture::save(const std::string& name) const {
     const std::vector<uint8_t> file =
         bmp_file(width, height, [this](int x, int y) { return at(x, y); });
-    const std::string path = program_directory() + name + ".bmp";
+    const std::string path = e2e::program_directory() + name + ".bmp";
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(file.data(), 1, file.size(), f);
         std::fclose(f);
