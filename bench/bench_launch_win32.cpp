@@ -19,7 +19,7 @@
 #include "tests/support/driver.h"
 
 using namespace vantor;
-using namespace vantor::e2e;
+using namespace vantor::testing;
 
 namespace {
 

@@ -23,7 +23,7 @@
 
 #include "tests/support/driver.h"
 
-using namespace vantor::e2e;
+using namespace vantor::testing;
 
 namespace {
 
@@ -294,7 +294,7 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     const double cpu_before = clock.ms();
     WindowWatcher watcher;
     const double click = now_ms();
-    vantor::e2e::click(control_by_id(window, kStartButton));
+    vantor::testing::click(control_by_id(window, kStartButton));
     std::vector<LogEntry> starts = log.wait_for("start", starts_before + 2 * kInstances, 60000);
     std::vector<LogEntry> shown = log.wait_for("window", shown_before + 2 * kInstances, 10000);
     starts.erase(starts.begin(),

@@ -65,7 +65,7 @@ std::string exe_name() {
 }
 
 void log_line(const std::string& event, const std::string& fields) {
-    vantor::e2e::append_log_line(log_path(), event, fields);
+    vantor::testing::append_log_line(log_path(), event, fields);
 }
 
 std::string state_fields(HWND hwnd) {
@@ -106,7 +106,7 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 HWND create_window(const char* command_line, int show) {
     const char* const kClass = "Qt5QWindowIcon";
     vantor::testing::register_plain_class(window_proc, kClass, COLOR_WINDOW);
-    const std::string title = vantor::e2e::standin_title(command_line);
+    const std::string title = vantor::testing::standin_title(command_line);
     HWND hwnd =
         CreateWindowExA(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                         320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -147,7 +147,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         log_line("exit", "code=2");
         return 2;
     }
-    log_line("window", state_fields(hwnd) + " title=" + vantor::e2e::standin_title(command_line));
+    log_line("window",
+             state_fields(hwnd) + " title=" + vantor::testing::standin_title(command_line));
     if (exit_after)
         SetTimer(hwnd, kExitTimer, exit_after, nullptr);
     MSG msg;

@@ -8,7 +8,7 @@
 
 #include "tests/support/driver.h"
 
-using namespace vantor::e2e;
+using namespace vantor::testing;
 
 namespace {
 

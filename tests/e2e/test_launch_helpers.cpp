@@ -25,7 +25,7 @@
 #include "tests/support/driver.h"
 
 using namespace vantor;
-using namespace vantor::e2e;
+using namespace vantor::testing;
 using vantor::app::delay;
 using vantor::app::delay_due_time;
 using vantor::app::delay_unit_factor;

@@ -4,7 +4,7 @@
 
 #include "tests/support/launcher.h"
 
-using namespace vantor::e2e;
+using namespace vantor::testing;
 
 namespace {
 

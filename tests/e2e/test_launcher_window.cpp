@@ -13,7 +13,7 @@
 #include "tests/support/launcher.h"
 #include "tests/unit/launcher_units.h"
 
-using namespace vantor::e2e;
+using namespace vantor::testing;
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "tests/support/driver.h"
 
-using namespace vantor::e2e;
+using namespace vantor::testing;
 
 namespace {
 

@@ -41,17 +41,17 @@ std::vector<std::string> lines_of(const std::string& text) {
 ProbeRun run_probe(const std::string& program, const std::string& mode, bool expect_box,
                    const std::string& extra) {
     ProbeRun run;
-    std::string dir = e2e::program_directory();
-    e2e::Program p;
+    std::string dir = testing::program_directory();
+    testing::Program p;
     run.started = p.start("\"" + dir + program + ".exe\" " + mode + " " + extra);
     if (!run.started)
         return run;
     if (expect_box) {
-        HWND box = e2e::wait_top_window(p.pid(), nullptr, "错误", 15000);
+        HWND box = testing::wait_top_window(p.pid(), nullptr, "错误", 15000);
         run.box_found = box != nullptr;
         if (box) {
-            run.box_text = e2e::message_box_text(box);
-            e2e::press_dialog_button(box, IDOK);
+            run.box_text = testing::message_box_text(box);
+            testing::press_dialog_button(box, IDOK);
         }
     }
     run.exit_code = p.wait_exit(15000);
@@ -69,7 +69,7 @@ bool open_probe_log(const char* program, int argc, char** argv, const char* fall
                     std::string& mode) {
     mode = argc > 1 ? argv[1] : fallback;
     g_probe_log =
-        std::fopen((e2e::program_directory() + program + "." + mode + ".log").c_str(), "w");
+        std::fopen((testing::program_directory() + program + "." + mode + ".log").c_str(), "w");
     return g_probe_log != nullptr;
 }
 

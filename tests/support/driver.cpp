@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-namespace vantor::e2e {
+namespace vantor::testing {
 
 namespace {
 
@@ -448,4 +448,4 @@ bool bmp_size(const std::string& path, int& width, int& height) {
     return true;
 }
 
-} // namespace vantor::e2e
+} // namespace vantor::testing

@@ -13,7 +13,7 @@
 #include "tests/support/plain_program.h"
 #include "tests/support/standin_log.h"
 
-namespace vantor::e2e {
+namespace vantor::testing {
 
 // A process the test started. The destructor terminates it if it still runs
 // (only processes started here are ever ended) and closes its handle.
@@ -113,7 +113,6 @@ HWND control_by_order(HWND parent, const char* class_name, int index);
 std::vector<HWND> children_of(HWND parent);
 // Text of a window of any process (WM_GETTEXT), as the window's ANSI bytes.
 std::string window_text(HWND hwnd);
-using testing::class_name_of; // tests/support/plain_program.h
 // Window rectangle in screen coordinates, and in the parent's client area.
 RECT screen_rect(HWND hwnd);
 RECT rect_in_parent(HWND hwnd);
@@ -163,4 +162,4 @@ bool screenshot(HWND hwnd, const std::string& bmp_path);
 // Width and height of a .bmp file; false when it is not one.
 bool bmp_size(const std::string& path, int& width, int& height);
 
-} // namespace vantor::e2e
+} // namespace vantor::testing

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace vantor::e2e {
+namespace vantor::testing {
 
 namespace {
 
@@ -192,4 +192,4 @@ std::string describe_dialog(HWND dialog) {
     return "caption \"" + window_text(dialog) + "\", text \"" + message_box_text(dialog) + "\"";
 }
 
-} // namespace vantor::e2e
+} // namespace vantor::testing

@@ -15,7 +15,7 @@
 
 #include "tests/support/driver.h"
 
-namespace vantor::e2e {
+namespace vantor::testing {
 
 // Dialog ids of the live window's controls: the form engine numbers them 100,
 // 110, ... from the last stored control up to the first.
@@ -92,7 +92,7 @@ class Launcher {
     ::testing::AssertionResult start(const LaunchSettings& s);
     void press_import() { click(control(kImportButton)); }
     // A visible dialog (message box, file dialog) of Vantor, or null.
-    HWND wait_dialog(DWORD ms) const { return e2e::wait_dialog(pid(), ms); }
+    HWND wait_dialog(DWORD ms) const { return testing::wait_dialog(pid(), ms); }
 
   private:
     Program program_;
@@ -159,4 +159,4 @@ template <class Case> std::string case_name(const ::testing::TestParamInfo<Case>
 // Message boxes and other dialogs: caption and text, for failure messages.
 std::string describe_dialog(HWND dialog);
 
-} // namespace vantor::e2e
+} // namespace vantor::testing

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace vantor::e2e {
+namespace vantor::testing {
 
 namespace {
 
@@ -24,13 +24,6 @@ std::string recode(const std::string& text, UINT from, UINT to) {
 }
 
 } // namespace
-
-double now_ms() {
-    LARGE_INTEGER frequency, count;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&count);
-    return double(count.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 void append_log_line(const std::string& path, const std::string& event, const std::string& fields) {
     char head[64];
@@ -128,4 +121,4 @@ std::vector<LogEntry> entries_of(const std::vector<LogEntry>& log, const char* e
     return out;
 }
 
-} // namespace vantor::e2e
+} // namespace vantor::testing

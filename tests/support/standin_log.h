@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace vantor::e2e {
+#include "tests/support/clock.h"
 
-// Milliseconds of a monotonic clock that all processes share (the performance
-// counter), so times logged by different processes compare.
-double now_ms();
+namespace vantor::testing {
 
 // Appends one line to `path`; the appends of all processes are serialised,
 // so lines of processes that log at the same time neither mix nor get lost.
@@ -42,4 +40,4 @@ std::vector<LogEntry> read_log(const std::string& path);
 // The entries of one event kind, in order.
 std::vector<LogEntry> entries_of(const std::vector<LogEntry>& log, const char* event);
 
-} // namespace vantor::e2e
+} // namespace vantor::testing

@@ -24,13 +24,6 @@ forms::WindowProps window_props(const char* caption, uint32_t back) {
     return p;
 }
 
-RECT rect_in_parent(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 std::array<LONG, 4> screen_box(HWND h) {
     RECT r;
     GetWindowRect(h, &r);

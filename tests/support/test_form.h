@@ -48,9 +48,6 @@ std::array<LONG, 4> screen_box(HWND h);
 // The width of an icon's image.
 int icon_width(HICON icon);
 
-// A child window's rectangle in its parent's client coordinates.
-RECT rect_in_parent(HWND h);
-
 struct ControlDesc {
     uint32_t kind;
     int left, top, width, height;

@@ -301,7 +301,7 @@ RECT Capture::bounds_of(COLORREF color) const {
 std::string Capture::save(const std::string& name) const {
     const std::vector<uint8_t> file =
         bmp_file(width, height, [this](int x, int y) { return at(x, y); });
-    const std::string path = e2e::program_directory() + name + ".bmp";
+    const std::string path = testing::program_directory() + name + ".bmp";
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(file.data(), 1, file.size(), f);
         std::fclose(f);
@@ -313,12 +313,6 @@ std::string hex(COLORREF c) {
     char s[16];
     std::snprintf(s, sizeof s, "0x%06lX", static_cast<unsigned long>(c));
     return s;
-}
-
-std::string window_text(HWND hwnd) {
-    char buffer[1024] = {};
-    GetWindowTextA(hwnd, buffer, sizeof buffer);
-    return buffer;
 }
 
 HWND wait_for_dialog(DWORD ms, HWND except, const std::atomic<bool>* stop) {
@@ -346,10 +340,6 @@ HWND file_name_edit(HWND dialog) {
     return GetDlgItem(dialog, 0x480);
 }
 
-void press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-}
-
 DialogDriver::DialogDriver(std::function<void(HWND)> act, HWND except)
     : act_(std::move(act)), except_(except), thread_([this] {
           HWND dialog = wait_for_dialog(15000, except_, &stop_);
@@ -360,7 +350,7 @@ DialogDriver::DialogDriver(std::function<void(HWND)> act, HWND except)
           for (int i = 0; i < 250 && IsWindow(dialog); ++i)
               Sleep(20);
           if (IsWindow(dialog))
-              press(dialog, IDCANCEL);
+              press_dialog_button(dialog, IDCANCEL);
       }) {}
 
 DialogDriver::~DialogDriver() {

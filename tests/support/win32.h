@@ -17,6 +17,7 @@
 #include "forms/unit_object.h"
 #include "forms/unit_type.h"
 #include "runtime/value.h" // word_of
+#include "tests/support/driver.h"
 
 namespace vantor::testing {
 
@@ -126,7 +127,6 @@ Capture capture_window(HWND hwnd);
 Capture capture_redrawn(HWND hwnd);
 
 std::string hex(COLORREF c);
-std::string window_text(HWND hwnd);
 
 // Runs `act` on a second thread with the first visible dialog window (class
 // #32770) of this process that is not `except`, as soon as it appears. If the
@@ -150,7 +150,6 @@ class DialogDriver {
 HWND wait_for_dialog(DWORD ms, HWND except = nullptr, const std::atomic<bool>* stop = nullptr);
 // The edit box that takes the file name in a file dialog (Windows or Wine layout).
 HWND file_name_edit(HWND dialog);
-void press(HWND dialog, int id);
 
 // A 24-bit BMP file of w x h pixels; `color(x, y)` gives each pixel.
 template <class F> std::vector<uint8_t> bmp_file(int w, int h, F color) {

@@ -158,7 +158,7 @@ TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
             selected = int(SendMessageA(types, CB_GETCURSEL, 0, 0));
             if (count > 0)
                 SendMessageA(types, CB_GETLBTEXT, 0, LPARAM(first));
-            press(dialog, IDCANCEL);
+            press_dialog_button(dialog, IDCANCEL);
         });
         EXPECT_FALSE(open());
         driver.stop();
@@ -182,7 +182,7 @@ std::string temp_path(const char* name) {
 std::function<void(HWND)> choose(const std::string& name) {
     return [name](HWND dialog) {
         SendMessageA(file_name_edit(dialog), WM_SETTEXT, 0, LPARAM(name.c_str()));
-        press(dialog, IDOK);
+        press_dialog_button(dialog, IDOK);
     };
 }
 
@@ -212,10 +212,10 @@ TEST_F(CommonDlgTest, OpenDialogRefusesAMissingFile) {
         choose(temp_path("vantor_missing.exe"))(dialog);
         if (HWND box = wait_for_dialog(5000, dialog)) { // the platform's "file not found"
             refusal = window_text(GetDlgItem(box, 0xFFFF));
-            press(box, IDOK);
+            press_dialog_button(box, IDOK);
         }
         Sleep(200);
-        press(dialog, IDCANCEL);
+        press_dialog_button(dialog, IDCANCEL);
     });
     EXPECT_FALSE(open());
     EXPECT_FALSE(refusal.empty()) << "no message box refused the name";
@@ -269,7 +269,7 @@ TEST_F(CommonDlgTest, FontDialogRoundTripsPointsThroughPixels) {
             GetWindowTextA(FindWindowExA(GetDlgItem(dialog, 0x472), nullptr, "Edit", nullptr), text,
                            sizeof text); // cmb3: the size box
             size_shown = text;
-            press(dialog, IDOK);
+            press_dialog_button(dialog, IDOK);
         });
         EXPECT_TRUE(open());
     }
@@ -285,7 +285,7 @@ TEST_F(CommonDlgTest, DialogTypeNineIsAHelpRequest) {
     EXPECT_FALSE(open()) << "the window is not loaded";
     add_window_unit();
     // No help file, and none next to the program: no help and no dialog.
-    DialogDriver driver([](HWND dialog) { press(dialog, IDCANCEL); });
+    DialogDriver driver([](HWND dialog) { press_dialog_button(dialog, IDCANCEL); });
     EXPECT_FALSE(open());
     write(dlg, dlg_prop::HelpFile, word_of("Z:\\nowhere\\missing.hlp"));
     EXPECT_FALSE(open());

@@ -95,13 +95,6 @@ std::string text_x(int32_t index, int32_t member = -1) {
     return read_text(ids::Main, ids::MainX, index, member);
 }
 
-std::vector<HWND> children_of(HWND parent) {
-    std::vector<HWND> list;
-    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-        list.push_back(h);
-    return list;
-}
-
 } // namespace
 
 TEST_F(FormsProperties, GeometryWritesClampAndALiveUnitsComesFromItsWindow) {
