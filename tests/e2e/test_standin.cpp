@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "tests/support/automation.h"
 #include "tests/support/driver.h"
 
 using namespace vantor::testing;
@@ -14,16 +15,6 @@ const char* const kClass = "Qt5QWindowIcon";
 
 std::string quoted(const std::string& path) {
     return "\"" + path + "\"";
-}
-
-std::string hex(const std::string& bytes) {
-    std::string out;
-    char b[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(b, sizeof b, "%02X ", c);
-        out += b;
-    }
-    return out;
 }
 
 TEST(StandinTitle, FollowsCloneNumberOfCommandLine) {
@@ -46,7 +37,7 @@ TEST(StandinTitle, FollowsCloneNumberOfCommandLine) {
 
 TEST(StandinTitle, IsGbkInCodePage936) {
     EXPECT_EQ(936u, GetACP());
-    EXPECT_EQ("D2 B9 C9 F1 C4 A3 C4 E2 C6 F7 ", hex("夜神模拟器"));
+    EXPECT_EQ("D2 B9 C9 F1 C4 A3 C4 E2 C6 F7", hex_bytes("夜神模拟器"));
 }
 
 TEST(Standin, LogsStartShowsTitledWindowAndLogsExitWhenClosed) {

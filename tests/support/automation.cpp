@@ -82,6 +82,18 @@ void probe_line(const char* format, ...) {
     std::fflush(g_probe_log);
 }
 
+std::string hex_bytes(const std::string& bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char b : bytes) {
+        if (!out.empty())
+            out += ' ';
+        out += kDigits[b >> 4];
+        out += kDigits[b & 15];
+    }
+    return out.empty() ? "(empty)" : out;
+}
+
 std::string joined(const std::vector<std::string>& lines) {
     std::string s;
     for (const auto& l : lines)

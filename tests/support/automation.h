@@ -42,4 +42,8 @@ void probe_line(const char* format, ...);
 // The lines joined with line feeds, for failure messages.
 std::string joined(const std::vector<std::string>& lines);
 
+// The bytes of a text in hexadecimal, space-separated ("D2 B9"), or "(empty)":
+// GBK texts compared in failure messages that a terminal cannot show.
+std::string hex_bytes(const std::string& bytes);
+
 } // namespace vantor::testing

@@ -11,6 +11,7 @@
 
 #include "controls/edit_box.h"
 #include "controls/edit_input.h"
+#include "tests/support/automation.h"
 #include "tests/support/win32.h"
 
 using namespace vantor;
@@ -23,18 +24,6 @@ namespace {
 // GBK bytes of the texts typed below (the sources are compiled to GBK).
 const std::string kFullWidthThree = "\xA3\xB3";           // ３
 const std::string kEmulator = "\xC4\xA3\xC4\xE2\xC6\xF7"; // 模拟器
-
-std::string hex(const std::string& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char b : bytes) {
-        if (!out.empty())
-            out += ' ';
-        out += kDigits[b >> 4];
-        out += kDigits[b & 15];
-    }
-    return out.empty() ? "(empty)" : out;
-}
 
 class EditBoxDbcsTest : public ::testing::Test {
   protected:
@@ -64,7 +53,7 @@ class EditBoxDbcsTest : public ::testing::Test {
 };
 
 #define EXPECT_TEXT(box, expected)                                                                 \
-    EXPECT_EQ(hex(window_text((box)->handle())), hex(expected))                                    \
+    EXPECT_EQ(hex_bytes(window_text((box)->handle())), hex_bytes(expected))                        \
         << "expected \"" << (expected) << "\""
 
 TEST_F(EditBoxDbcsTest, PostedPairBecomesOneFullWidthCharacter) {
@@ -78,7 +67,7 @@ TEST_F(EditBoxDbcsTest, PostedPairBecomesOneFullWidthCharacter) {
     reinterpret_cast<forms::ReadRoutine>(edit_box_interface(forms::routine::PropertyRead))(
         box, edit_prop::Content, result);
     const char* content = reinterpret_cast<const char*>(uintptr_t(result[0]));
-    EXPECT_EQ(hex(content ? content : ""), hex(kFullWidthThree));
+    EXPECT_EQ(hex_bytes(content ? content : ""), hex_bytes(kFullWidthThree));
 }
 
 TEST_F(EditBoxDbcsTest, SentPairBecomesOneCharacterToo) {

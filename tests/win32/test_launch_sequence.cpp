@@ -40,11 +40,6 @@ constexpr uint32_t kProcessHandle = 0x7F10;
 constexpr int kNever = -1;
 constexpr int64_t kTimerUnitsPerMs = 10000; // the timer counts 100-ns units
 
-double now_ms() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 // The emulator and the runtime as the sequence meets them through the table.
 struct FakeInterface {
     std::map<uint32_t, std::string> boxes; // edit box unit -> content
