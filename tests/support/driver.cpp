@@ -368,11 +368,9 @@ void press_dialog_button(HWND dialog, int id) {
 }
 
 bool file_dialog_choose(HWND dialog, const std::string& path) {
-    // The file name box: a combo box (cmb13) in the Explorer-style dialog,
-    // an edit box (edt1) in the old style.
-    HWND box = GetDlgItem(dialog, 0x47C);
+    HWND box = GetDlgItem(dialog, kFileNameCombo);
     if (!box)
-        box = GetDlgItem(dialog, 0x480);
+        box = GetDlgItem(dialog, kFileNameEdit);
     if (!box)
         return false;
     SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));

@@ -151,6 +151,10 @@ HWND wait_dialog(DWORD pid, DWORD ms);
 std::string message_box_text(HWND box);
 // Presses a dialog button by id (IDOK 1, IDCANCEL 2) with a posted WM_COMMAND.
 void press_dialog_button(HWND dialog, int id);
+// The open-file dialog's file name box: a combo box (cmb13) in the
+// Explorer-style dialog, an edit box (edt1) in the old style.
+inline constexpr int kFileNameCombo = 0x47C;
+inline constexpr int kFileNameEdit = 0x480;
 // Open-file dialog: sets the file name box to `path` and presses OK.
 bool file_dialog_choose(HWND dialog, const std::string& path);
 void file_dialog_cancel(HWND dialog);

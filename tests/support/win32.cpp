@@ -329,15 +329,15 @@ HWND wait_for_dialog(DWORD ms, HWND except, const std::atomic<bool>* stop) {
 }
 
 HWND file_name_edit(HWND dialog) {
-    // cmb13 (a ComboBoxEx32 holding a combo box holding the edit) in Explorer-style
-    // dialogs, edt1 in the old style.
+    // In the Explorer style the edit lies inside the combo box (a ComboBoxEx32
+    // holding a combo box).
     HWND edit = nullptr;
-    if (HWND combo = GetDlgItem(dialog, 0x47C)) {
+    if (HWND combo = GetDlgItem(dialog, kFileNameCombo)) {
         EnumChildWindows(combo, find_edit, LPARAM(&edit));
         if (edit)
             return edit;
     }
-    return GetDlgItem(dialog, 0x480);
+    return GetDlgItem(dialog, kFileNameEdit);
 }
 
 DialogDriver::DialogDriver(std::function<void(HWND)> act, HWND except)
