@@ -54,20 +54,6 @@ bool is_file(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool register_class() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc{};
-    if (GetClassInfoA(instance, kCommonDlgClass, &wc))
-        return true;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    wc.lpszClassName = kCommonDlgClass;
-    return RegisterClassA(&wc) != 0;
-}
-
 } // namespace
 
 // ---- pure logic -----------------------------------------------------------------------
@@ -174,7 +160,8 @@ CommonDlg::CommonDlg(const forms::CreateParams& params, const CommonDlgProps& pr
 
 CommonDlg* CommonDlg::create(const forms::CreateParams& params) {
     CommonDlgProps props;
-    if (!forms::read_block(params.block, params.block_size, props) || !register_class())
+    if (!forms::read_block(params.block, params.block_size, props) ||
+        !register_object_class(kCommonDlgClass, CS_DBLCLKS))
         return nullptr;
     HWND hwnd =
         create_control(params, 0, kCommonDlgClass, nullptr, params.design_mode ? WS_BORDER : 0);

@@ -10,23 +10,6 @@ namespace vantor::controls {
 
 namespace {
 
-bool register_label_class() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, TransLabelUnit::kClassName, &wc))
-        return true;
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA; // subclassed by the object
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    wc.lpszClassName = TransLabelUnit::kClassName;
-    return RegisterClassExA(&wc) != 0;
-}
-
 RECT screen_rect(HWND hwnd) {
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -63,7 +46,8 @@ TransLabelUnit::TransLabelUnit(uint32_t window_id, uint32_t unit_id)
 
 UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
     forms::TransLabelProps props;
-    if (!forms::read_block(p.block, p.block_size, props) || !register_label_class())
+    if (!forms::read_block(p.block, p.block_size, props) ||
+        !register_object_class(TransLabelUnit::kClassName, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS))
         return nullptr;
     HWND hwnd = create_control(p, WS_EX_TRANSPARENT, kClassName, props.Caption.c_str(), 0);
     if (!hwnd)

@@ -34,23 +34,6 @@ constexpr char kDefaultClass[] = "QZWindow";
 
 CloseRequest g_close_request = nullptr;
 
-bool register_window_class(const char* name) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, name, &wc))
-        return true;
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA; // the object subclasses every window it creates
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    wc.lpszClassName = name;
-    return RegisterClassExA(&wc) != 0;
-}
-
 // The loaded windows of this thread (top-level windows with a window object).
 bool handler_refused(bool has_result, uint32_t result) {
     return has_result && result == 0;
@@ -167,7 +150,7 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
 
     // Register the class when needed, then create the window.
     const char* class_name = props.ClassName.empty() ? kDefaultClass : props.ClassName.c_str();
-    if (!register_window_class(class_name))
+    if (!register_object_class(class_name, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS))
         return nullptr;
     HMENU menu = design ? reinterpret_cast<HMENU>(uintptr_t(p.control_id)) : p.menu;
     HWND hwnd = CreateWindowExA(ex, class_name, props.Caption.c_str(), style, x, y, p.width,

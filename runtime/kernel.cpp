@@ -72,19 +72,9 @@ class HiddenOwner final : public WindowObject {
 
 void create_hidden_owner() {
     RuntimeKernel& k = kernel();
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA existing;
-    if (!GetClassInfoA(instance, kHideOwnerClass, &existing)) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
-        wc.lpszClassName = kHideOwnerClass;
-        RegisterClassA(&wc);
-    }
+    register_object_class(kHideOwnerClass, 0); // the hollow brush is the null brush
     HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kHideOwnerClass, nullptr, 0, 0, 0, 0, 0, nullptr,
-                                nullptr, instance, nullptr);
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!hwnd)
         return;
     auto* owner = new HiddenOwner;

@@ -112,4 +112,19 @@ LRESULT CALLBACK WindowObject::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     return result;
 }
 
+bool register_object_class(const char* name, UINT style) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc{};
+    if (GetClassInfoA(instance, name, &wc))
+        return true;
+    wc = WNDCLASSA{};
+    wc.style = style;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    wc.lpszClassName = name;
+    return RegisterClassA(&wc) != 0;
+}
+
 } // namespace vantor
