@@ -77,6 +77,13 @@ void* mem_alloc(uint32_t size) {
     return block;
 }
 
+void* mem_alloc_elements(uint32_t count, uint32_t size, uint32_t extra) {
+    const uint64_t total = uint64_t(count) * size + extra;
+    if (total > UINT32_MAX)
+        raise_alloc_failure(UINT32_MAX);
+    return mem_alloc(uint32_t(total));
+}
+
 void mem_free(void* block) {
     if (!block || in_constant_area(block))
         return;
@@ -116,7 +123,7 @@ char* copy_bytes_as_text(const void* data, int32_t n) {
 uint8_t* new_byte_set(const void* data, uint32_t n) {
     if (n == 0)
         return nullptr;
-    auto* block = static_cast<uint8_t*>(mem_alloc(8 + n));
+    auto* block = static_cast<uint8_t*>(mem_alloc_elements(n, 1, 8));
     write_u32(block, 1);
     write_u32(block + 4, n);
     if (data)

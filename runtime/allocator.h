@@ -25,6 +25,10 @@ bool in_constant_area(const void* p);
 
 // Checked allocation: on failure raises "分配 %d 字节内存失败!" (code 0).
 void* mem_alloc(uint32_t size);
+// Checked allocation of `extra` bytes followed by `count` elements of `size`
+// bytes. A total beyond 32 bits cannot be met: it fails like any checked
+// allocation, reported as the largest request (shown as -1).
+void* mem_alloc_elements(uint32_t count, uint32_t size, uint32_t extra = 0);
 // Unchecked allocation (request Allocate with a non-zero second parameter): null on failure.
 void* mem_alloc_unchecked(uint32_t size);
 // Ignores null and constant-area blocks.

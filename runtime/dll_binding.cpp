@@ -19,7 +19,7 @@ const char* const kDllStackError = "调用DLL命令后发现堆栈错误";
 namespace {
 
 template <typename T> T* new_table(uint32_t count) {
-    auto* table = static_cast<T*>(mem_alloc(count * sizeof(T)));
+    auto* table = static_cast<T*>(mem_alloc_elements(count, sizeof(T)));
     std::memset(table, 0, count * sizeof(T));
     return table;
 }

@@ -372,6 +372,15 @@ TEST_F(DllBindingTest, ShutdownReleasesEachKeptHandleOnce) {
     EXPECT_EQ(loader.log.size(), 3u);
 }
 
+TEST(DllTables, ACountBeyondMemoryFailsAsAnAllocationInsteadOfWrapping) {
+    FatalToException fatal;
+    DllTables tables{};
+    RuntimeError e = raised_by([&] { create_dll_tables(tables, 0x40000001u, nullptr, nullptr); },
+                               "a table of 2^30 + 1 entries");
+    EXPECT_STREQ(e.what(), "分配 -1 字节内存失败!");
+    EXPECT_EQ(tables.count, 0u);
+}
+
 TEST(StackError, IsErrorSixWithItsMessage) {
     FatalToException fatal;
     RuntimeError e = raised_by([] { raise_stack_error(); }, "the stack error");

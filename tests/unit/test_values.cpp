@@ -13,6 +13,7 @@
 
 using namespace vantor;
 using vantor::testing::FatalToException;
+using vantor::testing::raised_by;
 using vantor::testing::RuntimeError;
 
 namespace {
@@ -132,6 +133,17 @@ TEST_F(ValuesTest, ResizeFailureReportsTheNewSize) {
         EXPECT_STREQ(e.what(), "分配 4000 字节内存失败!");
     }
     mem_free(p); // the block survives a failed resize
+}
+
+TEST_F(ValuesTest, SizesBeyond32BitsFailInsteadOfWrapping) {
+    // 8 + n and count * size would wrap to a few bytes, and the copy overrun them.
+    EXPECT_STREQ(raised_by([] { new_byte_set(nullptr, 0xFFFFFFF8u); }, "a huge byte set").what(),
+                 "分配 -1 字节内存失败!");
+    EXPECT_STREQ(raised_by([] { mem_alloc_elements(0x40000001u, 4); }, "a huge table").what(),
+                 "分配 -1 字节内存失败!");
+    void* fits = mem_alloc_elements(3, 4, 8);
+    EXPECT_NE(fits, nullptr);
+    mem_free(fits);
 }
 
 TEST_F(ValuesTest, UncheckedAllocationReturnsNull) {
