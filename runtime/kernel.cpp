@@ -92,16 +92,24 @@ void destroy_hidden_owner() {
     k.hidden_owner_hwnd = nullptr;
 }
 
-void notify_libraries(int32_t code, bool with_slots) {
-    RuntimeKernel& k = kernel();
-    const ProgramDescriptor& d = *k.descriptor;
+// Start-up tells the descriptor's libraries where the request entry is; the
+// end tells the kernel's list, which start-up fills only once they have all
+// started, so a start-up that fails earlier ends no library it never started.
+void notify_libraries_of_start() {
+    const ProgramDescriptor& d = *kernel().descriptor;
     for (uint32_t i = 0; i < d.library_count; ++i) {
         const LibraryRecord* lib = d.libraries ? d.libraries[i] : nullptr;
-        if (!lib || !lib->notify)
-            continue;
-        uint32_t first = with_slots ? (i < k.library_slots.size() ? k.library_slots[i] : 0)
-                                    : uint32_t(reinterpret_cast<uintptr_t>(&runtime_request));
-        lib->notify(code, first, 0);
+        if (lib && lib->notify)
+            lib->notify(notify::Start, uint32_t(reinterpret_cast<uintptr_t>(&runtime_request)), 0);
+    }
+}
+
+void notify_libraries_of_end() {
+    RuntimeKernel& k = kernel();
+    for (size_t i = 0; i < k.libraries.size(); ++i) {
+        const LibraryRecord* lib = k.libraries[i];
+        if (lib && lib->notify)
+            lib->notify(notify::End, i < k.library_slots.size() ? k.library_slots[i] : 0, 0);
     }
 }
 
@@ -268,8 +276,9 @@ void runtime_startup() {
         create_dll_tables(k.dll, d.dll_command_count, d.dll_library_names, d.dll_function_names);
         attach_dll_tables(&k.dll, k.program_dir.c_str());
     }
-    notify_libraries(notify::Start, false);
-    k.libraries.assign(d.libraries, d.libraries + d.library_count);
+    notify_libraries_of_start();
+    if (d.libraries)
+        k.libraries.assign(d.libraries, d.libraries + d.library_count);
     k.library_slots.assign(d.library_count, 0);
     read_form_archive();
 }
@@ -386,8 +395,7 @@ void end_sequence(int32_t code) {
     routines.swap(k.exit_routines);
     for (ExitRoutine r : routines)
         r();
-    if (k.descriptor)
-        notify_libraries(notify::End, true);
+    notify_libraries_of_end();
     k.libraries.clear();
     k.library_slots.clear();
     release_dll_tables(k.dll, win32_dll_loader());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/on_demand.h"
+#include "runtime/allocator.h"
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
 #include "tests/support/automation.h"
@@ -169,6 +170,13 @@ int entry_routine() {
     if (m == "alloc-error") {
         startup_and_register();
         runtime_request(2024, 0x7FFFFFF0, 0);
+    }
+    if (m == "tables-fail") {
+        // The declared-function tables are start-up's first checked
+        // allocation: it fails before the libraries are started.
+        fail_next_allocations(1);
+        startup_and_register();
+        probe_line("not reached");
     }
     if (m == "stack-error") {
         startup_and_register();

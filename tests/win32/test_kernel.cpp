@@ -103,6 +103,15 @@ TEST(Kernel, CheckedAllocationFailureIsFatalUncheckedReturnsNull) {
     EXPECT_EQ(u.exit_code, 0u);
 }
 
+TEST(Kernel, StartupFailingBeforeTheLibrariesStartEndsNoneOfThem) {
+    ProbeRun r = run_probe("tables-fail", true);
+    EXPECT_EQ(r.box_text, "运行时出错!\r\n\r\n错误信息：分配 12 字节内存失败!\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+    for (const std::string& line : r.log)
+        EXPECT_EQ(line.rfind("notify", 0), std::string::npos) << joined(r.log);
+    EXPECT_FALSE(has_line(r, "not reached"));
+}
+
 TEST(Kernel, DamagedArchiveIsAStartupError) {
     ProbeRun r = run_probe("bad-archive", true);
     EXPECT_EQ(r.box_text, "运行时出错!\r\n\r\n错误信息：载入窗口模板数据段出错!\r\n");
