@@ -160,18 +160,26 @@ bool idle_step(int32_t counter) {
     return more;
 }
 
+// Walks the entries the list holds when the walk begins, last first, each once:
+// a routine may add or remove entries, so each is looked up by its window (a
+// window has at most one entry); one removed meanwhile is skipped.
 void run_idle_routines() {
     RuntimeKernel& k = kernel();
-    for (size_t i = k.idle_windows.size(); i-- > 0;) {
-        if (IsWindow(k.idle_windows[i])) {
-            k.idle_routines[i](k.idle_arguments[i]);
+    if (k.idle_windows.empty())
+        return;
+    const std::vector<HWND> walk = k.idle_windows;
+    for (size_t w = walk.size(); w-- > 0;) {
+        auto at = std::find(k.idle_windows.begin(), k.idle_windows.end(), walk[w]);
+        if (at == k.idle_windows.end())
+            continue;
+        const ptrdiff_t i = at - k.idle_windows.begin();
+        if (IsWindow(walk[w])) {
+            k.idle_routines[size_t(i)](k.idle_arguments[size_t(i)]);
         } else {
-            k.idle_windows.erase(k.idle_windows.begin() + ptrdiff_t(i));
-            k.idle_routines.erase(k.idle_routines.begin() + ptrdiff_t(i));
-            k.idle_arguments.erase(k.idle_arguments.begin() + ptrdiff_t(i));
+            k.idle_windows.erase(at);
+            k.idle_routines.erase(k.idle_routines.begin() + i);
+            k.idle_arguments.erase(k.idle_arguments.begin() + i);
         }
-        if (i > k.idle_windows.size())
-            i = k.idle_windows.size(); // a routine removed entries
     }
 }
 

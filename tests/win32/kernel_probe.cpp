@@ -96,6 +96,16 @@ void idle_routine(uint32_t argument) {
     }
 }
 
+// ---- idle routines that change the list while it is walked ----
+HWND g_walked[3] = {}; // A, B, C: walked from C down to A
+void walked_routine(uint32_t name) {
+    probe_line("idle %c", char(name));
+    if (name == 'C') {
+        runtime_request(1013, uint32_t(uintptr_t(g_walked[0])), 0); // C removes A
+        PostQuitMessage(0);                                         // one pass only
+    }
+}
+
 // ---- libraries loaded on first use ----
 bool loaded(const char* library) {
     return GetModuleHandleA(library) != nullptr;
@@ -271,6 +281,16 @@ int entry_routine() {
         run_message_loop(0);
         probe_line("idle-calls %d entries %u", g_idle_calls,
                    unsigned(kernel().idle_windows.size()));
+        return 0;
+    }
+    if (m == "idle-walk") {
+        startup_and_register();
+        for (int i = 0; i < 3; ++i) {
+            g_walked[i] = CreateWindowExA(0, "STATIC", "walked", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                          nullptr, GetModuleHandleA(nullptr), nullptr);
+            add_idle_routine(g_walked[i], walked_routine, uint32_t('A' + i));
+        }
+        run_message_loop(0);
         return 0;
     }
     return 0;

@@ -139,6 +139,16 @@ TEST(Kernel, IdleRoutineDroppedOnceItsWindowIsGone) {
     EXPECT_TRUE(has_line(r, "idle-calls 1 entries 0")) << joined(r.log);
 }
 
+TEST(Kernel, IdleWalkVisitsEachEntryOnceWhenARoutineRemovesAnother) {
+    ProbeRun r = run_probe("idle-walk", false);
+    std::vector<std::string> calls;
+    for (const std::string& line : r.log) {
+        if (line.rfind("idle ", 0) == 0)
+            calls.push_back(line);
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"idle C", "idle B"})) << joined(r.log);
+}
+
 TEST(Kernel, UnknownExportNamesLibraryAndFunction) {
     ProbeRun r = run_probe("unknown-export", true);
     EXPECT_EQ(r.box_text,
