@@ -53,7 +53,7 @@ const ProgramDescriptor& program_descriptor() {
 int entry_routine() {
     const InterfaceTable& rt = app_interface();
     rt.call_service(service::RuntimeStartup, 0, 0, 0, 0);
-    std::feupdateenv(FE_DFL_ENV);
+    std::fesetenv(FE_DFL_ENV); // the defaults, with no exception flag left set
     generated_first();
     rt.call_service(service::RegisterExitRoutine,
                     uint32_t(reinterpret_cast<uintptr_t>(&generated_exit)), 0, 0, 0);
