@@ -304,9 +304,10 @@ int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
     return k.exit_code;
 }
 
+// A null address registers nothing: the end sequence would call it.
 void register_exit_routine(ExitRoutine routine) {
     auto& list = kernel().exit_routines;
-    if (std::find(list.begin(), list.end(), routine) == list.end())
+    if (routine && std::find(list.begin(), list.end(), routine) == list.end())
         list.push_back(routine);
 }
 

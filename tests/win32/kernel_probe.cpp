@@ -75,6 +75,7 @@ const InterfaceTable& rt() {
 void startup_and_register() {
     rt().call_service(service::RuntimeStartup, 0, 0, 0, 0);
     rt().call_service(service::RegisterExitRoutine, uint32_t(uintptr_t(&exit_a)), 0, 0, 0);
+    rt().call_service(service::RegisterExitRoutine, 0, 0, 0, 0); // no routine: never called
     rt().call_service(service::RegisterExitRoutine, uint32_t(uintptr_t(&exit_b)), 0, 0, 0);
     rt().call_service(service::RegisterExitRoutine, uint32_t(uintptr_t(&exit_a)), 0, 0, 0);
 }
