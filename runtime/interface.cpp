@@ -4,6 +4,7 @@
 
 #include "runtime/allocator.h"
 #include "runtime/dll_call_win32.h"
+#include "runtime/fatal.h"
 #include "runtime/kernel.h"
 #include "runtime/protocol.h"
 
@@ -25,6 +26,8 @@ bool accept_entry(const WIN32_FIND_DATAA& entry, int32_t mask) {
 
 uint32_t find_file(const char* pattern, int32_t attribute_mask, int32_t files_only,
                    HANDLE* handle_var) {
+    if (!handle_var) // no place to keep a search: nothing is found
+        return 0;
     int32_t mask = files_only ? -1 : (attribute_mask & 0x37);
     WIN32_FIND_DATAA entry;
     bool found;
@@ -162,7 +165,9 @@ uint32_t runtime_request(int32_t code, uint32_t first, uint32_t second) {
         return add_idle_routine(pointer_of<const IdleRecord>(first));
     case request::RemoveIdleRoutine:
         return remove_idle_routine(pointer_of<HWND__>(first));
-    case request::ValueToInt:
+    case request::ValueToInt: // no value at all is not numeric either
+        if (!first)
+            raise_runtime_error(msg::kNotNumeric, 0);
         return uint32_t(value_to_int(*pointer_of<const TypedValue>(first)));
     case request::ProgramDirectory:
         return word_of(k.program_dir.c_str());

@@ -182,6 +182,13 @@ int entry_routine() {
         startup_and_register();
         runtime_request(2024, 0x7FFFFFF0, 0);
     }
+    if (m == "null-arguments") {
+        startup_and_register();
+        probe_line("find-without-handle %u",
+                   rt().call_service(service::FindFile, uint32_t(uintptr_t("*")), 0, 1, 0));
+        runtime_request(2001, 0, 0);
+        probe_line("not reached");
+    }
     if (m == "tables-fail") {
         // The declared-function tables are start-up's first checked
         // allocation: it fails before the libraries are started.

@@ -103,6 +103,14 @@ TEST(Kernel, CheckedAllocationFailureIsFatalUncheckedReturnsNull) {
     EXPECT_EQ(u.exit_code, 0u);
 }
 
+TEST(Kernel, NullArgumentsFindNothingOrAreNotNumeric) {
+    ProbeRun r = run_probe("null-arguments", true);
+    EXPECT_TRUE(has_line(r, "find-without-handle 0")) << joined(r.log);
+    EXPECT_EQ(r.box_text, "运行时出错!\r\n\r\n错误信息：欲转换数据类型不是数值\r\n");
+    EXPECT_EQ(r.exit_code, 0xFFFFFFFFu);
+    EXPECT_FALSE(has_line(r, "not reached"));
+}
+
 TEST(Kernel, StartupFailingBeforeTheLibrariesStartEndsNoneOfThem) {
     ProbeRun r = run_probe("tables-fail", true);
     EXPECT_EQ(r.box_text, "运行时出错!\r\n\r\n错误信息：分配 12 字节内存失败!\r\n");
