@@ -47,11 +47,11 @@ void CALLBACK run_pending(HWND, UINT, UINT_PTR timer, DWORD) {
     // when the send returns.
     if (pending.start) {
         if (HWND button = unit_handle(kStartButton))
-            SendMessageA(button, BM_CLICK, 0, 0);
+            SendMessageW(button, BM_CLICK, 0, 0);
     }
     if (pending.exit) {
         if (HWND window = unit_handle(kWindowItself))
-            PostMessageA(window, WM_CLOSE, 0, 0);
+            PostMessageW(window, WM_CLOSE, 0, 0);
     }
 }
 

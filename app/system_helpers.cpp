@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <initializer_list>
+#include <string>
 // Clocks and durations come with <thread>: <chrono> itself does not compile
 // with the GBK execution character set (its "µs" suffix has no GBK form).
 #include <thread>
@@ -16,6 +18,7 @@
 #include "commands/launch.h"
 #include "commands/text.h"
 #include "runtime/interface.h"
+#include "runtime/system_text.h"
 
 namespace vantor::app {
 
@@ -130,7 +133,7 @@ bool delay(int32_t duration, int32_t unit) {
     auto* record = static_cast<uint32_t*>(rt.allocate(8));
     record[0] = uint32_t(uint64_t(due));
     record[1] = uint32_t(uint64_t(due) >> 32);
-    const uint32_t timer = declared(kCreateWaitableTimerA, {0, 0, 0});
+    const uint32_t timer = declared(kCreateWaitableTimerW, {0, 0, 0});
     const bool armed =
         timer != 0 && declared(kSetWaitableTimer, {timer, word_of(record), 0, 0, 0, 0}) != 0;
 
@@ -148,7 +151,10 @@ bool delay(int32_t duration, int32_t unit) {
 }
 
 uint32_t find_window(uint32_t parent, uint32_t after, const char* class_name, const char* title) {
-    return declared(kFindWindowExA, {parent, after, word_of(class_name), word_of(title)});
+    const std::wstring wide_class = system_text::to_wide(class_name);
+    const std::wstring wide_title = system_text::to_wide(title);
+    return declared(kFindWindowExW, {parent, after, class_name ? word_of(wide_class.c_str()) : 0,
+                                     title ? word_of(wide_title.c_str()) : 0});
 }
 
 uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_pid) {
@@ -159,19 +165,23 @@ uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_
     char* wanted_lower = exact_case ? nullptr : lower_case(image_name);
     const char* wanted = exact_case ? image_name : wanted_lower;
 
-    PROCESSENTRY32 entry{};
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     uint32_t found = 0;
-    for (bool ok = declared(kProcess32First, {snapshot, word_of(&entry)}) != 0; ok;
-         ok = declared(kProcess32Next, {snapshot, word_of(&entry)}) != 0) {
+    for (bool ok = declared(kProcess32FirstW, {snapshot, word_of(&entry)}) != 0; ok;
+         ok = declared(kProcess32NextW, {snapshot, word_of(&entry)}) != 0) {
         if (only_pid != 0 && entry.th32ProcessID != only_pid)
             continue;
         // The name field is zero-terminated by the system; the bound guards
-        // against a record filled to its last byte.
-        char name[sizeof entry.szExeFile + 1] = {};
-        std::memcpy(name, entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
-        char* name_lower = exact_case ? nullptr : lower_case(name);
-        const bool equal = compare_texts(exact_case ? name : name_lower, wanted) == 0;
+        // against a record filled to its last character. A name GBK cannot
+        // hold whole is no wanted name.
+        bool lossless = false;
+        const std::string name = system_text::to_gbk(
+            std::wstring_view(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH)), &lossless);
+        if (!lossless)
+            continue;
+        char* name_lower = exact_case ? nullptr : lower_case(name.c_str());
+        const bool equal = compare_texts(exact_case ? name.c_str() : name_lower, wanted) == 0;
         rt.release(name_lower);
         if (equal) {
             found = entry.th32ProcessID;

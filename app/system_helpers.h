@@ -15,32 +15,32 @@ namespace vantor::app {
 // (library, export) pairs they are declared with. An empty library name means
 // "search the system libraries".
 enum DeclaredFunction : uint32_t {
-    kCreateWaitableTimerA,
+    kCreateWaitableTimerW,
     kSetWaitableTimer,
     kMsgWaitForMultipleObjects,
     kCloseHandle,
-    kFindWindowExA,
+    kFindWindowExW,
     kOpenProcess,
     kTerminateProcess,
     kCreateToolhelp32Snapshot,
-    kProcess32First,
-    kProcess32Next,
+    kProcess32FirstW,
+    kProcess32NextW,
     kGetWindowThreadProcessId, // the owner of an instance window (launch sequence)
     kDeclaredFunctionCount
 };
 inline constexpr const char* kDeclaredLibraries[kDeclaredFunctionCount] = {
     "", "", "", "kernel32", "user32", "", "", "", "", "", "user32"};
 inline constexpr const char* kDeclaredExports[kDeclaredFunctionCount] = {
-    "CreateWaitableTimerA",
+    "CreateWaitableTimerW",
     "SetWaitableTimer",
     "MsgWaitForMultipleObjects",
     "CloseHandle",
-    "FindWindowExA",
+    "FindWindowExW",
     "OpenProcess",
     "TerminateProcess",
     "CreateToolhelp32Snapshot",
-    "Process32First",
-    "Process32Next",
+    "Process32FirstW",
+    "Process32NextW",
     "GetWindowThreadProcessId"};
 
 // ---- delay ------------------------------------------------------------------------
@@ -74,8 +74,9 @@ bool delay(int32_t duration = 0, int32_t unit = 0);
 
 // ---- windows and processes ----------------------------------------------------------
 
-// FindWindowExA(parent, after, class_name, title): the window handle, 0 when
-// none matches or on failure. Parent 0 searches the top-level windows, after
+// FindWindowExW(parent, after, class_name, title) with the GBK class name and
+// title converted to UTF-16: the window handle, 0 when none matches or on
+// failure. A null class name or title matches any. Parent 0 searches the top-level windows, after
 // 0 starts from the first.
 uint32_t find_window(uint32_t parent, uint32_t after, const char* class_name, const char* title);
 

@@ -6,6 +6,7 @@
 #include "runtime/call.h"
 #include "runtime/libraries.h"
 #include "runtime/protocol.h"
+#include "runtime/system_text.h"
 
 namespace vantor {
 
@@ -31,14 +32,15 @@ void cmd_message_box(TypedValue* result, int32_t argc, const TypedValue* args) {
     TypedValue style = argument(argc, args, 1);
     TypedValue caption = argument(argc, args, 2);
     HWND owner = owner_window(argument(argc, args, 3));
-    int pressed = MessageBoxA(owner, text_or_empty(text), text_or_empty(caption),
+    int pressed = MessageBoxW(owner, system_text::to_wide(text_or_empty(text)).c_str(),
+                              system_text::to_wide(text_or_empty(caption)).c_str(),
                               omitted(style) ? MB_OK : UINT(style.low));
     *result = make_int(pressed);
 }
 
 void cmd_quit_pending(TypedValue* result, int32_t, const TypedValue*) {
     MSG msg;
-    *result = make_bool(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE);
+    *result = make_bool(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE);
 }
 
 } // namespace vantor

@@ -10,15 +10,16 @@
 #include "runtime/call.h"
 #include "runtime/libraries.h"
 #include "runtime/protocol.h"
+#include "runtime/system_text.h"
 
 namespace vantor {
 
 namespace {
 
 constexpr DWORD kInputIdleLimitMs = 1000;
-// The start-up record's size field: the size of the 32-bit STARTUPINFOA.
+// The start-up record's size field: the size of the 32-bit STARTUPINFO.
 constexpr DWORD kStartupInfoSize = 68;
-static_assert(sizeof(STARTUPINFOA) == kStartupInfoSize);
+static_assert(sizeof(STARTUPINFOW) == kStartupInfoSize);
 
 // Window show value (SW_...) for a show mode: 1 hidden, 2 normal, 3 minimised,
 // 4 maximised, 5 normal without activation, 6 minimised without activation;
@@ -37,17 +38,17 @@ void cmd_launch(TypedValue* result, int32_t argc, const TypedValue* args) {
     const TypedValue mode_arg = argument(argc, args, 2);
     const int32_t mode = omitted(mode_arg) ? 2 : to_int(mode_arg);
 
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = kStartupInfoSize;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = show_value(mode);
 
-    // CreateProcessA may write into the command line, and the caller's text
-    // may be a constant: it gets a private copy, byte for byte.
+    // The system may write into the command line: it gets a private copy,
+    // converted from GBK whatever the system's code page.
     const char* text = line_arg.type == type::Text ? as_text(line_arg) : nullptr;
-    std::string line = text ? text : "";
+    std::wstring line = system_text::to_wide(text);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
         *result = make_bool(false);
         return;

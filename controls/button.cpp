@@ -2,6 +2,7 @@
 
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -66,20 +67,20 @@ UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
     b->attach(hwnd);
     b->apply_font();
     if (picture.icon)
-        SendMessageA(hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.icon));
+        SendMessageW(hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.icon));
     else if (picture.bitmap)
-        SendMessageA(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.bitmap));
+        SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.bitmap));
     return b;
 }
 
 void ButtonUnit::apply_font() {
     GdiOwner<HFONT> previous = font_.replace(realise_font(props_.Font));
-    SendMessageA(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_or_default(font_.get())),
+    SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_or_default(font_.get())),
                  TRUE);
 }
 
 bool ButtonUnit::is_default() const {
-    return (uint32_t(GetWindowLongA(handle(), GWL_STYLE)) & 0x1F) == BS_DEFPUSHBUTTON;
+    return (uint32_t(GetWindowLongW(handle(), GWL_STYLE)) & 0x1F) == BS_DEFPUSHBUTTON;
 }
 
 int32_t ButtonUnit::write(int32_t index, const forms::PropValue& value) {
@@ -102,7 +103,7 @@ void ButtonUnit::apply(int32_t index) {
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
     case props::button::Caption:
-        SetWindowTextA(hwnd, props_.Caption.c_str());
+        system_text::set_window_text(hwnd, props_.Caption.c_str());
         break;
     case props::button::HAlign:
         replace_style(hwnd, GWL_STYLE, kHAlignBits, button_halign_style(props_.HAlign));

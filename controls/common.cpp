@@ -10,6 +10,7 @@
 
 #include "controls/on_demand.h"
 #include "runtime/allocator.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -290,7 +291,7 @@ bool icon_size(HICON icon, int& w, int& h) {
     if (!GetIconInfo(icon, &info))
         return false;
     BITMAP bm{};
-    bool ok = GetObjectA(info.hbmMask, sizeof bm, &bm) != 0;
+    bool ok = GetObjectW(info.hbmMask, sizeof bm, &bm) != 0;
     w = bm.bmWidth;
     h = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
     if (info.hbmColor)
@@ -323,23 +324,25 @@ COLORREF map_back_color(uint32_t color) {
 HFONT realise_font(const std::vector<uint8_t>& font) {
     if (font.size() != sizeof(LOGFONTA))
         return nullptr;
-    LOGFONTA lf;
-    std::memcpy(&lf, font.data(), sizeof lf);
+    LOGFONTA stored;
+    std::memcpy(&stored, font.data(), sizeof stored);
+    stored.lfFaceName[LF_FACESIZE - 1] = 0; // stored data need not be terminated
+    LOGFONTW lf = system_text::to_wide(stored);
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfOutPrecision = 0;
     lf.lfClipPrecision = 0;
     lf.lfQuality = PROOF_QUALITY;
     lf.lfPitchAndFamily = 0;
-    lf.lfFaceName[LF_FACESIZE - 1] = 0; // stored data need not be terminated
-    return CreateFontIndirectA(&lf);
+    return CreateFontIndirectW(&lf);
 }
 
 HWND create_control(const forms::CreateParams& p, DWORD ex_style, const char* class_name,
                     const char* text, DWORD style) {
-    return CreateWindowExA(ex_style, class_name, text,
-                           p.styles | style | WS_CHILD | WS_CLIPSIBLINGS, p.left, p.top, p.width,
-                           p.height, p.parent, reinterpret_cast<HMENU>(uintptr_t(p.control_id)),
-                           GetModuleHandleA(nullptr), nullptr);
+    const std::wstring wide_text = system_text::to_wide(text);
+    return CreateWindowExW(
+        ex_style, system_text::to_wide(class_name).c_str(), text ? wide_text.c_str() : nullptr,
+        p.styles | style | WS_CHILD | WS_CLIPSIBLINGS, p.left, p.top, p.width, p.height, p.parent,
+        reinterpret_cast<HMENU>(uintptr_t(p.control_id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 void destroy_icons(std::initializer_list<HICON> icons) {
@@ -461,11 +464,11 @@ void visit_texts(const std::vector<std::string>& texts, forms::TextVisitor visit
 }
 
 bool replace_style(HWND hwnd, int which, uint32_t mask, uint32_t bits) {
-    uint32_t old = uint32_t(GetWindowLongA(hwnd, which));
+    uint32_t old = uint32_t(GetWindowLongW(hwnd, which));
     uint32_t now = (old & ~mask) | (bits & mask);
     if (now == old)
         return false;
-    SetWindowLongA(hwnd, which, LONG(now));
+    SetWindowLongW(hwnd, which, LONG(now));
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "runtime/call.h"
 #include "runtime/libraries.h"
 #include "runtime/protocol.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -32,7 +33,7 @@ size_t char_length(const std::string& text, size_t i) {
     return is_lead_byte(uint8_t(text[i])) && i + 1 < text.size() && text[i + 1] != '\0' ? 2 : 1;
 }
 
-const char* or_none(const std::string& s) {
+const wchar_t* or_none(const std::wstring& s) {
     return s.empty() ? nullptr : s.c_str();
 }
 
@@ -44,13 +45,13 @@ int32_t screen_dpi() {
 }
 
 std::string program_path() {
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, std::min<DWORD>(n, sizeof path));
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return system_text::to_gbk(std::wstring_view(path, std::min<DWORD>(n, MAX_PATH)));
 }
 
 bool is_file(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(system_text::to_wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -205,36 +206,42 @@ bool CommonDlg::open_file_dialog() {
     // Everything the dialog reads is copied first: a handler running during the
     // dialog may destroy this object.
     const CommonDlgProps p = props_;
-    std::string filter = file_dialog_filter(p.Filter);
-    char file[kFileBufferSize];
-    copy_truncated(file, sizeof file, p.FileName);
-    char file_title[kFileTitleSize] = {};
+    const std::wstring filter = system_text::to_wide(file_dialog_filter(p.Filter));
+    wchar_t file[kFileBufferSize] = {};
+    const std::wstring initial = system_text::to_wide(p.FileName);
+    initial.copy(file, std::min(initial.size(), kFileBufferSize - 1));
+    wchar_t file_title[kFileTitleSize] = {};
+    const std::wstring initial_dir = system_text::to_wide(p.InitialDir);
+    const std::wstring title = system_text::to_wide(p.Title);
+    const std::wstring default_ext = system_text::to_wide(p.DefaultExt);
 
-    OPENFILENAMEA ofn{};
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = 76; // the size without the places-bar fields
     ofn.hwndOwner = dialog_owner();
     ofn.lpstrFilter = filter.empty() ? nullptr : filter.data();
     ofn.nFilterIndex = file_dialog_filter_index(p.FilterIndex, !filter.empty());
     ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
+    ofn.nMaxFile = kFileBufferSize;
     ofn.lpstrFileTitle = file_title;
-    ofn.nMaxFileTitle = sizeof file_title;
-    ofn.lpstrInitialDir = or_none(p.InitialDir);
-    ofn.lpstrTitle = or_none(p.Title);
-    ofn.lpstrDefExt = or_none(p.DefaultExt);
+    ofn.nMaxFileTitle = kFileTitleSize;
+    ofn.lpstrInitialDir = or_none(initial_dir);
+    ofn.lpstrTitle = or_none(title);
+    ofn.lpstrDefExt = or_none(default_ext);
     ofn.Flags = file_dialog_flags(p);
 
     HWND self = handle();
     const auto open_file =
-        on_demand<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+        on_demand<decltype(&GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
     const auto save_file =
-        on_demand<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+        on_demand<decltype(&GetSaveFileNameW)>("comdlg32.dll", "GetSaveFileNameW");
     const auto run_dialog = p.DialogType == 0 ? open_file : save_file;
     BOOL ok = run_dialog && run_dialog(&ofn);
     if (!ok || !still_alive(self))
         return false;
-    file[kFileBufferSize - 1] = '\0';
-    props_.FileName = file;
+    file[kFileBufferSize - 1] = L'\0';
+    // A name GBK cannot hold keeps '?' for what it lacks: never a name of
+    // another existing file (Windows file names hold no '?').
+    props_.FileName = system_text::to_gbk(file);
     return true;
 }
 
@@ -250,24 +257,25 @@ bool CommonDlg::open_font_dialog() {
     copy_truncated(font.lfFaceName, sizeof font.lfFaceName, p.FontName);
     if (p.FontSize != 0)
         font.lfHeight = -points_to_pixels(p.FontSize, dpi);
+    LOGFONTW wide_font = system_text::to_wide(font);
 
-    CHOOSEFONTA choose{};
+    CHOOSEFONTW choose{};
     choose.lStructSize = sizeof choose;
     choose.hwndOwner = dialog_owner();
-    choose.lpLogFont = &font;
+    choose.lpLogFont = &wide_font;
     choose.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
     choose.rgbColors = p.FontColor;
 
     HWND self = handle();
-    const auto choose_font = on_demand<decltype(&ChooseFontA)>("comdlg32.dll", "ChooseFontA");
+    const auto choose_font = on_demand<decltype(&ChooseFontW)>("comdlg32.dll", "ChooseFontW");
     if (!choose_font || !choose_font(&choose) || !still_alive(self))
         return false;
+    font = system_text::to_gbk(wide_font);
     props_.FontColor = choose.rgbColors;
     props_.Bold = font.lfWeight >= FW_BOLD ? 1 : 0;
     props_.Italic = font.lfItalic ? 1 : 0;
     props_.StrikeOut = font.lfStrikeOut ? 1 : 0;
     props_.Underline = font.lfUnderline ? 1 : 0;
-    font.lfFaceName[LF_FACESIZE - 1] = '\0';
     props_.FontName = font.lfFaceName;
     props_.FontSize = pixels_to_points(int32_t(std::abs(int64_t(font.lfHeight))), dpi);
     return true;
@@ -287,12 +295,14 @@ bool CommonDlg::open_help() {
             return false;
     }
     if (request.command == HELP_QUIT) {
-        RemovePropA(owner, kHelpOpenProp);
+        RemovePropW(owner, kHelpOpenProp);
     } else {
-        SetPropA(owner, kHelpOpenProp, reinterpret_cast<HANDLE>(1));
+        SetPropW(owner, kHelpOpenProp, reinterpret_cast<HANDLE>(1));
         help_window_ = owner;
     }
-    WinHelpA(owner, request.needs_file ? file.c_str() : nullptr, request.command, request.data);
+    const std::wstring wide_file = system_text::to_wide(file);
+    WinHelpW(owner, request.needs_file ? wide_file.c_str() : nullptr, request.command,
+             request.data);
     return true;
 }
 
@@ -300,8 +310,8 @@ LRESULT CommonDlg::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     // The window closes help when it is destroyed; it is destroyed before its
     // children, so a flag still set here means no one closed help yet.
     if (msg == WM_DESTROY && help_window_ && IsWindow(help_window_) &&
-        RemovePropA(help_window_, kHelpOpenProp))
-        WinHelpA(help_window_, nullptr, HELP_QUIT, 0);
+        RemovePropW(help_window_, kHelpOpenProp))
+        WinHelpW(help_window_, nullptr, HELP_QUIT, 0);
     return call_previous(msg, wp, lp);
 }
 

@@ -38,7 +38,7 @@ inline constexpr size_t kFileBufferSize = 260;
 inline constexpr size_t kFileTitleSize = 64;
 // Window property set on a window while help opened for it is open; the window
 // closes help (HELP_QUIT) when it is destroyed with the property set.
-inline constexpr char kHelpOpenProp[] = "Vantor.HelpOpen";
+inline constexpr wchar_t kHelpOpenProp[] = L"Vantor.HelpOpen";
 
 // ---- the dialogs' pure logic --------------------------------------------------------
 

@@ -10,6 +10,7 @@
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "runtime/allocator.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -46,24 +47,18 @@ DWORD creation_style(const EditBoxProps& p) {
     return style;
 }
 
-// Trail bytes of the DBCS code pages (GBK: 40-7E and 80-FE) are never control
-// characters, digits or the common ASCII signs, so such a byte after a lead byte
-// starts afresh.
-bool can_be_trail_byte(uint8_t b) {
-    return b >= 0x40 && b != 0x7F && b != 0xFF;
-}
-
 } // namespace
 
 bool edit_positions_count_bytes() {
     static const bool bytes = [] {
-        HWND probe = CreateWindowExA(0, "EDIT", kChineseSample, WS_CHILD, 0, 0, 0, 0, HWND_MESSAGE,
-                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+        HWND probe =
+            CreateWindowExW(0, L"EDIT", system_text::to_wide(kChineseSample).c_str(), WS_CHILD, 0,
+                            0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!probe)
             return false;
-        SendMessageA(probe, EM_SETSEL, 0, -1);
+        SendMessageW(probe, EM_SETSEL, 0, -1);
         DWORD end = 0;
-        SendMessageA(probe, EM_GETSEL, 0, LPARAM(&end));
+        SendMessageW(probe, EM_GETSEL, 0, LPARAM(&end));
         DestroyWindow(probe);
         return end == std::strlen(kChineseSample);
     }();
@@ -97,10 +92,9 @@ EditBox* EditBox::create(const forms::CreateParams& params) {
         return nullptr;
     auto* box = new EditBox(params, props);
     box->set_background_brush();
-    box->unicode_proc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
     box->attach(hwnd);
     box->apply_font();
-    SendMessageA(hwnd, EM_LIMITTEXT, WPARAM(std::max(props.MaxLength, 0)), 0);
+    SendMessageW(hwnd, EM_LIMITTEXT, WPARAM(std::max(props.MaxLength, 0)), 0);
     box->apply_password_char();
     if (props.MultiLine != 1 && props.SpinMode != 0)
         box->create_spin((params.styles & WS_DISABLED) != 0);
@@ -111,26 +105,24 @@ EditBox* EditBox::create(const forms::CreateParams& params) {
 }
 
 bool EditBox::single_line() const {
-    return (GetWindowLongA(handle(), GWL_STYLE) & ES_MULTILINE) == 0;
+    return (GetWindowLongW(handle(), GWL_STYLE) & ES_MULTILINE) == 0;
 }
 
 std::string EditBox::window_text() const {
-    HWND hwnd = handle();
-    std::string text(size_t(GetWindowTextLengthA(hwnd)) + 1, '\0');
-    text.resize(size_t(std::max(GetWindowTextA(hwnd, text.data(), int(text.size())), 0)));
-    return text;
+    return system_text::window_text(handle());
 }
 
 void EditBox::apply_password_char() {
-    WPARAM mask = props_.InputMode == input_mode::Password ? (props_.PasswordChar & 0xFF) : 0;
-    SendMessageA(handle(), EM_SETPASSWORDCHAR, mask, 0);
+    const char mask = props_.InputMode == input_mode::Password ? char(props_.PasswordChar) : 0;
+    const std::wstring wide = system_text::to_wide(std::string_view(&mask, 1));
+    SendMessageW(handle(), EM_SETPASSWORDCHAR, wide.empty() ? 0 : WPARAM(wide[0]), 0);
 }
 
 void EditBox::select(int32_t start, int32_t length) {
     HWND hwnd = handle();
     int64_t end = std::min<int64_t>(int64_t(start) + length, INT32_MAX);
-    SendMessageA(hwnd, EM_SETSEL, WPARAM(start), LPARAM(end));
-    SendMessageA(hwnd, EM_SCROLLCARET, 0, 0);
+    SendMessageW(hwnd, EM_SETSEL, WPARAM(start), LPARAM(end));
+    SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
 }
 
 int32_t EditBox::text_length_in_positions() const {
@@ -142,7 +134,7 @@ int32_t EditBox::text_length_in_positions() const {
 std::string EditBox::selected_text() const {
     HWND hwnd = handle();
     DWORD start = 0, end = 0;
-    SendMessageA(hwnd, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    SendMessageW(hwnd, EM_GETSEL, WPARAM(&start), LPARAM(&end));
     if (edit_positions_count_bytes()) {
         std::string text = window_text();
         start = std::min<DWORD>(start, DWORD(text.size()));
@@ -153,14 +145,7 @@ std::string EditBox::selected_text() const {
     wide.resize(size_t(std::max(GetWindowTextW(hwnd, wide.data(), int(wide.size())), 0)));
     start = std::min<DWORD>(start, DWORD(wide.size()));
     end = std::clamp<DWORD>(end, start, DWORD(wide.size()));
-    if (end == start)
-        return std::string();
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.data() + start, int(end - start), nullptr, 0,
-                                nullptr, nullptr);
-    std::string text(size_t(std::max(n, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data() + start, int(end - start), text.data(), n, nullptr,
-                        nullptr);
-    return text;
+    return system_text::to_gbk(std::wstring_view(wide).substr(start, end - start));
 }
 
 // Data-providing kinds belong to the runtime's database facilities, which this
@@ -184,11 +169,11 @@ void EditBox::apply(int32_t index, const PropValue& value) {
     switch (index) {
     case e::Content:
         setting_text_ = true;
-        SetWindowTextA(hwnd, props_.Content.c_str());
+        system_text::set_window_text(hwnd, props_.Content.c_str());
         setting_text_ = false;
         // The notification of the text change itself was suppressed; this one
         // raises the change event exactly once.
-        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), EN_CHANGE), LPARAM(hwnd));
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), EN_CHANGE), LPARAM(hwnd));
         break;
     case e::BorderStyle:
         apply_border_style();
@@ -205,11 +190,11 @@ void EditBox::apply(int32_t index, const PropValue& value) {
         apply_font();
         break;
     case e::MaxLength:
-        SendMessageA(hwnd, EM_LIMITTEXT, WPARAM(props_.MaxLength), 0);
+        SendMessageW(hwnd, EM_LIMITTEXT, WPARAM(props_.MaxLength), 0);
         break;
     case e::InputMode:
         apply_password_char();
-        SendMessageA(hwnd, EM_SETREADONLY, props_.InputMode == input_mode::ReadOnly, 0);
+        SendMessageW(hwnd, EM_SETREADONLY, props_.InputMode == input_mode::ReadOnly, 0);
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
     case e::PasswordChar:
@@ -241,7 +226,8 @@ void EditBox::apply(int32_t index, const PropValue& value) {
         select(props_.SelStart, props_.SelLength);
         break;
     case e::SelText:
-        SendMessageA(hwnd, EM_REPLACESEL, FALSE, LPARAM(text_of(value)));
+        SendMessageW(hwnd, EM_REPLACESEL, FALSE,
+                     LPARAM(system_text::to_wide(text_of(value)).c_str()));
         break;
     case e::DataSource:
     case e::DataColumn:
@@ -268,7 +254,7 @@ int32_t EditBox::read(int32_t index, uint32_t result[2]) {
             int32_t start = props_.SelStart, length = props_.SelLength;
             if (live) {
                 DWORD s = 0, end = 0;
-                SendMessageA(handle(), EM_GETSEL, WPARAM(&s), LPARAM(&end));
+                SendMessageW(handle(), EM_GETSEL, WPARAM(&s), LPARAM(&end));
                 start = int32_t(s);
                 length = int32_t(end - s);
             }
@@ -291,7 +277,7 @@ EditBoxProps EditBox::current_props() {
         // A re-created box keeps what the user typed and selected.
         props.Content = window_text();
         DWORD s = 0, e = 0;
-        SendMessageA(handle(), EM_GETSEL, WPARAM(&s), LPARAM(&e));
+        SendMessageW(handle(), EM_GETSEL, WPARAM(&s), LPARAM(&e));
         props.SelStart = int32_t(s);
         props.SelLength = int32_t(e - s);
     }
@@ -307,36 +293,12 @@ bool EditBox::wants_key(const MSG& msg) const {
 
 // ---- messages ----------------------------------------------------------------------------
 
-// Typed characters of an ANSI window arrive byte by byte; a two-byte character as
-// its lead byte, then its trail byte. The lead byte is held until the trail byte
-// comes, so that the input-mode filter judges the whole character and a rejected
-// one leaves nothing behind. An accepted pair goes to the control's Unicode
-// procedure as one character: the ANSI procedure of Wine's EDIT turns each byte
-// into "?", and its common-controls EDIT pairs a stray lead byte with whatever
-// byte comes next. Windows' own controls take a Unicode character through that
-// procedure as well. Single bytes go on unchanged.
+// Typed characters arrive as UTF-16 units (the box is a Unicode window, so a
+// two-byte character comes whole whatever the system's code page). The input
+// mode judges each; a rejected one is dropped silently.
 LRESULT EditBox::on_char(WPARAM wp, LPARAM lp) {
-    const auto byte = uint8_t(wp);
-    if (lead_byte_) {
-        const char pair[2] = {char(lead_byte_), char(byte)};
-        const uint32_t character = uint32_t(lead_byte_) << 8 | byte;
-        lead_byte_ = 0;
-        if (wp <= 0xFF && can_be_trail_byte(byte)) {
-            WCHAR wide[2] = {};
-            // Wine converts an undefined pair to "?" instead of failing.
-            if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) != 1 ||
-                wide[0] == L'?' || !unicode_proc_ || !input_accepts(props_.InputMode, character))
-                return 0;
-            return CallWindowProcW(unicode_proc_, handle(), WM_CHAR, wide[0], lp);
-        }
-        // No trail byte: the lone lead byte is dropped and this byte stands alone.
-    }
-    if (wp <= 0xFF && IsDBCSLeadByte(byte)) {
-        lead_byte_ = byte;
+    if (!input_accepts(props_.InputMode, uint32_t(wp & 0xFFFF)))
         return 0;
-    }
-    if (!input_accepts(props_.InputMode, uint32_t(wp)))
-        return 0; // dropped silently
     return call_previous(WM_CHAR, wp, lp);
 }
 
@@ -364,12 +326,12 @@ void EditBox::normalise_on_kill_focus() {
         std::string text = normalise_input(props_.InputMode, live.c_str());
         if (text != live) {
             DWORD start = 0;
-            SendMessageA(hwnd, EM_GETSEL, WPARAM(&start), 0);
-            SetWindowTextA(hwnd, text.c_str()); // raises the change event
+            SendMessageW(hwnd, EM_GETSEL, WPARAM(&start), 0);
+            system_text::set_window_text(hwnd, text.c_str()); // raises the change event
             if (WindowObject::from_handle(hwnd) != this)
                 return; // its handler destroyed the box
-            SendMessageA(hwnd, EM_SETSEL, start, start);
-            SendMessageA(hwnd, EM_SCROLLCARET, 0, 0);
+            SendMessageW(hwnd, EM_SETSEL, start, start);
+            SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
         }
     }
     raise_event(event::LostFocus);
@@ -401,14 +363,10 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CHAR:
         return on_char(wp, lp);
-    case WM_IME_CHAR: // the whole character at once, lead byte high
+    case WM_IME_CHAR: // a whole character, as one UTF-16 unit
         if (!input_accepts(props_.InputMode, uint32_t(wp & 0xFFFF)))
             return 0;
         break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        lead_byte_ = 0;
-        break; // a pair never spans a focus change
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lp) == handle()) { // the change notification of a Content write
             on_notification(HIWORD(wp));

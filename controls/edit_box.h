@@ -81,7 +81,7 @@ class EditBox final : public KindUnit<forms::EditBoxProps> {
     void select(int32_t start, int32_t length);
     int32_t text_length_in_positions() const;
     std::string selected_text() const;
-    int32_t font_text_height(HFONT font, const char* sample, int length);
+    int32_t font_text_height(HFONT font, const char* sample); // GBK sample
 
     // Non-client handling of the single-line box (edit_frame.cpp).
     bool on_frame_message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -104,10 +104,6 @@ class EditBox final : public KindUnit<forms::EditBoxProps> {
     HFONT measured_font_ = nullptr; // cache of the "W" height for WM_NCCALCSIZE
     int32_t measured_height_ = 0;
     RECT frame_{}; // widths of the default frame, from the last WM_NCCALCSIZE
-    // The control's own Unicode procedure, taken before subclassing: a joined
-    // two-byte character is handed to it as one UTF-16 unit.
-    WNDPROC unicode_proc_ = nullptr;
-    uint8_t lead_byte_ = 0; // first byte of a two-byte character awaiting its trail byte
 };
 
 // The up-down control attached to a single-line box: a sibling of the box that

@@ -7,6 +7,7 @@
 
 #include "controls/common.h"
 #include "controls/edit_box.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -36,12 +37,13 @@ void refresh_frame(HWND hwnd) {
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int32_t EditBox::font_text_height(HFONT font, const char* sample, int length) {
+int32_t EditBox::font_text_height(HFONT font, const char* sample) {
+    const std::wstring wide = system_text::to_wide(sample);
     HWND hwnd = handle();
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
-    GetTextExtentPoint32A(dc, sample, length, &size);
+    GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);
     return size.cy;
@@ -57,31 +59,30 @@ void EditBox::apply_font() {
     measured_font_ = nullptr;
     bool single = single_line();
     if (single) {
-        int32_t need = font_text_height(font, kChineseSample, int(std::strlen(kChineseSample))) +
-                       2 * GetSystemMetrics(SM_CYEDGE);
+        int32_t need = font_text_height(font, kChineseSample) + 2 * GetSystemMetrics(SM_CYEDGE);
         RECT r;
         GetWindowRect(hwnd, &r);
         if (r.bottom - r.top < need)
             SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, need,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SendMessageA(hwnd, WM_SETFONT, WPARAM(font), TRUE);
+    SendMessageW(hwnd, WM_SETFONT, WPARAM(font), TRUE);
     if (single)
         refresh_frame(hwnd);
 }
 
 bool EditBox::set_border_styles() {
     HWND hwnd = handle();
-    const DWORD old_ex = DWORD(GetWindowLongA(hwnd, GWL_EXSTYLE));
-    const DWORD old_style = DWORD(GetWindowLongA(hwnd, GWL_STYLE));
+    const DWORD old_ex = DWORD(GetWindowLongW(hwnd, GWL_EXSTYLE));
+    const DWORD old_style = DWORD(GetWindowLongW(hwnd, GWL_STYLE));
     const DWORD ex = (old_ex & ~kBorderExStyles) | border_ex_style(props_.BorderStyle);
     DWORD style = old_style & ~DWORD(WS_BORDER);
     if (props_.BorderStyle == 5)
         style |= WS_BORDER;
     if (ex == old_ex && style == old_style)
         return false;
-    SetWindowLongA(hwnd, GWL_EXSTYLE, LONG(ex));
-    SetWindowLongA(hwnd, GWL_STYLE, LONG(style));
+    SetWindowLongW(hwnd, GWL_EXSTYLE, LONG(ex));
+    SetWindowLongW(hwnd, GWL_STYLE, LONG(style));
     return true;
 }
 
@@ -102,7 +103,7 @@ void EditBox::centre_client(RECT& client) {
     if (!font)
         return;
     if (font != measured_font_) {
-        measured_height_ = font_text_height(font, "W", 1);
+        measured_height_ = font_text_height(font, "W");
         measured_font_ = font;
     }
     LONG room = client.bottom - client.top;

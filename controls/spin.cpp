@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "controls/on_demand.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -50,10 +51,10 @@ void EditBox::create_spin(bool disabled) {
             on_demand<decltype(&InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx"))
         init(&classes);
     HWND edit = handle();
-    HWND hwnd = CreateWindowExA(spin_ex_style(props_.BorderStyle), UPDOWN_CLASSA, "",
+    HWND hwnd = CreateWindowExW(spin_ex_style(props_.BorderStyle), UPDOWN_CLASSW, L"",
                                 WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, GetParent(edit),
                                 reinterpret_cast<HMENU>(uintptr_t(GetDlgCtrlID(edit) + 4)),
-                                GetModuleHandleA(nullptr), nullptr);
+                                GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
         props_.SpinMode = 0;
         return;
@@ -73,16 +74,16 @@ void EditBox::set_spin_range() {
         return;
     int32_t lower = std::min(props_.SpinMin, props_.SpinMax);
     int32_t upper = std::max(props_.SpinMin, props_.SpinMax);
-    SendMessageA(spin, UDM_SETRANGE32, WPARAM(lower), LPARAM(upper));
+    SendMessageW(spin, UDM_SETRANGE32, WPARAM(lower), LPARAM(upper));
 }
 
 void EditBox::set_spin_edge() {
     HWND spin = spin_handle();
     if (!spin)
         return;
-    DWORD ex = (DWORD(GetWindowLongA(spin, GWL_EXSTYLE)) & ~DWORD(WS_EX_STATICEDGE)) |
+    DWORD ex = (DWORD(GetWindowLongW(spin, GWL_EXSTYLE)) & ~DWORD(WS_EX_STATICEDGE)) |
                spin_ex_style(props_.BorderStyle);
-    SetWindowLongA(spin, GWL_EXSTYLE, LONG(ex));
+    SetWindowLongW(spin, GWL_EXSTYLE, LONG(ex));
     refresh_frame(spin);
 }
 
@@ -99,7 +100,7 @@ void EditBox::place_spin() {
     RECT r;
     GetWindowRect(edit, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    bool visible = (GetWindowLongA(edit, GWL_STYLE) & WS_VISIBLE) != 0;
+    bool visible = (GetWindowLongW(edit, GWL_STYLE) & WS_VISIBLE) != 0;
     SetWindowPos(spin, edit, r.right, r.top, kSpinWidth, r.bottom - r.top,
                  SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
@@ -122,11 +123,11 @@ void EditBox::on_spin(int32_t delta) {
         n = up ? lower : upper;
     char text[16];
     std::snprintf(text, sizeof text, "%d", int(n));
-    SetWindowTextA(edit, text); // raises the change event
+    system_text::set_window_text(edit, text); // raises the change event
     if (WindowObject::from_handle(edit) != this)
         return; // its handler destroyed the box
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
     SetFocus(edit);
 }
 

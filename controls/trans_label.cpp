@@ -5,6 +5,7 @@
 
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -61,13 +62,13 @@ UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
 void TransLabelUnit::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(handle(), &ps);
-    int length = GetWindowTextLengthA(handle());
+    int length = GetWindowTextLengthW(handle());
     if (!dc || length <= 0) {
         EndPaint(handle(), &ps);
         return;
     }
-    std::string text(size_t(length) + 1, '\0');
-    length = GetWindowTextA(handle(), text.data(), length + 1);
+    std::wstring text(size_t(length) + 1, L'\0');
+    length = GetWindowTextW(handle(), text.data(), length + 1);
     RECT rc;
     GetClientRect(handle(), &rc);
 
@@ -77,7 +78,7 @@ void TransLabelUnit::paint() {
     SetBkMode(dc, TRANSPARENT);
     auto draw = [&](COLORREF color, RECT r) {
         SetTextColor(dc, color);
-        DrawTextA(dc, text.c_str(), length, &r, format);
+        DrawTextW(dc, text.c_str(), length, &r, format);
     };
     switch (props_.TextEffect) {
     case 1:
@@ -106,7 +107,7 @@ void TransLabelUnit::redraw_through() {
         return;
     // 1. The top-level ancestor.
     HWND top = label;
-    while (!(GetWindowLongA(top, GWL_STYLE) & WS_POPUP) && GetParent(top))
+    while (!(GetWindowLongW(top, GWL_STYLE) & WS_POPUP) && GetParent(top))
         top = GetParent(top);
 
     // 2. Repaint the ancestor beneath the label at once.
@@ -141,7 +142,7 @@ int32_t TransLabelUnit::write(int32_t index, const forms::PropValue& value) {
     return write_by_table(props_, index, value, false,
                           [this](int32_t written, const forms::PropValue&) {
                               if (written == props::trans_label::Caption)
-                                  SetWindowTextA(handle(), props_.Caption.c_str());
+                                  system_text::set_window_text(handle(), props_.Caption.c_str());
                               redraw_through();
                           });
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "controls/window_kind.h"
 #include "forms/record.h"
 #include "runtime/kernel.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -42,21 +44,21 @@ bool is_default_button(UnitObject* u) {
     return query && query(u);
 }
 
-// "&x" marks x; "&&" is a literal ampersand. Multi-byte characters are stepped
-// over whole so that a trail byte is never read as a letter.
-bool has_mnemonic(const char* caption, char key) {
-    for (const char* p = caption; *p;) {
-        if (*p == '&') {
-            if (p[1] == '&') {
+// "&x" marks x; "&&" is a literal ampersand. The caption is the system's wide
+// text, so a character is never mistaken for a letter whatever its encoding.
+bool has_mnemonic(const wchar_t* caption, char key) {
+    for (const wchar_t* p = caption; *p;) {
+        if (*p == L'&') {
+            if (p[1] == L'&') {
                 p += 2;
                 continue;
             }
-            if (p[1] && std::toupper(static_cast<unsigned char>(p[1])) == key)
+            if (p[1] < 0x80 && p[1] && std::toupper(int(p[1])) == key)
                 return true;
             ++p;
             continue;
         }
-        p = CharNextA(p);
+        ++p;
     }
     return false;
 }
@@ -105,7 +107,7 @@ std::vector<TabEntry> WindowUnit::units() const {
         auto* u = dynamic_cast<UnitObject*>(WindowObject::from_handle(c));
         if (!u)
             continue;
-        bool tab_stop = (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) != 0;
+        bool tab_stop = (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) != 0;
         out.push_back({u, i, i, is_candidate(u, tab_stop)});
     }
     return out;
@@ -206,7 +208,7 @@ bool WindowUnit::on_key(const MSG& msg) {
     case VK_ESCAPE:
         if (props_.EscCloses == 0)
             return false;
-        SendMessageA(handle(), WM_CLOSE, 0, 0);
+        SendMessageW(handle(), WM_CLOSE, 0, 0);
         return true;
     case VK_F1:
         if (props_.F1OpensHelp == 0)
@@ -243,8 +245,8 @@ bool WindowUnit::on_mnemonic(char key) {
         HWND h = e.unit->handle();
         if (!takes_mnemonics(e.unit) || !IsWindowVisible(h) || !IsWindowEnabled(h))
             continue;
-        char caption[1024];
-        GetWindowTextA(h, caption, sizeof caption);
+        wchar_t caption[1024];
+        GetWindowTextW(h, caption, int(std::size(caption)));
         if (!has_mnemonic(caption, key))
             continue;
         if (e.unit->type() == &kButtonType)
@@ -257,29 +259,24 @@ bool WindowUnit::on_mnemonic(char key) {
 }
 
 void WindowUnit::open_help() {
-    std::string file = props_.HelpFile;
+    std::wstring file = system_text::to_wide(props_.HelpFile);
     if (file.empty()) {
-        char path[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        wchar_t path[MAX_PATH];
+        DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
         if (n == 0 || n >= MAX_PATH)
             return;
-        // The extension of the last path component; stepping by characters keeps
-        // a GBK trail byte 0x5C from counting as a separator.
-        const char* name = path;
-        for (const char* p = path; *p; p = CharNextA(p))
-            if (*p == '\\')
-                name = p + 1;
-        const char* dot = nullptr;
-        for (const char* p = name; *p; p = CharNextA(p))
-            if (*p == '.')
-                dot = p;
-        file.assign(path, dot ? size_t(dot - path) : std::strlen(path));
-        file += ".hlp";
+        // The program's path with the extension of its last component replaced.
+        file = path;
+        const size_t name = file.find_last_of(L'\\');
+        const size_t dot = file.find_last_of(L'.');
+        if (dot != std::wstring::npos && (name == std::wstring::npos || dot > name))
+            file.resize(dot);
+        file += L".hlp";
     }
-    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
     const UINT command = props_.HelpContext != 0 ? HELP_CONTEXT : HELP_FINDER;
-    WinHelpA(handle(), file.c_str(), command, ULONG_PTR(uint32_t(props_.HelpContext)));
+    WinHelpW(handle(), file.c_str(), command, ULONG_PTR(uint32_t(props_.HelpContext)));
     help_open_ = true;
     help_file_ = file;
 }

@@ -7,6 +7,7 @@
 #include "controls/window_internal.h"
 #include "forms/engine.h"
 #include "runtime/kernel.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -64,7 +65,7 @@ HICON program_icon(bool small) {
     int cx = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
     int cy = GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
     return static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, cx, cy, LR_SHARED));
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, LR_SHARED));
 }
 
 void set_close_request(CloseRequest request) {
@@ -153,8 +154,9 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     if (!register_object_class(class_name, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS))
         return nullptr;
     HMENU menu = design ? reinterpret_cast<HMENU>(uintptr_t(p.control_id)) : p.menu;
-    HWND hwnd = CreateWindowExA(ex, class_name, props.Caption.c_str(), style, x, y, p.width,
-                                p.height, owner, menu, GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(ex, system_text::to_wide(class_name).c_str(),
+                                system_text::to_wide(props.Caption).c_str(), style, x, y, p.width,
+                                p.height, owner, menu, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
         if (p.menu && !design)
             DestroyMenu(p.menu);
@@ -179,7 +181,7 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     w->apply_icons();
     if (w->props_.Shape != 0)
         w->apply_shape(false);
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     if (w->props_.AlwaysOnTop == 1)
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (w->props_.Movable == 0)
@@ -297,7 +299,7 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         raise_event(window_event::Destroying);
         sound_.stop();
         if (help_open_) {
-            WinHelpA(handle(), help_file_.c_str(), HELP_QUIT, 0);
+            WinHelpW(handle(), help_file_.c_str(), HELP_QUIT, 0);
             help_open_ = false;
         }
         break;
@@ -327,7 +329,7 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
             POINT pt{short(LOWORD(lp)), short(HIWORD(lp))};
             ClientToScreen(handle(), &pt);
             ReleaseCapture();
-            SendMessageA(handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
+            SendMessageW(handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
             return 0;
         }
         break;

@@ -34,8 +34,8 @@ class BackSoundPlayer {
 
   private:
     Format playing_ = Format::None;
-    std::vector<uint8_t> wave_; // PlaySoundA reads it while playing
-    std::string midi_file_;
+    std::vector<uint8_t> wave_; // PlaySoundW reads it while playing
+    std::wstring midi_file_;
     UINT midi_device_ = 0;
     bool repeat_ = false;
     HWND notify_ = nullptr;
@@ -131,7 +131,7 @@ class WindowUnit : public KindUnit<forms::WindowProps> {
     COLORREF composed_color_ = 0;
     BackSoundPlayer sound_;
     bool help_open_ = false;
-    std::string help_file_;
+    std::wstring help_file_;
     HWND last_focus_ = nullptr; // child that had the focus at deactivation
     bool activated_once_ = false;
     bool in_activation_ = false;

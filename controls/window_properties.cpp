@@ -4,6 +4,7 @@
 #include "controls/window_kind.h"
 
 #include "controls/kind_routines.h"
+#include "runtime/system_text.h"
 
 namespace vantor::controls {
 
@@ -42,12 +43,12 @@ RECT work_area_of(HWND hwnd) {
     RECT area{};
     using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
     using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
-    HMODULE user = GetModuleHandleA("User32.dll");
+    HMODULE user = GetModuleHandleW(L"User32.dll");
     auto from_window = user ? reinterpret_cast<MonitorFromWindowFn>(reinterpret_cast<void*>(
                                   GetProcAddress(user, "MonitorFromWindow")))
                             : nullptr;
     auto info_of = user ? reinterpret_cast<GetMonitorInfoFn>(
-                              reinterpret_cast<void*>(GetProcAddress(user, "GetMonitorInfoA")))
+                              reinterpret_cast<void*>(GetProcAddress(user, "GetMonitorInfoW")))
                         : nullptr;
     if (from_window && info_of) {
         MONITORINFO mi{};
@@ -56,7 +57,7 @@ RECT work_area_of(HWND hwnd) {
         if (monitor && info_of(monitor, &mi))
             return mi.rcWork;
     }
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return area;
 }
 
@@ -98,8 +99,8 @@ void WindowUnit::apply_icons() {
         large = program_icon(false);
         small = program_icon(true);
     }
-    SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
-    SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
+    SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     drop_icons(); // only once the window no longer uses them
     large_icon_ = large;
     small_icon_ = small;
@@ -210,7 +211,7 @@ void WindowUnit::apply(int32_t index) {
     HWND hwnd = handle();
     switch (index) {
     case w::Caption:
-        SetWindowTextA(hwnd, props_.Caption.c_str());
+        system_text::set_window_text(hwnd, props_.Caption.c_str());
         apply_title_styles();
         break;
     case w::BorderStyle:

@@ -5,6 +5,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <string>
 
 #include "controls/on_demand.h"
 #include "controls/window_kind.h"
@@ -13,9 +16,9 @@ namespace vantor::controls {
 
 namespace {
 
-std::string alias_of(const BackSoundPlayer* player) {
-    char alias[32];
-    std::snprintf(alias, sizeof alias, "vantor_bgm_%p", static_cast<const void*>(player));
+std::wstring alias_of(const BackSoundPlayer* player) {
+    wchar_t alias[32];
+    std::swprintf(alias, std::size(alias), L"vantor_bgm_%p", static_cast<const void*>(player));
     return alias;
 }
 
@@ -29,41 +32,41 @@ template <class Fn> Fn export_of(void* module, const char* name) {
 // Runs before the end sequence frees the sound library: nothing may still
 // play from it then (a runtime error ends the program with windows open).
 void stop_all_sound(void* module) {
-    if (auto play = export_of<decltype(&PlaySoundA)>(module, "PlaySoundA"))
+    if (auto play = export_of<decltype(&PlaySoundW)>(module, "PlaySoundW"))
         play(nullptr, nullptr, 0);
-    if (auto send = export_of<decltype(&mciSendStringA)>(module, "mciSendStringA"))
-        send("close all", nullptr, 0, nullptr);
+    if (auto send = export_of<decltype(&mciSendStringW)>(module, "mciSendStringW"))
+        send(L"close all", nullptr, 0, nullptr);
 }
 
 template <class Fn> Fn sound_function(const char* name) {
     return on_demand<Fn>(kSoundLibrary, name, stop_all_sound);
 }
 
-bool mci(const std::string& command, HWND notify = nullptr) {
-    const auto send = sound_function<decltype(&mciSendStringA)>("mciSendStringA");
+bool mci(const std::wstring& command, HWND notify = nullptr) {
+    const auto send = sound_function<decltype(&mciSendStringW)>("mciSendStringW");
     return send && send(command.c_str(), nullptr, 0, notify) == 0;
 }
 
-BOOL play_sound(LPCSTR sound, DWORD flags) {
-    const auto play = sound_function<decltype(&PlaySoundA)>("PlaySoundA");
+BOOL play_sound(LPCWSTR sound, DWORD flags) {
+    const auto play = sound_function<decltype(&PlaySoundW)>("PlaySoundW");
     return play && play(sound, nullptr, flags);
 }
 
-MCIDEVICEID mci_device(const std::string& alias) {
-    const auto device_id = sound_function<decltype(&mciGetDeviceIDA)>("mciGetDeviceIDA");
+MCIDEVICEID mci_device(const std::wstring& alias) {
+    const auto device_id = sound_function<decltype(&mciGetDeviceIDW)>("mciGetDeviceIDW");
     return device_id ? device_id(alias.c_str()) : 0;
 }
 
 // A temporary file holding `data`; empty on failure.
-std::string write_temp_file(const std::vector<uint8_t>& data) {
-    char dir[MAX_PATH], path[MAX_PATH];
-    DWORD n = GetTempPathA(MAX_PATH, dir);
-    if (n == 0 || n >= MAX_PATH || !GetTempFileNameA(dir, "vmd", 0, path))
+std::wstring write_temp_file(const std::vector<uint8_t>& data) {
+    wchar_t dir[MAX_PATH], path[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, dir);
+    if (n == 0 || n >= MAX_PATH || !GetTempFileNameW(dir, L"vmd", 0, path))
         return {};
-    HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
                            nullptr);
     if (f == INVALID_HANDLE_VALUE) {
-        DeleteFileA(path);
+        DeleteFileW(path);
         return {};
     }
     DWORD written = 0;
@@ -71,7 +74,7 @@ std::string write_temp_file(const std::vector<uint8_t>& data) {
         WriteFile(f, data.data(), DWORD(data.size()), &written, nullptr) && written == data.size();
     CloseHandle(f);
     if (!ok) {
-        DeleteFileA(path);
+        DeleteFileW(path);
         return {};
     }
     return path;
@@ -98,7 +101,7 @@ void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND
     case Format::Wave: {
         wave_ = data;
         DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (repeat_ ? SND_LOOP : 0);
-        if (play_sound(reinterpret_cast<LPCSTR>(wave_.data()), flags))
+        if (play_sound(reinterpret_cast<LPCWSTR>(wave_.data()), flags))
             playing_ = Format::Wave;
         break;
     }
@@ -106,11 +109,11 @@ void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND
         midi_file_ = write_temp_file(data);
         if (midi_file_.empty())
             return;
-        const std::string alias = alias_of(this);
-        if (mci("open \"" + midi_file_ + "\" type sequencer alias " + alias)) {
+        const std::wstring alias = alias_of(this);
+        if (mci(L"open \"" + midi_file_ + L"\" type sequencer alias " + alias)) {
             playing_ = Format::Midi;
             midi_device_ = mci_device(alias);
-            if (mci("play " + alias + " notify", notify_))
+            if (mci(L"play " + alias + L" notify", notify_))
                 return;
         }
         stop();
@@ -125,9 +128,9 @@ void BackSoundPlayer::stop() {
     if (playing_ == Format::Wave)
         play_sound(nullptr, 0);
     if (playing_ == Format::Midi)
-        mci("close " + alias_of(this));
+        mci(L"close " + alias_of(this));
     if (!midi_file_.empty())
-        DeleteFileA(midi_file_.c_str());
+        DeleteFileW(midi_file_.c_str());
     midi_file_.clear();
     midi_device_ = 0;
     playing_ = Format::None;
@@ -136,7 +139,7 @@ void BackSoundPlayer::stop() {
 void BackSoundPlayer::on_mci_notify(WPARAM flags, LPARAM device) {
     if (playing_ == Format::Midi && repeat_ && flags == MCI_NOTIFY_SUCCESSFUL &&
         UINT(device) == midi_device_)
-        mci("play " + alias_of(this) + " from 0 notify", notify_);
+        mci(L"play " + alias_of(this) + L" from 0 notify", notify_);
 }
 
 } // namespace vantor::controls

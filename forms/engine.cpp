@@ -103,10 +103,10 @@ HCURSOR cursor_from_file(std::span<const uint8_t> file) {
 HCURSOR standard_cursor(uint32_t number, uint32_t system_id) {
     HCURSOR shared = nullptr;
     if (number == kHandCursorNumber) {
-        shared = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kHandCursorResource));
+        shared = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursorResource));
     }
     if (!shared)
-        shared = LoadCursorA(nullptr, MAKEINTRESOURCEA(system_id));
+        shared = LoadCursorW(nullptr, MAKEINTRESOURCEW(system_id));
     return shared ? reinterpret_cast<HCURSOR>(CopyIcon(reinterpret_cast<HICON>(shared))) : nullptr;
 }
 

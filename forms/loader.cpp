@@ -197,10 +197,10 @@ bool build_units(WindowRecord& w, uint32_t window_id, HWND owner, bool modal,
     cursor_pass(w);
     for (uint32_t i = w.unit_count; i-- > 0;) {
         if (HWND h = live_handle(w, i))
-            SendMessageA(h, unit_message::UnitsCreated, 0, 0);
+            SendMessageW(h, unit_message::UnitsCreated, 0, 0);
     }
     if (IsWindow(window))
-        SendMessageA(window, unit_message::WindowReady, 0, 0);
+        SendMessageW(window, unit_message::WindowReady, 0, 0);
     for (uint32_t i = 1; i < w.unit_count; ++i) {
         if (HWND h = live_handle(w, i))
             ShowWindow(h, visible[i] ? SW_SHOWNA : SW_HIDE);
@@ -250,7 +250,7 @@ void disable_other_windows(uint32_t window_id, WindowState& state) {
         if (table.ids[i] == window_id || !table.windows[i].object)
             continue;
         HWND h = live_handle(table.windows[i], 0);
-        if (!h || (GetWindowLongA(h, GWL_STYLE) & WS_CHILD))
+        if (!h || (GetWindowLongW(h, GWL_STYLE) & WS_CHILD))
             continue;
         bool was_enabled = IsWindowEnabled(h) != FALSE;
         EnableWindow(h, FALSE);
@@ -299,7 +299,7 @@ void finish_load(WindowRecord& w, uint32_t window_id, UnitObject* object, bool s
     HWND focus_before = GetFocus();
     for (uint32_t i = w.unit_count; i-- > 0;) {
         if (HWND h = live_handle(w, i))
-            SendMessageA(h, unit_message::UnitsShown, 0, 0);
+            SendMessageW(h, unit_message::UnitsShown, 0, 0);
     }
     if (focus_before && IsWindow(focus_before) && GetFocus() != focus_before) {
         SetFocus(focus_before);
@@ -366,7 +366,7 @@ void show_window(uint32_t window_id, bool show) {
         return;
     HWND h = object->handle();
     HWND owner = GetWindow(h, GW_OWNER);
-    if (owner && (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+    if (owner && (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
         SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     run_modal_loop(window_id);

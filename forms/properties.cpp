@@ -13,6 +13,7 @@
 #include "forms/mouse_pointer.h"
 #include "runtime/allocator.h"
 #include "runtime/fatal.h"
+#include "runtime/system_text.h"
 
 namespace vantor::forms {
 
@@ -48,8 +49,9 @@ Target locate(uint32_t window_id, uint32_t unit_id) {
 // and the screen's pixels per inch.
 FontSetting font_setting() {
     FontSetting setting{};
-    LOGFONTA lf{};
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    LOGFONTW wide{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof wide, &wide);
+    const LOGFONTA lf = system_text::to_gbk(wide);
     static_assert(sizeof lf == sizeof setting.fallback);
     std::memcpy(&setting.fallback, &lf, sizeof lf);
     HDC dc = GetDC(nullptr);
@@ -174,7 +176,7 @@ UnitObject* create_replacement(const Target& t, const UnitTypeRecord* type, Unit
     params.block = block;
     params.block_size = size;
     params.styles =
-        (IsWindowEnabled(h) ? 0 : WS_DISABLED) | (GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP);
+        (IsWindowEnabled(h) ? 0 : WS_DISABLED) | (GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP);
     params.parent = parent;
     params.control_id = uint32_t(GetDlgCtrlID(h));
     params.left = r.left;
@@ -197,12 +199,12 @@ void install_replacement(const Target& t, const UnitTypeRecord* type, HWND old_h
         move_children(old_handle, h);
     set_slot_object(*t.w, t.index, fresh);
     place_in_z_order(*t.w, t.index);
-    SendMessageA(h, unit_message::UnitsCreated, 0, 0);
-    SendMessageA(h, unit_message::UnitsShown, 0, 0);
+    SendMessageW(h, unit_message::UnitsCreated, 0, 0);
+    SendMessageW(h, unit_message::UnitsShown, 0, 0);
     if (type->flags & type_flag::NotifyParentOnRecreate) {
-        SendMessageA(GetParent(h), unit_message::WindowReady, 0, 0);
+        SendMessageW(GetParent(h), unit_message::WindowReady, 0, 0);
     }
-    if (GetWindowLongA(old_handle, GWL_STYLE) & WS_VISIBLE)
+    if (GetWindowLongW(old_handle, GWL_STYLE) & WS_VISIBLE)
         ShowWindow(h, SW_SHOWNA);
     if (type->flags & type_flag::PagedContainer)
         apply_page_visibility(*t.w, t.index);
@@ -237,7 +239,7 @@ void recreate_unit(const Target& t) {
 RECT live_rect(HWND h) {
     RECT r;
     GetWindowRect(h, &r);
-    if (GetWindowLongA(h, GWL_STYLE) & WS_CHILD) {
+    if (GetWindowLongW(h, GWL_STYLE) & WS_CHILD) {
         MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
     }
     return r;
@@ -268,7 +270,7 @@ uint64_t read_fixed(const Target& t, int32_t index) {
         case fixed::Height:
             return uint32_t(r.bottom - r.top);
         case fixed::Visible:
-            return (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) ? 1 : 0;
+            return (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) ? 1 : 0;
         case fixed::Disabled:
             return IsWindowEnabled(h) ? 0 : 1;
         default:

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <cassert>
+#include <string>
+
+#include "runtime/system_text.h"
 
 namespace vantor {
 
@@ -12,7 +15,9 @@ constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_
 
 class Win32DllLoader final : public DllLoader {
   public:
-    void* load(const char* path) override { return LoadLibraryA(path); }
+    void* load(const char* path) override {
+        return LoadLibraryW(system_text::to_wide(path).c_str());
+    }
     void* get_proc(void* module, const char* name) override {
         return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
     }
@@ -25,26 +30,27 @@ class Win32DllLoader final : public DllLoader {
     }
     void release(void* module) override { FreeLibrary(static_cast<HMODULE>(module)); }
     const char* system_directory() override {
-        static char directory[MAX_PATH];
-        static const bool known = [] {
-            const UINT n = GetSystemDirectoryA(directory, MAX_PATH);
-            return n > 0 && n < MAX_PATH;
+        static const std::string directory = [] {
+            wchar_t wide[MAX_PATH] = {};
+            const UINT n = GetSystemDirectoryW(wide, MAX_PATH);
+            return n > 0 && n < MAX_PATH ? system_text::to_gbk(wide) : std::string();
         }();
-        return known ? directory : nullptr;
+        return directory.empty() ? nullptr : directory.c_str();
     }
     bool file_exists(const char* path) override {
-        const DWORD attributes = GetFileAttributesA(path);
+        const DWORD attributes = GetFileAttributesW(system_text::to_wide(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     bool can_load_from_system() override {
         // The search flags came with AddDllDirectory (Windows 8, and Windows 7
         // with KB2533623); its presence is the documented test for them.
         static const bool available =
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "AddDllDirectory") != nullptr;
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AddDllDirectory") != nullptr;
         return available;
     }
     void* load_from_system(const char* name) override {
-        return LoadLibraryExA(name, nullptr, kLoadLibrarySearchSystem32);
+        return LoadLibraryExW(system_text::to_wide(name).c_str(), nullptr,
+                              kLoadLibrarySearchSystem32);
     }
 };
 

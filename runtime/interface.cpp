@@ -7,6 +7,7 @@
 #include "runtime/fatal.h"
 #include "runtime/kernel.h"
 #include "runtime/protocol.h"
+#include "runtime/system_text.h"
 
 namespace vantor {
 
@@ -16,7 +17,7 @@ const InterfaceTable* g_app_interface = &kRuntimeInterface;
 
 // ---- service 0/1: find file ------------------------------------------------------
 
-bool accept_entry(const WIN32_FIND_DATAA& entry, int32_t mask) {
+bool accept_entry(const WIN32_FIND_DATAW& entry, int32_t mask) {
     if (mask == 0)
         return entry.dwFileAttributes == 0;
     if (mask == -1)
@@ -29,27 +30,28 @@ uint32_t find_file(const char* pattern, int32_t attribute_mask, int32_t files_on
     if (!handle_var) // no place to keep a search: nothing is found
         return 0;
     int32_t mask = files_only ? -1 : (attribute_mask & 0x37);
-    WIN32_FIND_DATAA entry;
+    WIN32_FIND_DATAW entry;
     bool found;
     if (pattern && *pattern) {
         if (*handle_var)
             FindClose(*handle_var);
-        *handle_var = FindFirstFileA(pattern, &entry);
+        *handle_var = FindFirstFileW(system_text::to_wide(pattern).c_str(), &entry);
         if (*handle_var == INVALID_HANDLE_VALUE)
             *handle_var = nullptr;
         found = *handle_var != nullptr;
     } else {
-        found = *handle_var && FindNextFileA(*handle_var, &entry);
+        found = *handle_var && FindNextFileW(*handle_var, &entry);
     }
     while (found && !accept_entry(entry, mask))
-        found = FindNextFileA(*handle_var, &entry);
+        found = FindNextFileW(*handle_var, &entry);
     if (!found) {
         if (*handle_var)
             FindClose(*handle_var);
         *handle_var = nullptr;
         return 0;
     }
-    return uint32_t(reinterpret_cast<uintptr_t>(copy_text(entry.cFileName)));
+    return uint32_t(
+        reinterpret_cast<uintptr_t>(copy_text(system_text::to_gbk(entry.cFileName).c_str())));
 }
 
 uint32_t call_service(uint32_t number, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <cwchar>
 
 #include "runtime/allocator.h"
 #include "runtime/dll_binding.h"
@@ -12,6 +13,7 @@
 #include "runtime/fatal.h"
 #include "runtime/libraries.h"
 #include "runtime/protocol.h"
+#include "runtime/system_text.h"
 #include "runtime/window_object.h"
 
 namespace vantor {
@@ -73,8 +75,9 @@ class HiddenOwner final : public WindowObject {
 void create_hidden_owner() {
     RuntimeKernel& k = kernel();
     register_object_class(kHideOwnerClass, 0); // the hollow brush is the null brush
-    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kHideOwnerClass, nullptr, 0, 0, 0, 0, 0, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd =
+        CreateWindowExW(WS_EX_TOOLWINDOW, system_text::to_wide(kHideOwnerClass).c_str(), nullptr, 0,
+                        0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd)
         return;
     auto* owner = new HiddenOwner;
@@ -204,12 +207,12 @@ bool idle_due_after(const MSG& msg) {
 bool pre_translate(MSG& msg) {
     RuntimeKernel& k = kernel();
     if (!msg.hwnd)
-        return CallMsgFilterA(&msg, MSGF_USER + 1) != FALSE;
+        return CallMsgFilterW(&msg, MSGF_USER + 1) != FALSE;
     DWORD thread = GetCurrentThreadId();
     for (HWND h = msg.hwnd; h; h = GetParent(h)) {
         WindowObject* object = WindowObject::from_handle(h);
         if (!object && GetWindowThreadProcessId(h, nullptr) == thread) {
-            object = reinterpret_cast<WindowObject*>(SendMessageA(h, kMsgQueryObject, 0, 0));
+            object = reinterpret_cast<WindowObject*>(SendMessageW(h, kMsgQueryObject, 0, 0));
         }
         if (object && object->pre_translate(msg))
             return true;
@@ -221,7 +224,7 @@ bool pre_translate(MSG& msg) {
 
 // Retrieves and dispatches one message; false when it was WM_QUIT.
 bool pump_one(MSG& msg) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
         kernel().exit_code = int(msg.wParam);
         return false;
@@ -230,7 +233,7 @@ bool pump_one(MSG& msg) {
         return true;
     if (!pre_translate(msg)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return true;
 }
@@ -243,12 +246,8 @@ void fatal_to_reporter(const char* message, int32_t code) {
 
 // ---- start-up -------------------------------------------------------------------------
 
-void split_program_path(const char* path, std::string& dir, std::string& file) {
-    const char* last = nullptr;
-    for (const char* p = path; *p; p = CharNextA(p)) {
-        if (*p == '\\')
-            last = p;
-    }
+void split_program_path(const wchar_t* path, std::wstring& dir, std::wstring& file) {
+    const wchar_t* last = std::wcsrchr(path, L'\\');
     if (!last) {
         dir.clear();
         file = path;
@@ -257,6 +256,16 @@ void split_program_path(const char* path, std::string& dir, std::string& file) {
     dir.assign(path, size_t(last - path));
     file = last + 1;
 }
+
+namespace {
+// The program's own path as the system has it (a path longer than MAX_PATH is
+// cut there, as the system cuts it).
+std::wstring module_path() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+} // namespace
 
 void runtime_startup() {
     RuntimeKernel& k = kernel();
@@ -269,10 +278,12 @@ void runtime_startup() {
     k.id_counter = d.id_counter_base + 1;
     if (!k.ole_initialised)
         initialise_ole(k);
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    split_program_path(path, k.program_dir, k.program_file);
-    SetCurrentDirectoryA(k.program_dir.c_str());
+    std::wstring dir, file;
+    split_program_path(module_path().c_str(), dir, file);
+    k.program_dir = system_text::to_gbk(dir);
+    k.program_file = system_text::to_gbk(file);
+    // The wide directory itself: its GBK form loses what GBK cannot hold.
+    SetCurrentDirectoryW(dir.c_str());
     create_hidden_owner();
     k.main_thread_id = GetCurrentThreadId();
     if (d.constants_size > 0) {
@@ -294,11 +305,10 @@ void runtime_startup() {
 int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
     RuntimeKernel& k = kernel();
     k.descriptor = &descriptor;
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir, file;
-    split_program_path(path, dir, file);
-    k.program_dir_slash = dir.empty() ? std::string(path) : dir + "\\";
+    const std::wstring path = module_path();
+    std::wstring dir, file;
+    split_program_path(path.c_str(), dir, file);
+    k.program_dir_slash = system_text::to_gbk(dir.empty() ? path : dir + L"\\");
     entry();
     end_sequence(0);
     return k.exit_code;
@@ -334,7 +344,7 @@ int run_message_loop(int mode) {
     int32_t counter = 0;
     MSG msg{};
     for (;;) {
-        while (idle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        while (idle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
             run_idle_routines();
             if (!idle_step(counter++))
                 idle = false;
@@ -342,7 +352,7 @@ int run_message_loop(int mode) {
                 return k.exit_code;
         }
         do {
-            if (mode == 1 && PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
+            if (mode == 1 && PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) &&
                 msg.message == WM_QUIT)
                 return k.exit_code;
             if (!pump_one(msg))
@@ -353,13 +363,13 @@ int run_message_loop(int mode) {
                 idle = true;
                 counter = 0;
             }
-        } while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+        } while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
     }
 }
 
 void process_pending_messages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT) {
         if (!pump_one(msg))
             break;
     }
@@ -387,7 +397,7 @@ void end_sequence(int32_t code) {
     InterlockedIncrement(&k.event_lock);
     if (k.main_thread_id && GetCurrentThreadId() != k.main_thread_id) {
         if (k.hidden_owner_hwnd) {
-            SendMessageA(k.hidden_owner_hwnd, kMsgEndProgram, WPARAM(code), 0);
+            SendMessageW(k.hidden_owner_hwnd, kMsgEndProgram, WPARAM(code), 0);
         }
         if (!k.end_in_progress)
             ExitProcess(UINT(code));
@@ -426,7 +436,8 @@ void report_runtime_error(const char* message, int32_t code) {
     RuntimeKernel& k = kernel();
     InterlockedIncrement(&k.event_lock);
     std::string text = compose_error_text(message, code);
-    MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, system_text::to_wide(text).c_str(),
+                system_text::to_wide(kErrorCaption).c_str(), MB_OK | MB_ICONERROR);
     k.exit_routines.clear();
     end_program(-1);
 }

@@ -93,9 +93,9 @@ void run_until_last_window_closed();             // interface slot 10
 void load_startup_window(uint32_t window_id);    // interface slot 11
 [[noreturn]] void end_program(int32_t code);     // interface slot 9, request EndProgram
 
-// Splits a module path at its last backslash, searching by characters of the
-// ANSI code page so that a GBK trail byte 0x5C is never taken for a separator.
-void split_program_path(const char* path, std::string& dir, std::string& file);
+// Splits a module path at its last backslash. It works on the system's wide
+// path: in GBK a trail byte may be 0x5C, the backslash.
+void split_program_path(const wchar_t* path, std::wstring& dir, std::wstring& file);
 
 // ---- message loop ----------------------------------------------------------------
 // Mode 0 runs until WM_QUIT (returns its code); mode 1 is a modal window's nested

@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
 
 namespace vantor::system_text {
 
@@ -48,6 +52,58 @@ std::string to_gbk(std::wstring_view wide, bool* lossless) {
 
 std::string to_gbk(const wchar_t* wide, bool* lossless) {
     return to_gbk(wide ? std::wstring_view(wide) : std::wstring_view(), lossless);
+}
+
+std::string window_text(HWND hwnd) {
+    std::wstring text(size_t(std::max(GetWindowTextLengthW(hwnd), 0)) + 1, L'\0');
+    text.resize(size_t(std::max(GetWindowTextW(hwnd, text.data(), int(text.size())), 0)));
+    return to_gbk(text);
+}
+
+bool set_window_text(HWND hwnd, const char* gbk) {
+    return SetWindowTextW(hwnd, to_wide(gbk).c_str()) != FALSE;
+}
+
+namespace {
+// The fields before the face name are the same in both records.
+constexpr size_t kFontHead = offsetof(LOGFONTA, lfFaceName);
+static_assert(kFontHead == offsetof(LOGFONTW, lfFaceName));
+
+// Copies `text` into a fixed face-name field, cut at a whole character and
+// always terminated.
+template <class Char, size_t N>
+void put_face(Char (&field)[N], const std::basic_string<Char>& text) {
+    size_t n = std::min(text.size(), N - 1);
+    if constexpr (sizeof(Char) == 1) {
+        // Never half a double-byte character: step over whole ones.
+        size_t whole = 0;
+        while (whole < n) {
+            const size_t step = uint8_t(text[whole]) >= 0x81 ? 2 : 1;
+            if (whole + step > n)
+                break;
+            whole += step;
+        }
+        n = whole;
+    }
+    std::copy_n(text.data(), n, field);
+    field[n] = 0;
+}
+} // namespace
+
+LOGFONTW to_wide(const LOGFONTA& font) {
+    LOGFONTW wide{};
+    std::memcpy(&wide, &font, kFontHead);
+    const std::string_view face(font.lfFaceName, strnlen(font.lfFaceName, LF_FACESIZE));
+    put_face(wide.lfFaceName, to_wide(face));
+    return wide;
+}
+
+LOGFONTA to_gbk(const LOGFONTW& font) {
+    LOGFONTA narrow{};
+    std::memcpy(&narrow, &font, kFontHead);
+    const std::wstring_view face(font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE));
+    put_face(narrow.lfFaceName, to_gbk(face));
+    return narrow;
 }
 
 } // namespace vantor::system_text

@@ -5,6 +5,8 @@
 // function, which would read it in the system's code page.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,15 @@ std::wstring to_wide(const char* gbk);
 // surrogate) becomes '?'; `lossless`, when given, tells whether none did.
 std::string to_gbk(std::wstring_view wide, bool* lossless = nullptr);
 std::string to_gbk(const wchar_t* wide, bool* lossless = nullptr);
+
+// A window's text, read and written with the wide functions.
+std::string window_text(HWND hwnd);
+bool set_window_text(HWND hwnd, const char* gbk);
+
+// Logical fonts: stored ones hold a GBK face name (the 60-byte LOGFONTA); the
+// system is given and returns LOGFONTW. Every other field is copied as it is.
+LOGFONTW to_wide(const LOGFONTA& font);
+LOGFONTA to_gbk(const LOGFONTW& font);
 
 // The GBK code page, named once.
 inline constexpr unsigned kGbkCodePage = 936;

@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "runtime/system_text.h"
+
 namespace vantor {
 
 namespace {
@@ -67,15 +69,15 @@ void WindowObject::attach(HWND hwnd) {
     hwnd_ = hwnd;
     object_table().set(hwnd, this);
     previous_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&window_proc)));
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&window_proc)));
 }
 
 void WindowObject::detach() {
     if (!hwnd_)
         return;
     if (IsWindow(hwnd_)) {
-        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd_, GWLP_WNDPROC)) == &window_proc) {
-            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == &window_proc) {
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
         }
     }
     object_table().erase(hwnd_, this);
@@ -87,8 +89,8 @@ bool WindowObject::pre_translate(MSG&) {
 }
 
 LRESULT WindowObject::call_previous(UINT msg, WPARAM wp, LPARAM lp) {
-    return previous_ ? CallWindowProcA(previous_, hwnd_, msg, wp, lp)
-                     : DefWindowProcA(hwnd_, msg, wp, lp);
+    return previous_ ? CallWindowProcW(previous_, hwnd_, msg, wp, lp)
+                     : DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 LRESULT WindowObject::on_message(UINT msg, WPARAM wp, LPARAM lp) {
@@ -98,14 +100,14 @@ LRESULT WindowObject::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK WindowObject::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     WindowObject* self = from_handle(hwnd);
     if (!self)
-        return DefWindowProcA(hwnd, msg, wp, lp);
+        return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == kMsgQueryObject)
         return reinterpret_cast<LRESULT>(self);
     LRESULT result = self->on_message(msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         WNDPROC previous = self->previous_;
         object_table().erase(hwnd, self);
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         self->hwnd_ = nullptr;
         self->on_final_destroy();
     }
@@ -113,18 +115,19 @@ LRESULT CALLBACK WindowObject::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARA
 }
 
 bool register_object_class(const char* name, UINT style) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc{};
-    if (GetClassInfoA(instance, name, &wc))
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::wstring class_name = system_text::to_wide(name);
+    WNDCLASSW wc{};
+    if (GetClassInfoW(instance, class_name.c_str(), &wc))
         return true;
-    wc = WNDCLASSA{};
+    wc = WNDCLASSW{};
     wc.style = style;
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    wc.lpszClassName = name;
-    return RegisterClassA(&wc) != 0;
+    wc.lpszClassName = class_name.c_str();
+    return RegisterClassW(&wc) != 0;
 }
 
 } // namespace vantor

@@ -57,8 +57,8 @@ class WindowObject {
 
 // Registers window class `name` of this module with class `style` unless it is
 // registered already: the default window procedure (a window object subclasses
-// every window it is attached to), the arrow cursor, no background (the null
-// brush), no icon, no menu. False when it cannot be registered.
+// every window it is attached to; Unicode, as every window of the runtime is), the arrow cursor, no
+// background (the null brush), no icon, no menu. False when it cannot be registered.
 bool register_object_class(const char* name, UINT style);
 
 } // namespace vantor

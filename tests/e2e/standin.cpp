@@ -2,7 +2,9 @@
 // each start (command line, start-up record) and its exit in a shared log,
 // then shows a top-level window of class "Qt5QWindowIcon" titled 夜神模拟器
 // followed by the clone number of " -clone:Nox_N", until the window is closed
-// or the process terminated.
+// or the process terminated. Like the real emulator it is a Unicode program:
+// its window title is UTF-16 and it reads its command line as UTF-16, so a
+// search or a launch that goes through the system's code page misses it.
 //
 // Environment:
 //   VANTOR_STANDIN_LOG            log path (default nox-standin.log next to the exe)
@@ -20,9 +22,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
-#include "tests/support/plain_program.h"
+#include "runtime/system_text.h"
 #include "tests/support/standin_log.h"
 
 namespace {
@@ -35,9 +38,10 @@ constexpr bool kDecoy = false;
 constexpr UINT_PTR kExitTimer = 1;
 
 std::string env(const char* name) {
-    char value[1024] = {};
-    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+    wchar_t value[1024] = {};
+    DWORD n = GetEnvironmentVariableW(vantor::system_text::to_wide(name).c_str(), value,
+                                      DWORD(std::size(value)));
+    return n > 0 && n < std::size(value) ? vantor::system_text::to_gbk(value) : std::string();
 }
 
 DWORD env_ms(const char* name) {
@@ -46,9 +50,9 @@ DWORD env_ms(const char* name) {
 }
 
 std::string module_path() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return vantor::system_text::to_gbk(path);
 }
 
 std::string log_path() {
@@ -64,8 +68,12 @@ std::string exe_name() {
     return exe.substr(exe.find_last_of('\\') + 1);
 }
 
-void log_line(const std::string& event, const std::string& fields) {
+void log_line(const std::string& event, const std::wstring& fields) {
     vantor::testing::append_log_line(log_path(), event, fields);
+}
+
+std::wstring wide(const std::string& gbk) {
+    return vantor::system_text::to_wide(gbk);
 }
 
 std::string state_fields(HWND hwnd) {
@@ -86,30 +94,40 @@ void pump_for(DWORD ms) {
             return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
                 return;
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
 }
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
     if (msg != WM_TIMER)
-        return vantor::testing::plain_window_proc(hwnd, msg, wp, lp);
+        return DefWindowProcW(hwnd, msg, wp, lp);
     if (wp == kExitTimer)
         DestroyWindow(hwnd);
     return 0;
 }
 
 HWND create_window(const char* command_line, int show) {
-    const char* const kClass = "Qt5QWindowIcon";
-    vantor::testing::register_plain_class(window_proc, kClass, COLOR_WINDOW);
-    const std::string title = vantor::testing::standin_title(command_line);
+    const wchar_t* const kClass = L"Qt5QWindowIcon";
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(INT_PTR(COLOR_WINDOW + 1));
+    wc.lpszClassName = kClass;
+    RegisterClassW(&wc);
+    const std::wstring title = wide(vantor::testing::standin_title(command_line));
     HWND hwnd =
-        CreateWindowExA(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                        320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        320, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (hwnd)
         ShowWindow(hwnd, show);
     return hwnd;
@@ -118,44 +136,48 @@ HWND create_window(const char* command_line, int show) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
-    const char* command_line = GetCommandLineA();
+    const std::wstring wide_command_line = GetCommandLineW();
+    const std::string gbk_command_line = vantor::system_text::to_gbk(wide_command_line);
+    const char* command_line = gbk_command_line.c_str();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     char fields[64];
     std::snprintf(fields, sizeof fields, "exe=%s flags=%lu show=%u ", exe_name().c_str(),
                   static_cast<unsigned long>(startup.dwFlags), unsigned(startup.wShowWindow));
-    log_line("start", std::string(fields) + "cmd=" + command_line);
+    log_line("start", wide(fields) + L"cmd=" + wide_command_line);
 
     if (kDecoy) {
-        log_line("exit", "code=0");
+        log_line("exit", L"code=0");
         return 0;
     }
     if (env("VANTOR_STANDIN_FAIL") == "1") {
-        log_line("exit", "code=1");
+        log_line("exit", L"code=1");
         return 1;
     }
     const DWORD exit_after = env_ms("VANTOR_STANDIN_EXIT_AFTER_MS");
     if (env("VANTOR_STANDIN_NEVER_SHOW") == "1") {
         pump_for(exit_after ? exit_after : INFINITE);
-        log_line("exit", "code=0");
+        log_line("exit", L"code=0");
         return 0;
     }
     pump_for(env_ms("VANTOR_STANDIN_SHOW_DELAY_MS"));
     HWND hwnd = create_window(command_line, show);
     if (!hwnd) {
-        log_line("exit", "code=2");
+        log_line("exit", L"code=2");
         return 2;
     }
-    log_line("window",
-             state_fields(hwnd) + " title=" + vantor::testing::standin_title(command_line));
+    // The title as the window holds it, read back with the wide function.
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd, title, int(std::size(title)));
+    log_line("window", wide(state_fields(hwnd)) + L" title=" + title);
     if (exit_after)
         SetTimer(hwnd, kExitTimer, exit_after, nullptr);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
-    log_line("exit", "code=0");
+    log_line("exit", L"code=0");
     return 0;
 }

@@ -45,7 +45,7 @@ std::string quoted(const std::string& path) {
 // ---- spying declared functions ----------------------------------------------------
 
 struct Spy {
-    bool fail_timer = false;    // CreateWaitableTimerA gives null
+    bool fail_timer = false;    // CreateWaitableTimerW gives null
     bool fail_wait = false;     // MsgWaitForMultipleObjects gives WAIT_FAILED
     bool fail_snapshot = false; // CreateToolhelp32Snapshot gives INVALID_HANDLE_VALUE
     bool no_owner = false;      // GetWindowThreadProcessId finds no owner, as for a gone window
@@ -61,10 +61,10 @@ struct Spy {
 };
 Spy g_spy;
 
-HANDLE WINAPI spy_create_timer(LPSECURITY_ATTRIBUTES attributes, BOOL manual, LPCSTR name) {
+HANDLE WINAPI spy_create_timer(LPSECURITY_ATTRIBUTES attributes, BOOL manual, LPCWSTR name) {
     if (g_spy.fail_timer)
         return nullptr;
-    HANDLE h = CreateWaitableTimerA(attributes, manual, name);
+    HANDLE h = CreateWaitableTimerW(attributes, manual, name);
     g_spy.timers.push_back(h);
     return h;
 }
@@ -111,7 +111,7 @@ class SpyLoader final : public DllLoader {
         if (!real)
             return nullptr;
         static const std::map<std::string, void*> wrappers = {
-            {"CreateWaitableTimerA", reinterpret_cast<void*>(&spy_create_timer)},
+            {"CreateWaitableTimerW", reinterpret_cast<void*>(&spy_create_timer)},
             {"SetWaitableTimer", reinterpret_cast<void*>(&spy_set_timer)},
             {"MsgWaitForMultipleObjects", reinterpret_cast<void*>(&spy_msg_wait)},
             {"CloseHandle", reinterpret_cast<void*>(&spy_close)},

@@ -55,6 +55,13 @@ TEST(Standin, LogsStartShowsTitledWindowAndLogsExitWhenClosed) {
     auto shown = log.wait_for("window", 1, kWindowMs, nox.pid());
     ASSERT_EQ(1u, shown.size());
     EXPECT_EQ("夜神模拟器2", shown[0].rest("title"));
+    // A Unicode title, as the real emulator's: read with the wide function it
+    // is the Chinese text itself, whatever the system's code page.
+    wchar_t title[32] = {};
+    GetWindowTextW(window, title, 32);
+    EXPECT_EQ(std::wstring(L"\x591C\x795E\x6A21\x62DF\x5668"
+                           L"2"),
+              title);
     // The file itself is UTF-8, as a terminal shows it.
     std::string raw;
     if (FILE* file = std::fopen(log.path().c_str(), "rb")) {

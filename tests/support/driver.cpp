@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <vector>
+
+#include "runtime/system_text.h"
 
 namespace vantor::testing {
 
@@ -273,10 +276,12 @@ HWND control_by_order(HWND parent, const char* class_name, int index) {
     return nullptr;
 }
 
+// Read with the wide message and converted to GBK explicitly, so that a test
+// sees the program's texts whatever the system's code page.
 std::string window_text(HWND hwnd) {
-    char text[4096] = {};
-    LRESULT n = SendMessageA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return std::string(text, n > 0 ? size_t(n) : 0);
+    wchar_t text[4096] = {};
+    LRESULT n = SendMessageW(hwnd, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return system_text::to_gbk(std::wstring_view(text, n > 0 ? size_t(n) : 0));
 }
 
 RECT screen_rect(HWND hwnd) {
@@ -318,8 +323,9 @@ void wait_for_text(HWND edit, const std::string& expected) {
 
 void type_text(HWND edit, const std::string& text) {
     const std::string before = window_text(edit);
-    for (unsigned char byte : text)
-        PostMessageA(edit, WM_CHAR, byte, 1);
+    // Typed as a keyboard or an input method types: UTF-16 characters.
+    for (wchar_t c : system_text::to_wide(text))
+        PostMessageW(edit, WM_CHAR, c, 1);
     wait_for_text(edit, before + text);
 }
 
@@ -373,7 +379,7 @@ bool file_dialog_choose(HWND dialog, const std::string& path) {
         box = GetDlgItem(dialog, kFileNameEdit);
     if (!box)
         return false;
-    SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(system_text::to_wide(path).c_str()));
     press_dialog_button(dialog, IDOK);
     return true;
 }

@@ -2,42 +2,49 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "runtime/system_text.h"
 
 namespace vantor::testing {
 
 namespace {
 
-// `text` from code page `from` to code page `to` (through UTF-16).
-std::string recode(const std::string& text, UINT from, UINT to) {
+std::string utf8_of(const std::wstring& wide) {
+    const int size = int(wide.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(std::max(n, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring wide_of_utf8(const std::string& text) {
     const int size = int(text.size());
-    const int wide_size = MultiByteToWideChar(from, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(size_t(wide_size), L'\0');
-    MultiByteToWideChar(from, 0, text.data(), size, wide.data(), wide_size);
-    const int out_size =
-        WideCharToMultiByte(to, 0, wide.data(), wide_size, nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(out_size), '\0');
-    WideCharToMultiByte(to, 0, wide.data(), wide_size, out.data(), out_size, nullptr, nullptr);
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring out(size_t(std::max(n, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), n);
     return out;
 }
 
 } // namespace
 
-void append_log_line(const std::string& path, const std::string& event, const std::string& fields) {
+void append_log_line(const std::string& path, const std::string& event,
+                     const std::wstring& fields) {
     char head[64];
     std::snprintf(head, sizeof head, "%.3f\t%lu\t", now_ms(),
                   static_cast<unsigned long>(GetCurrentProcessId()));
-    // The program's texts are ANSI (GBK); the file is UTF-8, as a terminal shows it.
-    const std::string line = recode(head + event + "\t" + fields, CP_ACP, CP_UTF8) + "\r\n";
+    // The file is UTF-8, as a terminal shows it.
+    const std::string line = head + event + "\t" + utf8_of(fields) + "\r\n";
     // Appends of several processes are serialised: Wine writes an append-only
     // handle at the end position it read, so two writers can overwrite each
     // other's line.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\VantorStandinLog");
     if (mutex)
         WaitForSingleObject(mutex, 5000);
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+    HANDLE file = CreateFileW(system_text::to_wide(path).c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -79,7 +86,7 @@ std::string LogEntry::rest(const char* key) const {
 
 std::vector<LogEntry> read_log(const std::string& path) {
     std::vector<LogEntry> entries;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = _wfopen(system_text::to_wide(path).c_str(), L"rb");
     if (!file)
         return entries;
     std::string text;
@@ -93,7 +100,7 @@ std::vector<LogEntry> read_log(const std::string& path) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             break; // a line still being written
-        std::string line = recode(text.substr(start, end - start), CP_UTF8, CP_ACP);
+        std::string line = system_text::to_gbk(wide_of_utf8(text.substr(start, end - start)));
         start = end + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

@@ -1,6 +1,7 @@
 // The stand-in emulator's log: one line per event, appended by every
 // stand-in process and read by the tests. The file is UTF-8; entries read
-// back hold the program's ANSI (GBK) texts again.
+// back hold GBK texts, as the launcher's are (code page 936 named, whatever
+// the system's).
 //   <ms>\t<pid>\t<event>\t<fields>
 // ms: a clock shared by all processes of the machine (now_ms); events: start
 // (exe= flags= show= cmd=<command line to the end>), window (hwnd= visible=
@@ -17,7 +18,7 @@ namespace vantor::testing {
 
 // Appends one line to `path`; the appends of all processes are serialised,
 // so lines of processes that log at the same time neither mix nor get lost.
-void append_log_line(const std::string& path, const std::string& event, const std::string& fields);
+void append_log_line(const std::string& path, const std::string& event, const std::wstring& fields);
 
 // Title of the stand-in's window for a command line: 夜神模拟器 followed by the
 // digits after " -clone:Nox_", or 夜神模拟器 alone without them.

@@ -291,7 +291,7 @@ TEST_F(CommonDlgTest, DialogTypeNineIsAHelpRequest) {
     EXPECT_FALSE(open());
     driver.stop();
     EXPECT_FALSE(driver.found());
-    EXPECT_EQ(GetPropA(host.hwnd(), kHelpOpenProp), nullptr);
+    EXPECT_EQ(GetPropW(host.hwnd(), kHelpOpenProp), nullptr);
 
     write(dlg, dlg_prop::HelpCommand, 5); // closing help needs no file
     EXPECT_TRUE(open());

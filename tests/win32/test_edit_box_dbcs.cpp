@@ -1,7 +1,8 @@
-// Two-byte (GBK) characters typed into an EditBox: an ANSI window receives each
-// as two WM_CHAR messages, lead byte then trail byte. Built twice: with the
-// launcher's manifest (the common-controls EDIT, a Unicode control) and without
-// (the classic ANSI EDIT), since the two mishandle byte pairs differently.
+// Two-byte (GBK) characters typed into an EditBox. The box is a Unicode window:
+// keyboard and input-method characters reach it as UTF-16, whatever the
+// system's code page, and its Content reads back as GBK bytes. Built twice:
+// with the launcher's manifest (the common-controls EDIT) and without (the
+// classic EDIT).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -21,9 +22,12 @@ using forms::EditBoxProps;
 
 namespace {
 
-// GBK bytes of the texts typed below (the sources are compiled to GBK).
+// GBK bytes of the texts typed below (the sources are compiled to GBK), and
+// the same texts as UTF-16.
 const std::string kFullWidthThree = "\xA3\xB3";           // ３
 const std::string kEmulator = "\xC4\xA3\xC4\xE2\xC6\xF7"; // 模拟器
+const std::wstring kWideFullWidthThree = L"\xFF13";
+const std::wstring kWideEmulator = L"\x6A21\x62DF\x5668";
 
 class EditBoxDbcsTest : public ::testing::Test {
   protected:
@@ -35,17 +39,19 @@ class EditBoxDbcsTest : public ::testing::Test {
         runtime.events.clear();
         return box;
     }
-    // Each byte as its own WM_CHAR through the queue, as keyboard and IME input
-    // reaches an ANSI window.
-    static void post_bytes(HWND edit, const std::string& bytes) {
-        for (unsigned char b : bytes)
-            PostMessageA(edit, WM_CHAR, b, 1);
+    // Each UTF-16 unit as its own WM_CHAR through the queue, as keyboard and IME
+    // input reaches a Unicode window.
+    static void post_chars(HWND edit, const std::wstring& text) {
+        for (wchar_t c : text)
+            PostMessageW(edit, WM_CHAR, c, 1);
         pump();
     }
-    static void send_bytes(HWND edit, const std::string& bytes) {
-        for (unsigned char b : bytes)
-            SendMessageA(edit, WM_CHAR, b, 1);
-        pump();
+    static std::string content(EditBox* box) {
+        uint32_t result[2] = {};
+        reinterpret_cast<forms::ReadRoutine>(edit_box_interface(forms::routine::PropertyRead))(
+            box, edit_prop::Content, result);
+        const char* text = reinterpret_cast<const char*>(uintptr_t(result[0]));
+        return text ? text : "";
     }
 
     FakeRequests runtime;
@@ -56,81 +62,47 @@ class EditBoxDbcsTest : public ::testing::Test {
     EXPECT_EQ(hex_bytes(window_text((box)->handle())), hex_bytes(expected))                        \
         << "expected \"" << (expected) << "\""
 
-TEST_F(EditBoxDbcsTest, PostedPairBecomesOneFullWidthCharacter) {
+TEST_F(EditBoxDbcsTest, TypedCharactersReadBackAsGbk) {
     EditBox* box = make();
     ASSERT_NE(box, nullptr);
-    post_bytes(box->handle(), kFullWidthThree);
-    EXPECT_TEXT(box, kFullWidthThree);
-    EXPECT_EQ(runtime.count(kEditEventChanged), 1);
-    // The Content property reads back the same bytes.
-    uint32_t result[2] = {};
-    reinterpret_cast<forms::ReadRoutine>(edit_box_interface(forms::routine::PropertyRead))(
-        box, edit_prop::Content, result);
-    const char* content = reinterpret_cast<const char*>(uintptr_t(result[0]));
-    EXPECT_EQ(hex_bytes(content ? content : ""), hex_bytes(kFullWidthThree));
+    post_chars(box->handle(), L"D:\\" + kWideEmulator + L"\\Nox.exe" + kWideFullWidthThree);
+    const std::string expected = "D:\\" + kEmulator + "\\Nox.exe" + kFullWidthThree;
+    EXPECT_TEXT(box, expected);
+    EXPECT_EQ(hex_bytes(content(box)), hex_bytes(expected));
+    EXPECT_EQ(runtime.count(kEditEventChanged), 3 + 3 + 8 + 1);
 }
 
-TEST_F(EditBoxDbcsTest, SentPairBecomesOneCharacterToo) {
+TEST_F(EditBoxDbcsTest, ContentWrittenShowsAsTheSystemsCharacters) {
     EditBox* box = make();
     ASSERT_NE(box, nullptr);
-    send_bytes(box->handle(), kFullWidthThree);
-    EXPECT_TEXT(box, kFullWidthThree);
+    const std::string text = kEmulator + kFullWidthThree;
+    forms::PropValue value{uint32_t(uintptr_t(text.c_str())), 0};
+    reinterpret_cast<forms::WriteRoutine>(edit_box_interface(forms::routine::PropertyWritten))(
+        box, edit_prop::Content, &value, nullptr);
+    wchar_t shown[16] = {};
+    GetWindowTextW(box->handle(), shown, 16);
+    EXPECT_EQ(std::wstring(shown), kWideEmulator + kWideFullWidthThree);
 }
 
-TEST_F(EditBoxDbcsTest, ChineseWordArrivesWhole) {
+// A character GBK lacks stays in the box as typed; Content reads it as "?",
+// never as bytes of another character.
+TEST_F(EditBoxDbcsTest, CharacterOutsideGbkReadsAsQuestionMark) {
     EditBox* box = make();
     ASSERT_NE(box, nullptr);
-    post_bytes(box->handle(), "D:\\" + kEmulator + "\\Nox.exe");
-    EXPECT_TEXT(box, "D:\\" + kEmulator + "\\Nox.exe");
-    EXPECT_EQ(runtime.count(kEditEventChanged), 3 + 3 + 8);
-}
-
-// A stray lead byte can only come from a program; sent, not posted: Wine's
-// PostMessageA already joins a lead byte with whatever byte is posted next.
-TEST_F(EditBoxDbcsTest, LoneLeadByteIsDroppedAndTheNextCharacterKept) {
-    EditBox* box = make();
-    ASSERT_NE(box, nullptr);
-    send_bytes(box->handle(), "a");
-    send_bytes(box->handle(), std::string("\xA3") + "1"); // no trail byte: "1" stands alone
-    EXPECT_TEXT(box, std::string("a1"));
-    send_bytes(box->handle(), "\xA3\b"); // a control character ends a pending lead byte too
-    EXPECT_TEXT(box, std::string("a"));
-    // Nothing of the stray byte is left pending: a whole word follows intact.
-    send_bytes(box->handle(), "\xA3 " + kEmulator);
-    EXPECT_TEXT(box, "a " + kEmulator);
-    post_bytes(box->handle(), kFullWidthThree);
-    EXPECT_TEXT(box, "a " + kEmulator + kFullWidthThree);
-}
-
-TEST_F(EditBoxDbcsTest, ByteAfterALoneLeadByteIsFilteredByItself) {
-    EditBox* box = make(input_mode::Byte);
-    ASSERT_NE(box, nullptr);
-    send_bytes(box->handle(), "\xA3"
-                              "7x\xA3"
-                              "8");
-    EXPECT_TEXT(box, std::string("78"));
-}
-
-TEST_F(EditBoxDbcsTest, LeadByteWaitingAtAFocusChangeIsDropped) {
-    EditBox* box = make();
-    ASSERT_NE(box, nullptr);
-    SetFocus(box->handle());
-    send_bytes(box->handle(), "\xA3");
-    SetFocus(host.hwnd());
-    SetFocus(box->handle());
-    send_bytes(box->handle(), "\xC4"
-                              "1"); // the earlier A3 must not pair with C4
-    EXPECT_TEXT(box, std::string("1"));
+    post_chars(box->handle(), L"a\xD55C" + kWideEmulator); // 한 (Korean)
+    wchar_t shown[16] = {};
+    GetWindowTextW(box->handle(), shown, 16);
+    EXPECT_EQ(std::wstring(shown), L"a\xD55C" + kWideEmulator);
+    EXPECT_EQ(hex_bytes(content(box)), hex_bytes("a?" + kEmulator));
 }
 
 TEST_F(EditBoxDbcsTest, NumericModesDropAFullWidthDigitWhole) {
-    // The filter judges the whole character: a full-width digit is not one of
-    // the digits 0 to 9, so neither of its bytes gets through.
+    // A full-width digit is not one of the digits 0 to 9.
     for (int32_t mode : {3, 4, 5, 6, 7, 8, 9, 10}) {
         SCOPED_TRACE(mode);
         EditBox* box = make(mode);
         ASSERT_NE(box, nullptr);
-        post_bytes(box->handle(), "1" + kFullWidthThree + "2" + kEmulator + "3");
+        post_chars(box->handle(), L"1" + kWideFullWidthThree + L"2" + kWideEmulator + L"3");
         EXPECT_TEXT(box, std::string("123"));
         DestroyWindow(box->handle());
     }
@@ -141,36 +113,33 @@ TEST_F(EditBoxDbcsTest, ModesWithoutFilterTakeTwoByteCharacters) {
         SCOPED_TRACE(mode);
         EditBox* box = make(mode);
         ASSERT_NE(box, nullptr);
-        post_bytes(box->handle(), "1" + kFullWidthThree + kEmulator);
+        post_chars(box->handle(), L"1" + kWideFullWidthThree + kWideEmulator);
         EXPECT_TEXT(box, "1" + kFullWidthThree + kEmulator);
         DestroyWindow(box->handle());
     }
 }
 
-TEST_F(EditBoxDbcsTest, ImeCharacterIsFilteredLikeTypedBytes) {
-    // An IME hands an ANSI window the whole character at once, lead byte in the
-    // high byte.
-    const WPARAM three = 0xA3B3;
+TEST_F(EditBoxDbcsTest, ImeCharacterIsFilteredLikeTypedOnes) {
     EditBox* numeric = make(input_mode::IntegerText);
     ASSERT_NE(numeric, nullptr);
-    SendMessageA(numeric->handle(), WM_IME_CHAR, three, 1);
+    SendMessageW(numeric->handle(), WM_IME_CHAR, kWideFullWidthThree[0], 1);
     pump();
     EXPECT_TEXT(numeric, std::string());
     DestroyWindow(numeric->handle());
 
     EditBox* normal = make();
     ASSERT_NE(normal, nullptr);
-    SendMessageA(normal->handle(), WM_IME_CHAR, three, 1);
+    SendMessageW(normal->handle(), WM_IME_CHAR, kWideFullWidthThree[0], 1);
     pump();
     EXPECT_TEXT(normal, kFullWidthThree);
 }
 
 TEST_F(EditBoxDbcsTest, FilterJudgesWholeCharacters) {
-    EXPECT_TRUE(input_accepts(input_mode::Normal, 0xA3B3));
-    EXPECT_TRUE(input_accepts(input_mode::DateTime, 0xC4A3));
-    EXPECT_FALSE(input_accepts(input_mode::IntegerText, 0xA3B3));
-    EXPECT_FALSE(input_accepts(input_mode::DecimalText, 0xA3AE)); // full-width "."
-    EXPECT_FALSE(input_accepts(input_mode::Byte, 0xA3B3));
+    EXPECT_TRUE(input_accepts(input_mode::Normal, 0xFF13));
+    EXPECT_TRUE(input_accepts(input_mode::DateTime, 0x6A21));
+    EXPECT_FALSE(input_accepts(input_mode::IntegerText, 0xFF13));
+    EXPECT_FALSE(input_accepts(input_mode::DecimalText, 0xFF0E)); // full-width "."
+    EXPECT_FALSE(input_accepts(input_mode::Byte, 0xFF13));
     EXPECT_TRUE(input_accepts(input_mode::Byte, '3'));
 }
 

@@ -24,6 +24,7 @@
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/interface.h"
+#include "runtime/system_text.h"
 #include "tests/support/sequence.h"
 #include "tests/support/win32.h"
 
@@ -94,8 +95,8 @@ size_t g_listed = 0; // the process list's next entry
 uint32_t fake_declared(uint32_t index, uint32_t, const uint32_t* a) {
     FakeInterface& f = *g_fake;
     switch (index) {
-    case app::kCreateWaitableTimerA:
-        return uint32_t(uintptr_t(CreateWaitableTimerA(nullptr, FALSE, nullptr)));
+    case app::kCreateWaitableTimerW:
+        return uint32_t(uintptr_t(CreateWaitableTimerW(nullptr, FALSE, nullptr)));
     case app::kSetWaitableTimer: {
         LARGE_INTEGER due;
         std::memcpy(&due, reinterpret_cast<const void*>(uintptr_t(a[1])), sizeof due);
@@ -109,24 +110,25 @@ uint32_t fake_declared(uint32_t index, uint32_t, const uint32_t* a) {
     case app::kCloseHandle:
         return a[0] == kSnapshot || a[0] == kProcessHandle ? 1
                                                            : CloseHandle(HANDLE(uintptr_t(a[0])));
-    case app::kFindWindowExA:
-        return f.find(reinterpret_cast<const char*>(uintptr_t(a[3])));
+    case app::kFindWindowExW:
+        return f.find(
+            system_text::to_gbk(reinterpret_cast<const wchar_t*>(uintptr_t(a[3]))).c_str());
     case app::kGetWindowThreadProcessId:
         *reinterpret_cast<uint32_t*>(uintptr_t(a[1])) = kFirstPid + (a[0] - kFirstWindow);
         return 1;
     case app::kCreateToolhelp32Snapshot:
         g_listed = 0;
         return kSnapshot;
-    case app::kProcess32First:
-    case app::kProcess32Next: {
+    case app::kProcess32FirstW:
+    case app::kProcess32NextW: {
         const auto list = f.processes();
-        if (index == app::kProcess32First)
+        if (index == app::kProcess32FirstW)
             g_listed = 0;
         if (g_listed >= list.size())
             return 0;
-        auto* entry = reinterpret_cast<PROCESSENTRY32*>(uintptr_t(a[1]));
+        auto* entry = reinterpret_cast<PROCESSENTRY32W*>(uintptr_t(a[1]));
         entry->th32ProcessID = list[g_listed++].first;
-        std::strcpy(entry->szExeFile, f.image.c_str());
+        std::wcscpy(entry->szExeFile, system_text::to_wide(f.image).c_str());
         return 1;
     }
     case app::kOpenProcess:
