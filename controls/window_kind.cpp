@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "controls/dpi.h"
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "controls/window_internal.h"
+#include "forms/dpi_win32.h"
 #include "forms/engine.h"
+#include "forms/loader.h"
 #include "runtime/kernel.h"
 
 namespace vantor::controls {
@@ -60,9 +63,9 @@ void* WindowUnit::extra_routine(int32_t number) {
     return number == forms::routine::IconData ? routine_address(&icon_data_routine) : nullptr;
 }
 
-HICON program_icon(bool small) {
-    int cx = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
-    int cy = GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
+HICON program_icon(bool small, int32_t dpi) {
+    int cx = metric_for(small ? SM_CXSMICON : SM_CXICON, dpi);
+    int cy = metric_for(small ? SM_CYSMICON : SM_CYICON, dpi);
     return static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, cx, cy, LR_SHARED));
 }
@@ -118,23 +121,15 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
         style |= WS_MINIMIZEBOX;
 
     // Start position (centred) and start state (minimised, maximised).
+    const bool centred = !design && props.Position == 1;
     int x = p.left, y = p.top;
-    if (!design) {
-        switch (props.Position) {
-        case 1:
-            x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-            y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
-            break;
-        case 2:
-            style |= WS_MINIMIZE;
-            break;
-        case 3:
-            if (style & WS_THICKFRAME)
-                style |= WS_MAXIMIZE;
-            break;
-        default:
-            break;
-        }
+    if (centred) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
+    } else if (!design && props.Position == 2) {
+        style |= WS_MINIMIZE;
+    } else if (!design && props.Position == 3 && (style & WS_THICKFRAME)) {
+        style |= WS_MAXIMIZE;
     }
 
     // A child in design mode, a pop-up when owned; windows kept off the taskbar
@@ -168,12 +163,18 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     // minimum tracking size; both are undone. A window that starts minimised or
     // maximised keeps the platform's rectangle (its restore rectangle is the
     // requested one).
+    // At the window's DPI its client area and place scale with the stored
+    // geometry (the frame is the system's), centred with the scaled size.
     w->apply_title_styles();
+    const forms::dpi::Box box = forms::dpi::pixel_box(hwnd, {x, y, p.width, p.height});
+    const int px = centred ? (GetSystemMetrics(SM_CXSCREEN) - box.width) / 2 : box.left;
+    const int py = centred ? (GetSystemMetrics(SM_CYSCREEN) - box.height) / 2 : box.top;
     RECT r;
     GetWindowRect(hwnd, &r);
     if (!IsIconic(hwnd) && !IsZoomed(hwnd) &&
-        (r.right - r.left != p.width || r.bottom - r.top != p.height))
-        SetWindowPos(hwnd, nullptr, x, y, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        (r.right - r.left != box.width || r.bottom - r.top != box.height || r.left != px ||
+         r.top != py))
+        SetWindowPos(hwnd, nullptr, px, py, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     // Icons, shape, font, topmost, system menu and background sound.
     w->apply_icons();
@@ -189,6 +190,24 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
 }
 
 // ---- messages --------------------------------------------------------------------------
+
+// The window moved to a monitor of another DPI: it takes the rectangle the
+// system suggests, its icons for the new DPI, and its units are laid out again.
+void WindowUnit::on_dpi_changed(int32_t dpi, const RECT& suggested) {
+    HWND hwnd = handle();
+    forms::dpi::remember_dpi(hwnd, dpi);
+    SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    apply_icons();
+    if (forms::find_unit_object(window_id(), 0) == this) {
+        forms::lay_out_units(window_id());
+        return;
+    }
+    // A window the form engine does not hold: its controls stay where they
+    // are and only learn the new DPI.
+    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        SendMessageA(c, WM_DPICHANGED_AFTERPARENT, 0, 0);
+}
 
 // A handler may destroy the window (and with it this object) while an event
 // runs, so the handle is checked before anything else is touched.
@@ -293,7 +312,11 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         break;
     }
+    case WM_DPICHANGED:
+        on_dpi_changed(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_DESTROY:
+        forms::dpi::forget_dpi(handle());
         raise_event(window_event::Destroying);
         sound_.stop();
         if (help_open_) {
