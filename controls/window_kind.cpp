@@ -1,6 +1,8 @@
 #include "controls/window_kind.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "controls/dpi.h"
 #include "controls/kind_routines.h"
@@ -66,8 +68,20 @@ void* WindowUnit::extra_routine(int32_t number) {
 HICON program_icon(bool small, int32_t dpi) {
     int cx = metric_for(small ? SM_CXSMICON : SM_CXICON, dpi);
     int cy = metric_for(small ? SM_CYSMICON : SM_CYICON, dpi);
-    return static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, cx, cy, LR_SHARED));
+    // The system shares the icons of its own sizes; one of another DPI's sizes
+    // is loaded once and kept, so that it too is never destroyed. (A shared
+    // load of an unusual size may give an icon of another size.)
+    static std::map<std::pair<int, int>, HICON> other_sizes;
+    const bool system_size = cx == GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON) &&
+                             cy == GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
+    if (system_size)
+        return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1),
+                                             IMAGE_ICON, cx, cy, LR_SHARED));
+    HICON& kept = other_sizes[{cx, cy}];
+    if (!kept)
+        kept = static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, cx, cy, 0));
+    return kept;
 }
 
 void set_close_request(CloseRequest request) {
