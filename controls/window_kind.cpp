@@ -55,6 +55,23 @@ bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
     return true;
 }
 
+// Places a new window at its stored geometry `stored` at its DPI: client area
+// and place scaled (the frame is the system's), a centred one centred with its
+// scaled size. A window that starts minimised or maximised keeps the platform's
+// rectangle (its restore rectangle is the requested one).
+void place_at_dpi(HWND hwnd, const forms::dpi::Box& stored, bool centred) {
+    if (IsIconic(hwnd) || IsZoomed(hwnd))
+        return;
+    const forms::dpi::Box box = forms::dpi::pixel_box(hwnd, stored);
+    const int x = centred ? (GetSystemMetrics(SM_CXSCREEN) - box.width) / 2 : box.left;
+    const int y = centred ? (GetSystemMetrics(SM_CYSCREEN) - box.height) / 2 : box.top;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    if (r.right - r.left != box.width || r.bottom - r.top != box.height || r.left != x ||
+        r.top != y)
+        SetWindowPos(hwnd, nullptr, x, y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace
 
 void* window_interface(int32_t number) {
@@ -174,21 +191,9 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     w->attach(hwnd);
 
     // The platform adds a title bar to overlapped windows and enforces a
-    // minimum tracking size; both are undone. A window that starts minimised or
-    // maximised keeps the platform's rectangle (its restore rectangle is the
-    // requested one).
-    // At the window's DPI its client area and place scale with the stored
-    // geometry (the frame is the system's), centred with the scaled size.
+    // minimum tracking size; both are undone.
     w->apply_title_styles();
-    const forms::dpi::Box box = forms::dpi::pixel_box(hwnd, {x, y, p.width, p.height});
-    const int px = centred ? (GetSystemMetrics(SM_CXSCREEN) - box.width) / 2 : box.left;
-    const int py = centred ? (GetSystemMetrics(SM_CYSCREEN) - box.height) / 2 : box.top;
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    if (!IsIconic(hwnd) && !IsZoomed(hwnd) &&
-        (r.right - r.left != box.width || r.bottom - r.top != box.height || r.left != px ||
-         r.top != py))
-        SetWindowPos(hwnd, nullptr, px, py, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    place_at_dpi(hwnd, {x, y, p.width, p.height}, centred);
 
     // Icons, shape, font, topmost, system menu and background sound.
     w->apply_icons();
