@@ -1,5 +1,6 @@
 #include "controls/button.h"
 
+#include "controls/dpi.h"
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "runtime/system_text.h"
@@ -74,7 +75,7 @@ UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
 }
 
 void ButtonUnit::apply_font() {
-    GdiOwner<HFONT> previous = font_.replace(realise_font(props_.Font));
+    GdiOwner<HFONT> previous = font_.replace(realise_font_at(props_.Font, dpi_of(handle())));
     SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_or_default(font_.get())),
                  TRUE);
 }
@@ -131,6 +132,10 @@ bool ButtonUnit::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 }
 
 LRESULT ButtonUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DPICHANGED_AFTERPARENT) {
+        apply_font(); // the caption's font at the window's new DPI
+        return 0;
+    }
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
         return call_previous_then(msg, wp, lp, [&] {
             raise_event(msg == WM_SETFOCUS ? event::GotFocus : event::LostFocus);

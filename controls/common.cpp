@@ -8,6 +8,7 @@
 #include <new>
 #include <tuple>
 
+#include "controls/dpi.h"
 #include "controls/on_demand.h"
 #include "runtime/allocator.h"
 #include "runtime/system_text.h"
@@ -430,13 +431,13 @@ bool decode_picture(const uint8_t* data, uint32_t size, COLORREF background, Pic
     return true;
 }
 
-bool decode_icon_pair(const uint8_t* data, uint32_t size, HICON& large, HICON& small) {
+bool decode_icon_pair(const uint8_t* data, uint32_t size, HICON& large, HICON& small, int32_t dpi) {
     large = small = nullptr;
     std::vector<IconImage> images = icon_images(data, size);
     if (images.empty())
         return false;
-    int lx = GetSystemMetrics(SM_CXICON), ly = GetSystemMetrics(SM_CYICON);
-    int sx = GetSystemMetrics(SM_CXSMICON), sy = GetSystemMetrics(SM_CYSMICON);
+    int lx = metric_for(SM_CXICON, dpi), ly = metric_for(SM_CYICON, dpi);
+    int sx = metric_for(SM_CXSMICON, dpi), sy = metric_for(SM_CYSMICON, dpi);
     large = icon_from_image(*pick_image(images, lx), lx, ly);
     small = icon_from_image(*pick_image(images, sx), sx, sy);
     if (large && small)

@@ -63,8 +63,9 @@ bool decode_picture(const uint8_t* data, uint32_t size, COLORREF background, Pic
 void destroy_icons(std::initializer_list<HICON> icons);
 
 // Large and small icons from icon-file data (the images closest to the system's
-// icon sizes); false when the data holds no usable icon.
-bool decode_icon_pair(const uint8_t* data, uint32_t size, HICON& large, HICON& small);
+// icon sizes at `dpi`; 0: the system's DPI); false when the data holds no usable icon.
+bool decode_icon_pair(const uint8_t* data, uint32_t size, HICON& large, HICON& small,
+                      int32_t dpi = 0);
 
 // ---- additions ---------------------------------------------------------------------
 

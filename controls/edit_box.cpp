@@ -375,6 +375,10 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_WINDOWPOSCHANGED:
         return call_previous_then(msg, wp, lp, [&] { place_spin(); });
+    case WM_DPICHANGED_AFTERPARENT: // the font, the height it needs and the spin at the new DPI
+        apply_font();
+        place_spin();
+        return 0;
     case WM_ENABLE:
         if (HWND spin = spin_handle())
             EnableWindow(spin, BOOL(wp));

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "controls/common.h"
+#include "controls/dpi.h"
 #include "controls/edit_box.h"
 #include "runtime/system_text.h"
 
@@ -54,12 +55,13 @@ int32_t EditBox::font_text_height(HFONT font, const char* sample) {
 void EditBox::apply_font() {
     HWND hwnd = handle();
     // The previous font is deleted on return: the control drew with it until WM_SETFONT.
-    GdiOwner<HFONT> previous = font_.replace(realise_font(props_.Font));
+    const int32_t dpi = dpi_of(hwnd);
+    GdiOwner<HFONT> previous = font_.replace(realise_font_at(props_.Font, dpi));
     HFONT font = font_or_default(font_.get());
     measured_font_ = nullptr;
     bool single = single_line();
     if (single) {
-        int32_t need = font_text_height(font, kChineseSample) + 2 * GetSystemMetrics(SM_CYEDGE);
+        int32_t need = font_text_height(font, kChineseSample) + 2 * metric_for(SM_CYEDGE, dpi);
         RECT r;
         GetWindowRect(hwnd, &r);
         if (r.bottom - r.top < need)

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "controls/dpi.h"
 #include "controls/on_demand.h"
 #include "runtime/system_text.h"
 
@@ -15,7 +16,7 @@ namespace vantor::controls {
 
 namespace {
 
-constexpr int kSpinWidth = 18;
+constexpr int kSpinWidth = 18; // in stored units
 
 DWORD spin_ex_style(int32_t border_style) {
     return border_style == 0 || border_style == 1 || border_style == 3 ? WS_EX_STATICEDGE : 0;
@@ -101,7 +102,7 @@ void EditBox::place_spin() {
     GetWindowRect(edit, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     bool visible = (GetWindowLongW(edit, GWL_STYLE) & WS_VISIBLE) != 0;
-    SetWindowPos(spin, edit, r.right, r.top, kSpinWidth, r.bottom - r.top,
+    SetWindowPos(spin, edit, r.right, r.top, scaled(kSpinWidth, dpi_of(edit)), r.bottom - r.top,
                  SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/dpi.h"
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "runtime/system_text.h"
@@ -56,7 +57,12 @@ UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
     auto* l = new TransLabelUnit(p.window_id, p.unit_id);
     l->props_ = std::move(props);
     l->attach(hwnd);
+    l->apply_font();
     return l;
+}
+
+void TransLabelUnit::apply_font() {
+    GdiOwner<HFONT> previous = font_.replace(realise_font_at(props_.Font, dpi_of(handle())));
 }
 
 void TransLabelUnit::paint() {
@@ -72,8 +78,10 @@ void TransLabelUnit::paint() {
     RECT rc;
     GetClientRect(handle(), &rc);
 
-    HFONT font = realise_font(props_.Font);
-    HGDIOBJ old_font = SelectObject(dc, font_or_default(font));
+    HGDIOBJ old_font = SelectObject(dc, font_or_default(font_.get()));
+    // The effects' offsets are stored units: one and two pixels at 96 DPI.
+    const int32_t dpi = dpi_of(handle());
+    const int one = scaled(1, dpi), two = scaled(2, dpi);
     const UINT format = trans_label_format(props_.HAlign, props_.VAlign, props_.WordWrap);
     SetBkMode(dc, TRANSPARENT);
     auto draw = [&](COLORREF color, RECT r) {
@@ -82,22 +90,21 @@ void TransLabelUnit::paint() {
     };
     switch (props_.TextEffect) {
     case 1:
-        draw(RGB(255, 255, 255), RECT{rc.left + 1, rc.top + 1, rc.right + 1, rc.bottom + 1});
+        draw(RGB(255, 255, 255),
+             RECT{rc.left + one, rc.top + one, rc.right + one, rc.bottom + one});
         break;
     case 2:
         draw(RGB(255, 255, 255), rc);
-        OffsetRect(&rc, 1, 1);
+        OffsetRect(&rc, one, one);
         break;
     case 3:
-        draw(RGB(0, 0, 0), RECT{rc.left + 2, rc.top + 2, rc.right + 2, rc.bottom + 2});
+        draw(RGB(0, 0, 0), RECT{rc.left + two, rc.top + two, rc.right + two, rc.bottom + two});
         break;
     default:
         break;
     }
     draw(COLORREF(props_.TextColor), rc);
     SelectObject(dc, old_font);
-    if (font)
-        DeleteObject(font);
     EndPaint(handle(), &ps);
 }
 
@@ -143,6 +150,8 @@ int32_t TransLabelUnit::write(int32_t index, const forms::PropValue& value) {
                           [this](int32_t written, const forms::PropValue&) {
                               if (written == props::trans_label::Caption)
                                   system_text::set_window_text(handle(), props_.Caption.c_str());
+                              if (written == props::trans_label::Font)
+                                  apply_font();
                               redraw_through();
                           });
 }
@@ -162,6 +171,12 @@ LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         return HTTRANSPARENT; // clicks go to what lies beneath
     case WM_MOVE:
         return call_previous_then(msg, wp, lp, [&] { redraw_through(); });
+    case WM_GETFONT: // the font the label draws with
+        return reinterpret_cast<LRESULT>(font_or_default(font_.get()));
+    case WM_DPICHANGED_AFTERPARENT:
+        apply_font();
+        redraw_through();
+        return 0;
     default:
         return call_previous(msg, wp, lp);
     }

@@ -34,6 +34,10 @@ class TransLabelUnit : public KindUnit<forms::TransLabelProps> {
   private:
     TransLabelUnit(uint32_t window_id, uint32_t unit_id);
     void paint();
+    // Realises Font at the window's DPI (creation, Font writes, DPI changes).
+    void apply_font();
+
+    GdiOwner<HFONT> font_; // realised Font; null means DEFAULT_GUI_FONT
 };
 
 // The DrawTextA format of the stored alignment and wrapping values.

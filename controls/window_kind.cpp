@@ -1,11 +1,16 @@
 #include "controls/window_kind.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
+#include "controls/dpi.h"
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "controls/window_internal.h"
+#include "forms/dpi_win32.h"
 #include "forms/engine.h"
+#include "forms/loader.h"
 #include "runtime/kernel.h"
 #include "runtime/system_text.h"
 
@@ -51,6 +56,23 @@ bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
     return true;
 }
 
+// Places a new window at its stored geometry `stored` at its DPI: client area
+// and place scaled (the frame is the system's), a centred one centred with its
+// scaled size. A window that starts minimised or maximised keeps the platform's
+// rectangle (its restore rectangle is the requested one).
+void place_at_dpi(HWND hwnd, const forms::dpi::Box& stored, bool centred) {
+    if (IsIconic(hwnd) || IsZoomed(hwnd))
+        return;
+    const forms::dpi::Box box = forms::dpi::pixel_box(hwnd, stored);
+    const int x = centred ? (GetSystemMetrics(SM_CXSCREEN) - box.width) / 2 : box.left;
+    const int y = centred ? (GetSystemMetrics(SM_CYSCREEN) - box.height) / 2 : box.top;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    if (r.right - r.left != box.width || r.bottom - r.top != box.height || r.left != x ||
+        r.top != y)
+        SetWindowPos(hwnd, nullptr, x, y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace
 
 void* window_interface(int32_t number) {
@@ -61,11 +83,23 @@ void* WindowUnit::extra_routine(int32_t number) {
     return number == forms::routine::IconData ? routine_address(&icon_data_routine) : nullptr;
 }
 
-HICON program_icon(bool small) {
-    int cx = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
-    int cy = GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
-    return static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, LR_SHARED));
+HICON program_icon(bool small, int32_t dpi) {
+    int cx = metric_for(small ? SM_CXSMICON : SM_CXICON, dpi);
+    int cy = metric_for(small ? SM_CYSMICON : SM_CYICON, dpi);
+    // The system shares the icons of its own sizes; one of another DPI's sizes
+    // is loaded once and kept, so that it too is never destroyed. (A shared
+    // load of an unusual size may give an icon of another size.)
+    static std::map<std::pair<int, int>, HICON> other_sizes;
+    const bool system_size = cx == GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON) &&
+                             cy == GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
+    if (system_size)
+        return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                             IMAGE_ICON, cx, cy, LR_SHARED));
+    HICON& kept = other_sizes[{cx, cy}];
+    if (!kept)
+        kept = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0));
+    return kept;
 }
 
 void set_close_request(CloseRequest request) {
@@ -119,23 +153,15 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
         style |= WS_MINIMIZEBOX;
 
     // Start position (centred) and start state (minimised, maximised).
+    const bool centred = !design && props.Position == 1;
     int x = p.left, y = p.top;
-    if (!design) {
-        switch (props.Position) {
-        case 1:
-            x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-            y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
-            break;
-        case 2:
-            style |= WS_MINIMIZE;
-            break;
-        case 3:
-            if (style & WS_THICKFRAME)
-                style |= WS_MAXIMIZE;
-            break;
-        default:
-            break;
-        }
+    if (centred) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
+    } else if (!design && props.Position == 2) {
+        style |= WS_MINIMIZE;
+    } else if (!design && props.Position == 3 && (style & WS_THICKFRAME)) {
+        style |= WS_MAXIMIZE;
     }
 
     // A child in design mode, a pop-up when owned; windows kept off the taskbar
@@ -167,15 +193,9 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     w->attach(hwnd);
 
     // The platform adds a title bar to overlapped windows and enforces a
-    // minimum tracking size; both are undone. A window that starts minimised or
-    // maximised keeps the platform's rectangle (its restore rectangle is the
-    // requested one).
+    // minimum tracking size; both are undone.
     w->apply_title_styles();
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    if (!IsIconic(hwnd) && !IsZoomed(hwnd) &&
-        (r.right - r.left != p.width || r.bottom - r.top != p.height))
-        SetWindowPos(hwnd, nullptr, x, y, p.width, p.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    place_at_dpi(hwnd, {x, y, p.width, p.height}, centred);
 
     // Icons, shape, font, topmost, system menu and background sound.
     w->apply_icons();
@@ -191,6 +211,24 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
 }
 
 // ---- messages --------------------------------------------------------------------------
+
+// The window moved to a monitor of another DPI: it takes the rectangle the
+// system suggests, its icons for the new DPI, and its units are laid out again.
+void WindowUnit::on_dpi_changed(int32_t dpi, const RECT& suggested) {
+    HWND hwnd = handle();
+    forms::dpi::remember_dpi(hwnd, dpi);
+    SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    apply_icons();
+    if (forms::find_unit_object(window_id(), 0) == this) {
+        forms::lay_out_units(window_id());
+        return;
+    }
+    // A window the form engine does not hold: its controls stay where they
+    // are and only learn the new DPI.
+    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        SendMessageW(c, WM_DPICHANGED_AFTERPARENT, 0, 0);
+}
 
 // A handler may destroy the window (and with it this object) while an event
 // runs, so the handle is checked before anything else is touched.
@@ -295,7 +333,11 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         break;
     }
+    case WM_DPICHANGED:
+        on_dpi_changed(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_DESTROY:
+        forms::dpi::forget_dpi(handle());
         raise_event(window_event::Destroying);
         sound_.stop();
         if (help_open_) {

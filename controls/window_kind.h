@@ -109,6 +109,7 @@ class WindowUnit : public KindUnit<forms::WindowProps> {
     void drop_icons();
 
     void on_activate(WPARAM wp, LPARAM lp);
+    void on_dpi_changed(int32_t dpi, const RECT& suggested);
     void on_set_focus();
     UnitObject* focused_unit() const;
     bool key_wanted(UnitObject* unit, const MSG& msg) const;
@@ -154,7 +155,8 @@ void set_close_request(CloseRequest request);
 void default_close_request(WindowUnit& window);
 
 // The program's own icon pair (icon resource 1 of the executable; shared, never
-// destroyed); null when the program has none.
-HICON program_icon(bool small);
+// destroyed) at the icon sizes of `dpi` (0: the system's); null when the
+// program has none.
+HICON program_icon(bool small, int32_t dpi = 0);
 
 } // namespace vantor::controls

@@ -2,6 +2,8 @@
 // its four PictureModes, decoded once and kept until the picture changes.
 #include "controls/window_kind.h"
 
+#include "controls/dpi.h"
+
 namespace vantor::controls {
 
 namespace {
@@ -18,6 +20,15 @@ void fill_around(HDC dc, const RECT& clip, const RECT& picture, COLORREF color) 
     ExcludeClipRect(dc, picture.left, picture.top, picture.right, picture.bottom);
     fill(dc, clip, color);
     RestoreDC(dc, saved);
+}
+
+// The picture at (x, y) in w x h pixels: copied when that is its own size,
+// else stretched.
+void draw_picture(HDC dc, int x, int y, int w, int h, HDC picture, int pw, int ph) {
+    if (w == pw && h == ph)
+        BitBlt(dc, x, y, w, h, picture, 0, 0, SRCCOPY);
+    else
+        StretchBlt(dc, x, y, w, h, picture, 0, 0, pw, ph, SRCCOPY);
 }
 
 } // namespace
@@ -69,7 +80,10 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
     RECT client;
     GetClientRect(handle(), &client);
     const int cw = client.right, ch = client.bottom;
-    const int pw = picture_.width, ph = picture_.height;
+    // Its natural size is in stored units: its pixel size grows with the DPI.
+    const int natural_w = picture_.width, natural_h = picture_.height;
+    const int32_t dpi = dpi_of(handle());
+    const int pw = std::max(1, scaled(natural_w, dpi)), ph = std::max(1, scaled(natural_h, dpi));
     HDC mem = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(mem, picture);
     SetStretchBltMode(dc, HALFTONE);
@@ -78,7 +92,7 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
     case 1: // tiled from (0, 0), only the tiles that meet the clip box
         for (int y = clip.top - clip.top % ph; y < clip.bottom && y < ch; y += ph)
             for (int x = clip.left - clip.left % pw; x < clip.right && x < cw; x += pw)
-                BitBlt(dc, x, y, pw, ph, mem, 0, 0, SRCCOPY);
+                draw_picture(dc, x, y, pw, ph, mem, natural_w, natural_h);
         break;
     case 2: { // centred, shrunk uniformly when larger than the client area
         int w = pw, h = ph;
@@ -90,16 +104,16 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
         RECT dest{(cw - w) / 2, (ch - h) / 2, 0, 0};
         dest.right = dest.left + w;
         dest.bottom = dest.top + h;
-        StretchBlt(dc, dest.left, dest.top, w, h, mem, 0, 0, pw, ph, SRCCOPY);
+        StretchBlt(dc, dest.left, dest.top, w, h, mem, 0, 0, natural_w, natural_h, SRCCOPY);
         fill_around(dc, clip, dest, back);
         break;
     }
     case 3: // stretched over the client area
-        StretchBlt(dc, 0, 0, cw, ch, mem, 0, 0, pw, ph, SRCCOPY);
+        StretchBlt(dc, 0, 0, cw, ch, mem, 0, 0, natural_w, natural_h, SRCCOPY);
         break;
     default: { // 0: top-left at natural size
         RECT dest{0, 0, pw, ph};
-        BitBlt(dc, 0, 0, pw, ph, mem, 0, 0, SRCCOPY);
+        draw_picture(dc, 0, 0, pw, ph, mem, natural_w, natural_h);
         fill_around(dc, clip, dest, back);
         break;
     }

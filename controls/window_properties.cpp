@@ -3,6 +3,7 @@
 #include "controls/window_internal.h"
 #include "controls/window_kind.h"
 
+#include "controls/dpi.h"
 #include "controls/kind_routines.h"
 #include "runtime/system_text.h"
 
@@ -93,11 +94,13 @@ void WindowUnit::apply_border_styles() {
 
 void WindowUnit::apply_icons() {
     HICON large = nullptr, small = nullptr;
-    bool own = !props_.Icon.empty() &&
-               decode_icon_pair(props_.Icon.data(), uint32_t(props_.Icon.size()), large, small);
+    const int32_t dpi = dpi_of(handle());
+    bool own =
+        !props_.Icon.empty() &&
+        decode_icon_pair(props_.Icon.data(), uint32_t(props_.Icon.size()), large, small, dpi);
     if (!own) {
-        large = program_icon(false);
-        small = program_icon(true);
+        large = program_icon(false, dpi);
+        small = program_icon(true, dpi);
     }
     SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
     SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "forms/dispatch.h"
+#include "forms/dpi_win32.h"
 #include "forms/engine.h"
 #include "forms/engine_internal.h"
 #include "runtime/kernel.h"
@@ -71,6 +72,11 @@ std::vector<uint32_t> creation_order(const WindowRecord& w) {
     return order;
 }
 
+dpi::Box stored_box_at(const RecordCursor& cursor) {
+    return {cursor.get_signed(Field::Left), cursor.get_signed(Field::Top),
+            cursor.get_signed(Field::Width), cursor.get_signed(Field::Height)};
+}
+
 // Creates one unit through its kind's create routine, with the styles of its
 // state flags. `visible` receives whether the unit counts as visible.
 UnitObject* create_unit(WindowRecord& w, uint32_t window_id, uint32_t index, HWND parent,
@@ -102,10 +108,14 @@ UnitObject* create_unit(WindowRecord& w, uint32_t window_id, uint32_t index, HWN
     params.parent = parent;
     params.control_id = control_id;
     params.menu = nullptr;
-    params.left = cursor.get_signed(Field::Left);
-    params.top = cursor.get_signed(Field::Top);
-    params.width = cursor.get_signed(Field::Width);
-    params.height = cursor.get_signed(Field::Height);
+    // A control goes to its stored place in pixels at its window's DPI; the
+    // window kind scales the window itself, whose frame only it knows.
+    const dpi::Box place = stored_box_at(cursor);
+    const dpi::Box box = index == 0 ? place : dpi::to_pixels(place, dpi::window_dpi(parent));
+    params.left = box.left;
+    params.top = box.top;
+    params.width = box.width;
+    params.height = box.height;
     params.window_id = window_id;
     params.unit_id = unit_id_at(w, index).value_or(0);
     params.modal = modal;
@@ -433,6 +443,23 @@ void on_unit_destroyed(uint32_t window_id, uint32_t unit_id) {
     restore_snapshot(w);
     w.object = nullptr;
     on_table_window_destroyed();
+}
+
+void lay_out_units(uint32_t window_id) {
+    WindowRecord* found = window_record(window_id);
+    if (!found || !live_handle(*found, 0))
+        return;
+    WindowRecord& w = *found;
+    for (uint32_t i = 1; i < w.unit_count; ++i) {
+        RecordCursor cursor;
+        HWND h = live_handle(w, i);
+        if (h && open_unit(w, i, cursor))
+            dpi::place_unit(h, stored_box_at(cursor));
+    }
+    for (uint32_t i = 1; i < w.unit_count; ++i) {
+        if (HWND h = live_handle(w, i))
+            SendMessageW(h, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    }
 }
 
 void suppress_unit_destroyed(uint32_t window_id, uint32_t unit_id, bool on) {

@@ -32,6 +32,11 @@ void show_window(uint32_t window_id, bool show);
 // own unit) the window's description is restored and the program may end.
 void on_unit_destroyed(uint32_t window_id, uint32_t unit_id);
 
+// After the window's DPI changed: every control of window `window_id` back at
+// its stored place in pixels at the new DPI, then told so with
+// WM_DPICHANGED_AFTERPARENT (its kind lays out its font and parts again).
+void lay_out_units(uint32_t window_id);
+
 // While a unit is re-created, destroying its old object must not clear the
 // slot that already holds the new one.
 void suppress_unit_destroyed(uint32_t window_id, uint32_t unit_id, bool on);

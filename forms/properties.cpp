@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/dpi_win32.h"
 #include "forms/engine.h"
 #include "forms/engine_internal.h"
 #include "forms/loader.h"
@@ -22,7 +23,6 @@ namespace {
 using namespace detail;
 
 constexpr int32_t kCoordinateLimit = 32627; // left and top within +-, sizes up to it
-constexpr int kDefaultDpi = 96;             // when the screen gives none
 
 namespace fixed = props::fixed;
 
@@ -46,7 +46,9 @@ Target locate(uint32_t window_id, uint32_t unit_id) {
 // ---- conversions ----------------------------------------------------------------------
 
 // The platform's part of the font conversions: the default user-interface font
-// and the screen's pixels per inch.
+// and the pixels per inch of sizes in points. Stored fonts are at the stored
+// DPI whatever the display's (they are scaled where they are realised), so
+// sizes convert at the stored DPI and the default font is taken back to it.
 FontSetting font_setting() {
     FontSetting setting{};
     LOGFONTW wide{};
@@ -54,11 +56,10 @@ FontSetting font_setting() {
     const LOGFONTA lf = system_text::to_gbk(wide);
     static_assert(sizeof lf == sizeof setting.fallback);
     std::memcpy(&setting.fallback, &lf, sizeof lf);
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-    if (dc)
-        ReleaseDC(nullptr, dc);
-    setting.dpi = dpi > 0 ? dpi : kDefaultDpi;
+    const int32_t system = dpi::system_dpi();
+    setting.fallback.height = dpi::to_stored(setting.fallback.height, system);
+    setting.fallback.width = dpi::to_stored(setting.fallback.width, system);
+    setting.dpi = dpi::kStoredDpi;
     return setting;
 }
 
@@ -259,16 +260,16 @@ uint64_t read_fixed(const Target& t, int32_t index) {
         return value_for_read(prop_type::MousePointer, value, font_member::Whole, {});
     }
     if (HWND h = live_handle(*t.w, t.index)) {
-        RECT r = live_rect(h);
+        const dpi::Box box = dpi::stored_box(h); // in stored units at every DPI
         switch (index) {
         case fixed::Left:
-            return uint32_t(r.left);
+            return uint32_t(box.left);
         case fixed::Top:
-            return uint32_t(r.top);
+            return uint32_t(box.top);
         case fixed::Width:
-            return uint32_t(r.right - r.left);
+            return uint32_t(box.width);
         case fixed::Height:
-            return uint32_t(r.bottom - r.top);
+            return uint32_t(box.height);
         case fixed::Visible:
             return (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) ? 1 : 0;
         case fixed::Disabled:
@@ -346,9 +347,12 @@ void write_fixed(const Target& t, int32_t index, uint32_t low) {
         set_field(*t.w, t.index, index == fixed::Left ? Field::Left : Field::Top, uint32_t(v));
         if (!h)
             return;
+        // The written coordinate in pixels at the window's DPI; the other stays.
         RECT r = live_rect(h);
-        SetWindowPos(h, nullptr, index == fixed::Left ? v : r.left, index == fixed::Top ? v : r.top,
-                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const dpi::Box p = dpi::pixel_box(h, {v, v, 0, 0});
+        SetWindowPos(h, nullptr, index == fixed::Left ? p.left : r.left,
+                     index == fixed::Top ? p.top : r.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
     case fixed::Width:
@@ -358,8 +362,9 @@ void write_fixed(const Target& t, int32_t index, uint32_t low) {
         if (!h)
             return;
         RECT r = live_rect(h);
-        SetWindowPos(h, nullptr, 0, 0, index == fixed::Width ? v : r.right - r.left,
-                     index == fixed::Height ? v : r.bottom - r.top,
+        const dpi::Box p = dpi::pixel_box(h, {0, 0, v, v});
+        SetWindowPos(h, nullptr, 0, 0, index == fixed::Width ? p.width : r.right - r.left,
+                     index == fixed::Height ? p.height : r.bottom - r.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }

@@ -3,13 +3,28 @@
 # through its command line, in a framed Wine desktop on an Xvfb of its own
 # (with a prefix of its own next to the program); the desktop is cropped out
 # of the screen.
-#   bash tools/screenshot.sh [output.png]        default docs/vantor-window.png
+#   bash tools/screenshot.sh [--dpi N] [output.png]
+# The default output is docs/vantor-window.png; with --dpi N (the display's
+# pixels per inch, 96 being 100%) docs/vantor-window-<percent>.png, in a prefix
+# of that DPI with a desktop scaled alike.
 # VANTOR_SCREENSHOT_EXE names a Vantor.exe to show instead of building one.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}/win"
-output="$(realpath -m "${1:-$root/docs/vantor-window.png}")"
-desktop_size=640x480
+dpi=96
+if [ "${1:-}" = --dpi ]; then
+    dpi="${2:-}"
+    shift 2 || true
+    if ! [[ "$dpi" =~ ^[0-9]+$ ]] || [ "$dpi" -lt 48 ] || [ "$dpi" -gt 480 ]; then
+        echo "screenshot: --dpi takes a number from 48 to 480" >&2
+        exit 2
+    fi
+fi
+percent=$((dpi * 100 / 96))
+default_output="$root/docs/vantor-window.png"
+[ "$dpi" = 96 ] || default_output="$root/docs/vantor-window-$percent.png"
+output="$(realpath -m "${1:-$default_output}")"
+desktop_size="$((640 * dpi / 96))x$((480 * dpi / 96))"
 
 exe="${VANTOR_SCREENSHOT_EXE:-}"
 if [ -z "$exe" ]; then
@@ -20,7 +35,7 @@ fi
 . "$root/tools/wine-env.sh"
 unset VANTOR_DISPLAY
 tree="$(cd "$(dirname "$exe")" && pwd)"
-export VANTOR_WINEPREFIX="$tree/wineprefix-screenshot" VANTOR_WINE_MANAGED=N
+export VANTOR_WINEPREFIX="$tree/wineprefix-screenshot" VANTOR_WINE_MANAGED=N VANTOR_DPI="$dpi"
 vantor_wine_setup "$tree"
 trap 'vantor_wine_teardown kill_server' EXIT
 

@@ -3,7 +3,9 @@
 #   vantor_wine_setup <build-dir>   exports WINEPREFIX, DISPLAY, LANG, WINEDEBUG...
 #   vantor_wine_teardown [kill_server]  ends what vantor_wine_setup started
 # VANTOR_WINEPREFIX names another prefix, VANTOR_DISPLAY a display to use
-# instead of a new Xvfb. VANTOR_WINE_MANAGED=Y lets a window manager manage
+# instead of a new Xvfb. VANTOR_DPI (other than 96) runs at that display scale
+# in a prefix of its own beside the usual one (suffix -dpi<N>), whose LogPixels
+# is set once, right after it is made: Wine 8 reads it when a program starts. VANTOR_WINE_MANAGED=Y lets a window manager manage
 # the prefix's windows (a desktop); the default N suits a bare Xvfb.
 
 vantor_free_display() {
@@ -65,6 +67,11 @@ vantor_init_prefix() {
             touch "$WINEPREFIX/.vantor-ready"
         fi
         vantor_install_marlett
+        if [ -n "${VANTOR_DPI:-}" ] && [ "$(cat "$WINEPREFIX/.vantor-dpi" 2>/dev/null)" != "$VANTOR_DPI" ]; then
+            wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$VANTOR_DPI" /f \
+                >/dev/null 2>&1
+            echo "$VANTOR_DPI" >"$WINEPREFIX/.vantor-dpi"
+        fi
         # Without a window manager Wine waits 2 s whenever a top-level window is
         # hidden or destroyed unless windows are unmanaged; with one (a desktop)
         # unmanaged windows would escape it: no frame, no taskbar entry.
@@ -78,6 +85,11 @@ vantor_init_prefix() {
 vantor_wine_setup() {
     local build_dir="$1"
     export WINEPREFIX="${VANTOR_WINEPREFIX:-$build_dir/wineprefix}"
+    case "${VANTOR_DPI:-}" in
+    "" | 96) unset VANTOR_DPI ;;
+    *[!0-9]*) echo "wine-env: VANTOR_DPI must be a number" >&2; return 1 ;;
+    *) WINEPREFIX="$WINEPREFIX-dpi$VANTOR_DPI" ;;
+    esac
     export WINEARCH=win32
     export WINEDEBUG=-all
     export LANG=zh_CN.UTF-8

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "forms/blocks.h"
+#include "forms/dpi_win32.h"
 #include "forms/engine.h"
 #include "forms/loader.h"
 #include "forms/record.h"
@@ -105,8 +106,12 @@ HWND create_form(const CreateParams& p, std::string& caption) {
         owner = kernel().hidden_owner_hwnd;
     DWORD style =
         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN | p.styles;
-    return CreateWindowExA(0, kFormClass, caption.c_str(), style, p.left, p.top, p.width, p.height,
-                           owner, p.menu, GetModuleHandleA(nullptr), nullptr);
+    HWND h = CreateWindowExA(0, kFormClass, caption.c_str(), style, p.left, p.top, p.width,
+                             p.height, owner, p.menu, GetModuleHandleA(nullptr), nullptr);
+    // Like the window kind: the stored geometry at the window's DPI.
+    if (h && forms::dpi::window_dpi(h) != forms::dpi::kStoredDpi)
+        forms::dpi::place_unit(h, {p.left, p.top, p.width, p.height});
+    return h;
 }
 
 template <uint32_t Kind> UnitObject* create(const CreateParams& p) {
@@ -336,6 +341,18 @@ LRESULT TestUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_DESTROY:
         log_line(name + " destroy");
+        if (kind == kinds::Form)
+            forms::dpi::forget_dpi(handle());
+        break;
+    case WM_DPICHANGED: // like the window kind: the suggested rectangle, the units laid out again
+        if (kind == kinds::Form) {
+            const RECT& r = *reinterpret_cast<const RECT*>(lp);
+            forms::dpi::remember_dpi(handle(), HIWORD(wp));
+            SetWindowPos(handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            forms::lay_out_units(window_id());
+            return 0;
+        }
         break;
     case WM_CLOSE:
         if (kind == kinds::Form) {
