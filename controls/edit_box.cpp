@@ -375,6 +375,12 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_WINDOWPOSCHANGED:
         return call_previous_then(msg, wp, lp, [&] { place_spin(); });
+    case WM_SHOWWINDOW:
+        // A box shown or hidden while its window is still hidden (as at load)
+        // only changes its style: no position change follows for place_spin.
+        if (lp == 0)
+            show_spin(wp != 0);
+        break;
     case WM_DPICHANGED_AFTERPARENT: // the font, the height it needs and the spin at the new DPI
         apply_font();
         place_spin();

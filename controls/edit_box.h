@@ -91,6 +91,7 @@ class EditBox final : public KindUnit<forms::EditBoxProps> {
     // Spin control (spin.cpp).
     void create_spin(bool disabled);
     void place_spin();
+    void show_spin(bool shown);
     void set_spin_range();
     void set_spin_edge();
 

@@ -106,6 +106,11 @@ void EditBox::place_spin() {
                  SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
+void EditBox::show_spin(bool shown) {
+    if (HWND spin = spin_handle())
+        ShowWindow(spin, shown ? SW_SHOWNA : SW_HIDE);
+}
+
 void EditBox::on_spin(int32_t delta) {
     HWND edit = handle();
     if (delta == 0 || !IsWindowEnabled(edit) || !IsWindowVisible(edit))
