@@ -35,7 +35,11 @@ else
 fi
 
 # mingw's posix thread model is what std::thread needs; keep win32 otherwise default.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
-  $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
-fi
+# The tests' system languages: Simplified Chinese (code page 936, the usual
+# one), and English (1252) and Traditional Chinese (950) for the text boundary.
+for loc in zh_CN en_US zh_TW; do
+  if ! locale -a 2>/dev/null | grep -qi "^$loc.utf8$"; then
+    $SUDO localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
+  fi
+done
 echo "setup: done"

@@ -5,8 +5,10 @@
 # VANTOR_WINEPREFIX names another prefix, VANTOR_DISPLAY a display to use
 # instead of a new Xvfb. VANTOR_DPI (other than 96) runs at that display scale
 # in a prefix of its own beside the usual one (suffix -dpi<N>), whose LogPixels
-# is set once, right after it is made: Wine 8 reads it when a program starts. VANTOR_WINE_MANAGED=Y lets a window manager manage
-# the prefix's windows (a desktop); the default N suits a bare Xvfb.
+# is set once, right after it is made: Wine 8 reads it when a program starts.
+# VANTOR_LANG (default zh_CN.UTF-8) is the system's language, and so its code
+# page. VANTOR_WINE_MANAGED=Y lets a window manager manage the prefix's windows
+# (a desktop); the default N suits a bare Xvfb.
 
 vantor_free_display() {
     local n
@@ -92,8 +94,10 @@ vantor_wine_setup() {
     esac
     export WINEARCH=win32
     export WINEDEBUG=-all
-    export LANG=zh_CN.UTF-8
-    export LC_ALL=zh_CN.UTF-8
+    # The system's language decides Wine's code page: zh_CN 936 (the default),
+    # en_US 1252, zh_TW 950 (VANTOR_LANG).
+    export LANG="${VANTOR_LANG:-zh_CN.UTF-8}"
+    export LC_ALL="$LANG"
     # VANTOR_DLLOVERRIDES adds a test's own overrides (a planted library that
     # Wine would otherwise replace by its own).
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${VANTOR_DLLOVERRIDES:+;$VANTOR_DLLOVERRIDES}"

@@ -82,6 +82,17 @@ void probe_line(const char* format, ...) {
     std::fflush(g_probe_log);
 }
 
+unsigned expected_code_page() {
+    char lang[64] = {};
+    GetEnvironmentVariableA("VANTOR_LANG", lang, sizeof lang);
+    const std::string name = lang;
+    if (name.rfind("en_US", 0) == 0)
+        return 1252;
+    if (name.rfind("zh_TW", 0) == 0)
+        return 950;
+    return 936;
+}
+
 std::string hex_bytes(const std::string& bytes) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string out;

@@ -46,4 +46,8 @@ std::string joined(const std::vector<std::string>& lines);
 // GBK texts compared in failure messages that a terminal cannot show.
 std::string hex_bytes(const std::string& bytes);
 
+// The system code page that the language the tests were started with
+// (VANTOR_LANG, tools/wine-env.sh) gives: 1252 for en_US, 950 for zh_TW, else 936.
+unsigned expected_code_page();
+
 } // namespace vantor::testing

@@ -66,12 +66,13 @@ Program::~Program() {
 }
 
 bool Program::start(const std::string& command_line, const char* directory) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string line = command_line;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory,
-                        &startup, &info)) {
+    std::wstring line = system_text::to_wide(command_line);
+    const std::wstring wide_directory = system_text::to_wide(directory);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory ? wide_directory.c_str() : nullptr, &startup, &info)) {
         return false;
     }
     CloseHandle(info.hThread);
@@ -195,25 +196,31 @@ std::string make_temp_directory(const char* prefix) {
     }
 }
 
-void remove_tree(const std::string& directory) {
-    if (directory.empty())
-        return;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((directory + "*").c_str(), &entry);
+namespace {
+// Works on wide names: a Chinese file name survives every system code page.
+void remove_wide_tree(const std::wstring& directory) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((directory + L"*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                remove_tree(directory + name + "\\");
+                remove_wide_tree(directory + name + L"\\");
             } else {
-                DeleteFileA((directory + name).c_str());
+                DeleteFileW((directory + name).c_str());
             }
-        } while (FindNextFileA(search, &entry));
+        } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
-    RemoveDirectoryA(directory.c_str());
+    RemoveDirectoryW(directory.c_str());
+}
+} // namespace
+
+void remove_tree(const std::string& directory) {
+    if (!directory.empty())
+        remove_wide_tree(system_text::to_wide(directory));
 }
 
 std::string artifact_directory() {

@@ -24,8 +24,8 @@ class Program {
     Program& operator=(const Program&) = delete;
     ~Program();
 
-    // Starts `command_line` as given (ANSI) in `directory` (null: the
-    // caller's). False when it cannot be started.
+    // Starts `command_line` as given (GBK, passed on as UTF-16) in `directory`
+    // (null: the caller's). False when it cannot be started.
     bool start(const std::string& command_line, const char* directory = nullptr);
     bool running() const;
     // Exit code after at most `ms`; STILL_ACTIVE (259) when it still runs.

@@ -1,0 +1,90 @@
+// The launcher on a system of any language: run under code pages 936, 1252 and
+// 950 (ctest sets the language), its texts still cross to the system right. The
+// captions read with the wide functions are the stored texts, a Chinese path
+// with a blank starts the right program quoted, and the stand-in's Unicode
+// window "夜神模拟器1" is found at once and its process ended.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/system_text.h"
+#include "tests/support/automation.h"
+#include "tests/support/launcher.h"
+#include "tests/unit/launcher_units.h"
+
+using namespace vantor;
+using namespace vantor::testing;
+
+namespace {
+
+constexpr DWORD kQuietMs = 1500;
+
+std::wstring wide_text(HWND hwnd) {
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+TEST(Languages, RunsUnderTheCodePageOfItsLanguage) {
+    EXPECT_EQ(GetACP(), expected_code_page());
+}
+
+TEST(Languages, CaptionsReadWithTheWideFunctionsAreTheStoredTexts) {
+    Launcher vantor;
+    ASSERT_TRUE(vantor.ready());
+    EXPECT_EQ(wide_text(vantor.window()), L"Vantor");
+    using namespace launcher_units;
+    int captions = 0;
+    for (size_t index = 1; index < kUnitCount; ++index) {
+        const Unit& u = kUnits[index];
+        if (!u.caption)
+            continue;
+        SCOPED_TRACE(u.name);
+        HWND control = vantor.control(100 + 10 * int(kUnitCount - 1 - index));
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(wide_text(control), system_text::to_wide(u.caption));
+        ++captions;
+    }
+    EXPECT_EQ(captions, 7); // two buttons, five labels
+    // "启动" itself, so that a wrong table cannot hide a wrong conversion.
+    EXPECT_EQ(wide_text(vantor.control(kStartButton)), L"\x542F\x52A8");
+}
+
+// The stand-in in "<tmp>\模拟器 目录\" and a decoy at "<tmp>\模拟器.exe", which
+// the system would start for the unquoted path.
+TEST(Languages, ChinesePathWithABlankStartsTheRightProgramAndFindsItsWindow) {
+    TempDirectory root("vantor");
+    ASSERT_FALSE(root.path().empty());
+    const std::string folder = root.path() + "模拟器 目录\\";
+    const std::string nox = folder + "Nox.exe";
+    ASSERT_TRUE(CreateDirectoryW(system_text::to_wide(folder).c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(system_text::to_wide(standin_exe()).c_str(),
+                          system_text::to_wide(nox).c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(system_text::to_wide(decoy_exe()).c_str(),
+                          system_text::to_wide(root.path() + "模拟器.exe").c_str(), TRUE));
+
+    StandinLog log;
+    InstanceWatcher watcher(log);
+    {
+        Launcher vantor;
+        LaunchSettings s = example_settings("1");
+        s.path = nox;
+        ASSERT_TRUE(vantor.start(s)) << "the path box does not read back the typed path";
+        EXPECT_EQ(hex_bytes(vantor.content(kPathBox)), hex_bytes(nox));
+        // Within the usual time, far below the 120 s a missed window would wait.
+        const std::vector<LogEntry> starts = starts_after(log, 2, kSequenceMs, kQuietMs);
+        const std::string program = "\"" + nox + "\"";
+        EXPECT_EQ(listing({first_pass_line(program, 1, s), second_pass_line(program, 1)}),
+                  listing(command_lines(starts)));
+        for (const LogEntry& e : starts)
+            EXPECT_EQ("Nox.exe", e.field("exe")) << "started instead: " << e.rest("cmd");
+    }
+    const std::vector<Instance> instances = watcher.instances();
+    ASSERT_EQ(instances.size(), 2u);
+    EXPECT_TRUE(instances[0].ended && !instances[0].logged_exit)
+        << "the first-pass instance was not terminated";
+    EXPECT_FALSE(instances[1].ended) << "the second-pass instance should still run";
+}
+
+} // namespace
