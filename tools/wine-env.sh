@@ -69,6 +69,17 @@ vantor_init_prefix() {
             touch "$WINEPREFIX/.vantor-ready"
         fi
         vantor_install_marlett
+        # Windows links its user-interface fonts (Tahoma, the dialogs' font) to
+        # its Chinese fonts, so Chinese texts show on a system of any language;
+        # Wine's links name Windows' own font files, missing here. Linked to the
+        # WenQuanYi font instead, Chinese shows under en_US as under zh_CN.
+        if [ ! -f "$WINEPREFIX/.vantor-fontlink" ]; then
+            for face in Tahoma "Microsoft Sans Serif"; do
+                wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+                    /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+            done
+            touch "$WINEPREFIX/.vantor-fontlink"
+        fi
         if [ -n "${VANTOR_DPI:-}" ] && [ "$(cat "$WINEPREFIX/.vantor-dpi" 2>/dev/null)" != "$VANTOR_DPI" ]; then
             wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$VANTOR_DPI" /f \
                 >/dev/null 2>&1
