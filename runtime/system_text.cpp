@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
+#include <type_traits>
 
 namespace vantor::system_text {
 
@@ -90,20 +91,33 @@ void put_face(Char (&field)[N], const std::basic_string<Char>& text) {
 }
 } // namespace
 
+namespace {
+// A face-name field up to its terminator, or whole when it has none.
+template <class Char, size_t N> std::basic_string_view<Char> face_of(const Char (&field)[N]) {
+    size_t n = 0;
+    while (n < N && field[n])
+        ++n;
+    return {field, n};
+}
+
+// The record with its face name converted: every field before it is copied.
+template <class To, class From> To with_face_converted(const From& font) {
+    To converted{};
+    std::memcpy(&converted, &font, kFontHead);
+    if constexpr (std::is_same_v<To, LOGFONTW>)
+        put_face(converted.lfFaceName, to_wide(face_of(font.lfFaceName)));
+    else
+        put_face(converted.lfFaceName, to_gbk(face_of(font.lfFaceName)));
+    return converted;
+}
+} // namespace
+
 LOGFONTW to_wide(const LOGFONTA& font) {
-    LOGFONTW wide{};
-    std::memcpy(&wide, &font, kFontHead);
-    const std::string_view face(font.lfFaceName, strnlen(font.lfFaceName, LF_FACESIZE));
-    put_face(wide.lfFaceName, to_wide(face));
-    return wide;
+    return with_face_converted<LOGFONTW>(font);
 }
 
 LOGFONTA to_gbk(const LOGFONTW& font) {
-    LOGFONTA narrow{};
-    std::memcpy(&narrow, &font, kFontHead);
-    const std::wstring_view face(font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE));
-    put_face(narrow.lfFaceName, to_gbk(face));
-    return narrow;
+    return with_face_converted<LOGFONTA>(font);
 }
 
 } // namespace vantor::system_text
