@@ -19,23 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "runtime/window_table.h"
+
 namespace vantor::forms {
 
-struct WindowRecord {
-    uint32_t attr_a = 0;
-    uint32_t attr_b = 0;
-    std::string text_a;
-    std::string text_b;
-    uint32_t unit_count = 0;
-    std::vector<uint8_t> units;    // live unit table, changed in place by property writes
-    std::vector<uint8_t> snapshot; // copy of `units` while the window is loaded
-    void* object = nullptr;        // the loaded window object, null while none
-};
-
-struct WindowTable {
-    std::vector<uint32_t> ids; // ids[i] names windows[i]
-    std::vector<WindowRecord> windows;
-};
+using vantor::WindowRecord;
+using vantor::WindowTable;
 
 // Reads the archive. size 0 gives an empty table; a window id buffer of L bytes
 // holds L / 8 windows. Every unit table is validated (arrays fit, each record

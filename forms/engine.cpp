@@ -245,8 +245,33 @@ void unblock_events() {
 
 // ---- public API ---------------------------------------------------------------------
 
+namespace {
+
+bool read_archive(const uint8_t* data, uint32_t size, uint32_t code_base, WindowTable& table) {
+    WindowTable read;
+    if (!read_window_table(data, size, read, nullptr))
+        return false;
+    relocate_handlers(read, code_base);
+    table = std::move(read);
+    return true;
+}
+
+uint32_t own_unit_id(uint32_t window_id) {
+    const WindowRecord* w = find_window(kernel().windows, window_id);
+    const auto own = w ? unit_id_at(*w, 0) : std::nullopt;
+    return own.value_or(0);
+}
+
+} // namespace
+
+void install_archive_reader() {
+    kernel().forms.read_archive = read_archive;
+}
+
 void install_form_engine() {
+    install_archive_reader();
     FormEngineHooks& hooks = kernel().forms;
+    hooks.own_unit_id = own_unit_id;
     hooks.window_idle_turn = window_idle_turn;
     hooks.request = serve_request;
     hooks.load_window = load_startup;

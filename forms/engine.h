@@ -35,6 +35,9 @@ namespace vantor::forms {
 // FindUnitObject, RequireUnitObject, RaiseEvent and RaiseTypedEvent,
 // the start-up window load and property access.
 void install_form_engine();
+// The archive reader alone, for a kernel that reads a form archive without
+// loading its windows.
+void install_archive_reader();
 
 // Unit kind = library number x 65536 + type number, both counted from 1, in the
 // kernel's library list. Null when either number is outside the arrays.

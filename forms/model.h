@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "forms/blocks.h"
+#include "runtime/window_table.h"
 
 namespace vantor::forms {
 
@@ -65,8 +66,6 @@ struct ArchiveModel {
 
     friend bool operator==(const ArchiveModel&, const ArchiveModel&) = default;
 };
-
-struct WindowTable;
 
 bool is_menu_item_id(uint32_t id);
 

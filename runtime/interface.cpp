@@ -157,9 +157,8 @@ uint32_t runtime_request(int32_t code, uint32_t first, uint32_t second) {
     RuntimeKernel& k = kernel();
     if (code == request::UnitDestroyed && k.current_modal_window == first) {
         // The modal window itself destroyed: its nested loop ends.
-        const forms::WindowRecord* w = forms::find_window(k.windows, first);
-        auto own = w ? forms::unit_id_at(*w, 0) : std::nullopt;
-        if (second == 0 || (own && *own == second))
+        const uint32_t own = k.forms.own_unit_id ? k.forms.own_unit_id(first) : 0;
+        if (second == 0 || (own != 0 && own == second))
             k.current_modal_window = 0;
     }
     switch (code) {

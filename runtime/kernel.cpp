@@ -121,11 +121,11 @@ void read_form_archive() {
     const ProgramDescriptor& d = *k.descriptor;
     if (d.form_archive_size == 0)
         return;
-    forms::WindowTable table;
-    if (!forms::read_window_table(d.form_archive, d.form_archive_size, table, nullptr)) {
+    WindowTable table;
+    if (!k.forms.read_archive ||
+        !k.forms.read_archive(d.form_archive, d.form_archive_size, d.code_base, table)) {
         raise_runtime_error(msg::kArchiveLoadFailed, 0);
     }
-    forms::relocate_handlers(table, d.code_base);
     for (uint32_t i = 0; i < table.ids.size(); ++i) {
         k.windows.ids.push_back(table.ids[i]);
         k.windows.windows.push_back(std::move(table.windows[i]));
@@ -330,7 +330,8 @@ void run_until_last_window_closed() {
 
 void load_startup_window(uint32_t window_id) {
     RuntimeKernel& k = kernel();
-    if (!forms::find_window(k.windows, window_id) || !k.forms.load_window ||
+    const auto& ids = k.windows.ids;
+    if (std::find(ids.begin(), ids.end(), window_id) == ids.end() || !k.forms.load_window ||
         !k.forms.load_window(window_id)) {
         raise_runtime_error(msg::kStartupWindowFailed, 0);
     }

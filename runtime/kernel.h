@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "forms/archive.h"
 #include "runtime/descriptor.h"
 #include "runtime/dll_binding.h"
+#include "runtime/window_table.h"
 
 namespace vantor {
 
@@ -21,8 +21,16 @@ using IdleRoutine = void (*)(uint32_t argument);
 
 inline constexpr UINT kMsgEndProgram = 0x83E7; // to the hidden owner: end with code wParam
 
-// What the form engine lends the kernel. Defaults keep a kernel without forms working.
+// What the form engine lends the kernel. Defaults keep a kernel without forms
+// working, except that without `read_archive` a program's form archive cannot
+// be read (a runtime error, as a damaged archive).
 struct FormEngineHooks {
+    // Reads a form archive into `table` and relocates its handler offsets by
+    // `code_base`; false when the archive is damaged (`table` untouched then).
+    bool (*read_archive)(const uint8_t* data, uint32_t size, uint32_t code_base,
+                         WindowTable& table) = nullptr;
+    // The unit id of window `id`'s own unit; 0 when there is none.
+    uint32_t (*own_unit_id)(uint32_t window_id) = nullptr;
     // Idle turn of window `index` with the milliseconds since idle began; non-zero
     // asks for more idle turns.
     int32_t (*window_idle_turn)(uint32_t index, uint32_t elapsed_ms) = nullptr;
@@ -49,7 +57,7 @@ struct RuntimeKernel {
     std::string program_dir_slash; // with trailing backslash (initialise-instance)
     const uint8_t* constants_start = nullptr;
     const uint8_t* constants_end = nullptr;
-    forms::WindowTable windows;
+    WindowTable windows;
     std::vector<const LibraryRecord*> libraries;
     std::vector<uint32_t> library_slots;
     std::vector<ExitRoutine> exit_routines; // registration order, no duplicates

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "controls/on_demand.h"
+#include "forms/archive.h"
+#include "forms/engine.h"
 #include "runtime/allocator.h"
 #include "runtime/interface.h"
 #include "runtime/kernel.h"
@@ -315,6 +317,9 @@ int main(int argc, char** argv) {
         g_descriptor.form_archive = g_archive.data();
         g_descriptor.form_archive_size = uint32_t(g_archive.size());
     }
+    // The kernel reads its archive through the form engine's reader; the rest
+    // of the engine stays out, so that only the kernel's own behaviour shows.
+    vantor::forms::install_archive_reader();
     const int code = run_program(g_descriptor, entry_routine);
     if (g_mode == "on-demand")
         probe_line("after-end winmm %d comdlg32 %d", loaded("winmm.dll"), loaded("comdlg32.dll"));

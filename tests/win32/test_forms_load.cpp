@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "forms/archive.h"
 #include "forms/dispatch.h"
 #include "forms/engine.h"
 #include "forms/loader.h"
