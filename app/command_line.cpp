@@ -7,24 +7,31 @@ namespace vantor::app {
 
 namespace {
 
+enum class Kind { Box, Limit, Flag };
+
 struct OptionSpec {
     const char* name;
-    int box;                 // OptionBox of an option with a value, else -1
-    bool CommandLine::*flag; // the flag an option without value sets
+    Kind kind;
+    int box;                                     // OptionBox of a Box option
+    std::optional<uint32_t> CommandLine::*limit; // the field of a Limit option
+    bool CommandLine::*flag;                     // the flag a Flag option sets
 };
 
 constexpr OptionSpec kOptions[] = {
-    {"count", int(OptionBox::Count), nullptr},
-    {"width", int(OptionBox::Width), nullptr},
-    {"height", int(OptionBox::Height), nullptr},
-    {"dpi", int(OptionBox::Dpi), nullptr},
-    {"path", int(OptionBox::Path), nullptr},
-    {"start", -1, &CommandLine::start},
-    {"exit", -1, &CommandLine::exit},
+    {"count", Kind::Box, int(OptionBox::Count), nullptr, nullptr},
+    {"width", Kind::Box, int(OptionBox::Width), nullptr, nullptr},
+    {"height", Kind::Box, int(OptionBox::Height), nullptr, nullptr},
+    {"dpi", Kind::Box, int(OptionBox::Dpi), nullptr, nullptr},
+    {"path", Kind::Box, int(OptionBox::Path), nullptr, nullptr},
+    {"appearlimit", Kind::Limit, -1, &CommandLine::appear_limit_s, nullptr},
+    {"closelimit", Kind::Limit, -1, &CommandLine::close_limit_s, nullptr},
+    {"start", Kind::Flag, -1, nullptr, &CommandLine::start},
+    {"exit", Kind::Flag, -1, nullptr, &CommandLine::exit},
 };
 
 constexpr const char* kAcceptedOptions =
-    "/count:N  /width:W  /height:H  /dpi:D\r\n/path:\"...\"  /start  /exit";
+    "/count:N  /width:W  /height:H  /dpi:D\r\n/path:\"...\"  /appearlimit:S  /closelimit:S\r\n"
+    "/start  /exit";
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
@@ -34,7 +41,7 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
-bool same_name(const std::string& given, const char* name) {
+bool same_name(std::string_view given, const char* name) {
     if (given.size() != std::strlen(name))
         return false;
     for (size_t i = 0; i < given.size(); ++i) {
@@ -56,31 +63,108 @@ const char* skip_program_name(const char* p) {
     return p;
 }
 
+struct Argument {
+    std::string text;  // quotes dropped
+    bool open = false; // a quote was still open at the end of the line
+};
+
 // The arguments after the program name; quotes group and are dropped.
-std::vector<std::string> split_arguments(const char* p) {
-    std::vector<std::string> arguments;
+std::vector<Argument> split_arguments(const char* p) {
+    std::vector<Argument> arguments;
     for (;;) {
         while (is_blank(*p))
             ++p;
         if (!*p)
             return arguments;
-        std::string argument;
-        bool quoted = false;
-        for (; *p && (quoted || !is_blank(*p)); ++p) {
+        Argument argument;
+        for (; *p && (argument.open || !is_blank(*p)); ++p) {
             if (*p == '"')
-                quoted = !quoted;
+                argument.open = !argument.open;
             else
-                argument += *p;
+                argument.text += *p;
         }
         arguments.push_back(std::move(argument));
     }
 }
 
-CommandLine failed(OptionError error, const std::string& option) {
-    CommandLine result;
-    result.error = error;
-    result.bad_option = option;
-    return result;
+// True when one of the blank-separated words of `text` is /exit.
+bool names_exit(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && is_blank(text[i]))
+            ++i;
+        size_t end = i;
+        while (end < text.size() && !is_blank(text[end]))
+            ++end;
+        if (same_name(text.substr(i, end - i), "/exit"))
+            return true;
+        i = end;
+    }
+    return false;
+}
+
+// A whole number of seconds from 1 to kMaxLimitSeconds, else nothing.
+std::optional<uint32_t> limit_seconds(std::string_view value) {
+    uint32_t seconds = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9' || seconds > kMaxLimitSeconds)
+            return std::nullopt;
+        seconds = seconds * 10 + uint32_t(c - '0');
+    }
+    if (value.empty() || seconds == 0 || seconds > kMaxLimitSeconds)
+        return std::nullopt;
+    return seconds;
+}
+
+const OptionSpec* find_option(std::string_view name) {
+    for (const OptionSpec& s : kOptions) {
+        if (same_name(name, s.name))
+            return &s;
+    }
+    return nullptr;
+}
+
+// The option name of an argument ("/path:..." gives "path"), or empty.
+std::string_view option_name(std::string_view argument) {
+    if (argument.empty() || argument[0] != '/')
+        return {};
+    return argument.substr(1, argument.find(':') - 1);
+}
+
+// Applies one argument; the error it makes, if any.
+OptionError apply(const Argument& argument, CommandLine& result) {
+    const std::string_view text = argument.text;
+    const size_t colon = text.find(':');
+    const OptionSpec* option = find_option(option_name(text));
+    if (argument.open)
+        return OptionError::OpenQuote;
+    if (!option || (option->kind == Kind::Flag && colon != std::string_view::npos))
+        return OptionError::Unknown;
+    if (option->kind == Kind::Flag) {
+        result.*option->flag = true;
+        return OptionError::None;
+    }
+    if (colon == std::string_view::npos || colon + 1 == text.size())
+        return OptionError::MissingValue;
+    const std::string_view value = text.substr(colon + 1);
+    if (option->kind == Kind::Box) {
+        result.values[option->box] = std::string(value);
+        return OptionError::None;
+    }
+    const std::optional<uint32_t> seconds = limit_seconds(value);
+    if (!seconds)
+        return OptionError::BadValue;
+    result.*option->limit = seconds;
+    return OptionError::None;
+}
+
+// The option an error names: an open quote names the option it belongs to
+// (the rest of the line is in it), any other error the argument as given.
+std::string named_option(const Argument& argument, OptionError error) {
+    if (error != OptionError::OpenQuote)
+        return argument.text;
+    const size_t colon = argument.text.find(':');
+    return argument.text.substr(0, colon == std::string::npos ? argument.text.find(' ') : colon);
 }
 
 } // namespace
@@ -90,39 +174,43 @@ bool CommandLine::empty() const {
         if (v)
             return false;
     }
-    return !start && !exit && error == OptionError::None;
+    return !appear_limit_s && !close_limit_s && !start && !exit && error == OptionError::None;
 }
 
 CommandLine parse_command_line(const char* command_line) {
     CommandLine result;
     if (!command_line)
         return result;
-    for (const std::string& argument : split_arguments(skip_program_name(command_line))) {
-        const size_t colon = argument.find(':');
-        const std::string name =
-            argument[0] == '/' ? argument.substr(1, colon == std::string::npos ? colon : colon - 1)
-                               : std::string();
-        const OptionSpec* option = nullptr;
-        for (const OptionSpec& s : kOptions) {
-            if (same_name(name, s.name))
-                option = &s;
-        }
-        if (!option || (option->flag && colon != std::string::npos))
-            return failed(OptionError::Unknown, argument);
-        if (option->flag) {
-            result.*option->flag = true;
+    const std::vector<Argument> arguments = split_arguments(skip_program_name(command_line));
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const OptionError error = apply(arguments[i], result);
+        if (error == OptionError::None)
             continue;
-        }
-        if (colon == std::string::npos || colon + 1 == argument.size())
-            return failed(OptionError::MissingValue, argument);
-        result.values[option->box] = argument.substr(colon + 1);
+        CommandLine failed;
+        failed.error = error;
+        failed.bad_option = named_option(arguments[i], error);
+        for (size_t k = 0; k < arguments.size() && !failed.exit; ++k)
+            failed.exit = names_exit(arguments[k].text);
+        return failed;
     }
     return result;
 }
 
 std::string option_error_message(const CommandLine& parsed) {
-    const char* what =
-        parsed.error == OptionError::MissingValue ? "命令行选项缺少值：" : "无法识别的命令行选项：";
+    const char* what = "无法识别的命令行选项：";
+    switch (parsed.error) {
+    case OptionError::MissingValue:
+        what = "命令行选项缺少值：";
+        break;
+    case OptionError::BadValue:
+        what = "命令行选项的值无效（应为 1 到 86400 之间的整数秒）：";
+        break;
+    case OptionError::OpenQuote:
+        what = "命令行选项的引号没有闭合：";
+        break;
+    default:
+        break;
+    }
     return std::string(what) + parsed.bad_option + "\r\n\r\n可用的选项：\r\n" + kAcceptedOptions;
 }
 

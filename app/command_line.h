@@ -1,11 +1,14 @@
 // Vantor's command line for scripts (portable: no platform headers):
-//   Vantor.exe [/count:N] [/width:W] [/height:H] [/dpi:D] [/path:"..."] [/start] [/exit]
+//   Vantor.exe [/count:N] [/width:W] [/height:H] [/dpi:D] [/path:"..."]
+//              [/appearlimit:S] [/closelimit:S] [/start] [/exit]
 // Values are kept as the text given, as typing them would; the launch sequence
-// converts them as usual. Option names ignore letter case. Double quotes group
-// blanks into a value and are not part of it; backslashes are plain characters,
-// so a folder path may end in one.
+// converts them as usual. Option names ignore letter case; of a repeated
+// option the last one counts. Double quotes group blanks into a value and are
+// not part of it; a quote left open is an error. Backslashes are plain
+// characters, so a folder path may end in one.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,12 +18,17 @@ namespace vantor::app {
 enum class OptionBox { Count, Width, Height, Dpi, Path };
 inline constexpr int kOptionBoxCount = 5;
 
-enum class OptionError { None, Unknown, MissingValue };
+enum class OptionError { None, Unknown, MissingValue, BadValue, OpenQuote };
+
+// Limits of the window waits, in whole seconds (/appearlimit, /closelimit).
+inline constexpr uint32_t kMaxLimitSeconds = 86400;
 
 struct CommandLine {
     std::optional<std::string> values[kOptionBoxCount]; // by OptionBox
+    std::optional<uint32_t> appear_limit_s;             // /appearlimit:S
+    std::optional<uint32_t> close_limit_s;              // /closelimit:S
     bool start = false;                                 // /start: press 启动 once shown
-    bool exit = false;                                  // /exit: close when that ends
+    bool exit = false; // /exit: close when that ends; also set beside an error
     OptionError error = OptionError::None;
     std::string bad_option; // the option as given (quotes removed) when error != None
 
@@ -29,12 +37,14 @@ struct CommandLine {
 };
 
 // Parses a whole command line as the system hands it over (GBK bytes): the
-// program name first, then the options. The first bad option stops parsing;
-// the result then carries only the error. Null is an empty command line.
+// program name first, then the options. The first bad option stops parsing:
+// the result then carries only the error, and `exit` when /exit stands
+// anywhere on the line as a word of its own (inside an open quote too), so
+// that a script is not left waiting. Null is an empty command line.
 CommandLine parse_command_line(const char* command_line);
 
 // The message for a bad option: what is wrong, the option, and every option
-// that is accepted (GBK text).
+// that is accepted (GBK text, several lines).
 std::string option_error_message(const CommandLine& parsed);
 
 } // namespace vantor::app

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/launcher.h"
+#include "app/notices.h"
 #include "app/system_helpers.h"
 #include "commands/convert.h"
 #include "commands/dialogs.h"
@@ -94,17 +95,16 @@ char* command_path(const char* path) {
     return join({path});
 }
 
-bool launch(const char* command_line) {
+// Starts `command_line`, whose program is the path box's `path`. A path with a
+// wildcard names no program: no Windows file name holds '?' or '*', and a '?'
+// is what reading the box gives for a character GBK cannot hold (a Korean
+// folder name). Started anyway, the system could take the part before a blank
+// for the program and run another one; it is a failed launch instead.
+bool launch(const char* path, const char* command_line) {
+    if (path && std::strpbrk(path, "*?"))
+        return false;
     const TypedValue args[3] = {make_text(command_line), make_bool(false), kOmitted};
     return as_int(rt().call_command(cmd_launch, 3, args)) != 0;
-}
-
-void report_launch_failure(const char* command_line) {
-    OwnedText text(join({"无法启动模拟器：\r\n", command_line}));
-    const TypedValue args[4] = {make_text(text.get()), make_int(0x10 /* MB_ICONERROR */),
-                                make_text("Vantor"),
-                                make_unit_ref(kMainWindow, kMainWindowUnit, forms::kind::Window)};
-    rt().call_command(cmd_message_box, 4, args);
 }
 
 enum class WaitEnd { Met, TimedOut, Abandoned };
@@ -127,77 +127,186 @@ WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint
     }
 }
 
-// One first-pass instance; false ends the sequence.
-bool prepare_instance(int32_t i, const WaitLimits& limits) {
+ProgressHook g_progress = nullptr;
+
+// What the window shows while a sequence runs: 启动 disabled and the step in
+// the title. The title and 启动's state from before are put back at the end.
+class SequenceView {
+  public:
+    SequenceView()
+        : caption_(text_of(rt().read_property(kMainWindow, kMainWindowUnit, kPropCaption, -1))),
+          disabled_(uint32_t(rt().read_property(kMainWindow, kStartButton, kPropDisabled, -1))) {
+        rt().write_property(kMainWindow, kStartButton, kPropDisabled, -1, 1, 0);
+    }
+    SequenceView(const SequenceView&) = delete;
+    SequenceView& operator=(const SequenceView&) = delete;
+
+    // "Vantor - <step> i/n", and `done` of `total` steps to the progress hook.
+    void show(const char* step, int32_t i, int32_t n, uint32_t done, uint32_t total) {
+        OwnedText number(number_text(i));
+        OwnedText count(number_text(n));
+        OwnedText title(join({caption_.get(), " - ", step, " ", number.get(), "/", count.get()}));
+        write_caption(title.get());
+        if (g_progress)
+            g_progress(done, total);
+    }
+    // Puts back what the window showed before; nothing when it is being
+    // closed (its stored description is restored with it).
+    void restore(bool closing) {
+        if (g_progress)
+            g_progress(0, 0);
+        if (closing)
+            return;
+        write_caption(caption_.get());
+        rt().write_property(kMainWindow, kStartButton, kPropDisabled, -1, disabled_, 0);
+    }
+
+  private:
+    static char* text_of(uint64_t value) {
+        return reinterpret_cast<char*>(uintptr_t(uint32_t(value)));
+    }
+    static void write_caption(const char* text) {
+        rt().write_property(kMainWindow, kMainWindowUnit, kPropCaption, -1, word_of(text), 0);
+    }
+
+    OwnedText caption_;
+    uint32_t disabled_;
+};
+
+// One run of the sequence: its view, its report and where it stands.
+struct Run {
+    const WaitLimits& limits;
+    SequenceView view;
+    SequenceReport report;
+    uint32_t first_count = 0;
+};
+
+// The first-pass command line of instance i.
+char* first_pass_command_line(int32_t i) {
     OwnedText number(number_text(i));
     OwnedText path(read_content(kPathBox));
     OwnedText width(read_content(kWidthBox));
     OwnedText height(read_content(kHeightBox));
     OwnedText dpi(read_content(kDpiBox));
     OwnedText program(command_path(path.get()));
-    OwnedText command_line(join(
-        {program.get(), " -clone:Nox_", number.get(), " -resolution:", width.get(), "x",
-         height.get(), " -dpi:", dpi.get(), " -performance:low -root:false -cpu:1 -memory:1024"}));
-    if (!launch(command_line.get())) {
-        report_launch_failure(command_line.get());
+    return join({program.get(), " -clone:Nox_", number.get(), " -resolution:", width.get(), "x",
+                 height.get(), " -dpi:", dpi.get(),
+                 " -performance:low -root:false -cpu:1 -memory:1024"});
+}
+
+// One first-pass instance; false ends the sequence (the report says why).
+bool prepare_instance(int32_t i, Run& run) {
+    OwnedText path(read_content(kPathBox));
+    OwnedText command_line(first_pass_command_line(i));
+    if (!launch(path.get(), command_line.get())) {
+        run.report.end = SequenceEnd::LaunchFailed;
+        notify_launch_failure(command_line.get());
         return false;
     }
     uint32_t window = 0;
-    WaitEnd appeared = wait_for_instance_window(i, true, limits.appear_ms, window);
-    if (appeared == WaitEnd::Abandoned)
-        return false;
+    WaitEnd appeared = wait_for_instance_window(i, true, run.limits.appear_ms, window);
+    if (appeared == WaitEnd::TimedOut)
+        run.report.never_appeared.push_back(i);
     if (appeared == WaitEnd::Met) {
         // An instance that ended before its owner was looked up leaves nothing
         // to terminate; the disappearance wait then ends at its first look.
         terminate_window_owner(window, "Nox.exe");
-        if (wait_for_instance_window(i, false, limits.disappear_ms, window) == WaitEnd::Abandoned)
-            return false;
+        appeared = wait_for_instance_window(i, false, run.limits.disappear_ms, window);
+        if (appeared == WaitEnd::TimedOut)
+            run.report.never_closed.push_back(i);
     }
-    return delay(500);
+    if (appeared == WaitEnd::Abandoned || !delay(500)) {
+        run.report.end = SequenceEnd::Closed;
+        return false;
+    }
+    return true;
 }
 
-bool first_pass(const WaitLimits& limits) {
+bool first_pass(Run& run) {
     const int32_t count = read_count();
+    run.first_count = count > 0 ? uint32_t(count) : 0;
     for (int32_t i = 1; i <= count; ++i) {
-        if (!prepare_instance(i, limits))
+        run.view.show("准备", i, count, uint32_t(i - 1), 2 * run.first_count);
+        if (!prepare_instance(i, run))
             return false;
     }
     return true;
 }
 
-void second_pass() {
+void second_pass(Run& run) {
     const int32_t count = read_count();
+    const uint32_t total = run.first_count + (count > 0 ? uint32_t(count) : 0);
     for (int32_t i = 1; i <= count; ++i) {
+        run.view.show("启动", i, count, run.first_count + uint32_t(i - 1), total);
         OwnedText number(number_text(i));
         OwnedText path(read_content(kPathBox));
         OwnedText program(command_path(path.get()));
         OwnedText command_line(join({program.get(), " -clone:Nox_", number.get()}));
-        launch(command_line.get());
-        if (!delay(800))
+        launch(path.get(), command_line.get());
+        if (!delay(800)) {
+            run.report.end = SequenceEnd::Closed;
             return;
+        }
     }
 }
 
+// At the end: the instances whose windows were overdue, and for a script
+// that the window was closed early.
+void tell_outcome(const Run& run) {
+    if (run.report.end == SequenceEnd::Closed) {
+        if (console_notices())
+            notify("Vantor 的窗口在启动序列结束前被关闭。", NoticeIcon::Warning);
+        return;
+    }
+    const std::string overdue = overdue_message(run.report, run.limits);
+    if (!overdue.empty())
+        notify(overdue, NoticeIcon::Warning);
+}
+
 bool g_running = false;
+WaitLimits g_limits = kWaitLimits;
+SequenceReport g_last_report;
 
 } // namespace
 
-void launch_sequence(const WaitLimits& limits) {
+void set_wait_limits(const WaitLimits& limits) {
+    g_limits = limits;
+}
+
+const WaitLimits& wait_limits() {
+    return g_limits;
+}
+
+void set_progress_hook(ProgressHook hook) {
+    g_progress = hook;
+}
+
+const SequenceReport& last_sequence_report() {
+    return g_last_report;
+}
+
+SequenceReport launch_sequence(const WaitLimits& limits) {
     // A second sequence inside the first one's waits would terminate the
     // instances the first one is preparing.
     if (g_running)
-        return;
+        return g_last_report;
     g_running = true;
     AbandonCheck previous = set_abandon_check(window_closing);
-    if (first_pass(limits))
-        second_pass();
+    Run run{limits, {}, {}, 0};
+    if (first_pass(run))
+        second_pass(run);
+    run.view.restore(run.report.end == SequenceEnd::Closed);
     set_abandon_check(previous);
+    tell_outcome(run);
+    g_last_report = run.report;
     g_running = false;
+    return run.report;
 }
 
 void pick_executable() {
     const TypedValue dialog = make_unit_ref(kMainWindow, kFileDialog, forms::kind::CommonDlg);
-    rt().call_command(controls::cmd_common_dlg_open, 1, &dialog);
+    if (as_int(rt().call_command(controls::cmd_common_dlg_open, 1, &dialog)) == 0)
+        return; // cancelled or failed: the path box keeps what it shows
     uint64_t value = rt().read_property(kMainWindow, kFileDialog, kPropFileName, -1);
     OwnedText file_name(reinterpret_cast<char*>(uintptr_t(uint32_t(value))));
     rt().write_property(kMainWindow, kPathBox, kPropContent, -1,

@@ -3,23 +3,36 @@
 
 #include <cstdint>
 
+#include "app/sequence_report.h"
+
 namespace vantor::app {
 
-// Upper bounds of the two window waits of the first pass, in milliseconds:
-// for an instance's window to appear, and to go after its termination.
-struct WaitLimits {
-    uint32_t appear_ms;
-    uint32_t disappear_ms;
-};
-inline constexpr WaitLimits kWaitLimits{120000, 30000};
+// The limits the start button's sequence uses (kWaitLimits until set).
+void set_wait_limits(const WaitLimits& limits);
+const WaitLimits& wait_limits();
+
+// Told where a sequence stands, for what the system shows beside the window
+// (the taskbar): `done` of `total` steps (each instance once per pass); a
+// total of 0 when it has ended. Null (the default): nothing is told.
+using ProgressHook = void (*)(uint32_t done, uint32_t total);
+void set_progress_hook(ProgressHook hook);
 
 // Click handler of 按钮_启动: prepares every clone (first pass) and starts them
-// all again (second pass). A click while a sequence runs does nothing. It
-// reaches the runtime only through the application's interface table.
-void launch_sequence(const WaitLimits& limits = kWaitLimits);
+// all again (second pass). While it runs 启动 is disabled and the window's
+// title names the pass and the instance ("Vantor - 准备 2/5", "Vantor - 启动
+// 2/5"); both come back as they were when it ends, unless the window was
+// closed. Instances whose window never appeared or never closed are told in
+// one warning at the end. A click while a sequence runs does nothing (the
+// report of the sequence that runs is kept). It reaches the runtime only
+// through the application's interface table.
+SequenceReport launch_sequence(const WaitLimits& limits = kWaitLimits);
 
-// Click handler of 按钮_导入EXE: the open-file dialog, its file name into the
-// path box.
+// How the last sequence that ran ended (Finished with nothing overdue when
+// none ran).
+const SequenceReport& last_sequence_report();
+
+// Click handler of 按钮_导入EXE: the open-file dialog; a confirmed choice goes
+// into the path box, a cancelled or failed dialog leaves the box as it is.
 void pick_executable();
 
 } // namespace vantor::app

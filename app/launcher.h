@@ -20,6 +20,8 @@ inline constexpr uint32_t kStartButton = 0x16010006;  // 按钮_启动
 inline constexpr uint32_t kCountBox = 0x16010005;     // 编辑框_多开数量
 
 inline constexpr int32_t kPropContent = props::edit_box::Content;
+inline constexpr int32_t kPropCaption = props::window::Caption;
+inline constexpr int32_t kPropDisabled = props::fixed::Disabled;
 inline constexpr int32_t kPropFileName = props::common_dlg::FileName;
 
 } // namespace vantor::app

@@ -4,7 +4,9 @@
 
 #include "app/form_archive.h"
 #include "app/scripted_start.h"
+#include "app/sequence_report.h"
 #include "app/system_helpers.h"
+#include "app/taskbar_progress.h"
 #include "runtime/interface.h"
 #include "runtime/libraries.h"
 
@@ -59,8 +61,13 @@ int entry_routine() {
                     uint32_t(reinterpret_cast<uintptr_t>(&generated_exit)), 0, 0, 0);
     generated_third();
     reinterpret_cast<int (*)()>(const_cast<uint8_t*>(vantor_code_base))(); // start routine
+    install_taskbar_progress();
     apply_command_line(); // options for scripts; none: the window stays as stored
     rt.run_until_last_window_closed();
+    // A scripted run that did not go well ends with its code, through the
+    // same end sequence.
+    if (const int code = scripted_exit_code(); code != kExitDone)
+        rt.end_program(code);
     return 0;
 }
 

@@ -23,5 +23,5 @@ extern "C" void vantor_pick_executable() {
     app::pick_executable();
 }
 extern "C" void vantor_launch_sequence() {
-    app::launch_sequence(app::kWaitLimits);
+    app::launch_sequence(app::wait_limits());
 }

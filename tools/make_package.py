@@ -10,6 +10,17 @@ import sys
 import zipfile
 
 GUIDE_NAME = "GUIDE-zh_CN.txt"
+# Every entry is a regular file readable by everyone (rw-r--r--), whatever the
+# build tree's umask made of the files it was packed from.
+FILE_MODE = 0o100644
+DATE = (2026, 1, 1, 0, 0, 0)
+
+
+def entry(name):
+    info = zipfile.ZipInfo(name, date_time=DATE)
+    info.external_attr = FILE_MODE << 16
+    info.compress_type = zipfile.ZIP_DEFLATED
+    return info
 
 
 def notepad_text(markdown_path):
@@ -22,9 +33,9 @@ def main():
     archive, exe, guide = sys.argv[1:4]
     partial = archive + ".partial"
     with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as z:
-        z.write(exe, "Vantor.exe")
-        z.writestr(zipfile.ZipInfo(GUIDE_NAME, date_time=(2026, 1, 1, 0, 0, 0)),
-                   notepad_text(guide), zipfile.ZIP_DEFLATED)
+        with open(exe, "rb") as f:
+            z.writestr(entry("Vantor.exe"), f.read())
+        z.writestr(entry(GUIDE_NAME), notepad_text(guide))
     os.replace(partial, archive)
 
 

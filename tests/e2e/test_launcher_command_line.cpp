@@ -1,9 +1,11 @@
 // Vantor started by a script: the options fill the boxes, /start runs the
-// launch sequence, /exit ends the program after it, and a bad option shows one
-// message box and starts nothing.
+// launch sequence, /exit ends the program after it with an exit code that
+// tells how it went and its messages on the standard error instead of boxes,
+// and a bad option starts nothing (one message box without /exit).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "tests/support/launcher.h"
@@ -170,8 +172,148 @@ TEST_P(BadOption, ShowsOneErrorBoxOwnedByTheWindowAndStartsNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, BadOption,
-                         ::testing::Values(BadCase{"Unknown", "/bogus /start /exit", "/bogus"},
+                         ::testing::Values(BadCase{"Unknown", "/bogus /start", "/bogus"},
                                            BadCase{"WithoutValue", "/start /width", "/width"}),
                          case_name<BadCase>);
+
+// ---- /exit: exit codes and messages for a script ----------------------------------------
+
+// The GBK form of UTF-8 text (what the program writes to a file or pipe).
+std::string gbk_of_utf8(const std::string& utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
+    const int m =
+        WideCharToMultiByte(936, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string gbk(size_t(m > 0 ? m : 0), '\0');
+    WideCharToMultiByte(936, 0, wide.data(), int(wide.size()), gbk.data(), m, nullptr, nullptr);
+    return gbk;
+}
+
+enum class Extra { None, ForeignWindow, CloseWhenStarted };
+
+struct OutcomeCase {
+    const char* name;
+    std::string arguments; // after the program name; {nox} stands for the stand-in's path
+    bool never_show;       // the stand-in shows no window
+    Extra extra;
+    DWORD code;
+    const char* line; // what the one line on the standard error holds; "" for no line
+    size_t starts;    // stand-in starts logged
+};
+
+// A top-level window of class Qt5QWindowIcon titled 夜神模拟器1 owned by the
+// test: an instance window that no termination of Nox.exe closes.
+class ForeignInstanceWindow {
+  public:
+    ForeignInstanceWindow() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "Qt5QWindowIcon";
+        RegisterClassA(&wc);
+        window_ = CreateWindowExA(0, wc.lpszClassName, "夜神模拟器1", WS_OVERLAPPED, 0, 0, 50, 50,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~ForeignInstanceWindow() { DestroyWindow(window_); }
+    bool made() const { return window_ != nullptr; }
+
+  private:
+    HWND window_ = nullptr;
+};
+
+class ScriptOutcome : public ::testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(ScriptOutcome, ExitCodeAndOneLineOnTheStandardErrorAndNoBox) {
+    const OutcomeCase& c = GetParam();
+    StandinLog log;
+    std::optional<ScopedEnv> never;
+    if (c.never_show)
+        never.emplace("VANTOR_STANDIN_NEVER_SHOW", "1");
+    std::optional<ForeignInstanceWindow> foreign;
+    if (c.extra == Extra::ForeignWindow) {
+        foreign.emplace();
+        ASSERT_TRUE(foreign->made());
+    }
+    OutputFile output;
+    ASSERT_NE(nullptr, output.handle());
+    Program vantor;
+    std::string arguments = c.arguments;
+    const size_t nox = arguments.find("{nox}");
+    if (nox != std::string::npos)
+        arguments.replace(nox, 5, standin_exe());
+    ASSERT_TRUE(vantor.start("\"" + vantor_exe() + "\" " + arguments, nullptr, output.handle()));
+    if (c.extra == Extra::CloseWhenStarted) {
+        ASSERT_EQ(1u, log.wait_for("start", 1, kSequenceMs).size());
+        HWND window = wait_top_window(vantor.pid(), "QZWindow", nullptr, kOpenMs);
+        ASSERT_NE(nullptr, window);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    // Until it ends, no box may show: a script has nobody to answer it.
+    const DWORD begin = GetTickCount();
+    DWORD code = STILL_ACTIVE;
+    while ((code = vantor.wait_exit(50)) == STILL_ACTIVE && GetTickCount() - begin < kSequenceMs) {
+        HWND box = wait_dialog(vantor.pid(), 0);
+        ASSERT_EQ(nullptr, box) << describe_dialog(box);
+    }
+    EXPECT_EQ(c.code, code) << "exit code (259: still running)";
+    const std::string written = gbk_of_utf8(output.text());
+    if (*c.line) {
+        EXPECT_NE(std::string::npos, written.find(c.line)) << written;
+        ASSERT_GE(written.size(), 2u);
+        EXPECT_EQ("\r\n", written.substr(written.size() - 2)) << written;
+        EXPECT_EQ(written.size() - 2, written.find("\r\n")) << "more than one line: " << written;
+    } else {
+        EXPECT_EQ("", written);
+    }
+    EXPECT_EQ(c.starts, entries_of(log.entries(), "start").size())
+        << listing(command_lines(entries_of(log.entries(), "start")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exit, ScriptOutcome,
+    ::testing::Values(
+        OutcomeCase{"AllStarted", "/count:1 /path:{nox} /start /exit", false, Extra::None, 0, "",
+                    2},
+        OutcomeCase{"LaunchFailed", "/count:2 /path:C:\\nothere\\Nox.exe /start /exit", false,
+                    Extra::None, 3, "无法启动模拟器： C:\\nothere\\Nox.exe -clone:Nox_1 ", 0},
+        OutcomeCase{"NeverAppeared", "/count:1 /appearlimit:1 /path:{nox} /start /exit", true,
+                    Extra::None, 4, "模拟器 1 的窗口在 1 秒内没有出现", 2},
+        OutcomeCase{"NeverClosed", "/count:1 /closelimit:1 /path:{nox} /start /exit", true,
+                    Extra::ForeignWindow, 5, "模拟器 1 的窗口在结束后 1 秒内没有关闭", 2},
+        OutcomeCase{"ClosedMidSequence", "/count:1 /path:{nox} /start /exit", true,
+                    Extra::CloseWhenStarted, 6, "启动序列结束前被关闭", 1},
+        OutcomeCase{"BadOption", "/count:1 /bogus /start /exit", false, Extra::None, 2,
+                    "无法识别的命令行选项：/bogus", 0},
+        OutcomeCase{"OpenQuote", "/count:1 /path:\"C:\\x\\Nox.exe /start /exit", false, Extra::None,
+                    2, "命令行选项的引号没有闭合：/path", 0},
+        OutcomeCase{"BadLimit", "/appearlimit:0 /start /exit", false, Extra::None, 2,
+                    "/appearlimit:0", 0}),
+    case_name<OutcomeCase>);
+
+// ---- a long command line in the failure box ------------------------------------------------
+
+TEST_F(ScriptedVantor, LongCommandLineIsShortenedSoThatTheBoxFitsOnTheScreen) {
+    const std::string path = "C:\\" + std::string(5000, 'x') + "\\Nox.exe";
+    start("/count:1 /path:" + path + " /start");
+    HWND box = wait_dialog(program_.pid(), kOpenMs);
+    ASSERT_NE(nullptr, box) << "no message box";
+    const std::string text = message_box_text(box);
+    const std::string head = "无法启动模拟器：\r\nC:\\xxxxxxxxxx";
+    EXPECT_EQ(0u, text.find(head)) << text.substr(0, 200);
+    EXPECT_NE(std::string::npos, text.find("…")) << text.substr(0, 200);
+    const std::string tail =
+        "x\\Nox.exe -clone:Nox_1 -resolution:x -dpi: -performance:low -root:false "
+        "-cpu:1 -memory:1024";
+    ASSERT_GT(text.size(), tail.size());
+    EXPECT_EQ(text.size() - tail.size(), text.rfind(tail)) << text.substr(0, 200);
+    EXPECT_LT(text.size(), 1000u);
+    const RECT r = screen_rect(box);
+    EXPECT_GE(r.left, 0);
+    EXPECT_LE(r.right, GetSystemMetrics(SM_CXSCREEN)) << "box " << r.left << ".." << r.right;
+    EXPECT_LE(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+    press_dialog_button(box, IDOK);
+    EXPECT_TRUE(wait_window_gone(box, 5000));
+}
 
 } // namespace

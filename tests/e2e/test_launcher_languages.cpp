@@ -20,9 +20,11 @@ namespace {
 
 constexpr DWORD kQuietMs = 1500;
 
+// A control's text as the system holds it: asked with the wide message (the
+// text of another process's edit box is not read by GetWindowTextW).
 std::wstring wide_text(HWND hwnd) {
     wchar_t text[256] = {};
-    GetWindowTextW(hwnd, text, 256);
+    SendMessageW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -85,6 +87,38 @@ TEST(Languages, ChinesePathWithABlankStartsTheRightProgramAndFindsItsWindow) {
     EXPECT_TRUE(instances[0].ended && !instances[0].logged_exit)
         << "the first-pass instance was not terminated";
     EXPECT_FALSE(instances[1].ended) << "the second-pass instance should still run";
+}
+
+// A folder name GBK cannot hold: the box shows it as typed and reads "?" for
+// it. Unquoted, the system would start "<tmp>\My.exe" for "<tmp>\My 한\Nox.exe";
+// the launch fails with its message instead, and nothing is started.
+TEST(Languages, PathWithCharactersOutsideGbkStartsNothing) {
+    TempDirectory root("vantor");
+    ASSERT_FALSE(root.path().empty());
+    const std::wstring folder = system_text::to_wide(root.path()) + L"My \xD55C\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(system_text::to_wide(standin_exe()).c_str(),
+                          (folder + L"Nox.exe").c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(system_text::to_wide(decoy_exe()).c_str(),
+                          system_text::to_wide(root.path() + "My.exe").c_str(), TRUE));
+
+    StandinLog log;
+    Launcher vantor;
+    ASSERT_TRUE(vantor.fill(example_settings("1")));
+    HWND path_box = vantor.control(kPathBox);
+    clear_text(path_box);
+    for (wchar_t c : folder + L"Nox.exe")
+        PostMessageW(path_box, WM_CHAR, c, 1);
+    const std::string shown = root.path() + "My ?\\Nox.exe";
+    ASSERT_EQ(hex_bytes(vantor.wait_content(kPathBox, shown)), hex_bytes(shown));
+    EXPECT_EQ(wide_text(path_box), folder + L"Nox.exe") << "the box shows what was typed";
+    vantor.press_start();
+
+    HWND box = vantor.wait_dialog(kOpenMs);
+    ASSERT_NE(nullptr, box) << "no message box";
+    EXPECT_EQ(message_box_text(box).rfind("无法启动模拟器：", 0), 0u) << message_box_text(box);
+    press_dialog_button(box, IDOK);
+    EXPECT_EQ(listing({}), listing(command_lines(starts_after(log, 1, kQuietMs, 0))));
 }
 
 } // namespace

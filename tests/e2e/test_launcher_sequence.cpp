@@ -1,8 +1,8 @@
 // The launch sequence as a user starts it: the command lines and their order,
 // the termination of each prepared instance and the pauses, the counts the
 // count box accepts, bare options, a count changed while the sequence runs,
-// and a window that keeps answering, and handling keys, while the sequence
-// waits.
+// a window that keeps answering, and handling keys, while the sequence
+// waits, and what it shows meanwhile (the step in its title, 启动 disabled).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -221,6 +221,48 @@ TEST(Responsiveness, WindowAnswersWithin100MsWhileTheSequenceWaits) {
                              << " ms";
     EXPECT_TRUE(log.wait_for("window", 1, 0).empty() && vantor.running())
         << "the probes did not all fall into the appearance wait";
+}
+
+// ---- what the window shows while a sequence runs -------------------------------------------
+
+// Polls up to `ms` until `window`'s title is `title`; the title then.
+std::string wait_title(HWND window, const std::string& title, DWORD ms) {
+    const DWORD start = GetTickCount();
+    std::string shown = window_text(window);
+    while (shown != title && GetTickCount() - start < ms) {
+        Sleep(10);
+        shown = window_text(window);
+    }
+    return shown;
+}
+
+TEST(SequenceView, TitleShowsTheStepAndStartIsDisabledUntilTheEnd) {
+    StandinLog log;
+    // Each instance's window comes after 2 s: the appearance waits hold the
+    // sequence in each step long enough to be seen.
+    ScopedEnv slow("VANTOR_STANDIN_SHOW_DELAY_MS", "2000");
+    Launcher vantor;
+    ASSERT_TRUE(vantor.start(example_settings("2")));
+    HWND start = vantor.control(kStartButton);
+    struct {
+        const char* title;
+        size_t starts; // logged by then
+    } steps[] = {{"Vantor - 准备 1/2", 1}, {"Vantor - 准备 2/2", 2}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.title);
+        ASSERT_EQ(step.starts, log.wait_for("start", step.starts, kSequenceMs).size());
+        EXPECT_EQ(step.title, wait_title(vantor.window(), step.title, 1000));
+        EXPECT_FALSE(IsWindowEnabled(start)) << "启动 can be pressed";
+    }
+    ASSERT_EQ(3u, log.wait_for("start", 3, kSequenceMs).size());
+    EXPECT_EQ("Vantor - 启动 1/2", wait_title(vantor.window(), "Vantor - 启动 1/2", 1000));
+    EXPECT_FALSE(IsWindowEnabled(start)) << "启动 can be pressed in the second pass";
+
+    ASSERT_EQ(4u, log.wait_for("start", 4, kSequenceMs).size());
+    EXPECT_EQ("Vantor", wait_title(vantor.window(), "Vantor", 3000)) << "after the sequence";
+    ASSERT_TRUE(settle(vantor.window()));
+    EXPECT_TRUE(IsWindowEnabled(start)) << "启动 stays disabled after the sequence";
+    EXPECT_EQ(nullptr, vantor.wait_dialog(0)) << describe_dialog(vantor.wait_dialog(0));
 }
 
 } // namespace

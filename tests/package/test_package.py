@@ -42,6 +42,10 @@ class ReleaseArchive(unittest.TestCase):
         self.assertEqual(f"Vantor-{VERSION}-win32.zip", os.path.basename(ARCHIVE))
         self.assertEqual(["GUIDE-zh_CN.txt", "Vantor.exe"], sorted(self.zip.namelist()))
 
+    def test_files_are_readable_by_everyone(self):
+        for info in self.zip.infolist():
+            self.assertEqual(0o644, (info.external_attr >> 16) & 0o777, info.filename)
+
     def test_guide_opens_in_notepad(self):
         data = self.zip.read("GUIDE-zh_CN.txt")
         self.assertTrue(data.startswith(b"\xef\xbb\xbf"), "no UTF-8 byte order mark")

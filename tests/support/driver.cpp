@@ -65,13 +65,17 @@ Program::~Program() {
         CloseHandle(process_);
 }
 
-bool Program::start(const std::string& command_line, const char* directory) {
+bool Program::start(const std::string& command_line, const char* directory, HANDLE output) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
     PROCESS_INFORMATION info{};
     std::wstring line = system_text::to_wide(command_line);
     const std::wstring wide_directory = system_text::to_wide(directory);
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
                         directory ? wide_directory.c_str() : nullptr, &startup, &info)) {
         return false;
     }
@@ -100,6 +104,40 @@ void Program::kill() {
         return;
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, 5000);
+}
+
+// ---- OutputFile -------------------------------------------------------------------------
+
+OutputFile::OutputFile() {
+    char directory[MAX_PATH] = {}, path[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    GetTempFileNameA(directory, "vo", 0, path);
+    path_ = path;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    handle_ = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                          CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE)
+        handle_ = nullptr;
+}
+
+OutputFile::~OutputFile() {
+    if (handle_)
+        CloseHandle(handle_);
+    DeleteFileA(path_.c_str());
+}
+
+std::string OutputFile::text() const {
+    std::string bytes;
+    HANDLE h = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(h);
+    return bytes;
 }
 
 // ---- environment and the stand-in log -------------------------------------------------

@@ -25,8 +25,10 @@ class Program {
     ~Program();
 
     // Starts `command_line` as given (GBK, passed on as UTF-16) in `directory`
-    // (null: the caller's). False when it cannot be started.
-    bool start(const std::string& command_line, const char* directory = nullptr);
+    // (null: the caller's), with its standard output and error on `output`
+    // when given. False when it cannot be started.
+    bool start(const std::string& command_line, const char* directory = nullptr,
+               HANDLE output = nullptr);
     bool running() const;
     // Exit code after at most `ms`; STILL_ACTIVE (259) when it still runs.
     DWORD wait_exit(DWORD ms) const;
@@ -38,6 +40,23 @@ class Program {
   private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
+};
+
+// A new temporary file that a started program can write as its standard
+// output and error (the handle is inheritable); removed by the destructor.
+class OutputFile {
+  public:
+    OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+    HANDLE handle() const { return handle_; }
+    // Everything written so far, as the bytes written.
+    std::string text() const;
+
+  private:
+    std::string path_;
+    HANDLE handle_ = nullptr;
 };
 
 // Sets an environment variable of this process, which the programs it starts

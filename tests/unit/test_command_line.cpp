@@ -75,6 +75,13 @@ TEST(CommandLine, BadOptionIsNamedAndNothingElseApplies) {
         {"v.exe /start /count", OptionError::MissingValue, "/count"},
         {"v.exe /path: /start", OptionError::MissingValue, "/path:"},
         {"v.exe /width:\"\"", OptionError::MissingValue, "/width:"},
+        {"v.exe /path:\"C:\\x\\Nox.exe /start", OptionError::OpenQuote, "/path"},
+        {"v.exe /count:1 \"/start /x", OptionError::OpenQuote, "/start"},
+        {"v.exe /appearlimit:0", OptionError::BadValue, "/appearlimit:0"},
+        {"v.exe /closelimit:1.5", OptionError::BadValue, "/closelimit:1.5"},
+        {"v.exe /closelimit:86401", OptionError::BadValue, "/closelimit:86401"},
+        {"v.exe /appearlimit:99999999999", OptionError::BadValue, "/appearlimit:99999999999"},
+        {"v.exe /appearlimit:", OptionError::MissingValue, "/appearlimit:"},
     };
     for (const auto& c : cases) {
         const CommandLine parsed = parse_command_line(c.line);
@@ -84,9 +91,39 @@ TEST(CommandLine, BadOptionIsNamedAndNothingElseApplies) {
         EXPECT_FALSE(parsed.value(OptionBox::Count)) << c.line;
         const std::string message = option_error_message(parsed);
         EXPECT_NE(std::string::npos, message.find(c.option)) << message;
-        for (const char* accepted :
-             {"/count:N", "/width:W", "/height:H", "/dpi:D", "/path:", "/start", "/exit"}) {
+        for (const char* accepted : {"/count:N", "/width:W", "/height:H", "/dpi:D", "/path:",
+                                     "/appearlimit:S", "/closelimit:S", "/start", "/exit"}) {
             EXPECT_NE(std::string::npos, message.find(accepted)) << message;
         }
+    }
+}
+
+TEST(CommandLine, WaitLimitsAreWholeSecondsAndTheLastOfARepeatCounts) {
+    const CommandLine c =
+        parse_command_line("v.exe /AppearLimit:5 /closelimit:86400 /appearlimit:007");
+    ASSERT_EQ(OptionError::None, c.error) << c.bad_option;
+    EXPECT_EQ(7u, c.appear_limit_s.value_or(0));
+    EXPECT_EQ(86400u, c.close_limit_s.value_or(0));
+    EXPECT_FALSE(c.empty());
+    EXPECT_FALSE(parse_command_line("v.exe").appear_limit_s);
+}
+
+TEST(CommandLine, ExitBesideAnErrorIsKeptSoThatAScriptIsNotLeftWaiting) {
+    struct {
+        const char* line;
+        bool exit;
+    } cases[] = {
+        {"v.exe /bogus /start /exit", true},
+        {"v.exe /EXIT /count", true},
+        {"v.exe /path:\"C:\\x\\Nox.exe /start /exit", true}, // inside the open quote
+        {"v.exe /bogus /start", false},
+        {"v.exe /bogus /exitnow", false},
+        {"v.exe /bogus /path:C:\\exit", false},
+    };
+    for (const auto& c : cases) {
+        const CommandLine parsed = parse_command_line(c.line);
+        EXPECT_NE(OptionError::None, parsed.error) << c.line;
+        EXPECT_EQ(c.exit, parsed.exit) << c.line;
+        EXPECT_FALSE(parsed.start) << c.line;
     }
 }

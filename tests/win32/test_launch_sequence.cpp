@@ -58,6 +58,12 @@ struct FakeInterface {
     };
     std::map<int, Instance> instances;
     std::vector<std::string> log;
+    // What the window shows: the title and 启动's state as written, between
+    // the launches.
+    std::string caption = "Vantor";
+    uint32_t start_disabled = 0;
+    std::vector<std::string> view;
+    std::vector<std::pair<uint32_t, uint32_t>> progress; // (done, total) as told
     std::vector<double> launch_ms;
     double first_shown_ms = 0;
 
@@ -150,6 +156,7 @@ TypedValue fake_command(CommandFn command, int32_t argc, const TypedValue* args)
     if (command == cmd_launch) {
         const std::string line = as_text(args[0]);
         f.log.push_back("launch " + line);
+        f.view.push_back("launch " + line.substr(line.find(" -clone:") + 1));
         f.launch_ms.push_back(now_ms());
         static const std::string kClone = "-clone:Nox_";
         const size_t clone = line.find(kClone);
@@ -166,8 +173,30 @@ TypedValue fake_command(CommandFn command, int32_t argc, const TypedValue* args)
     return call_command(command, argc, args);
 }
 
-uint64_t fake_read(uint32_t, uint32_t unit, int32_t, int32_t) {
+uint64_t fake_read(uint32_t, uint32_t unit, int32_t index, int32_t) {
+    if (index == app::kPropDisabled)
+        return unit == app::kStartButton ? g_fake->start_disabled : 0;
+    if (index == app::kPropCaption && unit == app::kMainWindowUnit)
+        return uint32_t(uintptr_t(copy_text(g_fake->caption.c_str())));
+    EXPECT_EQ(app::kPropContent, index) << "unit " << unit;
     return uint32_t(uintptr_t(copy_text(g_fake->boxes[unit].c_str())));
+}
+
+void fake_write(uint32_t, uint32_t unit, int32_t index, int32_t, uint32_t low, uint32_t) {
+    FakeInterface& f = *g_fake;
+    if (index == app::kPropCaption && unit == app::kMainWindowUnit) {
+        f.caption = reinterpret_cast<const char*>(uintptr_t(low));
+        f.view.push_back("title " + f.caption);
+    } else if (index == app::kPropDisabled && unit == app::kStartButton) {
+        f.start_disabled = low;
+        f.view.push_back("disabled " + std::to_string(low));
+    } else {
+        ADD_FAILURE() << "property " << index << " of unit " << unit << " written";
+    }
+}
+
+void fake_progress(uint32_t done, uint32_t total) {
+    g_fake->progress.emplace_back(done, total);
 }
 
 // Installs the fake as the application's table and the fake request entry
@@ -180,7 +209,9 @@ class LaunchSequence : public ::testing::Test {
         table_.call_declared = fake_declared;
         table_.call_command = table_.call_command2 = fake_command;
         table_.read_property = fake_read;
+        table_.write_property = fake_write;
         set_app_interface(&table_);
+        app::set_progress_hook(fake_progress);
         fake_.boxes = {{app::kCountBox, "2"},
                        {app::kWidthBox, "720"},
                        {app::kHeightBox, "1280"},
@@ -188,6 +219,7 @@ class LaunchSequence : public ::testing::Test {
                        {app::kPathBox, "D:\\Nox\\bin\\Nox.exe"}};
     }
     void TearDown() override {
+        app::set_progress_hook(nullptr);
         set_app_interface(nullptr);
         g_fake = nullptr;
     }
@@ -241,6 +273,37 @@ TEST_F(LaunchSequence, CountTwoRunsBothPassesInOrder) {
     EXPECT_TRUE(sequence_matches(fake_.log, kExpected));
 }
 
+TEST_F(LaunchSequence, TitleShowsTheStepAndStartIsDisabledUntilTheEnd) {
+    // The count changes between the passes: the second pass shows its own.
+    fake_.on_launch = [this](const std::string& line) {
+        if (line.find("-clone:Nox_2 -resolution") != std::string::npos)
+            fake_.boxes[app::kCountBox] = "3";
+    };
+    static const Step kExpected[] = {{"disabled 1"},
+                                     {"title Vantor - 准备 1/2"},
+                                     {"launch -clone:Nox_1 -resolution:720x1280 -dpi:320 "
+                                      "-performance:low -root:false -cpu:1 -memory:1024"},
+                                     {"title Vantor - 准备 2/2"},
+                                     {"launch -clone:Nox_2 -resolution:720x1280 -dpi:320 "
+                                      "-performance:low -root:false -cpu:1 -memory:1024"},
+                                     {"title Vantor - 启动 1/3"},
+                                     {"launch -clone:Nox_1"},
+                                     {"title Vantor - 启动 2/3"},
+                                     {"launch -clone:Nox_2"},
+                                     {"title Vantor - 启动 3/3"},
+                                     {"launch -clone:Nox_3"},
+                                     {"title Vantor"},
+                                     {"disabled 0"},
+                                     {nullptr}};
+    const app::SequenceReport report = app::launch_sequence(app::kWaitLimits);
+    EXPECT_TRUE(sequence_matches(fake_.view, kExpected));
+    const std::vector<std::pair<uint32_t, uint32_t>> progress = {{0, 4}, {1, 4}, {2, 5},
+                                                                 {3, 5}, {4, 5}, {0, 0}};
+    EXPECT_EQ(progress, fake_.progress);
+    EXPECT_EQ(app::kExitDone, app::exit_code_of(report));
+    EXPECT_EQ(app::kExitDone, app::exit_code_of(app::last_sequence_report()));
+}
+
 TEST_F(LaunchSequence, LaunchThatFailsIsReportedOnceAndEndsTheSequence) {
     fake_.launch_ok = false;
     static const Step kExpected[] = {
@@ -248,8 +311,11 @@ TEST_F(LaunchSequence, LaunchThatFailsIsReportedOnceAndEndsTheSequence) {
         {"message box 无法启动模拟器：\r\nD:\\Nox\\bin\\Nox.exe -clone:Nox_1 -resolution:720x1280 "
          "-dpi:320 -performance:low -root:false -cpu:1 -memory:1024"},
         {nullptr}};
-    app::launch_sequence(app::kWaitLimits);
+    EXPECT_EQ(app::kExitLaunchFailed, app::exit_code_of(app::launch_sequence(app::kWaitLimits)));
     EXPECT_TRUE(sequence_matches(fake_.log, kExpected));
+    // What the window showed is back after the early end.
+    EXPECT_EQ("Vantor", fake_.caption);
+    EXPECT_EQ(0u, fake_.start_disabled);
 }
 
 // ---- limits of the window waits ------------------------------------------------------------
@@ -260,10 +326,13 @@ constexpr double kPauseMs = 500;
 TEST_F(LaunchSequence, WindowThatNeverAppearsEndsTheWaitAndTheSequenceGoesOn) {
     fake_.looks_until_shown = kNever;
     fake_.delay_scale = 1;
-    app::launch_sequence(kShortLimits);
+    EXPECT_EQ(app::kExitNeverAppeared, app::exit_code_of(app::launch_sequence(kShortLimits)));
     const std::vector<std::string> expected = {FIRST_PASS(1), FIRST_PASS(2), SECOND_PASS(1),
                                                SECOND_PASS(2)};
     ASSERT_EQ(expected, launches());
+    ASSERT_FALSE(fake_.log.empty());
+    EXPECT_EQ("message box 模拟器 1、2 的窗口在 1 秒内没有出现，没有被结束。", fake_.log.back())
+        << "one warning at the end";
     // The wait ran to its limit, then the 500 ms pause; nothing was terminated.
     EXPECT_GE(fake_.launch_ms[1] - fake_.launch_ms[0], kShortLimits.appear_ms + kPauseMs - 20);
     for (const std::string& line : fake_.log)
@@ -275,7 +344,9 @@ TEST_F(LaunchSequence, WindowThatNeverGoesEndsTheWaitAndTheSequenceGoesOn) {
     // not named Nox.exe is not terminated, so the window stays.
     fake_.image = "Emu.exe";
     fake_.delay_scale = 1;
-    app::launch_sequence(kShortLimits);
+    EXPECT_EQ(app::kExitNeverClosed, app::exit_code_of(app::launch_sequence(kShortLimits)));
+    ASSERT_FALSE(fake_.log.empty());
+    EXPECT_EQ("message box 模拟器 1、2 的窗口在结束后 1 秒内没有关闭。", fake_.log.back());
     const std::vector<std::string> expected = {FIRST_PASS(1), FIRST_PASS(2), SECOND_PASS(1),
                                                SECOND_PASS(2)};
     ASSERT_EQ(expected, launches());
