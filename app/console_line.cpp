@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::app {
 

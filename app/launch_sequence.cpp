@@ -9,12 +9,12 @@
 #include "app/notices.h"
 #include "app/system_helpers.h"
 #include "commands/convert.h"
-#include "commands/dialogs.h"
-#include "commands/launch.h"
 #include "commands/text.h"
+#include "commands/win32/dialogs.h"
+#include "commands/win32/launch.h"
 #include "controls/common_dlg.h"
-#include "forms/unit_type.h"
-#include "runtime/interface.h"
+#include "forms/win32/unit_type.h"
+#include "runtime/win32/interface.h"
 
 namespace vantor::app {
 

@@ -5,8 +5,8 @@
 
 #include "app/program.h"
 #include "controls/kinds.h"
-#include "forms/engine.h"
-#include "runtime/kernel.h"
+#include "forms/win32/engine.h"
+#include "runtime/win32/kernel.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     vantor::controls::register_control_kinds();

@@ -7,10 +7,10 @@
 #include "app/console_line.h"
 #include "app/launcher.h"
 #include "app/sequence_report.h"
-#include "commands/dialogs.h"
-#include "forms/unit_type.h"
-#include "runtime/interface.h"
-#include "runtime/system_text.h"
+#include "commands/win32/dialogs.h"
+#include "forms/win32/unit_type.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::app {
 

@@ -7,8 +7,8 @@
 #include "app/sequence_report.h"
 #include "app/system_helpers.h"
 #include "app/taskbar_progress.h"
-#include "runtime/interface.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/libraries.h"
 
 // The code base: a jump at offset 0 to the start routine and at the handlers'
 // fixed offsets to their routines, so that the stored handler offsets stay valid

@@ -3,9 +3,9 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/program.h"
-#include "forms/load_command.h"
-#include "forms/unit_type.h"
-#include "runtime/interface.h"
+#include "forms/win32/load_command.h"
+#include "forms/win32/unit_type.h"
+#include "runtime/win32/interface.h"
 
 using namespace vantor;
 

@@ -6,9 +6,9 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/notices.h"
-#include "forms/engine.h"
-#include "runtime/interface.h"
-#include "runtime/system_text.h"
+#include "forms/win32/engine.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::app {
 

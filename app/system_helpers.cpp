@@ -15,10 +15,10 @@
 #include <thread>
 
 #include "commands/convert.h"
-#include "commands/launch.h"
 #include "commands/text.h"
-#include "runtime/interface.h"
-#include "runtime/system_text.h"
+#include "commands/win32/launch.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::app {
 

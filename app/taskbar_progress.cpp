@@ -7,8 +7,8 @@
 
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
-#include "forms/engine.h"
-#include "runtime/interface.h"
+#include "forms/win32/engine.h"
+#include "runtime/win32/interface.h"
 
 namespace vantor::app {
 

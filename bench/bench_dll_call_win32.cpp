@@ -12,7 +12,7 @@
 
 #include "bench/bench_clock.h"
 #include "runtime/dll_binding.h"
-#include "runtime/dll_call_win32.h"
+#include "runtime/win32/dll_call_win32.h"
 
 using namespace vantor;
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
-#include "runtime/interface.h"
-#include "runtime/kernel.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/kernel.h"
 #include "tests/support/forms_harness.h"
 #include "tests/support/sequence.h"
 

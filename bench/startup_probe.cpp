@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "runtime/interface.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 
 namespace {
 

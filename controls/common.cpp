@@ -11,7 +11,7 @@
 #include "controls/dpi.h"
 #include "controls/on_demand.h"
 #include "runtime/allocator.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "forms/unit_type.h"
+#include "forms/win32/unit_type.h"
 
 namespace vantor::controls {
 

@@ -12,9 +12,9 @@
 #include "controls/on_demand.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
-#include "runtime/libraries.h"
 #include "runtime/protocol.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/libraries.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -11,8 +11,8 @@
 
 #include "controls/kind_unit.h"
 #include "forms/blocks.h"
-#include "forms/unit_object.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_object.h"
+#include "forms/win32/unit_type.h"
 #include "runtime/value.h"
 
 namespace vantor::controls {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "controls/common.h"
-#include "forms/dpi_win32.h"
+#include "forms/win32/dpi_win32.h"
 
 namespace vantor::controls {
 

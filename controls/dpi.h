@@ -9,7 +9,7 @@
 
 namespace vantor::controls {
 
-// The DPI of the top-level window holding `hwnd` (forms/dpi_win32.h).
+// The DPI of the top-level window holding `hwnd` (forms/win32/dpi_win32.h).
 int32_t dpi_of(HWND hwnd);
 
 // Stored units (96 per inch) in pixels at `dpi`.

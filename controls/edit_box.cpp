@@ -10,7 +10,7 @@
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "runtime/allocator.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -10,8 +10,8 @@
 #include "controls/common.h"
 #include "controls/kind_unit.h"
 #include "forms/blocks.h"
-#include "forms/unit_object.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_object.h"
+#include "forms/win32/unit_type.h"
 
 namespace vantor::controls {
 

@@ -8,7 +8,7 @@
 #include "controls/common.h"
 #include "controls/dpi.h"
 #include "controls/edit_box.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -12,8 +12,8 @@
 #include "controls/common.h"
 #include "forms/blocks.h"
 #include "forms/kind_table.h"
-#include "forms/unit_object.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_object.h"
+#include "forms/win32/unit_type.h"
 
 namespace vantor::controls {
 

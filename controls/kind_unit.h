@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "forms/unit_object.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_object.h"
+#include "forms/win32/unit_type.h"
 
 namespace vantor::controls {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "runtime/libraries.h"
 #include "runtime/value.h"
+#include "runtime/win32/libraries.h"
 
 namespace vantor::controls {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "forms/unit_type.h"
+#include "forms/win32/unit_type.h"
 
 namespace vantor::controls {
 

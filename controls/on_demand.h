@@ -1,14 +1,14 @@
 // System functions that most runs never call (the file and font dialogs, sound),
 // looked up on first use so that start-up does not load their libraries and the
 // many libraries those pull in. The library stays loaded until the end sequence
-// frees it (runtime/libraries.h), so a function is looked up at each use rather
+// frees it (runtime/win32/libraries.h), so a function is looked up at each use rather
 // than kept across it.
 #pragma once
 
 #include <windows.h>
 
-#include "runtime/dll_call_win32.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/dll_call_win32.h"
+#include "runtime/win32/libraries.h"
 
 namespace vantor::controls {
 

@@ -6,7 +6,7 @@
 #include "controls/dpi.h"
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -9,7 +9,7 @@
 #include "controls/common.h"
 #include "controls/kind_unit.h"
 #include "forms/blocks.h"
-#include "forms/unit_object.h"
+#include "forms/win32/unit_object.h"
 
 namespace vantor::controls {
 

@@ -10,8 +10,8 @@
 #include "controls/kinds.h"
 #include "controls/window_kind.h"
 #include "forms/record.h"
-#include "runtime/kernel.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -8,11 +8,11 @@
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
 #include "controls/window_internal.h"
-#include "forms/dpi_win32.h"
-#include "forms/engine.h"
-#include "forms/loader.h"
-#include "runtime/kernel.h"
-#include "runtime/system_text.h"
+#include "forms/win32/dpi_win32.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/loader.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -5,7 +5,7 @@
 
 #include "controls/dpi.h"
 #include "controls/kind_routines.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
 

@@ -1,6 +1,6 @@
 // Display scale arithmetic of the form engine: stored geometry and fonts are in
 // units of 96 pixels per inch; a window at another DPI shows them scaled by
-// DPI / 96. Portable; the platform's side is forms/dpi_win32.h.
+// DPI / 96. Portable; the platform's side is forms/win32/dpi_win32.h.
 #pragma once
 
 #include <cstdint>

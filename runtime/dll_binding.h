@@ -2,7 +2,7 @@
 // order in which a declared function is looked up. Portable: the operating
 // system is reached only through DllLoader, so the resolution order can be
 // tested with a fake; the Win32 loader and the call path live in
-// runtime/dll_call_win32.h.
+// runtime/win32/dll_call_win32.h.
 #pragma once
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // archive as read at start-up, kept as stored so that record fields are read
 // and written in place. Reading it and walking its records is the form
 // engine's (forms/archive.h); the kernel keeps the table and asks the engine
-// through its hooks (runtime/kernel.h).
+// through its hooks (runtime/win32/kernel.h).
 #pragma once
 
 #include <cstdint>

@@ -54,6 +54,15 @@ else
     failed=$((failed + 1)); failures+=("format: $(echo "$unformatted" | wc -l) files")
 fi
 
+# The layers' includes: portable files include no platform header, and no
+# layer includes one above it.
+echo "=== layers"
+if python3 "$root/tools/check_layers.py" "$root"; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1)); failures+=("layers: includes across layers")
+fi
+
 # 1. Native portable core with sanitizers.
 if build_tree native -DCMAKE_BUILD_TYPE=Debug -DVANTOR_BENCH=ON; then
     echo "=== tests: native"

@@ -25,7 +25,7 @@
 #include <iterator>
 #include <string>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 #include "tests/support/standin_log.h"
 
 namespace {

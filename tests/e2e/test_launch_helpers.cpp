@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "app/system_helpers.h"
-#include "commands/launch.h"
+#include "commands/win32/launch.h"
 #include "runtime/call.h"
 #include "runtime/dll_binding.h"
-#include "runtime/dll_call_win32.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/dll_call_win32.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 #include "tests/support/driver.h"
 
 using namespace vantor;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "forms/dpi.h"
-#include "forms/dpi_win32.h"
+#include "forms/win32/dpi_win32.h"
 #include "tests/support/launcher.h"
 #include "tests/unit/launcher_units.h"
 

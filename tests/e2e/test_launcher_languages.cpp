@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 #include "tests/support/automation.h"
 #include "tests/support/launcher.h"
 #include "tests/unit/launcher_units.h"

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <vector>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::testing {
 

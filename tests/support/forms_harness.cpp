@@ -4,15 +4,15 @@
 #include <vector>
 
 #include "forms/archive.h"
-#include "forms/engine.h"
-#include "forms/load_command.h"
 #include "forms/record.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/load_command.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/fatal.h"
-#include "runtime/interface.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 #include "tests/support/sequence.h"
 #include "tests/support/test_kinds.h"
 

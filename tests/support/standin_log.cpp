@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::testing {
 

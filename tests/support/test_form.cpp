@@ -11,7 +11,7 @@
 #include "forms/archive.h"
 #include "forms/model.h"
 #include "forms/record.h"
-#include "runtime/kernel.h"
+#include "runtime/win32/kernel.h"
 #include "tests/support/automation.h"
 
 namespace vantor::testing {

@@ -19,7 +19,7 @@
 #include "controls/trans_label.h"
 #include "controls/window_kind.h"
 #include "forms/blocks.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_type.h"
 #include "runtime/allocator.h"
 #include "tests/support/plain_program.h"
 #include "tests/support/sequence.h"

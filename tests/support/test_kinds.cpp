@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "forms/blocks.h"
-#include "forms/dpi_win32.h"
-#include "forms/engine.h"
-#include "forms/loader.h"
 #include "forms/record.h"
+#include "forms/win32/dpi_win32.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/loader.h"
 #include "runtime/allocator.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 #include "tests/support/plain_program.h"
 #include "tests/support/sequence.h"
 #include "tests/support/win32.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "forms/unit_object.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_object.h"
+#include "forms/win32/unit_type.h"
 
 namespace vantor::testing {
 

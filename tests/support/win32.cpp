@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "forms/events.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "forms/win32/events.h"
 #include "runtime/protocol.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 #include "tests/support/automation.h"
 #include "tests/support/driver.h"
 #include "tests/support/plain_program.h"

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "forms/unit_object.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_object.h"
+#include "forms/win32/unit_type.h"
 #include "runtime/value.h" // word_of
 #include "tests/support/driver.h"
 

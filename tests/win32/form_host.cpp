@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "controls/kinds.h"
-#include "forms/engine.h"
-#include "forms/load_command.h"
-#include "forms/unit_type.h"
-#include "runtime/interface.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/load_command.h"
+#include "forms/win32/unit_type.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 
 using namespace vantor;
 

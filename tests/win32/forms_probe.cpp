@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "forms/engine.h"
-#include "forms/events.h"
-#include "runtime/interface.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/events.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 #include "tests/support/automation.h"
 #include "tests/support/forms_harness.h"
 

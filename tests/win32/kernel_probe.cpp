@@ -10,10 +10,10 @@
 
 #include "controls/on_demand.h"
 #include "forms/archive.h"
-#include "forms/engine.h"
+#include "forms/win32/engine.h"
 #include "runtime/allocator.h"
-#include "runtime/interface.h"
-#include "runtime/kernel.h"
+#include "runtime/win32/interface.h"
+#include "runtime/win32/kernel.h"
 #include "tests/support/automation.h"
 #include "tests/support/win32.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "runtime/dll_binding.h"
-#include "runtime/dll_call_win32.h"
 #include "runtime/fatal.h"
+#include "runtime/win32/dll_call_win32.h"
 #include "tests/unit/fatal_error.h"
 
 using namespace vantor;

@@ -15,9 +15,9 @@
 
 #include "controls/edit_box.h"
 #include "forms/archive.h"
-#include "forms/dpi_win32.h"
 #include "forms/record.h"
-#include "runtime/kernel.h"
+#include "forms/win32/dpi_win32.h"
+#include "runtime/win32/kernel.h"
 #include "tests/support/driver.h"
 #include "tests/support/test_form.h"
 

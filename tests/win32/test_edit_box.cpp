@@ -9,7 +9,7 @@
 
 #include "controls/edit_box.h"
 #include "controls/edit_input.h"
-#include "forms/events.h"
+#include "forms/win32/events.h"
 #include "tests/support/win32.h"
 
 using namespace vantor;

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "forms/dpi.h"
-#include "forms/dpi_win32.h"
-#include "forms/properties.h"
+#include "forms/win32/dpi_win32.h"
+#include "forms/win32/properties.h"
 #include "tests/support/driver.h"
 #include "tests/support/forms_harness.h"
 

@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "forms/dispatch.h"
-#include "forms/engine.h"
+#include "forms/win32/dispatch.h"
+#include "forms/win32/engine.h"
 #include "runtime/call.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 #include "tests/support/forms_harness.h"
 #include "tests/support/sequence.h"
 #include "tests/support/test_kinds.h"

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "forms/archive.h"
-#include "forms/dispatch.h"
-#include "forms/engine.h"
-#include "forms/loader.h"
-#include "runtime/kernel.h"
+#include "forms/win32/dispatch.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/loader.h"
+#include "runtime/win32/kernel.h"
 #include "tests/support/forms_harness.h"
 #include "tests/support/sequence.h"
 #include "tests/support/test_kinds.h"

@@ -12,12 +12,12 @@
 #include <tuple>
 #include <vector>
 
-#include "forms/engine.h"
-#include "forms/loader.h"
-#include "forms/properties.h"
 #include "forms/record.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/loader.h"
+#include "forms/win32/properties.h"
 #include "runtime/allocator.h"
-#include "runtime/kernel.h"
+#include "runtime/win32/kernel.h"
 #include "tests/support/forms_harness.h"
 #include "tests/support/sequence.h"
 #include "tests/support/test_form.h"

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/kernel.h"
-#include "runtime/window_object.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/window_object.h"
 #include "tests/support/automation.h"
 #include "tests/support/win32.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 #include "tests/support/automation.h"
 
 using namespace vantor;

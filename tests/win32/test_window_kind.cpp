@@ -8,8 +8,8 @@
 
 #include "controls/kinds.h"
 #include "controls/window_kind.h"
-#include "runtime/kernel.h"
-#include "runtime/libraries.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/libraries.h"
 #include "tests/support/test_form.h"
 
 using namespace vantor;

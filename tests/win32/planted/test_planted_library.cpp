@@ -9,7 +9,7 @@
 #include <string>
 
 #include "runtime/dll_binding.h"
-#include "runtime/dll_call_win32.h"
+#include "runtime/win32/dll_call_win32.h"
 
 using namespace vantor;
 

@@ -1,12 +1,12 @@
-#include "commands/dialogs.h"
+#include "commands/win32/dialogs.h"
 
 #include <windows.h>
 
-#include "forms/unit_object.h"
+#include "forms/win32/unit_object.h"
 #include "runtime/call.h"
-#include "runtime/libraries.h"
 #include "runtime/protocol.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/libraries.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor {
 

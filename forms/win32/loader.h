@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "runtime/window_object.h"
+#include "runtime/win32/window_object.h"
 
 namespace vantor::forms {
 

@@ -1,18 +1,18 @@
-#include "forms/engine.h"
+#include "forms/win32/engine.h"
 
 #include <algorithm>
 #include <span>
 #include <vector>
 
-#include "forms/dispatch.h"
-#include "forms/engine_internal.h"
-#include "forms/loader.h"
 #include "forms/mouse_pointer.h"
-#include "forms/properties.h"
+#include "forms/win32/dispatch.h"
+#include "forms/win32/engine_internal.h"
+#include "forms/win32/loader.h"
+#include "forms/win32/properties.h"
 #include "runtime/fatal.h"
-#include "runtime/kernel.h"
 #include "runtime/protocol.h"
 #include "runtime/value.h"
+#include "runtime/win32/kernel.h"
 
 namespace vantor::forms {
 

@@ -1,8 +1,8 @@
-#include "runtime/window_object.h"
+#include "runtime/win32/window_object.h"
 
 #include <unordered_map>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor {
 

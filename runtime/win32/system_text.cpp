@@ -1,4 +1,4 @@
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "forms/dispatch.h"
+#include "forms/win32/dispatch.h"
 
 #include <algorithm>
 #include <array>
@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "forms/engine.h"
-#include "forms/engine_internal.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/engine_internal.h"
 #include "runtime/call.h"
 #include "runtime/fatal.h"
-#include "runtime/kernel.h"
+#include "runtime/win32/kernel.h"
 
 namespace vantor::forms {
 

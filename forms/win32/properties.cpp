@@ -1,4 +1,4 @@
-#include "forms/properties.h"
+#include "forms/win32/properties.h"
 
 #include <windows.h>
 
@@ -7,14 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/dpi_win32.h"
-#include "forms/engine.h"
-#include "forms/engine_internal.h"
-#include "forms/loader.h"
 #include "forms/mouse_pointer.h"
+#include "forms/win32/dpi_win32.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/engine_internal.h"
+#include "forms/win32/loader.h"
 #include "runtime/allocator.h"
 #include "runtime/fatal.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor::forms {
 

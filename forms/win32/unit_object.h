@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "forms/events.h"
-#include "forms/unit_type.h"
-#include "runtime/window_object.h"
+#include "forms/win32/events.h"
+#include "forms/win32/unit_type.h"
+#include "runtime/win32/window_object.h"
 
 namespace vantor {
 

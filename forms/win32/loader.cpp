@@ -1,4 +1,4 @@
-#include "forms/loader.h"
+#include "forms/win32/loader.h"
 
 #include <windows.h>
 
@@ -6,12 +6,12 @@
 #include <map>
 #include <vector>
 
-#include "forms/dispatch.h"
-#include "forms/dpi_win32.h"
-#include "forms/engine.h"
-#include "forms/engine_internal.h"
-#include "runtime/kernel.h"
+#include "forms/win32/dispatch.h"
+#include "forms/win32/dpi_win32.h"
+#include "forms/win32/engine.h"
+#include "forms/win32/engine_internal.h"
 #include "runtime/protocol.h"
+#include "runtime/win32/kernel.h"
 
 namespace vantor::forms {
 

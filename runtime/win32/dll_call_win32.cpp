@@ -1,11 +1,11 @@
-#include "runtime/dll_call_win32.h"
+#include "runtime/win32/dll_call_win32.h"
 
 #include <windows.h>
 
 #include <cassert>
 #include <string>
 
-#include "runtime/system_text.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor {
 

@@ -1,13 +1,13 @@
-#include "runtime/interface.h"
+#include "runtime/win32/interface.h"
 
 #include <windows.h>
 
 #include "runtime/allocator.h"
-#include "runtime/dll_call_win32.h"
 #include "runtime/fatal.h"
-#include "runtime/kernel.h"
 #include "runtime/protocol.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/dll_call_win32.h"
+#include "runtime/win32/kernel.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
-#include "forms/dpi_win32.h"
+#include "forms/win32/dpi_win32.h"
 
-#include "runtime/libraries.h"
+#include "runtime/win32/libraries.h"
 
 namespace vantor::forms::dpi {
 

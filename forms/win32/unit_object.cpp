@@ -1,9 +1,9 @@
-#include "forms/unit_object.h"
+#include "forms/win32/unit_object.h"
 
 #include <commctrl.h>
 
-#include "runtime/libraries.h"
 #include "runtime/protocol.h"
+#include "runtime/win32/libraries.h"
 
 namespace vantor {
 

@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "forms/events.h"
+#include "forms/win32/events.h"
 #include "runtime/value.h"
 
 namespace vantor::forms {

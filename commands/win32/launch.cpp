@@ -1,4 +1,4 @@
-#include "commands/launch.h"
+#include "commands/win32/launch.h"
 
 #include <windows.h>
 
@@ -8,9 +8,9 @@
 #include "commands/convert.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
-#include "runtime/libraries.h"
 #include "runtime/protocol.h"
-#include "runtime/system_text.h"
+#include "runtime/win32/libraries.h"
+#include "runtime/win32/system_text.h"
 
 namespace vantor {
 

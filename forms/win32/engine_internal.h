@@ -11,8 +11,8 @@
 
 #include "forms/archive.h"
 #include "forms/record.h"
-#include "forms/unit_object.h"
-#include "forms/unit_type.h"
+#include "forms/win32/unit_object.h"
+#include "forms/win32/unit_type.h"
 
 namespace vantor::forms::detail {
 

@@ -1,4 +1,4 @@
-#include "runtime/libraries.h"
+#include "runtime/win32/libraries.h"
 #include "runtime/protocol.h"
 
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/dll_call_win32.h"
+#include "runtime/win32/dll_call_win32.h"
 
 namespace vantor {
 

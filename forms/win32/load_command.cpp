@@ -1,10 +1,10 @@
-#include "forms/load_command.h"
+#include "forms/win32/load_command.h"
 
-#include "forms/loader.h"
-#include "forms/unit_object.h"
+#include "forms/win32/loader.h"
+#include "forms/win32/unit_object.h"
 #include "runtime/call.h"
-#include "runtime/libraries.h"
 #include "runtime/protocol.h"
+#include "runtime/win32/libraries.h"
 
 namespace vantor::forms {
 

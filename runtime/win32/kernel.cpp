@@ -1,4 +1,4 @@
-#include "runtime/kernel.h"
+#include "runtime/win32/kernel.h"
 
 #include <ole2.h>
 
@@ -8,13 +8,13 @@
 
 #include "runtime/allocator.h"
 #include "runtime/dll_binding.h"
-#include "runtime/dll_call_win32.h"
 #include "runtime/errors.h"
 #include "runtime/fatal.h"
-#include "runtime/libraries.h"
 #include "runtime/protocol.h"
-#include "runtime/system_text.h"
-#include "runtime/window_object.h"
+#include "runtime/win32/dll_call_win32.h"
+#include "runtime/win32/libraries.h"
+#include "runtime/win32/system_text.h"
+#include "runtime/win32/window_object.h"
 
 namespace vantor {
 

@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Checks the layers' includes: a portable file includes no platform header,
+and no layer includes a header of a layer above it.
+
+Layers, lowest first: runtime < forms < commands < controls < app. The
+portable part of runtime/, forms/ and commands/ is every file outside their
+win32/ folders; it builds natively as well as for Windows. controls/ and app/
+are Windows only. Prints each offending include and exits 1 when there is one.
+"""
+import pathlib
+import re
+import sys
+
+LAYERS = ["runtime", "forms", "commands", "controls", "app"]
+PORTABLE_LAYERS = {"runtime", "forms", "commands"}
+# Headers of the Windows SDK and of mingw's Windows support.
+PLATFORM = re.compile(
+    r"#\s*include\s*<(windows|winuser|winbase|windef|commdlg|commctrl|shellapi|shlobj|"
+    r"shobjidl|tlhelp32|wincodec|ole2|objbase|mmsystem|windowsx|winnls|wingdi|io|process|"
+    r"direct)\.h>",
+    re.IGNORECASE)
+PROJECT = re.compile(r'#\s*include\s*"([^"/]+)/([^"]+)"')
+
+
+def layer_of(path):
+    return path.parts[0] if path.parts and path.parts[0] in LAYERS else None
+
+
+def is_portable(path):
+    return layer_of(path) in PORTABLE_LAYERS and "win32" not in path.parts[1:-1]
+
+
+def problems(root):
+    for path in sorted(root.glob("*/**/*")):
+        rel = path.relative_to(root)
+        layer = layer_of(rel)
+        if layer is None or path.suffix not in (".h", ".cpp", ".in"):
+            continue
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            where = f"{rel}:{number}: {line.strip()}"
+            if is_portable(rel) and PLATFORM.search(line):
+                yield f"{where}: a portable file includes a platform header"
+            match = PROJECT.search(line)
+            if not match or match.group(1) not in LAYERS:
+                continue
+            included = pathlib.Path(match.group(1), match.group(2))
+            if LAYERS.index(included.parts[0]) > LAYERS.index(layer):
+                yield f"{where}: {layer}/ includes a header of {included.parts[0]}/ above it"
+            elif is_portable(rel) and not is_portable(included):
+                yield f"{where}: a portable file includes a Windows-only header"
+
+
+def main():
+    root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".")
+    found = list(problems(root))
+    for line in found:
+        print(line)
+    print(f"layers: {len(found)} offending includes")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
