@@ -109,12 +109,14 @@ bool launch(const char* path, const char* command_line) {
 
 enum class WaitEnd { Met, TimedOut, Abandoned };
 
-// Repeats: delay 200 ms, look for instance i's window; until it has appeared
-// (`appear`) or is gone, the limit has passed or the window is being closed.
-WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint32_t& window) {
+// Repeats: delay a poll interval, look for instance i's window; until it has
+// appeared (`appear`) or is gone, the limit has passed or the window is being
+// closed.
+WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint32_t poll_ms,
+                                 uint32_t& window) {
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
-        if (!delay(200))
+        if (!delay(int32_t(poll_ms)))
             return WaitEnd::Abandoned;
         OwnedText number(number_text(i));
         OwnedText title(join({"夜神模拟器", number.get()}));
@@ -204,18 +206,20 @@ bool prepare_instance(int32_t i, Run& run) {
         return false;
     }
     uint32_t window = 0;
-    WaitEnd appeared = wait_for_instance_window(i, true, run.limits.appear_ms, window);
+    WaitEnd appeared =
+        wait_for_instance_window(i, true, run.limits.appear_ms, run.limits.poll_ms, window);
     if (appeared == WaitEnd::TimedOut)
         run.report.never_appeared.push_back(i);
     if (appeared == WaitEnd::Met) {
         // An instance that ended before its owner was looked up leaves nothing
         // to terminate; the disappearance wait then ends at its first look.
         terminate_window_owner(window, "Nox.exe");
-        appeared = wait_for_instance_window(i, false, run.limits.disappear_ms, window);
+        appeared =
+            wait_for_instance_window(i, false, run.limits.disappear_ms, run.limits.poll_ms, window);
         if (appeared == WaitEnd::TimedOut)
             run.report.never_closed.push_back(i);
     }
-    if (appeared == WaitEnd::Abandoned || !delay(500)) {
+    if (appeared == WaitEnd::Abandoned || !delay(int32_t(run.limits.pause_ms))) {
         run.report.end = SequenceEnd::Closed;
         return false;
     }
@@ -243,7 +247,7 @@ void second_pass(Run& run) {
         OwnedText program(command_path(path.get()));
         OwnedText command_line(join({program.get(), " -clone:Nox_", number.get()}));
         launch(path.get(), command_line.get());
-        if (!delay(800)) {
+        if (!delay(int32_t(run.limits.spacing_ms))) {
             run.report.end = SequenceEnd::Closed;
             return;
         }

@@ -10,11 +10,16 @@
 
 namespace vantor::app {
 
-// Upper bounds of the two window waits of the first pass, in milliseconds:
-// for an instance's window to appear, and to go after its termination.
+// The launch sequence's times, in milliseconds: the upper bounds of the two
+// window waits of the first pass (for an instance's window to appear, and to
+// go after its termination), how often those waits look, the pause after each
+// prepared instance and the spacing of the second pass's starts.
 struct WaitLimits {
     uint32_t appear_ms;
     uint32_t disappear_ms;
+    uint32_t poll_ms = 200;
+    uint32_t pause_ms = 500;
+    uint32_t spacing_ms = 800;
 };
 inline constexpr WaitLimits kWaitLimits{120000, 30000};
 
