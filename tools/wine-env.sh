@@ -73,12 +73,12 @@ vantor_init_prefix() {
         # its Chinese fonts, so Chinese texts show on a system of any language;
         # Wine's links name Windows' own font files, missing here. Linked to the
         # WenQuanYi font instead, Chinese shows under en_US as under zh_CN.
-        if [ ! -f "$WINEPREFIX/.vantor-fontlink" ]; then
-            for face in Tahoma "Microsoft Sans Serif"; do
+        if [ ! -f "$WINEPREFIX/.vantor-fontlink2" ]; then
+            for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
                 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
                     /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
             done
-            touch "$WINEPREFIX/.vantor-fontlink"
+            touch "$WINEPREFIX/.vantor-fontlink2"
         fi
         if [ -n "${VANTOR_DPI:-}" ] && [ "$(cat "$WINEPREFIX/.vantor-dpi" 2>/dev/null)" != "$VANTOR_DPI" ]; then
             wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$VANTOR_DPI" /f \
