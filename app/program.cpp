@@ -3,6 +3,7 @@
 #include <cfenv>
 
 #include "app/form_archive.h"
+#include "app/launcher.h"
 #include "app/scripted_start.h"
 #include "app/sequence_report.h"
 #include "app/system_helpers.h"
@@ -11,17 +12,24 @@
 #include "runtime/win32/libraries.h"
 
 // The code base: a jump at offset 0 to the start routine and at the handlers'
-// fixed offsets to their routines, so that the stored handler offsets stay valid
-// whatever the linker does with the routines themselves.
+// offsets (from the form source, launcher_form.h) to their routines, so that the
+// stored handler offsets stay valid whatever the linker does with the routines
+// themselves.
+#define VANTOR_TEXT(x) #x
+#define VANTOR_OFFSET(x) VANTOR_TEXT(x)
 asm(".text\n"
     ".balign 16\n"
     ".globl _vantor_code_base\n"
     "_vantor_code_base:\n"
     "  jmp _vantor_start_routine\n"
-    "  .org _vantor_code_base + 0x44\n"
-    "  jmp _vantor_pick_executable\n"
-    "  .org _vantor_code_base + 0xC0\n"
-    "  jmp _vantor_launch_sequence\n");
+    "  .org _vantor_code_base + " VANTOR_OFFSET(
+        VANTOR_HANDLER_PICK_EXECUTABLE) "\n"
+                                        "  jmp _vantor_pick_executable\n"
+                                        "  .org _vantor_code_base + " VANTOR_OFFSET(
+                                            VANTOR_HANDLER_LAUNCH_SEQUENCE) "\n"
+                                                                            "  jmp "
+                                                                            "_vantor_launch_"
+                                                                            "sequence\n");
 
 namespace vantor::app {
 

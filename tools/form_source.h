@@ -59,6 +59,20 @@ struct Diagnostic {
     std::string str() const;
 };
 
+// The names a source gives its windows, units and handlers, for the program
+// that uses them: `symbol=NAME` on a window or unit line, and the `handler`
+// statements (with the command line's offsets where it gives them).
+struct FormSymbols {
+    std::vector<std::pair<std::string, uint32_t>> ids; // in source order
+    std::map<std::string, int32_t> handlers;
+};
+
+// A C++ header of `symbols` in namespace `name_space`: `kNAME` for each id,
+// `kNAMEHandler` (NAME in camel case) for each handler offset, and a macro
+// VANTOR_HANDLER_<NAME> of each offset for assembly text.
+std::string symbols_header(const FormSymbols& symbols, const std::string& source_name,
+                           const std::string& name_space);
+
 struct CompileOptions {
     // Handler names given on the command line; they take precedence over the
     // `handler` statements of the source.
@@ -66,6 +80,8 @@ struct CompileOptions {
     // Reads the files named by file:"..." (path already made absolute); null:
     // read_file below. A fuzzer supplies one that never touches the disk.
     std::function<bool(const std::string& path, std::string& out, std::string& error)> read;
+    // Where the source's names are collected, when given.
+    FormSymbols* symbols = nullptr;
 };
 
 // Parses form source text. `path` names the source in diagnostics and anchors

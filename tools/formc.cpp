@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -15,9 +16,24 @@ namespace {
 
 const char kUsage[] =
     "usage: vantor-formc SOURCE -o ARCHIVE [--handler NAME=OFFSET]...\n"
+    "                    [--header FILE [--namespace NS]]\n"
     "  Compiles a form source (UTF-8 text; syntax in tools/form_source.h) into a\n"
     "  form archive. --handler sets the offset of a symbolic handler named by an\n"
-    "  'on' line, overriding the source's 'handler NAME=OFFSET' default.\n";
+    "  'on' line, overriding the source's 'handler NAME=OFFSET' default.\n"
+    "  --header also writes a C++ header of the source's symbol= ids and handler\n"
+    "  offsets, in namespace NS (default form_symbols).\n";
+
+// Writes `text` to `path`; false with a message on failure.
+bool write_text(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (out)
+        return true;
+    std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), std::strerror(errno));
+    std::remove(path.c_str());
+    return false;
+}
 
 // NAME=OFFSET with OFFSET decimal or 0x hex, -1 allowed.
 bool parse_handler(const std::string& arg, vantor::tools::CompileOptions& options) {
@@ -38,11 +54,17 @@ bool parse_handler(const std::string& arg, vantor::tools::CompileOptions& option
 
 int main(int argc, char** argv) {
     vantor::tools::ToolArgs args(argc, argv, "vantor-formc", kUsage);
-    std::string arg, value, source, output;
+    std::string arg, value, source, output, header, name_space = "form_symbols";
     vantor::tools::CompileOptions options;
-    while (args.next(arg, value, {"-o", "--handler"})) {
+    vantor::tools::FormSymbols symbols;
+    options.symbols = &symbols;
+    while (args.next(arg, value, {"-o", "--handler", "--header", "--namespace"})) {
         if (arg == "-o") {
             output = value;
+        } else if (arg == "--header") {
+            header = value;
+        } else if (arg == "--namespace") {
+            name_space = value;
         } else if (arg == "--handler") {
             if (!parse_handler(value, options))
                 return args.error("bad --handler '" + value + "' (expected NAME=OFFSET)");
@@ -71,5 +93,9 @@ int main(int argc, char** argv) {
         std::remove(output.c_str());
         return 1;
     }
+    const std::string source_name = std::filesystem::path(source).filename().string();
+    if (!header.empty() &&
+        !write_text(header, vantor::tools::symbols_header(symbols, source_name, name_space)))
+        return 1;
     return 0;
 }

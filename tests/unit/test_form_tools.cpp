@@ -272,6 +272,42 @@ handler launch=0x100
     EXPECT_EQ(m2.windows[0].units[0].events[1].handler, 0x100);
 }
 
+TEST_F(FormTools, SymbolsNameIdsAndHandlersForTheProgramsHeader) {
+    const std::string source = R"(handler pick_file=0x44
+window 0x52010003 symbol=Main
+  unit 0x06010002 kind=window symbol=MainUnit
+  unit 0x16010005 kind=EditBox
+  unit 0x16010006 kind=Button symbol=Start_2
+)";
+    vantor::tools::FormSymbols symbols;
+    CompileOptions options;
+    options.symbols = &symbols;
+    options.handlers["launch"] = 0xC0;
+    compile_ok(source, options);
+    using Ids = std::vector<std::pair<std::string, uint32_t>>;
+    EXPECT_EQ(symbols.ids,
+              (Ids{{"Main", 0x52010003}, {"MainUnit", 0x06010002}, {"Start_2", 0x16010006}}));
+    const std::string header = vantor::tools::symbols_header(symbols, "form.form", "app");
+    for (const char* line : {"#define VANTOR_HANDLER_PICK_FILE 68\n", "namespace app {\n",
+                             "inline constexpr uint32_t kStart_2 = 0x16010006;\n",
+                             "inline constexpr int32_t kPickFileHandler = 68;\n",
+                             "inline constexpr int32_t kLaunchHandler = 192;\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\nin:\n" << header;
+
+    // A symbol is an identifier, given once.
+    for (const char* bad :
+         {"window 0x52010003 symbol=2x\n", "window 0x52010003 symbol=\"a\"\n",
+          "window 0x52010003 symbol=A\n  unit 0x06010002 kind=window symbol=A\n"}) {
+        vantor::tools::FormSymbols some;
+        CompileOptions with;
+        with.symbols = &some;
+        ArchiveModel model;
+        Diagnostic diag;
+        EXPECT_FALSE(compile(bad, model, diag, with)) << bad;
+        EXPECT_NE(diag.message.find("symbol"), std::string::npos) << diag.message;
+    }
+}
+
 TEST_F(FormTools, BlocksFromProperties) {
     write("pic.bin", std::string("PIC\0x", 5));
     ArchiveModel m = compile_ok(utf8(u8R"(window 0x52010003
