@@ -18,9 +18,6 @@ namespace vantor::forms {
 
 namespace {
 
-// The format version CreateIconFromResourceEx takes for icon and cursor images.
-constexpr DWORD kIconFormatVersion = 0x00030000;
-
 SelectedPageQuery g_page_query = nullptr;
 
 // ---- kernel hooks ---------------------------------------------------------------
@@ -96,8 +93,9 @@ HCURSOR cursor_from_file(std::span<const uint8_t> file) {
     if (kind == 2)
         std::copy(entry + 4, entry + 8, resource.begin());
     std::copy(file.data() + offset, file.data() + offset + size, resource.begin() + 4);
-    return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
-        resource.data(), DWORD(resource.size()), FALSE, kIconFormatVersion, 0, 0, LR_DEFAULTCOLOR));
+    return reinterpret_cast<HCURSOR>(
+        CreateIconFromResourceEx(resource.data(), DWORD(resource.size()), FALSE,
+                                 kIconResourceVersion, 0, 0, LR_DEFAULTCOLOR));
 }
 
 HCURSOR standard_cursor(uint32_t number, uint32_t system_id) {
