@@ -39,13 +39,28 @@ struct PropLine {
     Value value;
 };
 
+// A choice's value by its name (forms/choices.h) or any 32-bit number.
+template <class P>
+int32_t choice_or_number(const Field<P>& f, const Value& v, const std::string& what,
+                         const Context& cx) {
+    if (!f.choices.empty() && v.word && !v.str) {
+        int32_t named = forms::choice_value(f.choices, v.word->text);
+        if (named >= 0)
+            return named;
+        const char c = v.word->text.empty() ? '0' : v.word->text[0];
+        if (!(c == '-' || (c >= '0' && c <= '9')))
+            cx.fail(what + ": '" + v.word->text + "' is none of " + std::string(f.choices));
+    }
+    return static_cast<int32_t>(cx.dword(v, what, f.type == FieldType::Logical));
+}
+
 template <class P> void assign(P& p, const Field<P>& f, const Value& v, const Context& cx) {
     std::string what = std::string("property ") + f.name;
     std::visit(
         [&](auto member) {
             using M = std::remove_reference_t<decltype(p.*member)>;
             if constexpr (std::is_same_v<M, int32_t>) {
-                p.*member = static_cast<int32_t>(cx.dword(v, what, f.type == FieldType::Logical));
+                p.*member = choice_or_number(f, v, what, cx);
             } else if constexpr (std::is_same_v<M, uint32_t>) {
                 p.*member = cx.dword(v, what, f.type == FieldType::Logical);
             } else if constexpr (std::is_same_v<M, uint16_t>) {
