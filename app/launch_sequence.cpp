@@ -7,11 +7,8 @@
 
 #include "app/launcher.h"
 #include "app/system_helpers.h"
-#include "commands/convert.h"
-#include "commands/dialogs.h"
-#include "commands/launch.h"
+#include "commands/library.h"
 #include "commands/text.h"
-#include "controls/common_dlg.h"
 #include "forms/unit_type.h"
 #include "runtime/interface.h"
 

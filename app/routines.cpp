@@ -3,7 +3,7 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/program.h"
-#include "forms/load_command.h"
+#include "commands/library.h"
 #include "forms/unit_type.h"
 #include "runtime/interface.h"
 

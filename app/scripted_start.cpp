@@ -4,7 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/launcher.h"
-#include "commands/dialogs.h"
+#include "commands/library.h"
 #include "forms/engine.h"
 #include "forms/unit_type.h"
 #include "runtime/interface.h"

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "commands/convert.h"
-#include "commands/launch.h"
+#include "commands/library.h"
 #include "commands/text.h"
 #include "runtime/interface.h"
 #include "runtime/system_text.h"

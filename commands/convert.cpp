@@ -1,4 +1,5 @@
 #include "commands/convert.h"
+#include "commands/library.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "commands/dialogs.h"
+#include "commands/library.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "commands/launch.h"
+#include "commands/library.h"
 
 #include <windows.h>
 

@@ -1,4 +1,5 @@
 #include "controls/common_dlg.h"
+#include "commands/library.h"
 
 #include <commdlg.h>
 

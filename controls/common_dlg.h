@@ -21,10 +21,7 @@ namespace vantor::controls {
 // void*, null for any other number.
 void* common_dlg_interface(int32_t number);
 
-// The Open method, a library command: (unit reference {window id, unit id,
-// 0x0001001F}) -> Bool, true when the user confirmed the dialog or the help
-// request was carried out. The unit is found through the runtime request RequireUnitObject.
-void cmd_common_dlg_open(TypedValue* result, int32_t argc, const TypedValue* args);
+// The Open method is a library command: commands/library.h.
 
 inline constexpr char kCommonDlgClass[] = "_QZ_CommonDlg";
 inline constexpr size_t kFileBufferSize = 260;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/system_helpers.h"
-#include "commands/launch.h"
+#include "commands/library.h"
 #include "runtime/call.h"
 #include "runtime/dll_binding.h"
 #include "runtime/dll_call_win32.h"
