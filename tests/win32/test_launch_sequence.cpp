@@ -177,7 +177,7 @@ class LaunchSequence : public ::testing::Test {
         g_fake = &fake_;
         table_ = kRuntimeInterface;
         table_.call_declared = fake_declared;
-        table_.call_command = table_.call_command2 = fake_command;
+        table_.call_command = table_.call_command_alias = fake_command;
         table_.read_property = fake_read;
         set_app_interface(&table_);
         fake_.boxes = {{app::kCountBox, "2"},
