@@ -9,10 +9,8 @@
 #include "app/notices.h"
 #include "app/system_helpers.h"
 #include "commands/convert.h"
+#include "commands/library.h"
 #include "commands/text.h"
-#include "commands/win32/dialogs.h"
-#include "commands/win32/launch.h"
-#include "controls/common_dlg.h"
 #include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"
 

@@ -7,7 +7,7 @@
 #include "app/console_line.h"
 #include "app/launcher.h"
 #include "app/sequence_report.h"
-#include "commands/win32/dialogs.h"
+#include "commands/library.h"
 #include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"
 #include "runtime/win32/system_text.h"

@@ -35,10 +35,11 @@ namespace vantor::app {
 
 namespace {
 
-// Generated routines of the program; empty in this program.
-void generated_first() {}
-void generated_exit() {}
-void generated_third() {}
+// The routines a program generates around its start (after the runtime start-up,
+// its exit routine, just before the start routine); empty in this program.
+void generated_after_startup() {}
+void generated_exit_routine() {}
+void generated_before_start() {}
 
 } // namespace
 
@@ -64,10 +65,10 @@ int entry_routine() {
     const InterfaceTable& rt = app_interface();
     rt.call_service(service::RuntimeStartup, 0, 0, 0, 0);
     std::fesetenv(FE_DFL_ENV); // the defaults, with no exception flag left set
-    generated_first();
+    generated_after_startup();
     rt.call_service(service::RegisterExitRoutine,
-                    uint32_t(reinterpret_cast<uintptr_t>(&generated_exit)), 0, 0, 0);
-    generated_third();
+                    uint32_t(reinterpret_cast<uintptr_t>(&generated_exit_routine)), 0, 0, 0);
+    generated_before_start();
     reinterpret_cast<int (*)()>(const_cast<uint8_t*>(vantor_code_base))(); // start routine
     install_taskbar_progress();
     apply_command_line(); // options for scripts; none: the window stays as stored

@@ -3,7 +3,7 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/program.h"
-#include "forms/win32/load_command.h"
+#include "commands/library.h"
 #include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"
 

@@ -6,7 +6,9 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/notices.h"
+#include "commands/library.h"
 #include "forms/win32/engine.h"
+#include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"
 #include "runtime/win32/system_text.h"
 

@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "commands/convert.h"
+#include "commands/library.h"
 #include "commands/text.h"
-#include "commands/win32/launch.h"
 #include "runtime/win32/interface.h"
 #include "runtime/win32/system_text.h"
 

@@ -1,4 +1,6 @@
 #include "commands/convert.h"
+#include "commands/dates.h"
+#include "commands/library.h"
 
 #include <cmath>
 #include <cstdio>
@@ -203,31 +205,6 @@ void format_float(float f, char* out, size_t size) {
 }
 
 // ---- dates ----------------------------------------------------------------------------
-
-// OLE automation dates covered here: 1 January 100 to 31 December 9999.
-constexpr int32_t kFirstOleDay = -657434;
-constexpr int32_t kLastOleDay = 2958465;
-constexpr int32_t kOleDayOfUnixEpoch = 25569; // 1 January 1970
-
-struct CivilDate {
-    int32_t year;
-    int32_t month;
-    int32_t day;
-};
-
-// Proleptic Gregorian date of a day count from 1 January 1970, by 400-year eras.
-CivilDate civil_from_days(int32_t days) {
-    int32_t z = days + 719468; // from 1 March 0000
-    int32_t era = (z >= 0 ? z : z - 146096) / 146097;
-    int32_t day_of_era = z - era * 146097;
-    int32_t year_of_era =
-        (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-    int32_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-    int32_t mp = (5 * day_of_year + 2) / 153; // March-based month 0..11
-    int32_t month = mp < 10 ? mp + 3 : mp - 9;
-    int32_t day = day_of_year - (153 * mp + 2) / 5 + 1;
-    return {year_of_era + era * 400 + (month <= 2 ? 1 : 0), month, day};
-}
 
 // An OLE date's whole part counts days (toward zero, so -1.25 is 29 December
 // 1899) and the magnitude of its fraction is the time of day, as OLE itself

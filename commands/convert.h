@@ -1,6 +1,6 @@
-// Conversions between values and text, and the letter-case routine, plus the
-// library commands that expose them to application code. Texts are GBK: a byte
-// with its top bit set leads a two-byte character.
+// Conversions between values and text, and the letter-case routine; the library
+// commands that expose them to application code are in commands/library.h.
+// Texts are GBK: a byte with its top bit set leads a two-byte character.
 #pragma once
 
 #include <cstdint>
@@ -40,15 +40,5 @@ enum CaseMode : int {
 // New converted copy of `text` (null is empty), owned by the caller; null when the
 // result is empty. An unknown mode gives a plain copy. Allocation failure is fatal.
 char* convert_case(const char* text, int mode);
-
-// ---- library commands (CommandFn); missing arguments count as omitted ----
-// (value) -> Int
-void cmd_to_int(TypedValue* result, int32_t argc, const TypedValue* args);
-// (value) -> Text, null low word when empty
-void cmd_to_text(TypedValue* result, int32_t argc, const TypedValue* args);
-// (Text) -> Text in lower case; a non-Text argument reads as the empty text
-void cmd_to_lower(TypedValue* result, int32_t argc, const TypedValue* args);
-// (Text, mode) -> Text; the mode is read with to_int, so an omitted mode is 0
-void cmd_convert_case(TypedValue* result, int32_t argc, const TypedValue* args);
 
 } // namespace vantor

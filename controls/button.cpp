@@ -29,11 +29,13 @@ void* ButtonUnit::extra_routine(int32_t number) {
 }
 
 uint32_t button_halign_style(int32_t halign) {
-    return halign == 0 ? BS_LEFT : halign == 1 ? BS_CENTER : BS_RIGHT;
+    namespace h = forms::choice::HAlign;
+    return halign == h::Left ? BS_LEFT : halign == h::Centred ? BS_CENTER : BS_RIGHT;
 }
 
 uint32_t button_valign_style(int32_t valign) {
-    return valign == 0 ? BS_TOP : valign == 1 ? BS_VCENTER : BS_BOTTOM;
+    namespace v = forms::choice::VAlign;
+    return valign == v::Top ? BS_TOP : valign == v::Centred ? BS_VCENTER : BS_BOTTOM;
 }
 
 ButtonUnit::ButtonUnit(uint32_t window_id, uint32_t unit_id)
@@ -48,7 +50,7 @@ UnitObject* ButtonUnit::create(const forms::CreateParams& p) {
     if (!forms::read_block(p.block, p.block_size, props))
         return nullptr;
     uint32_t style = button_halign_style(props.HAlign) | button_valign_style(props.VAlign);
-    if (props.ButtonType == 1)
+    if (props.ButtonType == forms::choice::ButtonType::Default)
         style |= BS_DEFPUSHBUTTON;
 
     Picture picture;
@@ -100,7 +102,8 @@ void ButtonUnit::apply(int32_t index) {
     switch (index) {
     case props::button::ButtonType:
         replace_style(hwnd, GWL_STYLE, BS_DEFPUSHBUTTON,
-                      props_.ButtonType == 1 ? BS_DEFPUSHBUTTON : 0);
+                      props_.ButtonType == forms::choice::ButtonType::Default ? BS_DEFPUSHBUTTON
+                                                                              : 0);
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
     case props::button::Caption:

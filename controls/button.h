@@ -8,6 +8,7 @@
 
 #include "controls/common.h"
 #include "controls/kind_unit.h"
+#include "controls/picture.h"
 #include "forms/blocks.h"
 #include "forms/win32/unit_object.h"
 

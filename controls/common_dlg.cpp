@@ -1,4 +1,5 @@
 #include "controls/common_dlg.h"
+#include "commands/library.h"
 
 #include <commdlg.h>
 
@@ -137,16 +138,17 @@ HelpRequest help_request(int32_t help_command, int32_t help_context) {
         return help_context != 0 ? HelpRequest{command, ULONG_PTR(help_context), true}
                                  : HelpRequest{HELP_FINDER, 0, true};
     };
-    switch (std::clamp(help_command, 0, 5)) {
-    case 1:
+    namespace command = forms::choice::HelpCommand;
+    switch (std::clamp(help_command, 0, command::kLast)) {
+    case command::Context:
         return with_context(HELP_CONTEXT);
-    case 2:
+    case command::ContextPopup:
         return with_context(HELP_CONTEXTPOPUP);
-    case 3:
+    case command::ForceFile:
         return {HELP_FORCEFILE, 0, true};
-    case 4:
+    case command::HelpOnHelp:
         return {HELP_HELPONHELP, 0, false};
-    case 5:
+    case command::Quit:
         return {HELP_QUIT, 0, false};
     default:
         return {HELP_FINDER, 0, true};
@@ -184,11 +186,12 @@ int32_t CommonDlg::read(int32_t index, uint32_t result[2]) {
 }
 
 bool CommonDlg::open() {
+    namespace type = forms::choice::DialogType;
     switch (props_.DialogType) {
-    case 0:
-    case 1:
+    case type::Open:
+    case type::Save:
         return open_file_dialog();
-    case 2:
+    case type::Font:
         return open_font_dialog();
     default:
         return open_help();
@@ -234,7 +237,7 @@ bool CommonDlg::open_file_dialog() {
         on_demand<decltype(&GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
     const auto save_file =
         on_demand<decltype(&GetSaveFileNameW)>("comdlg32.dll", "GetSaveFileNameW");
-    const auto run_dialog = p.DialogType == 0 ? open_file : save_file;
+    const auto run_dialog = p.DialogType == forms::choice::DialogType::Open ? open_file : save_file;
     BOOL ok = run_dialog && run_dialog(&ofn);
     if (!ok || !still_alive(self))
         return false;

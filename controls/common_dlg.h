@@ -21,17 +21,7 @@ namespace vantor::controls {
 // void*, null for any other number.
 void* common_dlg_interface(int32_t number);
 
-// The Open method, a library command: (unit reference {window id, unit id,
-// 0x0001001F}) -> Bool, true when the user confirmed the dialog or the help
-// request was carried out. The unit is found through the runtime request RequireUnitObject.
-void cmd_common_dlg_open(TypedValue* result, int32_t argc, const TypedValue* args);
-
-// Own property indexes (property index minus 8), as the kind's routines see them.
-namespace dlg_prop {
-#define VANTOR_OWN_INDEX(kind, name, ...) name = props::kind::name - forms::kFirstOwnProperty,
-enum : int32_t { VANTOR_COMMON_DLG_PROPERTIES(VANTOR_OWN_INDEX) Count };
-#undef VANTOR_OWN_INDEX
-} // namespace dlg_prop
+// The Open method is a library command: commands/library.h.
 
 inline constexpr char kCommonDlgClass[] = "_QZ_CommonDlg";
 inline constexpr size_t kFileBufferSize = 260;

@@ -28,18 +28,19 @@ DWORD creation_style(const EditBoxProps& p) {
     using P = EditBoxProps;
     static constexpr StyleWhen<P> kChoiceStyles[] = {
         {&P::HideSelection, 0, ES_NOHIDESEL},
-        {&P::Alignment, 1, ES_CENTER},
-        {&P::Alignment, 2, ES_RIGHT},
+        {&P::Alignment, forms::choice::Alignment::Centred, ES_CENTER},
+        {&P::Alignment, forms::choice::Alignment::Right, ES_RIGHT},
         {&P::InputMode, input_mode::ReadOnly, ES_READONLY},
         {&P::InputMode, input_mode::Password, ES_PASSWORD},
-        {&P::CaseConversion, 1, ES_LOWERCASE},
-        {&P::CaseConversion, 2, ES_UPPERCASE}};
+        {&P::CaseConversion, forms::choice::CaseConversion::Lower, ES_LOWERCASE},
+        {&P::CaseConversion, forms::choice::CaseConversion::Upper, ES_UPPERCASE}};
     DWORD style = style_bits(p, kChoiceStyles);
     if (p.MultiLine == 1) {
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-        if (p.ScrollBars == 1 || p.ScrollBars == 3)
+        namespace bars = forms::choice::ScrollBars;
+        if (p.ScrollBars == bars::Horizontal || p.ScrollBars == bars::Both)
             style |= ES_AUTOHSCROLL | WS_HSCROLL;
-        if (p.ScrollBars == 2 || p.ScrollBars == 3)
+        if (p.ScrollBars == bars::Vertical || p.ScrollBars == bars::Both)
             style |= WS_VSCROLL;
     } else {
         style |= ES_AUTOHSCROLL;
@@ -96,7 +97,7 @@ EditBox* EditBox::create(const forms::CreateParams& params) {
     box->apply_font();
     SendMessageW(hwnd, EM_LIMITTEXT, WPARAM(std::max(props.MaxLength, 0)), 0);
     box->apply_password_char();
-    if (props.MultiLine != 1 && props.SpinMode != 0)
+    if (props.MultiLine != 1 && props.SpinMode != forms::choice::SpinMode::None)
         box->create_spin((params.styles & WS_DISABLED) != 0);
     box->select(props.SelStart, props.SelLength);
     if (box->set_border_styles())

@@ -19,13 +19,6 @@ namespace vantor::controls {
 // void*, null for any other number.
 void* edit_box_interface(int32_t number);
 
-// Own property indexes (property index minus 8), as the kind's routines see them.
-namespace edit_prop {
-#define VANTOR_OWN_INDEX(kind, name, ...) name = props::kind::name - forms::kFirstOwnProperty,
-enum : int32_t { VANTOR_EDIT_BOX_PROPERTIES(VANTOR_OWN_INDEX) Count };
-#undef VANTOR_OWN_INDEX
-} // namespace edit_prop
-
 // Events of the kind besides the common -7 and -8.
 inline constexpr int32_t kEditEventChanged = event::Changed;
 inline constexpr int32_t kEditEventSpin = event::SpinPressed;

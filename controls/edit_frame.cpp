@@ -19,14 +19,15 @@ constexpr DWORD kBorderExStyles = WS_EX_STATICEDGE | WS_EX_CLIENTEDGE | WS_EX_DL
 } // namespace
 
 DWORD border_ex_style(int32_t border) {
+    namespace b = forms::choice::EditBorder;
     switch (border) {
-    case 1:
+    case b::Sunken:
         return WS_EX_CLIENTEDGE;
-    case 2:
+    case b::Raised:
         return WS_EX_DLGMODALFRAME;
-    case 3:
+    case b::ThinSunken:
         return WS_EX_STATICEDGE;
-    case 4:
+    case b::SunkenRaised:
         return WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME;
     default:
         return 0;
@@ -79,7 +80,7 @@ bool EditBox::set_border_styles() {
     const DWORD old_style = DWORD(GetWindowLongW(hwnd, GWL_STYLE));
     const DWORD ex = (old_ex & ~kBorderExStyles) | border_ex_style(props_.BorderStyle);
     DWORD style = old_style & ~DWORD(WS_BORDER);
-    if (props_.BorderStyle == 5)
+    if (props_.BorderStyle == forms::choice::EditBorder::SingleLine)
         style |= WS_BORDER;
     if (ex == old_ex && style == old_style)
         return false;

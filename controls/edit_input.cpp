@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "commands/convert.h"
+#include "commands/dates.h"
 #include "runtime/allocator.h"
 
 namespace vantor::controls {
@@ -74,24 +75,6 @@ size_t separator_length(const char* p) {
     }
     return 0;
 }
-
-int32_t days_in_month(int32_t year, int32_t month) {
-    static const int32_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-// Days from 1 January 1970 to a proleptic Gregorian date, by 400-year eras.
-int32_t days_from_civil(int32_t year, int32_t month, int32_t day) {
-    year -= month <= 2 ? 1 : 0;
-    int32_t era = (year >= 0 ? year : year - 399) / 400;
-    int32_t year_of_era = year - era * 400;
-    int32_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    int32_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-    return era * 146097 + day_of_era - 719468;
-}
-
-constexpr int32_t kOleDayOfUnixEpoch = 25569; // 1 January 1970
 
 } // namespace
 
@@ -167,7 +150,7 @@ bool parse_datetime(const char* text, double& ole_date) {
     if (year < 100 || month < 1 || month > 12 || day < 1 || day > days_in_month(year, month) ||
         hour > 23 || minute > 59 || second > 59)
         return false;
-    int32_t ole_day = days_from_civil(year, month, day) + kOleDayOfUnixEpoch;
+    int32_t ole_day = days_from_civil({year, month, day}) + kOleDayOfUnixEpoch;
     double time = (hour * 3600 + minute * 60 + second) / 86400.0;
     // Before 30 December 1899 the whole part counts back while the time of day
     // still counts forward: the fraction's magnitude is the time.

@@ -6,23 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "forms/choices.h"
+
 namespace vantor::controls {
 
-namespace input_mode {
-inline constexpr int32_t Normal = 0;
-inline constexpr int32_t ReadOnly = 1;    // ES_READONLY
-inline constexpr int32_t Password = 2;    // ES_PASSWORD, masked with PasswordChar
-inline constexpr int32_t IntegerText = 3; // digits and "-"
-inline constexpr int32_t DecimalText = 4; // digits, "-" and "."
-inline constexpr int32_t Byte = 5;        // clamped to 0..255 on losing the focus
-inline constexpr int32_t Short = 6;
-inline constexpr int32_t Int = 7;
-inline constexpr int32_t Long = 8;  // re-printed as a 64-bit decimal
-inline constexpr int32_t Float = 9; // re-printed in single precision
-inline constexpr int32_t Double = 10;
-inline constexpr int32_t DateTime = 11; // re-printed, or emptied when it does not parse
-inline constexpr int32_t Last = DateTime;
-} // namespace input_mode
+// The input modes (forms/choices.h): ReadOnly is ES_READONLY; Password is
+// ES_PASSWORD, masked with PasswordChar; IntegerText takes digits and "-",
+// DecimalText also "."; Byte, Short and Int are clamped to their range on losing
+// the focus, Long re-printed as a 64-bit decimal, Float in single precision, Double
+// in double; DateTime re-printed, or emptied when it does not parse.
+namespace input_mode = forms::choice::InputMode;
 
 // Whether a typed character passes the filter of `mode`. `ch` is one whole
 // character of the system code page: a single byte, or a two-byte character as

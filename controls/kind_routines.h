@@ -1,7 +1,8 @@
 // The routines a kind offers the form engine, written once over the kind's unit
 // class and its property table (forms/kind_table.h). The class derives from
 // KindUnit (kind_unit.h: `Block`, props()) and provides static create(params),
-// write(own index, value) and read(own index, result); it may provide
+// write(index, value) and read(index, result), both with the full property index
+// (kFirstOwnProperty and up, as props:: names it); it may provide
 // current_props() (the values to serialise, when the window holds newer ones)
 // and extra_routine(number) (its routines beyond 1, 4, 5, 6 and 9).
 #pragma once
@@ -56,7 +57,8 @@ template <class Unit> UnitObject* create_routine(const forms::CreateParams& para
     return Unit::create(params);
 }
 
-// These kinds never report an error text. The routine sees the index minus 8.
+// These kinds never report an error text. The form engine passes the index minus
+// kFirstOwnProperty; the unit gets the full index back.
 template <class Unit>
 int32_t write_routine(UnitObject* unit, int32_t index, const forms::PropValue* value,
                       const char** error_text) {

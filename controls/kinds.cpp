@@ -13,7 +13,8 @@ using forms::Kind;
 using forms::PropertyEntry;
 
 // A kind's property table as the form engine sees it: the eight fixed
-// properties, then the kind's own rows, types and flags only.
+// properties (with their flags word), then the kind's own rows: types only, their
+// flags word 0.
 template <class P, size_t N = Kind<P>::properties().size() + forms::kFirstOwnProperty>
 constexpr std::array<PropertyEntry, N> property_entries() {
     std::array<PropertyEntry, N> t{};
@@ -24,7 +25,7 @@ constexpr std::array<PropertyEntry, N> property_entries() {
                 "",
                 "",
                 fixed ? forms::kFixedPropertyTypes[i] : row->type,
-                fixed ? forms::kFixedPropertyFlags : row->flags,
+                fixed ? forms::kFixedPropertyFlags : uint16_t(0),
                 nullptr};
     }
     return t;

@@ -19,7 +19,11 @@ namespace {
 constexpr int kSpinWidth = 18; // in stored units
 
 DWORD spin_ex_style(int32_t border_style) {
-    return border_style == 0 || border_style == 1 || border_style == 3 ? WS_EX_STATICEDGE : 0;
+    namespace border = forms::choice::EditBorder;
+    return border_style == border::None || border_style == border::Sunken ||
+                   border_style == border::ThinSunken
+               ? WS_EX_STATICEDGE
+               : 0;
 }
 
 } // namespace
@@ -57,10 +61,10 @@ void EditBox::create_spin(bool disabled) {
                                 reinterpret_cast<HMENU>(uintptr_t(GetDlgCtrlID(edit) + 4)),
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
-        props_.SpinMode = 0;
+        props_.SpinMode = forms::choice::SpinMode::None;
         return;
     }
-    spin_ = new EditSpin(this, hwnd, props_.SpinMode == 1);
+    spin_ = new EditSpin(this, hwnd, props_.SpinMode == forms::choice::SpinMode::Automatic);
     set_spin_range();
     if (disabled)
         EnableWindow(hwnd, FALSE);
@@ -116,7 +120,7 @@ void EditBox::on_spin(int32_t delta) {
     if (delta == 0 || !IsWindowEnabled(edit) || !IsWindowVisible(edit))
         return;
     const bool up = delta > 0;
-    if (props_.SpinMode == 2) {
+    if (props_.SpinMode == forms::choice::SpinMode::Manual) {
         raise_event(event::SpinPressed, {up ? 1u : uint32_t(-1)});
         return;
     }

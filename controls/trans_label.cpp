@@ -37,10 +37,15 @@ void* trans_label_interface(int32_t number) {
 
 UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap) {
     UINT format = DT_NOCLIP;
-    format |= halign == 1 ? DT_CENTER : halign == 2 ? DT_RIGHT : DT_LEFT;
+    namespace h = forms::choice::HAlign;
+    namespace v = forms::choice::VAlign;
+    format |= halign == h::Centred ? DT_CENTER : halign == h::Right ? DT_RIGHT : DT_LEFT;
     if (word_wrap == 1)
         return format | DT_WORDBREAK | DT_VCENTER;
-    return format | DT_SINGLELINE | (valign == 1 ? DT_VCENTER : valign == 2 ? DT_BOTTOM : DT_TOP);
+    return format | DT_SINGLELINE |
+           (valign == v::Centred  ? DT_VCENTER
+            : valign == v::Bottom ? DT_BOTTOM
+                                  : DT_TOP);
 }
 
 TransLabelUnit::TransLabelUnit(uint32_t window_id, uint32_t unit_id)
@@ -88,16 +93,17 @@ void TransLabelUnit::paint() {
         SetTextColor(dc, color);
         DrawTextW(dc, text.c_str(), length, &r, format);
     };
+    namespace effect = forms::choice::TextEffect;
     switch (props_.TextEffect) {
-    case 1:
+    case effect::WhiteShadow:
         draw(RGB(255, 255, 255),
              RECT{rc.left + one, rc.top + one, rc.right + one, rc.bottom + one});
         break;
-    case 2:
+    case effect::WhiteHighlight:
         draw(RGB(255, 255, 255), rc);
         OffsetRect(&rc, one, one);
         break;
-    case 3:
+    case effect::BlackShadow:
         draw(RGB(0, 0, 0), RECT{rc.left + two, rc.top + two, rc.right + two, rc.bottom + two});
         break;
     default:

@@ -10,6 +10,7 @@
 #include "controls/kinds.h"
 #include "controls/window_kind.h"
 #include "forms/record.h"
+#include "forms/win32/engine.h"
 #include "runtime/win32/kernel.h"
 #include "runtime/win32/system_text.h"
 
@@ -84,19 +85,17 @@ std::vector<TabEntry> WindowUnit::units() const {
     std::vector<UnitObject*> live;
     EnumChildWindows(hwnd, collect_unit, reinterpret_cast<LPARAM>(&live));
 
-    const forms::WindowRecord* record = forms::find_window(kernel().windows, window_id());
-    if (record && record->unit_count > 0) {
-        for (uint32_t i = 1; i < record->unit_count; ++i) {
-            forms::RecordCursor c;
-            std::optional<uint32_t> id = forms::unit_id_at(*record, i);
-            if (!id || !forms::open_unit(*record, i, c))
+    const std::vector<forms::UnitInfo> stored = forms::window_units(window_id());
+    if (!stored.empty()) {
+        for (const forms::UnitInfo& unit : stored) {
+            if (unit.index == 0) // the window's own unit
                 continue;
             auto it = std::find_if(live.begin(), live.end(),
-                                   [&](UnitObject* u) { return u->unit_id() == *id; });
+                                   [&](UnitObject* u) { return u->unit_id() == unit.id; });
             if (it == live.end())
                 continue;
-            bool tab_stop = (c.get(forms::Field::State) & forms::state_bit::TabStop) != 0;
-            out.push_back({*it, i, c.get(forms::Field::TabOrder), is_candidate(*it, tab_stop)});
+            bool tab_stop = (unit.state & forms::state_bit::TabStop) != 0;
+            out.push_back({*it, unit.index, unit.tab_order, is_candidate(*it, tab_stop)});
         }
         return out;
     }

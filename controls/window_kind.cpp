@@ -125,64 +125,94 @@ WindowUnit::~WindowUnit() {
         DeleteObject(shape_copy_);
 }
 
+namespace {
+
+struct CreationStyles {
+    uint32_t style;
+    uint32_t ex;
+};
+
+// Styles from the border and the title-bar properties, added to the form engine's.
+CreationStyles frame_styles(const forms::WindowProps& props, uint32_t styles, bool design) {
+    CreationStyles s{styles | WS_CLIPCHILDREN, 0};
+    if (props.BorderStyle != forms::choice::WindowBorder::None) {
+        if (!props.Caption.empty() || props.ControlBox != 0) {
+            s.style |= WS_CAPTION;
+            if (props.ControlBox != 0)
+                s.style |= WS_SYSMENU;
+        }
+        if (design)
+            s.ex |= WS_EX_DLGMODALFRAME;
+        else
+            s.style |= WS_DLGFRAME;
+    }
+    s.style |= border_style_bits(props.BorderStyle);
+    s.ex |= border_ex_bits(props.BorderStyle);
+    if (props.MaxButton != 0)
+        s.style |= WS_MAXIMIZEBOX;
+    if (props.MinButton != 0)
+        s.style |= WS_MINIMIZEBOX;
+    return s;
+}
+
+struct StartPlace {
+    int x;
+    int y;
+    bool centred;
+};
+
+// Start position (centred) and start state (minimised, maximised): where the
+// window is created, with WS_MINIMIZE or WS_MAXIMIZE added to `style`.
+StartPlace start_place(const forms::WindowProps& props, const forms::CreateParams& p, bool design,
+                       uint32_t& style) {
+    namespace position = forms::choice::Position;
+    StartPlace place{p.left, p.top, !design && props.Position == position::Centred};
+    if (place.centred) {
+        place.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+        place.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
+    } else if (!design && props.Position == position::Minimised) {
+        style |= WS_MINIMIZE;
+    } else if (!design && props.Position == position::Maximised && (style & WS_THICKFRAME)) {
+        style |= WS_MAXIMIZE;
+    }
+    return place;
+}
+
+// A child in design mode, a pop-up when owned; windows kept off the taskbar
+// (and modal loads) are owned by the hidden owner window. Returns the owner and
+// adjusts `style`.
+HWND owner_of(const forms::WindowProps& props, const forms::CreateParams& p, bool design,
+              uint32_t& style) {
+    if (design) {
+        style = (style & ~uint32_t(WS_THICKFRAME)) | WS_CHILD;
+    } else if (p.parent) {
+        style = (style & ~uint32_t(WS_POPUP | WS_CHILD)) | WS_POPUP;
+    } else if (program_kind() != 0 && (props.ShowInTaskbar == 0 || p.modal)) {
+        return hidden_owner_window();
+    }
+    return p.parent;
+}
+
+} // namespace
+
 UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     forms::WindowProps props;
     if (!forms::read_block(p.block, p.block_size, props))
         return nullptr;
     const bool design = p.design_mode != 0;
-
-    // Styles from the border and the title-bar properties.
-    uint32_t style = p.styles | WS_CLIPCHILDREN;
-    uint32_t ex = 0;
-    if (props.BorderStyle != 0) {
-        if (!props.Caption.empty() || props.ControlBox != 0) {
-            style |= WS_CAPTION;
-            if (props.ControlBox != 0)
-                style |= WS_SYSMENU;
-        }
-        if (design)
-            ex |= WS_EX_DLGMODALFRAME;
-        else
-            style |= WS_DLGFRAME;
-    }
-    style |= border_style_bits(props.BorderStyle);
-    ex |= border_ex_bits(props.BorderStyle);
-    if (props.MaxButton != 0)
-        style |= WS_MAXIMIZEBOX;
-    if (props.MinButton != 0)
-        style |= WS_MINIMIZEBOX;
-
-    // Start position (centred) and start state (minimised, maximised).
-    const bool centred = !design && props.Position == 1;
-    int x = p.left, y = p.top;
-    if (centred) {
-        x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-        y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
-    } else if (!design && props.Position == 2) {
-        style |= WS_MINIMIZE;
-    } else if (!design && props.Position == 3 && (style & WS_THICKFRAME)) {
-        style |= WS_MAXIMIZE;
-    }
-
-    // A child in design mode, a pop-up when owned; windows kept off the taskbar
-    // (and modal loads) are owned by the hidden owner window.
-    HWND owner = p.parent;
-    if (design) {
-        style = (style & ~uint32_t(WS_THICKFRAME)) | WS_CHILD;
-    } else if (owner) {
-        style = (style & ~uint32_t(WS_POPUP | WS_CHILD)) | WS_POPUP;
-    } else if (kernel().program_kind != 0 && (props.ShowInTaskbar == 0 || p.modal)) {
-        owner = kernel().hidden_owner_hwnd;
-    }
+    auto [style, ex] = frame_styles(props, p.styles, design);
+    const StartPlace place = start_place(props, p, design, style);
+    HWND owner = owner_of(props, p, design, style);
 
     // Register the class when needed, then create the window.
     const char* class_name = props.ClassName.empty() ? kDefaultClass : props.ClassName.c_str();
     if (!register_object_class(class_name, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS))
         return nullptr;
     HMENU menu = design ? reinterpret_cast<HMENU>(uintptr_t(p.control_id)) : p.menu;
-    HWND hwnd = CreateWindowExW(ex, system_text::to_wide(class_name).c_str(),
-                                system_text::to_wide(props.Caption).c_str(), style, x, y, p.width,
-                                p.height, owner, menu, GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd =
+        CreateWindowExW(ex, system_text::to_wide(class_name).c_str(),
+                        system_text::to_wide(props.Caption).c_str(), style, place.x, place.y,
+                        p.width, p.height, owner, menu, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
         if (p.menu && !design)
             DestroyMenu(p.menu);
@@ -195,19 +225,22 @@ UnitObject* WindowUnit::create(const forms::CreateParams& p) {
     // The platform adds a title bar to overlapped windows and enforces a
     // minimum tracking size; both are undone.
     w->apply_title_styles();
-    place_at_dpi(hwnd, {x, y, p.width, p.height}, centred);
-
-    // Icons, shape, font, topmost, system menu and background sound.
-    w->apply_icons();
-    if (w->props_.Shape != 0)
-        w->apply_shape(false);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-    if (w->props_.AlwaysOnTop == 1)
-        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (w->props_.Movable == 0)
-        w->apply_movable(false);
-    w->start_sound();
+    place_at_dpi(hwnd, {place.x, place.y, p.width, p.height}, place.centred);
+    w->apply_created_state();
     return w;
+}
+
+void WindowUnit::apply_created_state() {
+    HWND hwnd = handle();
+    apply_icons();
+    if (props_.Shape != forms::choice::Shape::Rectangle)
+        apply_shape(false);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    if (props_.AlwaysOnTop == 1)
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (props_.Movable == 0)
+        apply_movable(false);
+    start_sound();
 }
 
 // ---- messages --------------------------------------------------------------------------
@@ -247,7 +280,7 @@ bool WindowUnit::close_allowed() {
 void WindowUnit::request_close() {
     if (g_close_request) {
         g_close_request(*this);
-    } else if (kernel().forms.request && forms::find_unit_object(window_id(), 0) == this) {
+    } else if (form_engine_installed() && forms::find_unit_object(window_id(), 0) == this) {
         // A window the form engine loaded closes through it, which also gives
         // back what a modal load disabled.
         forms::request_close(window_id());
@@ -263,7 +296,7 @@ void WindowUnit::on_activate(WPARAM wp, LPARAM) {
     HWND hwnd = handle();
     if (LOWORD(wp) != WA_INACTIVE) {
         // A window disabled by a modal one hands the activation to that window.
-        uint32_t modal = kernel().current_modal_window;
+        uint32_t modal = current_modal_window();
         if (!IsWindowEnabled(hwnd) && modal != 0 && modal != window_id()) {
             for (WindowUnit* w : loaded_windows()) {
                 HWND other = w->handle();
@@ -305,45 +338,73 @@ void WindowUnit::on_set_focus() {
     focus_first_candidate();
 }
 
+// Themed controls ask for the parent's background behind their corners.
+void WindowUnit::print_client(HDC dc) {
+    RECT clip;
+    if (GetClipBox(dc, &clip) == ERROR)
+        GetClientRect(handle(), &clip);
+    paint_background(dc, clip);
+}
+
+// The session ends: a handler of the close question may refuse. True when the
+// answer is given (refused, or the window is gone); false passes the message on.
+bool WindowUnit::on_query_end_session(LRESULT& answer) {
+    HWND hwnd = handle();
+    bool has = false;
+    uint32_t result = 0;
+    raise_event(window_event::CloseAsked, {}, &has, &result);
+    if (handler_refused(has, result)) {
+        answer = FALSE;
+        return true;
+    }
+    answer = TRUE;
+    return !IsWindow(hwnd);
+}
+
+void WindowUnit::on_destroy() {
+    forms::dpi::forget_dpi(handle());
+    raise_event(window_event::Destroying);
+    sound_.stop();
+    if (help_open_) {
+        WinHelpW(handle(), help_file_.c_str(), HELP_QUIT, 0);
+        help_open_ = false;
+    }
+}
+
+// With DragByClient a press in the client area drags the window as its title
+// bar would; true when it did.
+bool WindowUnit::drag_by_client(LPARAM lp) {
+    if (props_.DragByClient == 0)
+        return false;
+    POINT pt{short(LOWORD(lp)), short(HIWORD(lp))};
+    ClientToScreen(handle(), &pt);
+    ReleaseCapture();
+    SendMessageW(handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
+    return true;
+}
+
 LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT:
         paint();
         return 0;
-    case WM_PRINTCLIENT: {
-        // Themed controls ask for the parent's background behind their corners.
-        RECT clip;
-        HDC dc = reinterpret_cast<HDC>(wp);
-        if (GetClipBox(dc, &clip) == ERROR)
-            GetClientRect(handle(), &clip);
-        paint_background(dc, clip);
+    case WM_PRINTCLIENT:
+        print_client(reinterpret_cast<HDC>(wp));
         return 0;
-    }
     case WM_CLOSE:
         request_close();
         return 0;
     case WM_QUERYENDSESSION: {
-        HWND hwnd = handle();
-        bool has = false;
-        uint32_t result = 0;
-        raise_event(window_event::CloseAsked, {}, &has, &result);
-        if (handler_refused(has, result))
-            return FALSE;
-        if (!IsWindow(hwnd))
-            return TRUE;
+        LRESULT answer = 0;
+        if (on_query_end_session(answer))
+            return answer;
         break;
     }
     case WM_DPICHANGED:
         on_dpi_changed(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         return 0;
     case WM_DESTROY:
-        forms::dpi::forget_dpi(handle());
-        raise_event(window_event::Destroying);
-        sound_.stop();
-        if (help_open_) {
-            WinHelpW(handle(), help_file_.c_str(), HELP_QUIT, 0);
-            help_open_ = false;
-        }
+        on_destroy();
         break;
     case WM_MOVE:
         return call_previous_then(msg, wp, lp, [&] { raise_event(window_event::Moved); });
@@ -367,13 +428,8 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         return call_previous_then(
             msg, wp, lp, [&] { raise_event(wp ? window_event::Shown : window_event::Hidden); });
     case WM_LBUTTONDOWN:
-        if (props_.DragByClient != 0) {
-            POINT pt{short(LOWORD(lp)), short(HIWORD(lp))};
-            ClientToScreen(handle(), &pt);
-            ReleaseCapture();
-            SendMessageW(handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
+        if (drag_by_client(lp))
             return 0;
-        }
         break;
     case MM_MCINOTIFY:
         sound_.on_mci_notify(wp, lp);

@@ -11,6 +11,7 @@
 
 #include "controls/common.h"
 #include "controls/kind_unit.h"
+#include "controls/picture.h"
 #include "forms/blocks.h"
 #include "forms/win32/unit_object.h"
 
@@ -92,6 +93,8 @@ class WindowUnit : public KindUnit<forms::WindowProps> {
     ~WindowUnit() override;
 
     void apply(int32_t index);
+    // After creation: icons, shape, font, topmost, system menu and background sound.
+    void apply_created_state();
     void apply_title_styles();
     void apply_border_styles();
     void apply_icons();
@@ -108,6 +111,10 @@ class WindowUnit : public KindUnit<forms::WindowProps> {
     // Destroys the icons made from Icon (program icons are shared) and forgets them.
     void drop_icons();
 
+    void print_client(HDC dc);
+    bool on_query_end_session(LRESULT& answer);
+    void on_destroy();
+    bool drag_by_client(LPARAM lp);
     void on_activate(WPARAM wp, LPARAM lp);
     void on_dpi_changed(int32_t dpi, const RECT& suggested);
     void on_set_focus();

@@ -88,13 +88,14 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
     HGDIOBJ old = SelectObject(mem, picture);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
+    namespace mode = forms::choice::PictureMode;
     switch (props_.PictureMode) {
-    case 1: // tiled from (0, 0), only the tiles that meet the clip box
+    case mode::Tiled: // tiled from (0, 0), only the tiles that meet the clip box
         for (int y = clip.top - clip.top % ph; y < clip.bottom && y < ch; y += ph)
             for (int x = clip.left - clip.left % pw; x < clip.right && x < cw; x += pw)
                 draw_picture(dc, x, y, pw, ph, mem, natural_w, natural_h);
         break;
-    case 2: { // centred, shrunk uniformly when larger than the client area
+    case mode::Centred: { // centred, shrunk uniformly when larger than the client area
         int w = pw, h = ph;
         if (pw > cw || ph > ch) {
             double scale = std::min(double(cw) / pw, double(ch) / ph);
@@ -108,10 +109,10 @@ void WindowUnit::paint_background(HDC dc, const RECT& clip) {
         fill_around(dc, clip, dest, back);
         break;
     }
-    case 3: // stretched over the client area
+    case mode::Stretched: // stretched over the client area
         StretchBlt(dc, 0, 0, cw, ch, mem, 0, 0, natural_w, natural_h, SRCCOPY);
         break;
-    default: { // 0: top-left at natural size
+    default: { // TopLeft: at natural size
         RECT dest{0, 0, pw, ph};
         draw_picture(dc, 0, 0, pw, ph, mem, natural_w, natural_h);
         fill_around(dc, clip, dest, back);

@@ -12,13 +12,17 @@ namespace vantor::controls {
 namespace window_detail {
 
 uint32_t border_style_bits(int32_t border) {
-    return border == 1 || border == 3 || border == 5 ? WS_THICKFRAME : 0;
+    namespace b = forms::choice::WindowBorder;
+    return border == b::Resizable || border == b::ResizableTool || border == b::ResizableSunken
+               ? WS_THICKFRAME
+               : 0;
 }
 
 uint32_t border_ex_bits(int32_t border) {
-    if (border == 3 || border == 4)
+    namespace b = forms::choice::WindowBorder;
+    if (border == b::ResizableTool || border == b::FixedTool)
         return WS_EX_TOOLWINDOW;
-    if (border == 5 || border == 6)
+    if (border == b::ResizableSunken || border == b::FixedSunken)
         return WS_EX_CLIENTEDGE;
     return 0;
 }
@@ -66,7 +70,7 @@ RECT work_area_of(HWND hwnd) {
 
 void WindowUnit::apply_title_styles() {
     uint32_t want = 0;
-    if (props_.BorderStyle != 0) {
+    if (props_.BorderStyle != forms::choice::WindowBorder::None) {
         want = WS_DLGFRAME;
         if (!props_.Caption.empty() || props_.ControlBox != 0)
             want |= WS_CAPTION;
@@ -84,8 +88,9 @@ void WindowUnit::apply_title_styles() {
 void WindowUnit::apply_border_styles() {
     const int32_t b = props_.BorderStyle;
     const bool design = design_mode_ != 0;
-    uint32_t style = border_style_bits(b) | (b != 0 && !design ? WS_DLGFRAME : 0);
-    uint32_t ex = border_ex_bits(b) | (b != 0 && design ? WS_EX_DLGMODALFRAME : 0);
+    const bool framed = b != forms::choice::WindowBorder::None;
+    uint32_t style = border_style_bits(b) | (framed && !design ? WS_DLGFRAME : 0);
+    uint32_t ex = border_ex_bits(b) | (framed && design ? WS_EX_DLGMODALFRAME : 0);
     replace_style(handle(), GWL_STYLE, kBorderStyles, style);
     replace_style(handle(), GWL_EXSTYLE, kBorderExStyles, ex);
     apply_title_styles();
@@ -155,11 +160,12 @@ void WindowUnit::apply_position() {
         if (IsIconic(hwnd) || IsZoomed(hwnd))
             ShowWindow(hwnd, SW_RESTORE);
     };
+    namespace position = forms::choice::Position;
     switch (props_.Position) {
-    case 0:
+    case position::Normal:
         ShowWindow(hwnd, SW_SHOWNORMAL);
         break;
-    case 1: {
+    case position::Centred: {
         restore();
         RECT r;
         GetWindowRect(hwnd, &r);
@@ -169,10 +175,10 @@ void WindowUnit::apply_position() {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     }
-    case 2:
+    case position::Minimised:
         ShowWindow(hwnd, SW_MINIMIZE);
         break;
-    case 3: {
+    case position::Maximised: {
         restore();
         ShowWindow(hwnd, SW_SHOWMAXIMIZED);
         RECT area = work_area_of(hwnd);
@@ -266,7 +272,10 @@ int32_t WindowUnit::read(int32_t index, uint32_t result[2]) {
     return read_by_table(props_, index, result, scratch_, [this](int32_t i, uint32_t* r) {
         if (i != props::window::Position)
             return false;
-        r[0] = IsIconic(handle()) ? 2 : IsZoomed(handle()) ? 3 : 0;
+        namespace position = forms::choice::Position;
+        r[0] = IsIconic(handle())   ? position::Minimised
+               : IsZoomed(handle()) ? position::Maximised
+                                    : position::Normal;
         return true;
     });
 }

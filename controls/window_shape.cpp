@@ -102,7 +102,8 @@ constexpr UnitPoint kSpeechBalloon[] = {{0, 0},         {32767, 0},    {32767, 2
                                         {12287, 24576}, {4095, 32767}, {8191, 24576},
                                         {0, 24576},     {0, 0}};
 
-constexpr int32_t kFirstPolygon = 4, kLastShape = 29;
+namespace shape = forms::choice::Shape;
+constexpr int32_t kFirstPolygon = shape::TriangleUp, kLastShape = shape::kLast;
 // Indexed by shape - kFirstPolygon.
 constexpr std::span<const UnitPoint> kOutlines[] = {kTriangleUp,
                                                     kTriangleDown,
@@ -145,13 +146,13 @@ std::vector<POINT> shape_points(int32_t shape) {
 
 HRGN make_shape_region(int32_t shape, int w, int h) {
     switch (shape) {
-    case 1:
+    case shape::Ellipse:
         return CreateEllipticRgn(0, 0, w, h);
-    case 2: {
+    case shape::RoundedRectangle: {
         int corner = std::min(w / 5, h / 5);
         return CreateRoundRectRgn(0, 0, w, h, corner, corner);
     }
-    case 3: {
+    case shape::Ring: {
         HRGN outer = CreateEllipticRgn(0, 0, w, h);
         HRGN inner = CreateEllipticRgn(w / 4, h / 4, w - w / 4, h - h / 4);
         if (outer && inner)

@@ -93,9 +93,10 @@ BackSoundPlayer::Format BackSoundPlayer::format_of(const std::vector<uint8_t>& d
 
 void BackSoundPlayer::start(const std::vector<uint8_t>& data, int32_t mode, HWND notify) {
     stop();
-    if (mode != 0 && mode != 1)
+    namespace sound = forms::choice::SoundMode;
+    if (mode != sound::Repeat && mode != sound::Once)
         return;
-    repeat_ = mode == 0;
+    repeat_ = mode == sound::Repeat;
     notify_ = notify;
     switch (format_of(data)) {
     case Format::Wave: {

@@ -11,8 +11,8 @@ namespace vantor::forms {
 
 namespace {
 
-// The field order of each kind is written once (the *_fields templates) and
-// walked by both directions, so reader and writer cannot drift apart.
+// One field's read and write, by its C++ type; the stored order that walks them
+// is the kind's table (forms/kind_table.h).
 struct ReadIO {
     Reader& r;
     bool operator()(int32_t& v) { return r.dword(v); }

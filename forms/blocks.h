@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/choices.h"
 #include "forms/kind_rows.h"
 #include "runtime/protocol.h"
 
@@ -32,7 +33,8 @@ using ByteVec = std::vector<uint8_t>;
 // Each struct remembers the version it was read at so that a read-then-write
 // round trip reproduces the stored bytes; the writer raises the version when a
 // field that the older version cannot carry holds a non-default value. The
-// stored order and the version that carries each field: forms/kind_table.h.
+// stored order and the version that carries each field: forms/kind_table.h;
+// max_version is the highest of those versions (checked there).
 #define VANTOR_BLOCK_STRUCT(Props, max_version, ROWS)                                              \
     struct Props {                                                                                 \
         static constexpr uint32_t kMaxVersion = max_version;                                       \

@@ -9,7 +9,11 @@
 // (or Live when only the window holds it), its property type, the range a
 // written integer is clamped into, and whether a write asks the form engine to
 // re-create the control. Adding a property is one row there, its place in the
-// stored order below and its effect in the kind. Portable: no platform headers.
+// stored order below (with the block version that first stores it) and its
+// effect in the kind. A field that older blocks do not carry needs a new block
+// version: raise the kind's kMaxVersion in forms/blocks.h to the highest version
+// of its stored order (a static_assert below checks that they agree).
+// Portable: no platform headers.
 #pragma once
 
 #include <algorithm>
@@ -23,6 +27,7 @@
 #include <variant>
 
 #include "forms/blocks.h"
+#include "forms/choices.h"
 #include "forms/kind_rows.h"
 #include "runtime/protocol.h"
 #include "runtime/value.h"
@@ -39,16 +44,23 @@ inline constexpr uint32_t TransLabel = 0x00020005;    // Uilib, type 5
 inline constexpr uint32_t PageContainer = 0x00010015; // not a kind of this program
 } // namespace kind
 
-// Unit type flags (the form engine reads these).
+// Unit type flags. The form engine reads all but the marks at the end.
 namespace type_flag {
-inline constexpr uint32_t RaisesEventsA = 0x4; // with RaisesEventsB: may raise events
+// Either bit marks a kind that may raise events; the five kinds carry the first.
+inline constexpr uint32_t RaisesEvents = 0x40;
+inline constexpr uint32_t RaisesEventsToo = 0x4;
 inline constexpr uint32_t NeverRecreated = 0x10;
-inline constexpr uint32_t RaisesEventsB = 0x40;
 inline constexpr uint32_t HoldsChildren = 0x80; // they move to a re-created object
 inline constexpr uint32_t PagedContainer = 0x100;
 inline constexpr uint32_t NeverShown = 0x8000; // no styles from the state flags
 inline constexpr uint32_t NoTabFocus = 0x10000;
 inline constexpr uint32_t NotifyParentOnRecreate = 0x100000;
+// Bits the stored records carry that nothing in this program reads: the core
+// library's mark on each of its kinds, and one mark each on the button and the
+// transparent label kinds.
+inline constexpr uint32_t CoreLibraryMark = 0x80000000;
+inline constexpr uint32_t ButtonMark = 0x800;
+inline constexpr uint32_t TransLabelMark = 0x2000;
 } // namespace type_flag
 
 // Properties 0 to 7 belong to every kind and are kept by the form engine; a
@@ -75,18 +87,17 @@ enum class Recreate : uint8_t {
 };
 
 // Where a written integer goes: clamped into [low, high]; `truth` stores any
-// non-zero value as 1.
+// non-zero value as 1. A choice's range also has the names of its values
+// (forms/choices.h), which form sources may write instead of the numbers.
 struct Range {
     int32_t low;
     int32_t high;
     bool truth;
+    std::string_view names{};
 };
 inline constexpr Range kAny{INT32_MIN, INT32_MAX, false};
 inline constexpr Range kNonNegative{0, INT32_MAX, false};
 inline constexpr Range kTruth{0, 1, true};
-constexpr Range upto(int32_t top) {
-    return {0, top, false};
-}
 
 // Where a property's value lives in the block struct P; monostate: nowhere (the
 // kind reads and writes it on its window alone).
@@ -98,7 +109,6 @@ template <class P> struct PropDef {
     int32_t index;
     const char* name;
     uint16_t type;
-    uint16_t flags;
     FieldOf<P> field;
     Range range;
     Recreate recreate;
@@ -148,11 +158,14 @@ static_assert(props::fixed::kCount == kFirstOwnProperty);
 #define VANTOR_PROPERTY_FIELD_Str(kind, name) &props::kind::Block::name
 #define VANTOR_PROPERTY_FIELD_Live(kind, name)                                                     \
     std::monostate {}
+#define choices_of(list)                                                                           \
+    Range {                                                                                        \
+        0, choice::list::kLast, false, choice::list::kNames                                        \
+    }
 #define VANTOR_PROPERTY_ROW(kind, name, field_type, default_value, type, range, recreate)          \
     PropDef<props::kind::Block>{props::kind::name,                                                 \
                                 #name,                                                             \
                                 prop_type::type,                                                   \
-                                0,                                                                 \
                                 VANTOR_PROPERTY_FIELD_##field_type(kind, name),                    \
                                 range,                                                             \
                                 Recreate::recreate},
@@ -169,6 +182,7 @@ inline constexpr PropDef<TransLabelProps> kTransLabelProperties[] = {
     VANTOR_TRANS_LABEL_PROPERTIES(VANTOR_PROPERTY_ROW)};
 
 #undef VANTOR_PROPERTY_ROW
+#undef choices_of
 #undef VANTOR_PROPERTY_FIELD_I32
 #undef VANTOR_PROPERTY_FIELD_U32
 #undef VANTOR_PROPERTY_FIELD_U16
@@ -253,15 +267,26 @@ template <class P> struct Kind;
         static constexpr std::span<const StoredField> stored() { return order; }                   \
     };
 
-VANTOR_KIND(WindowProps, kind::Window, "window", "窗口", 0x800000D0, kWindowProperties,
+namespace kind_flags {
+using namespace type_flag;
+inline constexpr uint32_t Window = CoreLibraryMark | HoldsChildren | RaisesEvents | NeverRecreated;
+inline constexpr uint32_t EditBox = CoreLibraryMark | RaisesEvents;
+inline constexpr uint32_t Button = CoreLibraryMark | ButtonMark | RaisesEvents;
+inline constexpr uint32_t CommonDlg = CoreLibraryMark | NeverShown | RaisesEvents;
+inline constexpr uint32_t TransLabel = NoTabFocus | TransLabelMark | RaisesEvents;
+static_assert(Window == 0x800000D0 && EditBox == 0x80000040 && Button == 0x80000840 &&
+              CommonDlg == 0x80008040 && TransLabel == 0x00012040);
+} // namespace kind_flags
+
+VANTOR_KIND(WindowProps, kind::Window, "window", "窗口", kind_flags::Window, kWindowProperties,
             stored::kWindow)
-VANTOR_KIND(EditBoxProps, kind::EditBox, "EditBox", "编辑框", 0x80000040, kEditBoxProperties,
-            stored::kEditBox)
-VANTOR_KIND(ButtonProps, kind::Button, "Button", "按钮", 0x80000840, kButtonProperties,
+VANTOR_KIND(EditBoxProps, kind::EditBox, "EditBox", "编辑框", kind_flags::EditBox,
+            kEditBoxProperties, stored::kEditBox)
+VANTOR_KIND(ButtonProps, kind::Button, "Button", "按钮", kind_flags::Button, kButtonProperties,
             stored::kButton)
-VANTOR_KIND(CommonDlgProps, kind::CommonDlg, "CommonDlg", "通用对话框", 0x80008040,
+VANTOR_KIND(CommonDlgProps, kind::CommonDlg, "CommonDlg", "通用对话框", kind_flags::CommonDlg,
             kCommonDlgProperties, stored::kCommonDlg)
-VANTOR_KIND(TransLabelProps, kind::TransLabel, "TransLabel", "透明标签", 0x00012040,
+VANTOR_KIND(TransLabelProps, kind::TransLabel, "TransLabel", "透明标签", kind_flags::TransLabel,
             kTransLabelProperties, stored::kTransLabel)
 
 #undef VANTOR_KIND
@@ -436,5 +461,29 @@ template <class P> constexpr bool stored_order_complete() {
 static_assert(stored_order_complete<WindowProps>() && stored_order_complete<EditBoxProps>() &&
               stored_order_complete<ButtonProps>() && stored_order_complete<CommonDlgProps>() &&
               stored_order_complete<TransLabelProps>());
+
+// Choice rows, and only they, have named values.
+template <class P> constexpr bool choices_named() {
+    for (const PropDef<P>& row : Kind<P>::properties())
+        if ((row.type == prop_type::Choice) == row.range.names.empty())
+            return false;
+    return true;
+}
+static_assert(choices_named<WindowProps>() && choices_named<EditBoxProps>() &&
+              choices_named<ButtonProps>() && choices_named<CommonDlgProps>() &&
+              choices_named<TransLabelProps>());
+
+// The highest version a kind's stored order names is its block's kMaxVersion: a
+// field added with a new version must raise kMaxVersion, and kMaxVersion must not
+// name a version that stores nothing new.
+template <class P> constexpr bool max_version_matches() {
+    uint32_t highest = 0;
+    for (const StoredField& s : Kind<P>::stored())
+        highest = std::max(highest, s.since);
+    return highest == P::kMaxVersion;
+}
+static_assert(max_version_matches<WindowProps>() && max_version_matches<EditBoxProps>() &&
+              max_version_matches<ButtonProps>() && max_version_matches<CommonDlgProps>() &&
+              max_version_matches<TransLabelProps>());
 
 } // namespace vantor::forms

@@ -52,6 +52,7 @@ struct UnitDesc {
 
 struct WindowDesc {
     uint32_t id = 0;
+    // Attributes A and B, texts A and B: kept as stored, not interpreted.
     uint32_t attr_a = 0;
     uint32_t attr_b = 0;
     std::string text_a;

@@ -14,6 +14,10 @@
 
 namespace vantor::forms {
 
+// The format version the platform's icon maker (CreateIconFromResourceEx)
+// takes for the icon and cursor images of icon and cursor files.
+inline constexpr uint32_t kIconResourceVersion = 0x00030000;
+
 inline constexpr uint32_t kStandardCursorCount = 14;
 inline constexpr uint32_t kHandCursorNumber = 14;
 // Cursor 14 comes from this cursor resource of the program, not from the system.

@@ -12,6 +12,8 @@
 namespace vantor {
 
 struct WindowRecord {
+    // The stored window header's attributes A and B and texts A and B: read and
+    // kept with the window (and written back); nothing in the program interprets them.
     uint32_t attr_a = 0;
     uint32_t attr_b = 0;
     std::string text_a;

@@ -61,6 +61,7 @@ template <class P> struct Field {
     const char* name;
     FieldType type;
     Member<P> member;
+    std::string_view choices; // a choice's value names ("A, B, ..."), else empty
 };
 
 constexpr size_t kLogFontSize = 60;
@@ -93,7 +94,7 @@ template <class P> std::span<const Field<P>> fields() {
             std::visit(
                 [&](auto member) {
                     if constexpr (!std::is_same_v<decltype(member), std::monostate>)
-                        out.push_back({row.name, field_type(row), member});
+                        out.push_back({row.name, field_type(row), member, row.range.names});
                 },
                 row.field);
         }

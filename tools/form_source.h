@@ -33,8 +33,9 @@
 //       `prop` lines, else empty.
 //
 // Values: numbers are decimal or 0x hex, optionally negative; logicals also
-// true/false. TEXT is "quoted": converted to GBK (an error when GBK has no such
-// character), with escapes \" \\ \n \r \t and \xHH for one raw byte. BYTES is
+// true/false; a choice property also the names of its values (forms/choices.h:
+// prop Position Centred, prop InputMode Password). TEXT is "quoted": converted to GBK (an error
+// when GBK has no such character), with escapes \" \\ \n \r \t and \xHH for one raw byte. BYTES is
 // empty, hex:0011ff, hex:"00 11 ff" or file:"path" (relative to the source
 // file). Fonts are empty or a 60-byte LOGFONTA.
 #pragma once

@@ -1,5 +1,9 @@
 #include "tools/form_values.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "tools/gbk.h"
 
 namespace vantor::tools {
@@ -108,4 +112,27 @@ ByteVec Context::bytes(const Value& v, const std::string& what) const {
              " bytes out; dump again with --extract-dir to get them");
     fail(what + ": expected empty, hex:DIGITS or file:\"path\", got " + v.describe());
 }
+bool read_file(const std::string& path, std::string& out, std::string& error) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = "is a directory";
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = std::strerror(errno);
+        return false;
+    }
+    out.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed)
+        error = "read error";
+    return !failed;
+}
+
 } // namespace vantor::tools

@@ -1,4 +1,4 @@
-#include "commands/win32/dialogs.h"
+#include "commands/library.h"
 
 #include <windows.h>
 

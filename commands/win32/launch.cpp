@@ -1,4 +1,4 @@
-#include "commands/win32/launch.h"
+#include "commands/library.h"
 
 #include <windows.h>
 

@@ -113,7 +113,7 @@ uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
         source_index = next->index;
     }
     const UnitTypeRecord* type = unit_type_of_kind(kind);
-    if (!type || !(type->flags & (type_flag::RaisesEventsA | type_flag::RaisesEventsB))) {
+    if (!type || !(type->flags & (type_flag::RaisesEvents | type_flag::RaisesEventsToo))) {
         raise_runtime_error(engine_error::kEventUnitInvalid, 0);
     }
     open_unit(*w, source_index, cursor);

@@ -131,32 +131,32 @@ RECT live_rect(HWND hwnd) {
 
 } // namespace
 
-Box stored_box(HWND hwnd) {
-    const RECT r = live_rect(hwnd);
-    const Box pixels{r.left, r.top, r.right - r.left, r.bottom - r.top};
+namespace {
+// `box` from stored units to pixels at `hwnd`'s DPI (`to_pixels`), or back.
+// A top-level window's outer size keeps its frame at that DPI, so that its
+// client area is what scales.
+Box convert_box(HWND hwnd, const Box& box, bool to_pixels_at_dpi) {
     const int32_t dpi = window_dpi(hwnd);
     if (dpi == kStoredDpi)
-        return pixels;
-    Box stored = to_stored(pixels, dpi);
+        return box;
+    Box out = to_pixels_at_dpi ? to_pixels(box, dpi) : to_stored(box, dpi);
     if (is_top_level(hwnd)) {
+        const auto outer = to_pixels_at_dpi ? outer_to_pixels : outer_to_stored;
         const Frames f = frames_of(hwnd, dpi);
-        stored.width = outer_to_stored(pixels.width, f.at_96.width, f.at_dpi.width, dpi);
-        stored.height = outer_to_stored(pixels.height, f.at_96.height, f.at_dpi.height, dpi);
+        out.width = outer(box.width, f.at_96.width, f.at_dpi.width, dpi);
+        out.height = outer(box.height, f.at_96.height, f.at_dpi.height, dpi);
     }
-    return stored;
+    return out;
+}
+} // namespace
+
+Box stored_box(HWND hwnd) {
+    const RECT r = live_rect(hwnd);
+    return convert_box(hwnd, {r.left, r.top, r.right - r.left, r.bottom - r.top}, false);
 }
 
 Box pixel_box(HWND hwnd, const Box& stored) {
-    const int32_t dpi = window_dpi(hwnd);
-    if (dpi == kStoredDpi)
-        return stored;
-    Box pixels = to_pixels(stored, dpi);
-    if (is_top_level(hwnd)) {
-        const Frames f = frames_of(hwnd, dpi);
-        pixels.width = outer_to_pixels(stored.width, f.at_96.width, f.at_dpi.width, dpi);
-        pixels.height = outer_to_pixels(stored.height, f.at_96.height, f.at_dpi.height, dpi);
-    }
-    return pixels;
+    return convert_box(hwnd, stored, true);
 }
 
 void place_unit(HWND hwnd, const Box& stored, UINT flags) {

@@ -18,9 +18,6 @@ namespace vantor::forms {
 
 namespace {
 
-// The format version CreateIconFromResourceEx takes for icon and cursor images.
-constexpr DWORD kIconFormatVersion = 0x00030000;
-
 SelectedPageQuery g_page_query = nullptr;
 
 // ---- kernel hooks ---------------------------------------------------------------
@@ -96,8 +93,9 @@ HCURSOR cursor_from_file(std::span<const uint8_t> file) {
     if (kind == 2)
         std::copy(entry + 4, entry + 8, resource.begin());
     std::copy(file.data() + offset, file.data() + offset + size, resource.begin() + 4);
-    return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
-        resource.data(), DWORD(resource.size()), FALSE, kIconFormatVersion, 0, 0, LR_DEFAULTCOLOR));
+    return reinterpret_cast<HCURSOR>(
+        CreateIconFromResourceEx(resource.data(), DWORD(resource.size()), FALSE,
+                                 kIconResourceVersion, 0, 0, LR_DEFAULTCOLOR));
 }
 
 HCURSOR standard_cursor(uint32_t number, uint32_t system_id) {
@@ -269,14 +267,13 @@ void install_archive_reader() {
 }
 
 void install_form_engine() {
-    install_archive_reader();
-    FormEngineHooks& hooks = kernel().forms;
-    hooks.own_unit_id = own_unit_id;
-    hooks.window_idle_turn = window_idle_turn;
-    hooks.request = serve_request;
-    hooks.load_window = load_startup;
-    hooks.read_property = read_property;
-    hooks.write_property = write_property;
+    kernel().forms = FormEngineHooks{.read_archive = read_archive,
+                                     .own_unit_id = own_unit_id,
+                                     .window_idle_turn = window_idle_turn,
+                                     .request = serve_request,
+                                     .load_window = load_startup,
+                                     .read_property = read_property,
+                                     .write_property = write_property};
 }
 
 const UnitTypeRecord* unit_type_of_kind(uint32_t kind) {

@@ -1,4 +1,4 @@
-#include "forms/win32/load_command.h"
+#include "forms/load_command.h"
 
 #include "forms/win32/loader.h"
 #include "forms/win32/unit_object.h"

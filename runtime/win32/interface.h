@@ -11,11 +11,12 @@
 namespace vantor {
 
 struct InterfaceTable {
-    void (*raise_error)(int32_t number);                                                      // 0
-    uint32_t (*call_declared)(uint32_t index, uint32_t argc, const uint32_t* args);           // 1
-    TypedValue (*call_command2)(CommandFn command, int32_t argc, const TypedValue* args);     // 2
-    TypedValue (*call_command)(CommandFn command, int32_t argc, const TypedValue* args);      // 3
-    uint64_t (*read_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member); // 4
+    void (*raise_error)(int32_t number);                                            // 0
+    uint32_t (*call_declared)(uint32_t index, uint32_t argc, const uint32_t* args); // 1
+    // Slot 2 is a second entry of the command call; the runtime fills it with slot 3.
+    TypedValue (*call_command_alias)(CommandFn command, int32_t argc, const TypedValue* args); // 2
+    TypedValue (*call_command)(CommandFn command, int32_t argc, const TypedValue* args);       // 3
+    uint64_t (*read_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member);  // 4
     void (*write_property)(uint32_t window, uint32_t unit, int32_t index, int32_t member,
                            uint32_t low, uint32_t high); // 5
     void* (*allocate)(uint32_t size);                    // 6

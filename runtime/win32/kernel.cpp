@@ -23,6 +23,22 @@ RuntimeKernel& kernel() {
     return instance;
 }
 
+uint32_t program_kind() {
+    return kernel().program_kind;
+}
+
+HWND hidden_owner_window() {
+    return kernel().hidden_owner_hwnd;
+}
+
+uint32_t current_modal_window() {
+    return kernel().current_modal_window;
+}
+
+bool form_engine_installed() {
+    return kernel().forms.request != nullptr;
+}
+
 namespace {
 
 // ---- heap backend: the process heap ------------------------------------------

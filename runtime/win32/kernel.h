@@ -90,6 +90,16 @@ struct RuntimeKernel {
 
 RuntimeKernel& kernel();
 
+// ---- what the control kinds ask of the kernel -----------------------------------
+// The program kind recorded at start-up; 0 before it.
+uint32_t program_kind();
+// The hidden owner window (class _QZ_HideOwner); null before start-up.
+HWND hidden_owner_window();
+// The id of the window loaded modally now; 0 for none.
+uint32_t current_modal_window();
+// True once the form engine serves the kernel's requests (install_form_engine).
+bool form_engine_installed();
+
 // ---- start-up and the application's entry ------------------------------------
 using EntryRoutine = int (*)();
 // The process's life: initialise-instance (program directory), the entry

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/system_helpers.h"
-#include "commands/win32/launch.h"
+#include "commands/library.h"
 #include "runtime/call.h"
 #include "runtime/dll_binding.h"
 #include "runtime/win32/dll_call_win32.h"

@@ -225,15 +225,8 @@ TEST(Responsiveness, WindowAnswersWithin100MsWhileTheSequenceWaits) {
 
 // ---- what the window shows while a sequence runs -------------------------------------------
 
-// Polls up to `ms` until `window`'s title is `title`; the title then.
 std::string wait_title(HWND window, const std::string& title, DWORD ms) {
-    const DWORD start = GetTickCount();
-    std::string shown = window_text(window);
-    while (shown != title && GetTickCount() - start < ms) {
-        Sleep(10);
-        shown = window_text(window);
-    }
-    return shown;
+    return wait_window_text(window, title, ms);
 }
 
 TEST(SequenceView, TitleShowsTheStepAndStartIsDisabledUntilTheEnd) {

@@ -329,6 +329,16 @@ std::string window_text(HWND hwnd) {
     return system_text::to_gbk(std::wstring_view(text, n > 0 ? size_t(n) : 0));
 }
 
+std::string wait_window_text(HWND hwnd, const std::string& expected, DWORD ms) {
+    const DWORD start = GetTickCount();
+    std::string shown = window_text(hwnd);
+    while (shown != expected && GetTickCount() - start < ms) {
+        Sleep(10);
+        shown = window_text(hwnd);
+    }
+    return shown;
+}
+
 RECT screen_rect(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);

@@ -132,6 +132,8 @@ HWND control_by_order(HWND parent, const char* class_name, int index);
 std::vector<HWND> children_of(HWND parent);
 // Text of a window of any process (WM_GETTEXT), as the window's ANSI bytes.
 std::string window_text(HWND hwnd);
+// Polls up to `ms` until `hwnd`'s text is `expected`; the text then.
+std::string wait_window_text(HWND hwnd, const std::string& expected, DWORD ms);
 // Window rectangle in screen coordinates, and in the parent's client area.
 RECT screen_rect(HWND hwnd);
 RECT rect_in_parent(HWND hwnd);

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "forms/archive.h"
+#include "forms/load_command.h"
 #include "forms/record.h"
 #include "forms/win32/engine.h"
-#include "forms/win32/load_command.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/fatal.h"

@@ -69,13 +69,7 @@ std::string Launcher::enter(int id, const std::string& text) {
 }
 
 std::string Launcher::wait_content(int id, const std::string& expected, DWORD ms) const {
-    const DWORD start = GetTickCount();
-    std::string shown = content(id);
-    while (shown != expected && GetTickCount() - start < ms) {
-        Sleep(10);
-        shown = content(id);
-    }
-    return shown;
+    return wait_window_text(control(id), expected, ms);
 }
 
 ::testing::AssertionResult Launcher::fill(const LaunchSettings& s) {

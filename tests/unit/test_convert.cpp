@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/convert.h"
+#include "commands/library.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/fatal.h"

@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "forms/blocks.h"
 #include "forms/model.h"
+#include "tools/form_kinds.h"
 #include "tools/form_source.h"
 #include "tools/gbk.h"
 
@@ -170,6 +173,8 @@ TEST_F(FormTools, SourceErrorsNameTheirLine) {
         {unit + u8"window mouse_pointer=hex:123\n", 2, "odd number of hex digits"},
         {unit + u8"window name=abc\n", 2, "expected a quoted text"},
         {unit + u8"window name=\"a\\x00b\"\n", 2, "0 byte"},
+        {unit + u8"window\n  prop Position Middle\n", 3, "'Middle' is none of Normal, Centred"},
+        {unit + u8"EditBox\n  prop SpinMode 1x\n", 3, "bad number '1x'"},
     };
     for (const ErrorCase& c : cases) {
         std::string source = utf8(c.source.c_str());
@@ -317,11 +322,15 @@ TEST_F(FormTools, BlocksFromProperties) {
     prop MaxButton true
     prop BackColor 0xff000000
     prop BackPicture file:"pic.bin"
+    prop Position Maximised
   unit 0x16010004 kind=Button
     block version=1
   unit 0x16010005 kind=EditBox
     prop PasswordChar "#"
     prop SpinMin -3
+    prop InputMode Password
+    prop SpinMode 2
+    prop BorderStyle SingleLine
   unit 0x16010006 kind=TransLabel
     block hex:"01000000"
 )"));
@@ -332,6 +341,7 @@ TEST_F(FormTools, BlocksFromProperties) {
     EXPECT_EQ(w.version, 5u);
     EXPECT_EQ(w.Caption, "\xb1\xea\xcc\xe2");
     EXPECT_EQ(w.MaxButton, 1);
+    EXPECT_EQ(w.Position, 3);
     EXPECT_EQ(w.BackPicture, (ByteVec{'P', 'I', 'C', 0, 'x'}));
 
     // A block line without properties stores every default, not an empty block.
@@ -343,6 +353,10 @@ TEST_F(FormTools, BlocksFromProperties) {
     EXPECT_EQ(e.version, 2u); // the kind's highest when no block line is given
     EXPECT_EQ(e.PasswordChar, '#');
     EXPECT_EQ(e.SpinMin, -3);
+    // Choices by name or by number.
+    EXPECT_EQ(e.InputMode, 2);
+    EXPECT_EQ(e.SpinMode, 2);
+    EXPECT_EQ(e.BorderStyle, 5);
 
     EXPECT_EQ(units[3].block, (ByteVec{1, 0, 0, 0}));
 }
@@ -481,3 +495,60 @@ TEST_F(FormTools, ExtractionFailureIsReported) {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------- fuzz dictionary
+
+namespace {
+
+// Every name a `prop` line may hold, from the kind tables: property names in
+// kind and table order, then the choices' value names, each once.
+std::vector<std::string> source_names() {
+    std::vector<std::string> props, choices;
+    auto add = [](std::vector<std::string>& to, std::string name) {
+        if (std::find(to.begin(), to.end(), name) == to.end())
+            to.push_back(std::move(name));
+    };
+    for (const vantor::tools::KindName& k : vantor::tools::kKinds) {
+        vantor::tools::visit_kind(k.kind, [&](auto type) {
+            using P = typename decltype(type)::type;
+            for (const auto& f : vantor::tools::fields<P>()) {
+                add(props, f.name);
+                std::string_view list = f.choices;
+                while (!list.empty()) {
+                    size_t end = list.find(", ");
+                    add(choices, std::string(list.substr(0, end)));
+                    list.remove_prefix(end == std::string_view::npos ? list.size() : end + 2);
+                }
+            }
+        });
+    }
+    for (std::string& c : choices)
+        if (std::find(props.begin(), props.end(), c) == props.end())
+            props.push_back(std::move(c));
+    return props;
+}
+
+} // namespace
+
+// The form source dictionary's names follow the kind tables: a property or a
+// choice added there reaches the fuzzer. On a mismatch, the expected lines are
+// printed to replace the dictionary's section with.
+TEST(FuzzDictionary, NamesEveryPropertyAndChoiceOfTheKindTables) {
+    const char* marker = "# ---- names from the kind tables";
+    std::ifstream in(VANTOR_SOURCE_DIR "/tests/fuzz/fuzz_form_source.dict");
+    ASSERT_TRUE(in) << "cannot read the dictionary";
+    std::vector<std::string> listed;
+    bool in_section = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(marker, 0) == 0)
+            in_section = true;
+        else if (in_section && line.size() >= 2 && line.front() == '"' && line.back() == '"')
+            listed.push_back(line.substr(1, line.size() - 2));
+    }
+    ASSERT_TRUE(in_section) << "the dictionary has no line starting \"" << marker << "\"";
+    const std::vector<std::string> expected = source_names();
+    std::ostringstream lines;
+    for (const std::string& name : expected)
+        lines << '"' << name << "\"\n";
+    EXPECT_EQ(listed, expected) << "expected section:\n" << lines.str();
+}

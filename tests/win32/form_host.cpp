@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "controls/kinds.h"
+#include "forms/load_command.h"
 #include "forms/win32/engine.h"
-#include "forms/win32/load_command.h"
 #include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"
 #include "runtime/win32/kernel.h"
@@ -72,19 +72,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     g_window_id = uint32_t(std::wcstoul(argv[2], nullptr, 16));
     g_window_unit = uint32_t(std::wcstoul(argv[3], nullptr, 16));
     static const ProgramDescriptor descriptor{
-        3,
-        0,
-        1000,
-        uint32_t(reinterpret_cast<uintptr_t>(form_host_code_base)),
-        nullptr,
-        0,
-        g_archive.data(),
-        uint32_t(g_archive.size()),
-        3,
-        kSupportLibraries,
-        0,
-        nullptr,
-        nullptr};
+        .program_kind = 3,
+        .code_base = uint32_t(reinterpret_cast<uintptr_t>(form_host_code_base)),
+        .form_archive = g_archive.data(),
+        .form_archive_size = uint32_t(g_archive.size()),
+        .library_count = 3,
+        .libraries = kSupportLibraries};
     controls::register_control_kinds();
     forms::install_form_engine();
     return run_program(descriptor, entry_routine);

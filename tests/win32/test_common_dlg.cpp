@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 
+#include "commands/library.h"
 #include "controls/common_dlg.h"
 #include "runtime/call.h"
 #include "tests/support/win32.h"
@@ -75,16 +76,17 @@ class CommonDlgTest : public ::testing::Test {
     }
     void write(CommonDlg* dlg, int32_t index, uint32_t word0) {
         forms::PropValue value{word0, 0};
-        EXPECT_EQ(
-            kind_routine<forms::WriteRoutine>(
-                common_dlg_interface, forms::routine::PropertyWritten)(dlg, index, &value, nullptr),
-            0);
+        EXPECT_EQ(kind_routine<forms::WriteRoutine>(common_dlg_interface,
+                                                    forms::routine::PropertyWritten)(
+                      dlg, index - forms::kFirstOwnProperty, &value, nullptr),
+                  0);
     }
     uint32_t read(CommonDlg* dlg, int32_t index) {
         uint32_t result[2] = {};
-        EXPECT_EQ(kind_routine<forms::ReadRoutine>(
-                      common_dlg_interface, forms::routine::PropertyRead)(dlg, index, result),
-                  1);
+        EXPECT_EQ(
+            kind_routine<forms::ReadRoutine>(common_dlg_interface, forms::routine::PropertyRead)(
+                dlg, index - forms::kFirstOwnProperty, result),
+            1);
         return result[0];
     }
     std::string read_text(CommonDlg* dlg, int32_t index) {
@@ -120,20 +122,20 @@ TEST_F(CommonDlgTest, IsAHiddenWindowOfItsOwnClassWhoseWritesClamp) {
     EXPECT_NE(GetWindowLongA(design->handle(), GWL_STYLE) & WS_BORDER, 0);
 
     // Writes clamp and reads return the stored values.
-    EXPECT_EQ(read(dlg, dlg_prop::FileMustExist), 1u);
+    EXPECT_EQ(read(dlg, props::common_dlg::FileMustExist), 1u);
     // Index, written, stored.
     const std::tuple<int32_t, int32_t, int32_t> rows[] = {
-        {dlg_prop::DialogType, 9, 3},  {dlg_prop::DialogType, -1, 0},
-        {dlg_prop::HelpCommand, 7, 5}, {dlg_prop::FilterIndex, -5, 0},
-        {dlg_prop::FontSize, -3, 0},   {dlg_prop::HelpContext, -7, -7}};
+        {props::common_dlg::DialogType, 9, 3},  {props::common_dlg::DialogType, -1, 0},
+        {props::common_dlg::HelpCommand, 7, 5}, {props::common_dlg::FilterIndex, -5, 0},
+        {props::common_dlg::FontSize, -3, 0},   {props::common_dlg::HelpContext, -7, -7}};
     for (auto [index, written, stored] : rows) {
         write(dlg, index, uint32_t(written));
-        EXPECT_EQ(int32_t(read(dlg, index)), stored) << "property " << index + 8;
+        EXPECT_EQ(int32_t(read(dlg, index)), stored) << "property " << index;
     }
-    write(dlg, dlg_prop::FileName, word_of("C:\\Nox\\bin\\Nox.exe"));
-    write(dlg, dlg_prop::Title, 0); // no text is the empty text
-    EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "C:\\Nox\\bin\\Nox.exe");
-    EXPECT_EQ(read_text(dlg, dlg_prop::Title), "");
+    write(dlg, props::common_dlg::FileName, word_of("C:\\Nox\\bin\\Nox.exe"));
+    write(dlg, props::common_dlg::Title, 0); // no text is the empty text
+    EXPECT_EQ(read_text(dlg, props::common_dlg::FileName), "C:\\Nox\\bin\\Nox.exe");
+    EXPECT_EQ(read_text(dlg, props::common_dlg::Title), "");
 }
 
 TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
@@ -145,11 +147,11 @@ TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
         {"A|*.a|B|*.b||", -5, 2, 0, "A"},
         {"", 3, 0, -1, ""}};
     CommonDlg* dlg = make();
-    write(dlg, dlg_prop::FileName, word_of("keep.exe"));
+    write(dlg, props::common_dlg::FileName, word_of("keep.exe"));
     for (auto [filter, index, expected_count, expected_selected, expected_first] : rows) {
         SCOPED_TRACE(filter);
-        write(dlg, dlg_prop::Filter, word_of(filter));
-        write(dlg, dlg_prop::FilterIndex, uint32_t(index));
+        write(dlg, props::common_dlg::Filter, word_of(filter));
+        write(dlg, props::common_dlg::FilterIndex, uint32_t(index));
         int count = -1, selected = -1;
         char first[64] = {};
         DialogDriver driver([&](HWND dialog) {
@@ -168,7 +170,8 @@ TEST_F(CommonDlgTest, FilterEntriesAndIndexAsTheUserSeesThem) {
             EXPECT_EQ(selected, expected_selected);
         }
         EXPECT_STREQ(first, expected_first);
-        EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "keep.exe"); // cancel changes nothing
+        EXPECT_EQ(read_text(dlg, props::common_dlg::FileName),
+                  "keep.exe"); // cancel changes nothing
     }
 }
 
@@ -191,22 +194,22 @@ TEST_F(CommonDlgTest, ConfirmedOpenAndSaveDialogsStoreTheChosenPath) {
     std::fclose(std::fopen(existing.c_str(), "w"));
     DeleteFileA(fresh.c_str());
     CommonDlg* dlg = make();
-    write(dlg, dlg_prop::Filter, word_of("EXE|*.exe"));
+    write(dlg, props::common_dlg::Filter, word_of("EXE|*.exe"));
     for (const auto& [type, path] : {std::pair{0, existing}, std::pair{1, fresh}}) { // open, save
-        write(dlg, dlg_prop::DialogType, uint32_t(type));
+        write(dlg, props::common_dlg::DialogType, uint32_t(type));
         {
             DialogDriver driver(choose(path));
             EXPECT_TRUE(open()) << "DialogType " << type;
         }
-        EXPECT_EQ(lstrcmpiA(read_text(dlg, dlg_prop::FileName).c_str(), path.c_str()), 0)
-            << read_text(dlg, dlg_prop::FileName);
+        EXPECT_EQ(lstrcmpiA(read_text(dlg, props::common_dlg::FileName).c_str(), path.c_str()), 0)
+            << read_text(dlg, props::common_dlg::FileName);
     }
     DeleteFileA(existing.c_str());
 }
 
 TEST_F(CommonDlgTest, OpenDialogRefusesAMissingFile) {
     CommonDlg* dlg = make();
-    write(dlg, dlg_prop::FileName, word_of("keep.exe"));
+    write(dlg, props::common_dlg::FileName, word_of("keep.exe"));
     std::string refusal;
     DialogDriver driver([&refusal](HWND dialog) {
         choose(temp_path("vantor_missing.exe"))(dialog);
@@ -219,12 +222,12 @@ TEST_F(CommonDlgTest, OpenDialogRefusesAMissingFile) {
     });
     EXPECT_FALSE(open());
     EXPECT_FALSE(refusal.empty()) << "no message box refused the name";
-    EXPECT_EQ(read_text(dlg, dlg_prop::FileName), "keep.exe");
+    EXPECT_EQ(read_text(dlg, props::common_dlg::FileName), "keep.exe");
 }
 
 TEST_F(CommonDlgTest, AUnitDestroyedWhileItsDialogIsOpenIsLeftAlone) {
     CommonDlg* dlg = make();
-    write(dlg, dlg_prop::FileMustExist, 0);
+    write(dlg, props::common_dlg::FileMustExist, 0);
     HWND unit = dlg->handle();
     DialogDriver driver([unit](HWND dialog) {
         PostMessageA(unit, WM_CLOSE, 0, 0); // the dialog's message loop destroys the unit
@@ -274,26 +277,26 @@ TEST_F(CommonDlgTest, FontDialogRoundTripsPointsThroughPixels) {
         EXPECT_TRUE(open());
     }
     EXPECT_EQ(size_shown, "12");
-    EXPECT_EQ(read(dlg, dlg_prop::FontSize), 12u);
-    EXPECT_EQ(read(dlg, dlg_prop::Bold), 1u);
-    EXPECT_EQ(read_text(dlg, dlg_prop::FontName), props.FontName);
+    EXPECT_EQ(read(dlg, props::common_dlg::FontSize), 12u);
+    EXPECT_EQ(read(dlg, props::common_dlg::Bold), 1u);
+    EXPECT_EQ(read_text(dlg, props::common_dlg::FontName), props.FontName);
 }
 
 TEST_F(CommonDlgTest, DialogTypeNineIsAHelpRequest) {
     CommonDlg* dlg = make();
-    write(dlg, dlg_prop::DialogType, 9);
+    write(dlg, props::common_dlg::DialogType, 9);
     EXPECT_FALSE(open()) << "the window is not loaded";
     add_window_unit();
     // No help file, and none next to the program: no help and no dialog.
     DialogDriver driver([](HWND dialog) { press_dialog_button(dialog, IDCANCEL); });
     EXPECT_FALSE(open());
-    write(dlg, dlg_prop::HelpFile, word_of("Z:\\nowhere\\missing.hlp"));
+    write(dlg, props::common_dlg::HelpFile, word_of("Z:\\nowhere\\missing.hlp"));
     EXPECT_FALSE(open());
     driver.stop();
     EXPECT_FALSE(driver.found());
     EXPECT_EQ(GetPropW(host.hwnd(), kHelpOpenProp), nullptr);
 
-    write(dlg, dlg_prop::HelpCommand, 5); // closing help needs no file
+    write(dlg, props::common_dlg::HelpCommand, 5); // closing help needs no file
     EXPECT_TRUE(open());
 }
 

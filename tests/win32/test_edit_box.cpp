@@ -34,7 +34,7 @@ class EditBoxTest : public ::testing::Test {
     int32_t write(EditBox* box, int32_t index, uint32_t word0, uint32_t word1 = 0) {
         forms::PropValue value{word0, word1};
         int32_t recreate = routine<forms::WriteRoutine>(forms::routine::PropertyWritten)(
-            box, index, &value, nullptr);
+            box, index - forms::kFirstOwnProperty, &value, nullptr);
         pump();
         return recreate;
     }
@@ -43,7 +43,9 @@ class EditBoxTest : public ::testing::Test {
     }
     uint32_t read(EditBox* box, int32_t index) {
         uint32_t result[2] = {};
-        EXPECT_EQ(routine<forms::ReadRoutine>(forms::routine::PropertyRead)(box, index, result), 1);
+        EXPECT_EQ(routine<forms::ReadRoutine>(forms::routine::PropertyRead)(
+                      box, index - forms::kFirstOwnProperty, result),
+                  1);
         return result[0];
     }
     std::string read_text(EditBox* box, int32_t index) {
@@ -130,11 +132,11 @@ TEST_F(EditBoxTest, ContentWriteRaisesOneChangeEventAlsoWhenReadOnlyOrOverLimit)
     read_only.MaxLength = 3;
     for (const EditBoxProps& props : {EditBoxProps{}, read_only}) {
         EditBox* box = make(props);
-        write_text(box, edit_prop::Content, "夜神 Nox");
+        write_text(box, props::edit_box::Content, "夜神 Nox");
         EXPECT_EQ(runtime.event_numbers(), std::vector<int32_t>{kEditEventChanged});
         EXPECT_EQ(runtime.events[0].unit_id, kUnitId);
         EXPECT_EQ(window_text(box->handle()), "夜神 Nox"); // the limit only stops typing
-        EXPECT_EQ(read_text(box, edit_prop::Content), "夜神 Nox");
+        EXPECT_EQ(read_text(box, props::edit_box::Content), "夜神 Nox");
         runtime.events.clear();
         DestroyWindow(box->handle());
     }
@@ -143,16 +145,16 @@ TEST_F(EditBoxTest, ContentWriteRaisesOneChangeEventAlsoWhenReadOnlyOrOverLimit)
 TEST_F(EditBoxTest, TypedTextIsReadBackAndLimitedByMaxLength) {
     EditBox* box = make({});
     type(box->handle(), "C:\\Nox");
-    EXPECT_EQ(read_text(box, edit_prop::Content), "C:\\Nox");
+    EXPECT_EQ(read_text(box, props::edit_box::Content), "C:\\Nox");
     EXPECT_EQ(runtime.count(kEditEventChanged), 6);
 
-    write(box, edit_prop::MaxLength, 3);
-    write_text(box, edit_prop::Content, "");
+    write(box, props::edit_box::MaxLength, 3);
+    write_text(box, props::edit_box::Content, "");
     type(box->handle(), "12345");
-    EXPECT_EQ(read_text(box, edit_prop::Content), "123");
+    EXPECT_EQ(read_text(box, props::edit_box::Content), "123");
 
-    write(box, edit_prop::MaxLength, uint32_t(-5));
-    EXPECT_EQ(read(box, edit_prop::MaxLength), 0u);
+    write(box, props::edit_box::MaxLength, uint32_t(-5));
+    EXPECT_EQ(read(box, props::edit_box::MaxLength), 0u);
     HWND reference = CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 10, 10, host.hwnd(), nullptr,
                                      nullptr, nullptr);
     SendMessageA(reference, EM_LIMITTEXT, 0, 0);
@@ -259,7 +261,7 @@ TEST_F(EditBoxTest, LowBoxGrowsAndTallBoxCentresItsLineInItsColours) {
     EXPECT_EQ(c.at(c.width / 2, 6), RGB(0, 0, 255)) << "band above the line";
     EXPECT_EQ(c.at(c.width - 8, c.height - 6), RGB(0, 0, 255)) << "band below the line";
 
-    write(tall, edit_prop::BackColor, 0xFF000000); // the button face colour
+    write(tall, props::edit_box::BackColor, 0xFF000000); // the button face colour
     c = capture_redrawn(tall->handle());
     EXPECT_EQ(c.at(c.width / 2, 6), GetSysColor(COLOR_BTNFACE));
 }
@@ -269,17 +271,17 @@ TEST_F(EditBoxTest, PasswordMaskSwitchesLive) {
     props.Content = "secret";
     EditBox* box = make(props);
     EXPECT_EQ(SendMessageA(box->handle(), EM_GETPASSWORDCHAR, 0, 0), 0);
-    write(box, edit_prop::InputMode, 2);
+    write(box, props::edit_box::InputMode, 2);
     EXPECT_EQ(SendMessageA(box->handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
-    write_text(box, edit_prop::PasswordChar, "#?");
+    write_text(box, props::edit_box::PasswordChar, "#?");
     EXPECT_EQ(SendMessageA(box->handle(), EM_GETPASSWORDCHAR, 0, 0), '#');
-    EXPECT_EQ(read_text(box, edit_prop::PasswordChar), "#");
-    write(box, edit_prop::InputMode, 0);
+    EXPECT_EQ(read_text(box, props::edit_box::PasswordChar), "#");
+    write(box, props::edit_box::InputMode, 0);
     EXPECT_EQ(SendMessageA(box->handle(), EM_GETPASSWORDCHAR, 0, 0), 0);
-    write(box, edit_prop::InputMode, 1);
+    write(box, props::edit_box::InputMode, 1);
     EXPECT_NE(GetWindowLongA(box->handle(), GWL_STYLE) & ES_READONLY, 0);
-    write(box, edit_prop::InputMode, 99);
-    EXPECT_EQ(read(box, edit_prop::InputMode), 11u);
+    write(box, props::edit_box::InputMode, 99);
+    EXPECT_EQ(read(box, props::edit_box::InputMode), 11u);
     EXPECT_EQ(GetWindowLongA(box->handle(), GWL_STYLE) & ES_READONLY, 0);
 }
 
@@ -288,17 +290,17 @@ TEST_F(EditBoxTest, SelectionFollowsTheMinusOneRules) {
     props.Content = "中文abc";
     EditBox* box = make(props);
     const uint32_t length = edit_positions_count_bytes() ? 7 : 5;
-    write(box, edit_prop::SelStart, uint32_t(-1));
-    EXPECT_EQ(read(box, edit_prop::SelStart), length);
-    EXPECT_EQ(read(box, edit_prop::SelLength), 0u);
-    write(box, edit_prop::SelLength, uint32_t(-1));
-    EXPECT_EQ(read(box, edit_prop::SelStart), 0u);
-    EXPECT_EQ(read_text(box, edit_prop::SelText), "中文abc");
-    write(box, edit_prop::SelStart, uint32_t(-7));
-    write(box, edit_prop::SelLength, 1);
-    EXPECT_EQ(read_text(box, edit_prop::SelText), "中");
-    write_text(box, edit_prop::SelText, "汉");
-    EXPECT_EQ(read_text(box, edit_prop::Content), "汉文abc");
+    write(box, props::edit_box::SelStart, uint32_t(-1));
+    EXPECT_EQ(read(box, props::edit_box::SelStart), length);
+    EXPECT_EQ(read(box, props::edit_box::SelLength), 0u);
+    write(box, props::edit_box::SelLength, uint32_t(-1));
+    EXPECT_EQ(read(box, props::edit_box::SelStart), 0u);
+    EXPECT_EQ(read_text(box, props::edit_box::SelText), "中文abc");
+    write(box, props::edit_box::SelStart, uint32_t(-7));
+    write(box, props::edit_box::SelLength, 1);
+    EXPECT_EQ(read_text(box, props::edit_box::SelText), "中");
+    write_text(box, props::edit_box::SelText, "汉");
+    EXPECT_EQ(read_text(box, props::edit_box::Content), "汉文abc");
 }
 
 TEST_F(EditBoxTest, WritesAskForRecreationOnlyWhenTheStyleMustChange) {
@@ -309,17 +311,17 @@ TEST_F(EditBoxTest, WritesAskForRecreationOnlyWhenTheStyleMustChange) {
         int32_t recreate;
         uint32_t stored;
     } rows[] = {
-        {edit_prop::MultiLine, 1, 1, 1},     {edit_prop::MultiLine, 7, 0, 1},
-        {edit_prop::ScrollBars, 9, 1, 3},    {edit_prop::Alignment, uint32_t(-2), 0, 0},
-        {edit_prop::HideSelection, 0, 1, 0}, {edit_prop::BorderStyle, 9, 0, 5},
+        {props::edit_box::MultiLine, 1, 1, 1},     {props::edit_box::MultiLine, 7, 0, 1},
+        {props::edit_box::ScrollBars, 9, 1, 3},    {props::edit_box::Alignment, uint32_t(-2), 0, 0},
+        {props::edit_box::HideSelection, 0, 1, 0}, {props::edit_box::BorderStyle, 9, 0, 5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.index);
         EXPECT_EQ(write(box, row.index, row.value), row.recreate);
         EXPECT_EQ(read(box, row.index), row.stored);
     }
-    write_text(box, edit_prop::DataSource, "数据源");
-    EXPECT_EQ(read_text(box, edit_prop::DataSource), "数据源");
+    write_text(box, props::edit_box::DataSource, "数据源");
+    EXPECT_EQ(read_text(box, props::edit_box::DataSource), "数据源");
     EXPECT_EQ(GetWindowLongA(box->handle(), GWL_STYLE) & ES_READONLY, 0); // nothing to bind to
 
     type(box->handle(), "typed");
@@ -385,8 +387,8 @@ TEST_F(EditBoxTest, AutomaticSpinWrapsWithinItsRange) {
     EXPECT_EQ(window_text(box->handle()), "99");
     EXPECT_EQ(runtime.count(kEditEventChanged), 3);
 
-    write(box, edit_prop::SpinMax, 40000); // beyond 16 bits: the arrows must not turn round
-    write_text(box, edit_prop::Content, "39999");
+    write(box, props::edit_box::SpinMax, 40000); // beyond 16 bits: the arrows must not turn round
+    write_text(box, props::edit_box::Content, "39999");
     press_spin(spin, true);
     EXPECT_EQ(window_text(box->handle()), "40000");
 

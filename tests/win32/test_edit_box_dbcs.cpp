@@ -49,7 +49,7 @@ class EditBoxDbcsTest : public ::testing::Test {
     static std::string content(EditBox* box) {
         uint32_t result[2] = {};
         reinterpret_cast<forms::ReadRoutine>(edit_box_interface(forms::routine::PropertyRead))(
-            box, edit_prop::Content, result);
+            box, props::edit_box::Content - forms::kFirstOwnProperty, result);
         const char* text = reinterpret_cast<const char*>(uintptr_t(result[0]));
         return text ? text : "";
     }
@@ -78,7 +78,7 @@ TEST_F(EditBoxDbcsTest, ContentWrittenShowsAsTheSystemsCharacters) {
     const std::string text = kEmulator + kFullWidthThree;
     forms::PropValue value{uint32_t(uintptr_t(text.c_str())), 0};
     reinterpret_cast<forms::WriteRoutine>(edit_box_interface(forms::routine::PropertyWritten))(
-        box, edit_prop::Content, &value, nullptr);
+        box, props::edit_box::Content - forms::kFirstOwnProperty, &value, nullptr);
     wchar_t shown[16] = {};
     GetWindowTextW(box->handle(), shown, 16);
     EXPECT_EQ(std::wstring(shown), kWideEmulator + kWideFullWidthThree);

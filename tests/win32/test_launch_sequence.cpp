@@ -19,8 +19,7 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/system_helpers.h"
-#include "commands/win32/dialogs.h"
-#include "commands/win32/launch.h"
+#include "commands/library.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/win32/interface.h"
@@ -207,7 +206,7 @@ class LaunchSequence : public ::testing::Test {
         g_fake = &fake_;
         table_ = kRuntimeInterface;
         table_.call_declared = fake_declared;
-        table_.call_command = table_.call_command2 = fake_command;
+        table_.call_command = table_.call_command_alias = fake_command;
         table_.read_property = fake_read;
         table_.write_property = fake_write;
         set_app_interface(&table_);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "controls/common.h"
+#include "controls/picture.h"
 #include "controls/window_kind.h"
 #include "tests/support/test_form.h"
 
