@@ -28,21 +28,11 @@ HANDLE parent_console() {
     return console;
 }
 
-std::string utf8_of(const std::wstring& wide) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), n, nullptr,
-                            nullptr);
-    return out;
-}
-
 bool write_line(HANDLE h, const std::wstring& line) {
     DWORD mode = 0, written = 0;
     if (GetConsoleMode(h, &mode))
         return WriteConsoleW(h, line.data(), DWORD(line.size()), &written, nullptr) != FALSE;
-    const std::string bytes = utf8_of(line);
+    const std::string bytes = system_text::to_utf8(line);
     return WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) != FALSE &&
            written == bytes.size();
 }

@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "controls/common.h"
 #include "controls/edit_input.h"
@@ -49,22 +48,6 @@ DWORD creation_style(const EditBoxProps& p) {
 }
 
 } // namespace
-
-bool edit_positions_count_bytes() {
-    static const bool bytes = [] {
-        HWND probe =
-            CreateWindowExW(0, L"EDIT", system_text::to_wide(kChineseSample).c_str(), WS_CHILD, 0,
-                            0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
-        if (!probe)
-            return false;
-        SendMessageW(probe, EM_SETSEL, 0, -1);
-        DWORD end = 0;
-        SendMessageW(probe, EM_GETSEL, 0, LPARAM(&end));
-        DestroyWindow(probe);
-        return end == std::strlen(kChineseSample);
-    }();
-    return bytes;
-}
 
 // ---- creation -------------------------------------------------------------------------
 
@@ -126,9 +109,8 @@ void EditBox::select(int32_t start, int32_t length) {
     SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
 }
 
+// The box is a Unicode window: its positions count UTF-16 units.
 int32_t EditBox::text_length_in_positions() const {
-    if (edit_positions_count_bytes())
-        return int32_t(window_text().size());
     return GetWindowTextLengthW(handle());
 }
 
@@ -136,12 +118,6 @@ std::string EditBox::selected_text() const {
     HWND hwnd = handle();
     DWORD start = 0, end = 0;
     SendMessageW(hwnd, EM_GETSEL, WPARAM(&start), LPARAM(&end));
-    if (edit_positions_count_bytes()) {
-        std::string text = window_text();
-        start = std::min<DWORD>(start, DWORD(text.size()));
-        end = std::clamp<DWORD>(end, start, DWORD(text.size()));
-        return text.substr(start, end - start);
-    }
     std::wstring wide(size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
     wide.resize(size_t(std::max(GetWindowTextW(hwnd, wide.data(), int(wide.size())), 0)));
     start = std::min<DWORD>(start, DWORD(wide.size()));

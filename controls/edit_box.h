@@ -128,8 +128,4 @@ void refresh_frame(HWND hwnd);
 // 5, is a plain style the box sets itself).
 DWORD border_ex_style(int32_t border);
 
-// Positions inside an ANSI EDIT control count bytes on Windows but UTF-16 units
-// under Wine; this tells which, probed once.
-bool edit_positions_count_bytes();
-
 } // namespace vantor::controls

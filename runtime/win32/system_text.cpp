@@ -55,6 +55,19 @@ std::string to_gbk(const wchar_t* wide, bool* lossless) {
     return to_gbk(wide ? std::wstring_view(wide) : std::wstring_view(), lossless);
 }
 
+std::string to_utf8(std::wstring_view wide) {
+    if (wide.empty() || wide.size() > size_t(INT_MAX))
+        return {};
+    const int length = int(wide.size());
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return {};
+    std::string utf8(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
 std::string window_text(HWND hwnd) {
     std::wstring text(size_t(std::max(GetWindowTextLengthW(hwnd), 0)) + 1, L'\0');
     text.resize(size_t(std::max(GetWindowTextW(hwnd, text.data(), int(text.size())), 0)));

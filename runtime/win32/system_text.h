@@ -23,6 +23,9 @@ std::wstring to_wide(const char* gbk);
 std::string to_gbk(std::wstring_view wide, bool* lossless = nullptr);
 std::string to_gbk(const wchar_t* wide, bool* lossless = nullptr);
 
+// UTF-16 to UTF-8, for a byte stream (a redirected standard error).
+std::string to_utf8(std::wstring_view wide);
+
 // A window's text, read and written with the wide functions.
 std::string window_text(HWND hwnd);
 bool set_window_text(HWND hwnd, const char* gbk);

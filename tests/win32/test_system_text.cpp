@@ -50,6 +50,8 @@ TEST(SystemText, KnownTextsBothWays) {
         EXPECT_EQ(hex_bytes(system_text::to_gbk(c.wide, &lossless)), hex_bytes(c.gbk));
         EXPECT_TRUE(lossless);
     }
+    // A redirected stream gets UTF-8.
+    EXPECT_EQ(hex_bytes(system_text::to_utf8(L"a\x591C")), "61 E5 A4 9C");
     // The literals of this program are GBK bytes, whatever the system.
     EXPECT_EQ(hex_bytes("启动"), "C6 F4 B6 AF");
 }
