@@ -52,7 +52,8 @@ bool same_name(std::string_view given, const char* name) {
 }
 
 // The program name ends at its closing quote when it starts with one, else at
-// the first blank. (GBK trail bytes are 0x40 and above: never a blank or quote.)
+// the first blank. (No byte after a character's first is below 0x30: never a
+// blank, quote or colon.)
 const char* skip_program_name(const char* p) {
     if (*p == '"') {
         const char* end = std::strchr(p + 1, '"');

@@ -79,7 +79,7 @@ void apply_values(const CommandLine& parsed) {
 } // namespace
 
 void apply_command_line() {
-    const std::string line = system_text::to_gbk(GetCommandLineW());
+    const std::string line = system_text::from_wide(GetCommandLineW());
     const CommandLine parsed = parse_command_line(line.c_str());
     if (parsed.empty())
         return;

@@ -1,23 +1,19 @@
 #include "app/sequence_report.h"
 
+#include "runtime/gb18030.h"
+
 namespace vantor::app {
 
 namespace {
 
 constexpr const char* kEllipsis = "…";
 
-bool is_gbk_lead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
-// Byte offsets where the characters of `text` begin, and its length last. A
-// lead byte at the very end counts as one character of its own.
+// Byte offsets where the characters of `text` begin, and its length last: a
+// two- or four-byte sequence is one character, never cut.
 std::vector<size_t> character_starts(std::string_view text) {
     std::vector<size_t> starts;
-    for (size_t i = 0; i < text.size();) {
+    for (size_t i = 0; i < text.size(); i += gb18030::char_length(text.substr(i)))
         starts.push_back(i);
-        i += is_gbk_lead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-    }
     starts.push_back(text.size());
     return starts;
 }

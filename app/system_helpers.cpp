@@ -176,7 +176,7 @@ uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_
         // against a record filled to its last character. A name GBK cannot
         // hold whole is no wanted name.
         bool lossless = false;
-        const std::string name = system_text::to_gbk(
+        const std::string name = system_text::from_wide(
             std::wstring_view(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH)), &lossless);
         if (!lossless)
             continue;

@@ -13,6 +13,7 @@
 #include "controls/on_demand.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
+#include "runtime/gb18030.h"
 #include "runtime/protocol.h"
 #include "runtime/win32/libraries.h"
 #include "runtime/win32/system_text.h"
@@ -24,14 +25,9 @@ namespace {
 using forms::CommonDlgProps;
 using forms::PropValue;
 
-// The first byte of a two-byte GBK character.
-bool is_lead_byte(uint8_t c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
 // Byte length of the character starting at text[i] (a lone lead byte counts 1).
 size_t char_length(const std::string& text, size_t i) {
-    return is_lead_byte(uint8_t(text[i])) && i + 1 < text.size() && text[i + 1] != '\0' ? 2 : 1;
+    return gb18030::char_length(std::string_view(text).substr(i));
 }
 
 const wchar_t* or_none(const std::wstring& s) {
@@ -48,7 +44,7 @@ int32_t screen_dpi() {
 std::string program_path() {
     wchar_t path[MAX_PATH] = {};
     DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return system_text::to_gbk(std::wstring_view(path, std::min<DWORD>(n, MAX_PATH)));
+    return system_text::from_wide(std::wstring_view(path, std::min<DWORD>(n, MAX_PATH)));
 }
 
 bool is_file(const std::string& path) {
@@ -244,7 +240,7 @@ bool CommonDlg::open_file_dialog() {
     file[kFileBufferSize - 1] = L'\0';
     // A name GBK cannot hold keeps '?' for what it lacks: never a name of
     // another existing file (Windows file names hold no '?').
-    props_.FileName = system_text::to_gbk(file);
+    props_.FileName = system_text::from_wide(file);
     return true;
 }
 
@@ -273,7 +269,7 @@ bool CommonDlg::open_font_dialog() {
     const auto choose_font = on_demand<decltype(&ChooseFontW)>("comdlg32.dll", "ChooseFontW");
     if (!choose_font || !choose_font(&choose) || !still_alive(self))
         return false;
-    font = system_text::to_gbk(wide_font);
+    font = system_text::from_wide(wide_font);
     props_.FontColor = choose.rgbColors;
     props_.Bold = font.lfWeight >= FW_BOLD ? 1 : 0;
     props_.Italic = font.lfItalic ? 1 : 0;

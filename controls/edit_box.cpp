@@ -122,7 +122,7 @@ std::string EditBox::selected_text() const {
     wide.resize(size_t(std::max(GetWindowTextW(hwnd, wide.data(), int(wide.size())), 0)));
     start = std::min<DWORD>(start, DWORD(wide.size()));
     end = std::clamp<DWORD>(end, start, DWORD(wide.size()));
-    return system_text::to_gbk(std::wstring_view(wide).substr(start, end - start));
+    return system_text::from_wide(std::wstring_view(wide).substr(start, end - start));
 }
 
 // Data-providing kinds belong to the runtime's database facilities, which this

@@ -53,7 +53,7 @@ FontSetting font_setting() {
     FontSetting setting{};
     LOGFONTW wide{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof wide, &wide);
-    const LOGFONTA lf = system_text::to_gbk(wide);
+    const LOGFONTA lf = system_text::from_wide(wide);
     static_assert(sizeof lf == sizeof setting.fallback);
     std::memcpy(&setting.fallback, &lf, sizeof lf);
     const int32_t system = dpi::system_dpi();

@@ -33,7 +33,7 @@ class Win32DllLoader final : public DllLoader {
         static const std::string directory = [] {
             wchar_t wide[MAX_PATH] = {};
             const UINT n = GetSystemDirectoryW(wide, MAX_PATH);
-            return n > 0 && n < MAX_PATH ? system_text::to_gbk(wide) : std::string();
+            return n > 0 && n < MAX_PATH ? system_text::from_wide(wide) : std::string();
         }();
         return directory.empty() ? nullptr : directory.c_str();
     }

@@ -51,7 +51,7 @@ uint32_t find_file(const char* pattern, int32_t attribute_mask, int32_t files_on
         return 0;
     }
     return uint32_t(
-        reinterpret_cast<uintptr_t>(copy_text(system_text::to_gbk(entry.cFileName).c_str())));
+        reinterpret_cast<uintptr_t>(copy_text(system_text::from_wide(entry.cFileName).c_str())));
 }
 
 uint32_t call_service(uint32_t number, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {

@@ -296,8 +296,8 @@ void runtime_startup() {
         initialise_ole(k);
     std::wstring dir, file;
     split_program_path(module_path().c_str(), dir, file);
-    k.program_dir = system_text::to_gbk(dir);
-    k.program_file = system_text::to_gbk(file);
+    k.program_dir = system_text::from_wide(dir);
+    k.program_file = system_text::from_wide(file);
     // The wide directory itself: its GBK form loses what GBK cannot hold.
     SetCurrentDirectoryW(dir.c_str());
     create_hidden_owner();
@@ -324,7 +324,7 @@ int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
     const std::wstring path = module_path();
     std::wstring dir, file;
     split_program_path(path.c_str(), dir, file);
-    k.program_dir_slash = system_text::to_gbk(dir.empty() ? path : dir + L"\\");
+    k.program_dir_slash = system_text::from_wide(dir.empty() ? path : dir + L"\\");
     entry();
     end_sequence(0);
     return k.exit_code;

@@ -41,7 +41,7 @@ std::string env(const char* name) {
     wchar_t value[1024] = {};
     DWORD n = GetEnvironmentVariableW(vantor::system_text::to_wide(name).c_str(), value,
                                       DWORD(std::size(value)));
-    return n > 0 && n < std::size(value) ? vantor::system_text::to_gbk(value) : std::string();
+    return n > 0 && n < std::size(value) ? vantor::system_text::from_wide(value) : std::string();
 }
 
 DWORD env_ms(const char* name) {
@@ -52,7 +52,7 @@ DWORD env_ms(const char* name) {
 std::string module_path() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return vantor::system_text::to_gbk(path);
+    return vantor::system_text::from_wide(path);
 }
 
 std::string log_path() {
@@ -137,7 +137,7 @@ HWND create_window(const char* command_line, int show) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     const std::wstring wide_command_line = GetCommandLineW();
-    const std::string gbk_command_line = vantor::system_text::to_gbk(wide_command_line);
+    const std::string gbk_command_line = vantor::system_text::from_wide(wide_command_line);
     const char* command_line = gbk_command_line.c_str();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

@@ -326,7 +326,7 @@ HWND control_by_order(HWND parent, const char* class_name, int index) {
 std::string window_text(HWND hwnd) {
     wchar_t text[4096] = {};
     LRESULT n = SendMessageW(hwnd, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
-    return system_text::to_gbk(std::wstring_view(text, n > 0 ? size_t(n) : 0));
+    return system_text::from_wide(std::wstring_view(text, n > 0 ? size_t(n) : 0));
 }
 
 std::string wait_window_text(HWND hwnd, const std::string& expected, DWORD ms) {

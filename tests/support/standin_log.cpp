@@ -100,7 +100,7 @@ std::vector<LogEntry> read_log(const std::string& path) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             break; // a line still being written
-        std::string line = system_text::to_gbk(wide_of_utf8(text.substr(start, end - start)));
+        std::string line = system_text::from_wide(wide_of_utf8(text.substr(start, end - start)));
         start = end + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

@@ -62,9 +62,10 @@ TEST(SequenceReport, OneLineJoinsLinesWithOneBlank) {
 }
 
 TEST(SequenceReport, ShortenedTextKeepsStartAndEndAroundAnEllipsis) {
-    const std::string ellipsis = "…"; // two bytes in GBK
+    const std::string ellipsis = "…";         // two bytes in GBK
+    const std::string o = "\x81\x30\x8B\x32"; // ö, four bytes
     struct {
-        const char* text;
+        std::string text;
         size_t max;
         std::string expected;
     } cases[] = {
@@ -76,6 +77,8 @@ TEST(SequenceReport, ShortenedTextKeepsStartAndEndAroundAnEllipsis) {
         {"模拟器模拟器", 8, "模拟" + ellipsis + "器"}, // two-byte characters stay whole
         {"模拟器模拟器", 7, "模" + ellipsis + "器"},
         {"a模拟器b", 6, "a模" + ellipsis + "b"},
+        {"a" + o + o + o + "b", 8, "a" + o + ellipsis + "b"}, // four-byte ones too
+        {"a" + o + o + o + "b", 7, "a" + ellipsis + "b"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, bytes_fit(c.text, c.max)) << c.text << " in " << c.max;

@@ -117,7 +117,7 @@ uint32_t fake_declared(uint32_t index, uint32_t, const uint32_t* a) {
                                                            : CloseHandle(HANDLE(uintptr_t(a[0])));
     case app::kFindWindowExW:
         return f.find(
-            system_text::to_gbk(reinterpret_cast<const wchar_t*>(uintptr_t(a[3]))).c_str());
+            system_text::from_wide(reinterpret_cast<const wchar_t*>(uintptr_t(a[3]))).c_str());
     case app::kGetWindowThreadProcessId:
         *reinterpret_cast<uint32_t*>(uintptr_t(a[1])) = kFirstPid + (a[0] - kFirstWindow);
         return 1;

@@ -1,4 +1,4 @@
-// The conversion between GBK and UTF-16 at the system boundary. It names code
+// The conversion between texts and UTF-16 at the system boundary. It names code
 // page 936 itself, so every result is the same whatever the system's code page
 // (ctest runs this program under 936, 1252 and 950).
 #include <windows.h>
@@ -16,11 +16,6 @@ using namespace vantor;
 using namespace vantor::testing;
 
 namespace {
-
-std::string without_question_marks(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), '?'), s.end());
-    return s;
-}
 
 TEST(SystemText, RunsUnderTheCodePageOfItsLanguage) {
     EXPECT_EQ(GetACP(), expected_code_page());
@@ -47,7 +42,7 @@ TEST(SystemText, KnownTextsBothWays) {
         SCOPED_TRACE(hex_bytes(c.gbk));
         EXPECT_EQ(system_text::to_wide(c.gbk), std::wstring(c.wide));
         bool lossless = false;
-        EXPECT_EQ(hex_bytes(system_text::to_gbk(c.wide, &lossless)), hex_bytes(c.gbk));
+        EXPECT_EQ(hex_bytes(system_text::from_wide(c.wide, &lossless)), hex_bytes(c.gbk));
         EXPECT_TRUE(lossless);
     }
     // A redirected stream gets UTF-8.
@@ -71,7 +66,7 @@ TEST(SystemText, EveryDoubleByteCharacterRoundTrips) {
                 continue; // no character here
             ++characters;
             bool lossless = false;
-            if (system_text::to_gbk(wide, &lossless) != pair || !lossless) {
+            if (system_text::from_wide(wide, &lossless) != pair || !lossless) {
                 if (++broken <= 5)
                     ADD_FAILURE() << "not round trip: " << hex_bytes(pair);
             }
@@ -100,27 +95,53 @@ TEST(SystemText, InvalidAndTruncatedSequencesNeverReadPastTheText) {
     }
     EXPECT_EQ(system_text::to_wide(static_cast<const char*>(nullptr)), L"");
     bool lossless = false;
-    EXPECT_EQ(system_text::to_gbk(static_cast<const wchar_t*>(nullptr), &lossless), "");
+    EXPECT_EQ(system_text::from_wide(static_cast<const wchar_t*>(nullptr), &lossless), "");
     EXPECT_TRUE(lossless);
 }
 
-TEST(SystemText, CharactersOutsideGbkBecomeQuestionMarksAndAreReported) {
+TEST(SystemText, CharactersOutsideGbkTravelAsFourByteSequences) {
     struct Case {
         const wchar_t* wide;
-        const char* gbk;
+        const char* bytes;
+        bool lossless;
     } cases[] = {
-        {L"C:\\\xD55C\xAE00\\Nox.exe", "C:\\??\\Nox.exe"}, // Korean
-        {L"a\xD83D\xDE00z", "a?z"},                        // an emoji (a surrogate pair)
-        {L"a\xD800z", "a?z"},                              // a lone surrogate
+        {L"J\xF6rg", "J\x81\x30\x8B\x32rg", true},                       // ö
+        {L"\x01A1\x1EA1", "\x81\x30\x9B\x31\x81\x35\xFE\x35", true},     // ơ ạ
+        {L"C:\\\xD55C\\Nox.exe", "C:\\\x83\x36\x84\x33\\Nox.exe", true}, // Korean
+        {L"a\xD83D\xDE00z", "a\x94\x39\xFC\x36z", true},                 // an emoji
+        {L"a\xD800z", "a?z", false}, // a lone surrogate names no character
+        {L"\xDE00\xD83D", "??", false},
     };
     for (const Case& c : cases) {
-        bool lossless = true;
-        const std::string gbk = system_text::to_gbk(c.wide, &lossless);
-        SCOPED_TRACE(hex_bytes(gbk));
-        EXPECT_FALSE(lossless);
-        // An emoji may give one '?' or two; nothing else stands for it.
-        EXPECT_EQ(without_question_marks(gbk), without_question_marks(c.gbk));
-        EXPECT_NE(gbk.find('?'), std::string::npos);
+        bool lossless = !c.lossless;
+        EXPECT_EQ(hex_bytes(system_text::from_wide(c.wide, &lossless)), hex_bytes(c.bytes));
+        EXPECT_EQ(lossless, c.lossless) << hex_bytes(c.bytes);
+        if (c.lossless)
+            EXPECT_EQ(system_text::to_wide(c.bytes), std::wstring(c.wide));
+    }
+    // A four-byte sequence that names no code point reads as '?'.
+    EXPECT_EQ(system_text::to_wide("a\x84\x31\xA5\x30z"), L"a?z");
+}
+
+// Every code point a UTF-16 text can hold comes back whole, whatever the
+// system's code page: the BMP as one text, then every supplementary plane.
+TEST(SystemText, EveryCodePointRoundTrips) {
+    std::wstring bmp, planes;
+    for (wchar_t c = 1; c != 0; ++c)
+        if (c < 0xD800 || c > 0xDFFF)
+            bmp += c;
+    for (char32_t cp = 0x10000; cp <= 0x10FFFF; ++cp) {
+        planes += wchar_t(0xD800 + ((cp - 0x10000) >> 10));
+        planes += wchar_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+    for (const std::wstring* text : {&bmp, &planes}) {
+        bool lossless = false;
+        const std::wstring back = system_text::to_wide(system_text::from_wide(*text, &lossless));
+        EXPECT_TRUE(lossless);
+        ASSERT_EQ(back.size(), text->size());
+        const auto differ = std::mismatch(back.begin(), back.end(), text->begin());
+        EXPECT_TRUE(differ.first == back.end()) << "U+" << std::hex << unsigned(*differ.second)
+                                                << " came back as U+" << unsigned(*differ.first);
     }
 }
 
@@ -133,15 +154,20 @@ TEST(SystemText, FontFaceNamesBothWaysCutAtWholeCharacters) {
     EXPECT_EQ(wide.lfHeight, -12);
     EXPECT_EQ(wide.lfWeight, FW_BOLD);
     EXPECT_EQ(std::wstring(wide.lfFaceName), L"\x5B8B\x4F53");
-    const LOGFONTA back = system_text::to_gbk(wide);
+    const LOGFONTA back = system_text::from_wide(wide);
     EXPECT_EQ(std::memcmp(&back, &stored, sizeof back), 0);
 
     // 31 two-byte characters do not fit 31 bytes: 15 of them do, never half of one.
     LOGFONTW long_face{};
     for (int i = 0; i < LF_FACESIZE - 1; ++i)
         long_face.lfFaceName[i] = L'\x5B8B';
-    const LOGFONTA cut = system_text::to_gbk(long_face);
+    const LOGFONTA cut = system_text::from_wide(long_face);
     EXPECT_EQ(std::strlen(cut.lfFaceName), 30u);
+    // Eight four-byte characters do not fit either: seven do.
+    for (int i = 0; i < 8; ++i)
+        long_face.lfFaceName[i] = L'\xF6';
+    long_face.lfFaceName[8] = 0;
+    EXPECT_EQ(std::strlen(system_text::from_wide(long_face).lfFaceName), 28u);
 }
 
 TEST(SystemText, WindowTextsThroughTheWideFunctions) {
