@@ -36,8 +36,9 @@ fi
 
 # mingw's posix thread model is what std::thread needs; keep win32 otherwise default.
 # The tests' system languages: Simplified Chinese (code page 936, the usual
-# one), and English (1252) and Traditional Chinese (950) for the text boundary.
-for loc in zh_CN en_US zh_TW; do
+# one), and for the text boundary English (1252), Traditional Chinese (950),
+# Japanese (932), Korean (949) and Hindi (UTF-8 under Wine).
+for loc in zh_CN en_US zh_TW ja_JP ko_KR hi_IN; do
   if ! locale -a 2>/dev/null | grep -qi "^$loc.utf8$"; then
     $SUDO localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
   fi

@@ -7,7 +7,8 @@
 # in a prefix of its own beside the usual one (suffix -dpi<N>), whose LogPixels
 # is set once, right after it is made: Wine 8 reads it when a program starts.
 # VANTOR_LANG (default zh_CN.UTF-8) is the system's language, and so its code
-# page. VANTOR_WINE_MANAGED=Y lets a window manager manage the prefix's windows
+# page; another language than the default runs in a prefix of its own made
+# under it (suffix -<language>, after any -dpi<N>). VANTOR_WINE_MANAGED=Y lets a window manager manage the prefix's windows
 # (a desktop); the default N suits a bare Xvfb.
 
 vantor_free_display() {
@@ -103,10 +104,17 @@ vantor_wine_setup() {
     *[!0-9]*) echo "wine-env: VANTOR_DPI must be a number" >&2; return 1 ;;
     *) WINEPREFIX="$WINEPREFIX-dpi$VANTOR_DPI" ;;
     esac
+    # A prefix keeps the system fonts and charsets of the language it was made
+    # under: each language other than the usual one has a prefix of its own.
+    case "${VANTOR_LANG:-zh_CN.UTF-8}" in
+    zh_CN.UTF-8) ;;
+    *[!A-Za-z0-9_.@-]*) echo "wine-env: VANTOR_LANG must be a locale name" >&2; return 1 ;;
+    *) WINEPREFIX="$WINEPREFIX-${VANTOR_LANG%%.*}" ;;
+    esac
     export WINEARCH=win32
     export WINEDEBUG=-all
     # The system's language decides Wine's code page: zh_CN 936 (the default),
-    # en_US 1252, zh_TW 950 (VANTOR_LANG).
+    # en_US 1252, zh_TW 950, ja_JP 932, ko_KR 949, hi_IN UTF-8 (VANTOR_LANG).
     export LANG="${VANTOR_LANG:-zh_CN.UTF-8}"
     export LC_ALL="$LANG"
     # VANTOR_DLLOVERRIDES adds a test's own overrides (a planted library that

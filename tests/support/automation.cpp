@@ -86,10 +86,13 @@ unsigned expected_code_page() {
     char lang[64] = {};
     GetEnvironmentVariableA("VANTOR_LANG", lang, sizeof lang);
     const std::string name = lang;
-    if (name.rfind("en_US", 0) == 0)
-        return 1252;
-    if (name.rfind("zh_TW", 0) == 0)
-        return 950;
+    const struct {
+        const char* language;
+        unsigned code_page;
+    } pages[] = {{"en_US", 1252}, {"zh_TW", 950}, {"ja_JP", 932}, {"ko_KR", 949}, {"hi_IN", 65001}};
+    for (const auto& p : pages)
+        if (name.rfind(p.language, 0) == 0)
+            return p.code_page;
     return 936;
 }
 
