@@ -12,10 +12,10 @@ import source_date
 
 
 def header_offsets(image):
-    if image[:2] != b"MZ":
+    if len(image) < 0x40 or image[:2] != b"MZ":
         raise ValueError("not an MZ image")
     pe = struct.unpack_from("<I", image, 0x3C)[0]
-    if image[pe:pe + 4] != b"PE\0\0":
+    if image[pe:pe + 4] != b"PE\0\0" or len(image) < pe + 24 + 68:
         raise ValueError("no PE header")
     # COFF header: TimeDateStamp at +8; optional header (after the 20-byte COFF
     # header) holds CheckSum at +64 in PE32 and PE32+ alike.

@@ -3,7 +3,7 @@
 # two fresh clones of the committed HEAD in folders of different names, without
 # ccache (a cache could hand both builds the same objects and hide a
 # difference), and compares Vantor.exe, the archive and its sum byte for byte.
-# Two full release builds: about 8 minutes on 2 cores. Arguments go to ninja
+# Two full release builds: about 7 minutes on 2 cores. Arguments go to ninja
 # (e.g. -j2). Prints "reproducible: 1 passed, 0 failed" (or 0 passed, 1 failed).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -28,11 +28,11 @@ def display_width(text):
 
 
 def source_date():
-    """SOURCE_DATE_EPOCH, else the last commit's time."""
+    """SOURCE_DATE_EPOCH, else the last commit's time, else 0."""
     if "SOURCE_DATE_EPOCH" in os.environ:
         return int(os.environ["SOURCE_DATE_EPOCH"])
-    return int(subprocess.run(["git", "-C", ROOT, "log", "-1", "--format=%ct"], capture_output=True,
-                              text=True, check=True).stdout)
+    run = subprocess.run(["git", "-C", ROOT, "log", "-1", "--format=%ct"], capture_output=True, text=True)
+    return int(run.stdout) if run.returncode == 0 else 0
 
 
 def version_string(image, key):
@@ -100,7 +100,8 @@ class ReleaseArchive(unittest.TestCase):
         image = self.zip.read("Vantor.exe")
         pe = struct.unpack_from("<I", image, 0x3C)[0]
         self.assertEqual(epoch, struct.unpack_from("<I", image, pe + 8)[0], "PE time stamp")
-        date = time.gmtime(epoch - epoch % 2)[:6]  # zip times have two-second steps
+        # Zip times start in 1980 and have two-second steps.
+        date = max((1980, 1, 1, 0, 0, 0), time.gmtime(epoch - epoch % 2)[:6])
         for info in self.zip.infolist():
             self.assertEqual(date, info.date_time, info.filename)
 
