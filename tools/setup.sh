@@ -12,6 +12,7 @@ PACKAGES=(
   g++-multilib lib32asan8 lib32ubsan1 clang libclang-rt-14-dev
   libgtest-dev:i386 libbenchmark-dev:i386 googletest cmake ninja-build
   python3 clang-format ccache
+  pandoc  # renders the release archive's guide (the Windows tree's package_zip, tested by test_package)
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the portable core natively (-m32, ASan/UBSan), the
 # Windows build under Wine (unit, Win32 and end-to-end tiers), and a bounded
-# run of every fuzz target. Ends with one summary line: "tests: N passed, M failed".
+# run of every fuzz target; with VANTOR_TEST_REPRODUCIBLE=1 also the check that
+# two release builds give the same bytes (tools/test-reproducible.sh). Ends with
+# one summary line: "tests: N passed, M failed".
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}"
@@ -139,6 +141,17 @@ if build_tree fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DVANTO
     done
 else
     failed=$((failed + 1)); failures+=("fuzz: build failed")
+fi
+
+# 4. On request (VANTOR_TEST_REPRODUCIBLE=1): two release builds of HEAD, in two
+# fresh clones, give the same bytes. Two full builds: minutes.
+if [ "${VANTOR_TEST_REPRODUCIBLE:-}" = 1 ]; then
+    echo "=== reproducible release"
+    if bash "$root/tools/test-reproducible.sh" -j "$jobs"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1)); failures+=("reproducible: the release builds differ or failed")
+    fi
 fi
 
 for f in "${failures[@]}"; do echo "FAILED: $f"; done
