@@ -1,5 +1,6 @@
 #include "app/launch_sequence.h"
 
+#include <algorithm>
 #include <cstring>
 // The steady clock comes with <thread>: <chrono> itself does not compile with
 // the GBK execution character set.
@@ -105,6 +106,13 @@ bool launch(const char* path, const char* command_line) {
     return as_int(rt().call_command(cmd_launch, 3, args)) != 0;
 }
 
+// Instance i's window, or 0.
+uint32_t instance_window(int32_t i) {
+    OwnedText number(number_text(i));
+    OwnedText title(join({"夜神模拟器", number.get()}));
+    return find_window(0, 0, "Qt5QWindowIcon", title.get());
+}
+
 enum class WaitEnd { Met, TimedOut, Abandoned };
 
 // Repeats: delay a poll interval, look for instance i's window; until it has
@@ -116,9 +124,7 @@ WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint
     for (;;) {
         if (!delay(int32_t(poll_ms)))
             return WaitEnd::Abandoned;
-        OwnedText number(number_text(i));
-        OwnedText title(join({"夜神模拟器", number.get()}));
-        window = find_window(0, 0, "Qt5QWindowIcon", title.get());
+        window = instance_window(i);
         if (appear ? window != 0 : int32_t(window) <= 0)
             return WaitEnd::Met;
         auto elapsed = std::chrono::steady_clock::now() - start;
@@ -178,8 +184,14 @@ struct Run {
     const WaitLimits& limits;
     SequenceView view;
     SequenceReport report;
-    uint32_t first_count = 0;
+    uint32_t first_count = 0; // instances the first pass starts
+
+    bool already_running(int32_t i) const {
+        const auto& running = report.already_running;
+        return std::find(running.begin(), running.end(), i) != running.end();
+    }
 };
+
 
 // The first-pass command line of instance i.
 char* first_pass_command_line(int32_t i) {
@@ -224,11 +236,24 @@ bool prepare_instance(int32_t i, Run& run) {
     return true;
 }
 
+// An instance whose window shows before the first pass is running already
+// (left open by an earlier run): started again, its window would be found at
+// once, the new process ended and the old window, which nothing ends, waited
+// for. It is left as it is, in both passes, and reported at the end.
 bool first_pass(Run& run) {
     const int32_t count = read_count();
-    run.first_count = count > 0 ? uint32_t(count) : 0;
     for (int32_t i = 1; i <= count; ++i) {
-        run.view.show("准备", i, count, uint32_t(i - 1), 2 * run.first_count);
+        if (instance_window(i) != 0)
+            run.report.already_running.push_back(i);
+    }
+    run.first_count = uint32_t(std::max(count, 0)) - uint32_t(run.report.already_running.size());
+    uint32_t started = 0;
+    for (int32_t i = 1; i <= count; ++i) {
+        if (run.already_running(i))
+            continue;
+        ++started;
+        run.view.show("准备", int32_t(started), int32_t(run.first_count), started - 1,
+                      2 * run.first_count);
         if (!prepare_instance(i, run))
             return false;
     }
@@ -237,9 +262,17 @@ bool first_pass(Run& run) {
 
 void second_pass(Run& run) {
     const int32_t count = read_count();
-    const uint32_t total = run.first_count + (count > 0 ? uint32_t(count) : 0);
+    uint32_t starts = 0;
+    for (int32_t i = 1; i <= count; ++i)
+        starts += run.already_running(i) ? 0 : 1;
+    const uint32_t total = run.first_count + starts;
+    uint32_t started = 0;
     for (int32_t i = 1; i <= count; ++i) {
-        run.view.show("启动", i, count, run.first_count + uint32_t(i - 1), total);
+        if (run.already_running(i))
+            continue;
+        ++started;
+        run.view.show("启动", int32_t(started), int32_t(starts), run.first_count + started - 1,
+                      total);
         OwnedText number(number_text(i));
         OwnedText path(read_content(kPathBox));
         OwnedText program(command_path(path.get()));

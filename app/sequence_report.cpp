@@ -50,6 +50,8 @@ int exit_code_of(const SequenceReport& report) {
         return kExitNeverAppeared;
     if (!report.never_closed.empty())
         return kExitNeverClosed;
+    if (!report.already_running.empty())
+        return kExitAlreadyRunning;
     return kExitDone;
 }
 
@@ -63,6 +65,10 @@ std::string overdue_message(const SequenceReport& report, const WaitLimits& limi
         text += std::string(text.empty() ? "" : "\r\n") + "模拟器 " +
                 number_list(report.never_closed) + " 的窗口在结束后 " +
                 seconds(limits.disappear_ms) + " 秒内没有关闭。";
+    }
+    if (!report.already_running.empty()) {
+        text += std::string(text.empty() ? "" : "\r\n") + "模拟器 " +
+                number_list(report.already_running) + " 已在运行，没有重新启动。";
     }
     return text;
 }

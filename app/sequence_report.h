@@ -25,7 +25,8 @@ inline constexpr WaitLimits kWaitLimits{120000, 30000};
 
 // Exit codes of a run with /exit. When several apply, the first in this order
 // counts: bad command line, emulator not started, window closed early, a
-// window that never appeared, a window that never closed.
+// window that never appeared, a window that never closed, an instance that
+// was already running.
 enum ExitCode : int {
     kExitDone = 0,           // every instance prepared and started (or nothing asked)
     kExitBadCommandLine = 2, // an unknown option, a missing or bad value, an open quote
@@ -33,6 +34,7 @@ enum ExitCode : int {
     kExitNeverAppeared = 4,  // an instance's window did not appear within its limit
     kExitNeverClosed = 5,    // an instance's window did not go within its limit
     kExitClosedEarly = 6,    // Vantor's window was closed before the sequence ended
+    kExitAlreadyRunning = 7, // an instance was already running: left as it was, not restarted
 };
 
 enum class SequenceEnd { Finished, LaunchFailed, Closed };
@@ -41,12 +43,14 @@ struct SequenceReport {
     SequenceEnd end = SequenceEnd::Finished;
     std::vector<int32_t> never_appeared; // instance numbers, in order
     std::vector<int32_t> never_closed;
+    std::vector<int32_t> already_running; // found running before the first pass: left alone
 };
 
 int exit_code_of(const SequenceReport& report);
 
 // The warning about instances whose window never appeared or never closed,
-// one line per kind, with the limits in seconds; empty when there were none.
+// and those that were already running, one line per kind, with the limits in
+// seconds; empty when there were none.
 // At most kListedInstances numbers are listed per kind, then the total.
 inline constexpr size_t kListedInstances = 20;
 std::string overdue_message(const SequenceReport& report, const WaitLimits& limits);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "runtime/win32/system_text.h"
 #include "tests/support/launcher.h"
 
 using namespace vantor::testing;
@@ -178,19 +179,17 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, BadOption,
 
 // ---- /exit: exit codes and messages for a script ----------------------------------------
 
-// The GBK form of UTF-8 text (what the program writes to a file or pipe).
-std::string gbk_of_utf8(const std::string& utf8) {
+// A text of UTF-8 output (what the program writes to a file or pipe).
+std::string text_of_utf8(const std::string& utf8) {
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
     std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
-    const int m =
-        WideCharToMultiByte(936, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string gbk(size_t(m > 0 ? m : 0), '\0');
-    WideCharToMultiByte(936, 0, wide.data(), int(wide.size()), gbk.data(), m, nullptr, nullptr);
-    return gbk;
+    return vantor::system_text::from_wide(wide);
 }
 
-enum class Extra { None, ForeignWindow, CloseWhenStarted };
+// NotNox: the stand-in as Emu.exe ({emu}), whose window Vantor finds but,
+// as no Nox.exe, never ends, so that it never closes.
+enum class Extra { None, NotNox, CloseWhenStarted, InstanceOneRunning };
 
 struct OutcomeCase {
     const char* name;
@@ -202,26 +201,6 @@ struct OutcomeCase {
     size_t starts;    // stand-in starts logged
 };
 
-// A top-level window of class Qt5QWindowIcon titled 夜神模拟器1 owned by the
-// test: an instance window that no termination of Nox.exe closes.
-class ForeignInstanceWindow {
-  public:
-    ForeignInstanceWindow() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "Qt5QWindowIcon";
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(0, wc.lpszClassName, "夜神模拟器1", WS_OVERLAPPED, 0, 0, 50, 50,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
-    }
-    ~ForeignInstanceWindow() { DestroyWindow(window_); }
-    bool made() const { return window_ != nullptr; }
-
-  private:
-    HWND window_ = nullptr;
-};
-
 class ScriptOutcome : public ::testing::TestWithParam<OutcomeCase> {};
 
 TEST_P(ScriptOutcome, ExitCodeAndOneLineOnTheStandardErrorAndNoBox) {
@@ -230,10 +209,15 @@ TEST_P(ScriptOutcome, ExitCodeAndOneLineOnTheStandardErrorAndNoBox) {
     std::optional<ScopedEnv> never;
     if (c.never_show)
         never.emplace("VANTOR_STANDIN_NEVER_SHOW", "1");
-    std::optional<ForeignInstanceWindow> foreign;
-    if (c.extra == Extra::ForeignWindow) {
-        foreign.emplace();
-        ASSERT_TRUE(foreign->made());
+    TempDirectory emu_folder("vantor");
+    const std::string emu = emu_folder.path() + "Emu.exe";
+    if (c.extra == Extra::NotNox)
+        ASSERT_TRUE(CopyFileW(vantor::system_text::to_wide(standin_exe()).c_str(),
+                              vantor::system_text::to_wide(emu).c_str(), TRUE));
+    Program running; // instance 1, left open by an earlier run
+    if (c.extra == Extra::InstanceOneRunning) {
+        ASSERT_TRUE(running.start("\"" + standin_exe() + "\" -clone:Nox_1"));
+        ASSERT_NE(nullptr, wait_top_window(running.pid(), "Qt5QWindowIcon", nullptr, kOpenMs));
     }
     OutputFile output;
     ASSERT_NE(nullptr, output.handle());
@@ -242,6 +226,9 @@ TEST_P(ScriptOutcome, ExitCodeAndOneLineOnTheStandardErrorAndNoBox) {
     const size_t nox = arguments.find("{nox}");
     if (nox != std::string::npos)
         arguments.replace(nox, 5, standin_exe());
+    const size_t emu_at = arguments.find("{emu}");
+    if (emu_at != std::string::npos)
+        arguments.replace(emu_at, 5, emu);
     ASSERT_TRUE(vantor.start("\"" + vantor_exe() + "\" " + arguments, nullptr, output.handle()));
     if (c.extra == Extra::CloseWhenStarted) {
         ASSERT_EQ(1u, log.wait_for("start", 1, kSequenceMs).size());
@@ -257,7 +244,7 @@ TEST_P(ScriptOutcome, ExitCodeAndOneLineOnTheStandardErrorAndNoBox) {
         ASSERT_EQ(nullptr, box) << describe_dialog(box);
     }
     EXPECT_EQ(c.code, code) << "exit code (259: still running)";
-    const std::string written = gbk_of_utf8(output.text());
+    const std::string written = text_of_utf8(output.text());
     if (*c.line) {
         EXPECT_NE(std::string::npos, written.find(c.line)) << written;
         ASSERT_GE(written.size(), 2u);
@@ -268,6 +255,8 @@ TEST_P(ScriptOutcome, ExitCodeAndOneLineOnTheStandardErrorAndNoBox) {
     }
     EXPECT_EQ(c.starts, entries_of(log.entries(), "start").size())
         << listing(command_lines(entries_of(log.entries(), "start")));
+    if (c.extra == Extra::InstanceOneRunning)
+        EXPECT_TRUE(running.running()) << "the running instance was ended";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -279,10 +268,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Extra::None, 3, "无法启动模拟器： C:\\nothere\\Nox.exe -clone:Nox_1 ", 0},
         OutcomeCase{"NeverAppeared", "/count:1 /appearlimit:1 /path:{nox} /start /exit", true,
                     Extra::None, 4, "模拟器 1 的窗口在 1 秒内没有出现", 2},
-        OutcomeCase{"NeverClosed", "/count:1 /closelimit:1 /path:{nox} /start /exit", true,
-                    Extra::ForeignWindow, 5, "模拟器 1 的窗口在结束后 1 秒内没有关闭", 2},
+        OutcomeCase{"NeverClosed", "/count:1 /closelimit:1 /path:{emu} /start /exit", false,
+                    Extra::NotNox, 5, "模拟器 1 的窗口在结束后 1 秒内没有关闭", 2},
         OutcomeCase{"ClosedMidSequence", "/count:1 /path:{nox} /start /exit", true,
                     Extra::CloseWhenStarted, 6, "启动序列结束前被关闭", 1},
+        OutcomeCase{"AlreadyRunning", "/count:2 /path:{nox} /start /exit", false,
+                    Extra::InstanceOneRunning, 7, "模拟器 1 已在运行，没有重新启动。",
+                    3}, // its own start, then instance 2's two
         OutcomeCase{"BadOption", "/count:1 /bogus /start /exit", false, Extra::None, 2,
                     "无法识别的命令行选项：/bogus", 0},
         OutcomeCase{"OpenQuote", "/count:1 /path:\"C:\\x\\Nox.exe /start /exit", false, Extra::None,

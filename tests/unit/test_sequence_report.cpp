@@ -28,11 +28,15 @@ TEST(SequenceReport, ExitCodeFollowsThePrecedenceOfOutcomes) {
         {"both overdue", {SequenceEnd::Finished, {3}, {1}}, kExitNeverAppeared},
         {"launch failed", {SequenceEnd::LaunchFailed, {1}, {2}}, kExitLaunchFailed},
         {"closed", {SequenceEnd::Closed, {1}, {}}, kExitClosedEarly},
+        {"already running", {SequenceEnd::Finished, {}, {}, {1}}, kExitAlreadyRunning},
+        {"overdue before running", {SequenceEnd::Finished, {}, {2}, {1}}, kExitNeverClosed},
+        {"failed before running", {SequenceEnd::LaunchFailed, {}, {}, {1}}, kExitLaunchFailed},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.code, exit_code_of(c.report)) << c.name;
     const int codes[] = {kExitDone,          kExitBadCommandLine, kExitLaunchFailed,
-                         kExitNeverAppeared, kExitNeverClosed,    kExitClosedEarly};
+                         kExitNeverAppeared, kExitNeverClosed,    kExitClosedEarly,
+                         kExitAlreadyRunning};
     for (size_t i = 0; i < std::size(codes); ++i) {
         for (size_t k = i + 1; k < std::size(codes); ++k)
             EXPECT_NE(codes[i], codes[k]) << "codes " << i << " and " << k << " are the same";
@@ -47,6 +51,9 @@ TEST(SequenceReport, OverdueMessageNamesInstancesAndLimits) {
     EXPECT_EQ("模拟器 1 的窗口在 120 秒内没有出现，没有被结束。\r\n"
               "模拟器 2 的窗口在结束后 2 秒内没有关闭。",
               overdue_message({SequenceEnd::Finished, {1}, {2}}, limits));
+    EXPECT_EQ("模拟器 1 的窗口在结束后 2 秒内没有关闭。\r\n"
+              "模拟器 2、3 已在运行，没有重新启动。",
+              overdue_message({SequenceEnd::Finished, {}, {1}, {2, 3}}, limits));
     SequenceReport many;
     for (int32_t i = 1; i <= 25; ++i)
         many.never_closed.push_back(i);

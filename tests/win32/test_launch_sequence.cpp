@@ -12,6 +12,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,6 +57,7 @@ struct FakeInterface {
         int looks_after = 0;
     };
     std::map<int, Instance> instances;
+    std::set<int> running_before; // instances whose window shows before the sequence
     std::vector<std::string> log;
     // What the window shows: the title and 启动's state as written, between
     // the launches.
@@ -69,6 +71,8 @@ struct FakeInterface {
     uint32_t find(const char* title) {
         log.push_back(std::string("find ") + title);
         const int i = std::atoi(title + std::strlen("夜神模拟器"));
+        if (running_before.count(i))
+            return kFirstWindow + uint32_t(i);
         auto it = instances.find(i);
         if (it == instances.end())
             return 0;
@@ -243,31 +247,20 @@ class LaunchSequence : public ::testing::Test {
 
 TEST_F(LaunchSequence, CountTwoRunsBothPassesInOrder) {
     fake_.looks_until_shown = 2;
-    static const Step kExpected[] = {{FIRST_PASS(1)},
-                                     {"delay 200"},
-                                     {"find 夜神模拟器1"},
-                                     {"delay 200"},
-                                     {"find 夜神模拟器1"},
-                                     {"open 1001"},
-                                     {"terminate"},
-                                     {"delay 200"},
-                                     {"find 夜神模拟器1"},
-                                     {"delay 500"},
-                                     {FIRST_PASS(2)},
-                                     {"delay 200"},
-                                     {"find 夜神模拟器2"},
-                                     {"delay 200"},
-                                     {"find 夜神模拟器2"},
-                                     {"open 1002"},
-                                     {"terminate"},
-                                     {"delay 200"},
-                                     {"find 夜神模拟器2"},
-                                     {"delay 500"},
-                                     {SECOND_PASS(1)},
-                                     {"delay 800"},
-                                     {SECOND_PASS(2)},
-                                     {"delay 800"},
-                                     {nullptr}};
+    static const Step kExpected[] = {{"find 夜神模拟器1"}, // already running?
+                                     {"find 夜神模拟器2"}, {FIRST_PASS(1)},
+                                     {"delay 200"},        {"find 夜神模拟器1"},
+                                     {"delay 200"},        {"find 夜神模拟器1"},
+                                     {"open 1001"},        {"terminate"},
+                                     {"delay 200"},        {"find 夜神模拟器1"},
+                                     {"delay 500"},        {FIRST_PASS(2)},
+                                     {"delay 200"},        {"find 夜神模拟器2"},
+                                     {"delay 200"},        {"find 夜神模拟器2"},
+                                     {"open 1002"},        {"terminate"},
+                                     {"delay 200"},        {"find 夜神模拟器2"},
+                                     {"delay 500"},        {SECOND_PASS(1)},
+                                     {"delay 800"},        {SECOND_PASS(2)},
+                                     {"delay 800"},        {nullptr}};
     app::launch_sequence(app::kWaitLimits);
     EXPECT_TRUE(sequence_matches(fake_.log, kExpected));
 }
@@ -306,6 +299,8 @@ TEST_F(LaunchSequence, TitleShowsTheStepAndStartIsDisabledUntilTheEnd) {
 TEST_F(LaunchSequence, LaunchThatFailsIsReportedOnceAndEndsTheSequence) {
     fake_.launch_ok = false;
     static const Step kExpected[] = {
+        {"find 夜神模拟器1"},
+        {"find 夜神模拟器2"},
         {FIRST_PASS(1)},
         {"message box 无法启动模拟器：\r\nD:\\Nox\\bin\\Nox.exe -clone:Nox_1 -resolution:720x1280 "
          "-dpi:320 -performance:low -root:false -cpu:1 -memory:1024"},
@@ -315,6 +310,26 @@ TEST_F(LaunchSequence, LaunchThatFailsIsReportedOnceAndEndsTheSequence) {
     // What the window showed is back after the early end.
     EXPECT_EQ("Vantor", fake_.caption);
     EXPECT_EQ(0u, fake_.start_disabled);
+}
+
+// An instance left running by an earlier run is neither started nor ended
+// again, nor waited for; the others are, and the title counts only them.
+TEST_F(LaunchSequence, InstanceAlreadyRunningIsLeftAsItIsAndReported) {
+    fake_.running_before = {1};
+    const app::SequenceReport report = app::launch_sequence(app::kWaitLimits);
+    EXPECT_EQ(app::kExitAlreadyRunning, app::exit_code_of(report));
+    const std::vector<std::string> expected = {FIRST_PASS(2), SECOND_PASS(2)};
+    EXPECT_EQ(expected, launches());
+    for (const std::string& line : fake_.log)
+        EXPECT_EQ(std::string::npos, line.find("open 1001")) << line;
+    ASSERT_FALSE(fake_.log.empty());
+    EXPECT_EQ("message box 模拟器 1 已在运行，没有重新启动。", fake_.log.back());
+    const std::vector<std::string> titles = {"title Vantor - 准备 1/1", "title Vantor - 启动 1/1"};
+    std::vector<std::string> shown;
+    for (const std::string& line : fake_.view)
+        if (line.rfind("title Vantor - ", 0) == 0)
+            shown.push_back(line);
+    EXPECT_EQ(titles, shown);
 }
 
 // ---- limits of the window waits ------------------------------------------------------------
