@@ -44,12 +44,13 @@ class KindAccessible final : public IAccessible, public IOleWindow {
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out)
             return E_POINTER;
+        *out = nullptr;
         if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible)
             *out = static_cast<IAccessible*>(this);
         else if (iid == IID_IOleWindow)
             *out = static_cast<IOleWindow*>(this);
         else
-            return *out = nullptr, E_NOINTERFACE;
+            return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
