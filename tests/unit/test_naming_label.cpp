@@ -12,25 +12,6 @@ namespace {
 
 using dpi::Box;
 
-TEST(NamingLabel, TheLaunchersBoxesAreNamedByTheLabelsLeftOfThem) {
-    // Its stored places: the five labels, then the boxes.
-    const std::vector<Box> labels = {
-        {0, 112, 80, 24}, {40, 88, 24, 16}, {120, 56, 16, 16}, {8, 56, 56, 16}, {8, 16, 88, 24}};
-    struct Row {
-        Box control;
-        int32_t label;
-    } rows[] = {
-        {{72, 112, 128, 24}, 0}, // the path label reaches under its box
-        {{72, 80, 40, 24}, 1},   // not the path label below
-        {{136, 48, 40, 24}, 2},  // not the resolution label further left
-        {{72, 48, 40, 24}, 3},   // not the height label right of it
-        {{112, 16, 48, 24}, 4},
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(r.label, naming_label(r.control, labels))
-            << r.control.left << "," << r.control.top;
-}
-
 TEST(NamingLabel, RowBeforeAboveNearestFirstAndNoneRightOrBelow) {
     const Box control{100, 100, 60, 20};
     struct Row {
@@ -43,10 +24,11 @@ TEST(NamingLabel, RowBeforeAboveNearestFirstAndNoneRightOrBelow) {
         {"below it", {{100, 130, 60, 20}}, -1},
         {"left of it, off its row", {{10, 60, 80, 20}}, -1},
         {"above, beside its column", {{170, 60, 40, 20}}, -1},
-        {"above then on its row", {{100, 70, 60, 20}, {10, 105, 80, 10}}, 1},
+        {"reaching under it from the left", {{20, 100, 100, 20}}, 0},
+        {"above, then on its row", {{100, 70, 60, 20}, {10, 105, 80, 10}}, 1},
         {"the nearer right edge", {{0, 100, 40, 20}, {50, 100, 40, 20}}, 1},
         {"the nearer bottom edge", {{100, 20, 60, 20}, {120, 60, 20, 20}}, 1},
-        {"equally near: more of the row", {{50, 112, 40, 20}, {50, 100, 40, 20}}, 1},
+        {"equally near: more of its row", {{50, 112, 40, 20}, {50, 100, 40, 20}}, 1},
         {"equally near and shared: the first", {{50, 100, 40, 20}, {50, 95, 40, 30}}, 0},
         {"an empty label names nothing", {{50, 100, 0, 20}, {50, 100, 40, 0}}, -1},
         {"far places do not overflow", {{INT32_MIN, 100, INT32_MAX, 20}}, 0},
