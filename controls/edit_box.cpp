@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "controls/accessible.h"
 #include "controls/common.h"
 #include "controls/edit_input.h"
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
+#include "controls/trans_label.h"
 #include "runtime/allocator.h"
 #include "runtime/win32/system_text.h"
 
@@ -46,6 +48,9 @@ DWORD creation_style(const EditBoxProps& p) {
     }
     return style;
 }
+
+// A box is named by its label's caption; the system's edit object tells the rest.
+const AccessibleFacts kBoxFacts{.name = naming_label_caption};
 
 } // namespace
 
@@ -373,6 +378,12 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case kMsgAfterLoad:
         rebind(reinterpret_cast<const char*>(lp));
         return 0;
+    case WM_GETOBJECT: {
+        LRESULT object = 0;
+        if (answer_get_object(handle(), wp, lp, kBoxFacts, object))
+            return object;
+        break;
+    }
     default:
         break;
     }

@@ -1,11 +1,15 @@
 #include "controls/trans_label.h"
 
+#include <oleacc.h>
+
 #include <string>
 #include <vector>
 
+#include "controls/accessible.h"
 #include "controls/dpi.h"
 #include "controls/kind_routines.h"
 #include "controls/kinds.h"
+#include "forms/naming_label.h"
 #include "runtime/win32/system_text.h"
 
 namespace vantor::controls {
@@ -29,7 +33,46 @@ void collect_visible(HWND parent, std::vector<HWND>& out) {
     }
 }
 
+forms::dpi::Box box_of(HWND hwnd) {
+    const RECT r = screen_rect(hwnd);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+TransLabelUnit* label_of(HWND hwnd) {
+    return dynamic_cast<TransLabelUnit*>(WindowObject::from_handle(hwnd));
+}
+
+bool own_caption(HWND hwnd, std::wstring& name) {
+    const TransLabelUnit* label = label_of(hwnd);
+    if (label)
+        name = label->shown_caption();
+    return label != nullptr;
+}
+
+// A screen reader reads the label as text, not as an empty pane it could focus.
+const AccessibleFacts kLabelFacts{.name = own_caption,
+                                  .role = ROLE_SYSTEM_STATICTEXT,
+                                  .state_set = STATE_SYSTEM_READONLY,
+                                  .state_clear = STATE_SYSTEM_FOCUSABLE};
+
 } // namespace
+
+bool naming_label_caption(HWND control, std::wstring& caption) {
+    std::vector<const TransLabelUnit*> labels;
+    std::vector<forms::dpi::Box> places;
+    for (HWND c = GetWindow(GetParent(control), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const TransLabelUnit* label = label_of(c);
+        if (!label || c == control || !(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE))
+            continue;
+        labels.push_back(label);
+        places.push_back(box_of(c));
+    }
+    const int32_t index = forms::naming_label(box_of(control), places);
+    if (index < 0)
+        return false;
+    caption = labels[size_t(index)]->shown_caption();
+    return true;
+}
 
 void* trans_label_interface(int32_t number) {
     return kind_interface<TransLabelUnit>(number);
@@ -64,6 +107,17 @@ UnitObject* TransLabelUnit::create(const forms::CreateParams& p) {
     l->attach(hwnd);
     l->apply_font();
     return l;
+}
+
+std::wstring TransLabelUnit::shown_caption() const {
+    const std::wstring caption = system_text::to_wide(props_.Caption);
+    std::wstring shown;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && ++i == caption.size())
+            break;
+        shown += caption[i];
+    }
+    return shown;
 }
 
 void TransLabelUnit::apply_font() {
@@ -183,6 +237,12 @@ LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         apply_font();
         redraw_through();
         return 0;
+    case WM_GETOBJECT: {
+        LRESULT object = 0;
+        if (answer_get_object(handle(), wp, lp, kLabelFacts, object))
+            return object;
+        return call_previous(msg, wp, lp);
+    }
     default:
         return call_previous(msg, wp, lp);
     }

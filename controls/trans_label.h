@@ -24,6 +24,10 @@ class TransLabelUnit : public KindUnit<forms::TransLabelProps> {
     int32_t write(int32_t index, const forms::PropValue& value);
     int32_t read(int32_t index, uint32_t result[2]);
 
+    // The caption as the label shows it: wide, without the "&" that marks the
+    // next character as a mnemonic ("&&" shows one "&").
+    std::wstring shown_caption() const;
+
     // Erases what the label drew by repainting everything beneath it, then has
     // it draw again: a changed or moved text leaves no trace.
     void redraw_through();
@@ -39,6 +43,13 @@ class TransLabelUnit : public KindUnit<forms::TransLabelProps> {
 
     GdiOwner<HFONT> font_; // realised Font; null means DEFAULT_GUI_FONT
 };
+
+// The caption, as shown, of the transparent label that names `control` among
+// its visible siblings (forms/naming_label.h), for assistive technology: the
+// system would name a control by the static text before it in z-order, but a
+// form stacks each control above its label, and these labels are no statics.
+// False when no label names it.
+bool naming_label_caption(HWND control, std::wstring& caption);
 
 // The DrawTextA format of the stored alignment and wrapping values.
 UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap);

@@ -1,5 +1,8 @@
 #include "tests/support/driver.h"
 
+// After windows.h, whose types it uses.
+#include <oleacc.h>
+
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -349,6 +352,24 @@ RECT rect_in_parent(HWND hwnd) {
     RECT r = screen_rect(hwnd);
     MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+std::wstring accessible_name(HWND hwnd, LONG* role) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(hwnd, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))))
+        return L"(no object)";
+    VARIANT self{}, r{};
+    self.vt = VT_I4; // CHILDID_SELF
+    BSTR name = nullptr;
+    std::wstring text = L"(none)";
+    if (object->get_accName(self, &name) == S_OK && name)
+        text.assign(name, SysStringLen(name));
+    SysFreeString(name);
+    if (role)
+        *role = SUCCEEDED(object->get_accRole(self, &r)) && r.vt == VT_I4 ? r.lVal : 0;
+    object->Release();
+    return text;
 }
 
 // ---- input ----------------------------------------------------------------------------------

@@ -137,6 +137,10 @@ std::string wait_window_text(HWND hwnd, const std::string& expected, DWORD ms);
 // Window rectangle in screen coordinates, and in the parent's client area.
 RECT screen_rect(HWND hwnd);
 RECT rect_in_parent(HWND hwnd);
+// What a screen reader reads of a window of any process: the name of its
+// client object (AccessibleObjectFromWindow), L"(none)" when it has none, and
+// its role (ROLE_SYSTEM_..., 0 when unknown). The calling thread needs COM.
+std::wstring accessible_name(HWND hwnd, LONG* role = nullptr);
 
 // ---- input ------------------------------------------------------------------------
 
