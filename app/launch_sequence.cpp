@@ -8,6 +8,7 @@
 
 #include "app/launcher.h"
 #include "app/notices.h"
+#include "app/runtime_api.h"
 #include "app/system_helpers.h"
 #include "commands/convert.h"
 #include "commands/library.h"
@@ -19,46 +20,23 @@ namespace vantor::app {
 
 namespace {
 
-const InterfaceTable& rt() {
-    return app_interface();
-}
+using api::Text;
 
-// A text the handler owns, released when it goes out of scope.
-class OwnedText {
-  public:
-    explicit OwnedText(char* text = nullptr) : text_(text) {}
-    OwnedText(const OwnedText&) = delete;
-    OwnedText& operator=(const OwnedText&) = delete;
-    ~OwnedText() { rt().release(text_); }
-    const char* get() const { return text_; }
-
-  private:
-    char* text_;
-};
-
-char* text_result(const TypedValue& v) {
-    return const_cast<char*>(as_text(v));
-}
-
-// The current content of an edit box of the window (a new text; null = empty).
-char* read_content(uint32_t unit) {
-    uint64_t value = rt().read_property(kMainWindow, unit, kPropContent, -1);
-    return reinterpret_cast<char*>(uintptr_t(uint32_t(value)));
-}
+// The emulator as the sequence meets it: its clones are named by number, an
+// instance's window by its class and its title (the title prefix and the
+// number), and its process by its image name.
+namespace emulator {
+constexpr const char* kImage = "Nox.exe";
+constexpr const char* kWindowClass = "Qt5QWindowIcon";
+constexpr const char* kWindowTitle = "夜神模拟器"; // followed by the instance number
+constexpr const char* kClone = " -clone:Nox_";     // followed by the instance number
+// The first pass's options after the display's.
+constexpr const char* kFirstPassOptions = " -performance:low -root:false -cpu:1 -memory:1024";
+} // namespace emulator
 
 int32_t read_count() {
-    OwnedText content(read_content(kCountBox));
-    const TypedValue arg = make_text(content.get());
-    return as_int(rt().call_command(cmd_to_int, 1, &arg));
-}
-
-char* number_text(int32_t i) {
-    const TypedValue arg = make_int(i);
-    return text_result(rt().call_command(cmd_to_text, 1, &arg));
-}
-
-char* join(std::initializer_list<const char*> pieces) {
-    return join_texts(int32_t(pieces.size()), std::data(pieces));
+    const Text content = api::read_text(kCountBox, kPropContent);
+    return api::text_to_int(content.get());
 }
 
 // The program is ending (its window was closed): every wait gives up. Asked
@@ -68,68 +46,85 @@ char* join(std::initializer_list<const char*> pieces) {
 // MsgWaitForMultipleObjects then wakes only for newer ones, so they (a close
 // request among them) would wait until some other message came.
 bool window_closing() {
-    rt().call_command(cmd_process_events, 0, nullptr);
-    return as_int(rt().call_command(cmd_quit_pending, 0, nullptr)) != 0;
+    api::call(cmd_process_events);
+    return as_int(api::call(cmd_quit_pending)) != 0;
 }
 
-// True when `path` names one existing file (wildcards never do).
+// A path that can name a program: not empty, and without a wildcard. No
+// Windows file name holds '?' or '*', and a '?' is what reading the box gives
+// for a character no text can hold (a lone surrogate). Started anyway, the
+// system could take the part before a blank for the program and run another.
+bool is_launchable(const char* path) {
+    return *path && !std::strpbrk(path, "*?");
+}
+
+// True when `path`, a launchable one, names one existing file.
 bool names_existing_file(const char* path) {
-    if (!path || !*path || std::strpbrk(path, "*?"))
-        return false;
+    const InterfaceTable& rt = app_interface();
     uint32_t search = 0;
-    uint32_t name = rt().call_service(service::FindFile, uint32_t(uintptr_t(path)), 0, 1,
-                                      uint32_t(uintptr_t(&search)));
-    rt().release(reinterpret_cast<void*>(uintptr_t(name)));
-    rt().call_service(service::EndFindFile, search, 0, 0, 0);
+    const uint32_t name = rt.call_service(service::FindFile, uint32_t(uintptr_t(path)), 0, 1,
+                                          uint32_t(uintptr_t(&search)));
+    rt.release(reinterpret_cast<void*>(uintptr_t(name)));
+    rt.call_service(service::EndFindFile, search, 0, 0, 0);
     return name != 0;
 }
 
 // The path as it starts a command line. An existing file whose path holds a
 // blank is put in double quotes: unquoted, the system would try the part before
 // the blank as the program first (C:\Program.exe for C:\Program Files\...).
-char* command_path(const char* path) {
-    if (path && path[0] != '"' && std::strchr(path, ' ') && names_existing_file(path)) {
-        return join({"\"", path, "\""});
-    }
-    return join({path});
+Text command_path(const char* path) {
+    if (path[0] != '"' && std::strchr(path, ' ') && names_existing_file(path))
+        return api::join({"\"", path, "\""});
+    return api::join({path});
 }
 
-// Starts `command_line`, whose program is the path box's `path`. A path with a
-// wildcard names no program: no Windows file name holds '?' or '*', and a '?'
-// is what reading the box gives for a character GBK cannot hold (a Korean
-// folder name). Started anyway, the system could take the part before a blank
-// for the program and run another one; it is a failed launch instead.
+// The command line of instance i: the first pass's with the display and
+// performance options, the second pass's plain.
+Text command_line(const char* path, int32_t i, bool first_pass) {
+    const Text number = api::number_text(i);
+    const Text program = command_path(path);
+    if (!first_pass)
+        return api::join({program.get(), emulator::kClone, number.get()});
+    const Text width = api::read_text(kWidthBox, kPropContent);
+    const Text height = api::read_text(kHeightBox, kPropContent);
+    const Text dpi = api::read_text(kDpiBox, kPropContent);
+    return api::join({program.get(), emulator::kClone, number.get(), " -resolution:", width.get(),
+                      "x", height.get(), " -dpi:", dpi.get(), emulator::kFirstPassOptions});
+}
+
+// Starts `command_line`, whose program is `path`; a path that is not
+// launchable is a failed launch.
 bool launch(const char* path, const char* command_line) {
-    if (path && std::strpbrk(path, "*?"))
+    if (!is_launchable(path))
         return false;
-    const TypedValue args[3] = {make_text(command_line), make_bool(false), kOmitted};
-    return as_int(rt().call_command(cmd_launch, 3, args)) != 0;
+    return as_int(api::call(cmd_launch, {make_text(command_line), make_bool(false), kOmitted})) !=
+           0;
 }
 
 // Instance i's window, or 0.
 uint32_t instance_window(int32_t i) {
-    OwnedText number(number_text(i));
-    OwnedText title(join({"夜神模拟器", number.get()}));
-    return find_window(0, 0, "Qt5QWindowIcon", title.get());
+    const Text number = api::number_text(i);
+    const Text title = api::join({emulator::kWindowTitle, number.get()});
+    return find_window(0, 0, emulator::kWindowClass, title.get());
 }
 
-enum class WaitEnd { Met, TimedOut, Abandoned };
+enum class WindowWait { Met, TimedOut, Abandoned };
 
 // Repeats: delay a poll interval, look for instance i's window; until it has
 // appeared (`appear`) or is gone, the limit has passed or the window is being
 // closed.
-WaitEnd wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint32_t poll_ms,
-                                 uint32_t& window) {
+WindowWait wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, uint32_t poll_ms,
+                                    uint32_t& window) {
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         if (!delay(int32_t(poll_ms)))
-            return WaitEnd::Abandoned;
+            return WindowWait::Abandoned;
         window = instance_window(i);
         if (appear ? window != 0 : int32_t(window) <= 0)
-            return WaitEnd::Met;
+            return WindowWait::Met;
         auto elapsed = std::chrono::steady_clock::now() - start;
         if (elapsed >= std::chrono::milliseconds(limit_ms))
-            return WaitEnd::TimedOut;
+            return WindowWait::TimedOut;
     }
 }
 
@@ -140,19 +135,20 @@ ProgressHook g_progress = nullptr;
 class SequenceView {
   public:
     SequenceView()
-        : caption_(text_of(rt().read_property(kMainWindow, kMainWindowUnit, kPropCaption, -1))),
-          disabled_(uint32_t(rt().read_property(kMainWindow, kStartButton, kPropDisabled, -1))) {
-        rt().write_property(kMainWindow, kStartButton, kPropDisabled, -1, 1, 0);
+        : caption_(api::read_text(kMainWindowUnit, kPropCaption)),
+          disabled_(api::read_word(kStartButton, kPropDisabled)) {
+        api::write_word(kStartButton, kPropDisabled, 1);
     }
     SequenceView(const SequenceView&) = delete;
     SequenceView& operator=(const SequenceView&) = delete;
 
     // "Vantor - <step> i/n", and `done` of `total` steps to the progress hook.
     void show(const char* step, int32_t i, int32_t n, uint32_t done, uint32_t total) {
-        OwnedText number(number_text(i));
-        OwnedText count(number_text(n));
-        OwnedText title(join({caption_.get(), " - ", step, " ", number.get(), "/", count.get()}));
-        write_caption(title.get());
+        const Text number = api::number_text(i);
+        const Text count = api::number_text(n);
+        const Text title =
+            api::join({caption_.get(), " - ", step, " ", number.get(), "/", count.get()});
+        api::write_text(kMainWindowUnit, kPropCaption, title.get());
         if (g_progress)
             g_progress(done, total);
     }
@@ -163,19 +159,12 @@ class SequenceView {
             g_progress(0, 0);
         if (closing)
             return;
-        write_caption(caption_.get());
-        rt().write_property(kMainWindow, kStartButton, kPropDisabled, -1, disabled_, 0);
+        api::write_text(kMainWindowUnit, kPropCaption, caption_.get());
+        api::write_word(kStartButton, kPropDisabled, disabled_);
     }
 
   private:
-    static char* text_of(uint64_t value) {
-        return reinterpret_cast<char*>(uintptr_t(uint32_t(value)));
-    }
-    static void write_caption(const char* text) {
-        rt().write_property(kMainWindow, kMainWindowUnit, kPropCaption, -1, word_of(text), 0);
-    }
-
-    OwnedText caption_;
+    Text caption_;
     uint32_t disabled_;
 };
 
@@ -192,44 +181,32 @@ struct Run {
     }
 };
 
-
-// The first-pass command line of instance i.
-char* first_pass_command_line(int32_t i) {
-    OwnedText number(number_text(i));
-    OwnedText path(read_content(kPathBox));
-    OwnedText width(read_content(kWidthBox));
-    OwnedText height(read_content(kHeightBox));
-    OwnedText dpi(read_content(kDpiBox));
-    OwnedText program(command_path(path.get()));
-    return join({program.get(), " -clone:Nox_", number.get(), " -resolution:", width.get(), "x",
-                 height.get(), " -dpi:", dpi.get(),
-                 " -performance:low -root:false -cpu:1 -memory:1024"});
-}
-
 // One first-pass instance; false ends the sequence (the report says why).
 bool prepare_instance(int32_t i, Run& run) {
-    OwnedText path(read_content(kPathBox));
-    OwnedText command_line(first_pass_command_line(i));
-    if (!launch(path.get(), command_line.get())) {
+    const Text path = api::read_text(kPathBox, kPropContent);
+    const Text line = command_line(path.get(), i, true);
+    if (!launch(path.get(), line.get())) {
         run.report.end = SequenceEnd::LaunchFailed;
-        notify_launch_failure(command_line.get());
+        notify_launch_failure(line.get());
         return false;
     }
     uint32_t window = 0;
-    WaitEnd appeared =
+    const WindowWait appeared =
         wait_for_instance_window(i, true, run.limits.appear_ms, run.limits.poll_ms, window);
-    if (appeared == WaitEnd::TimedOut)
+    WindowWait gone = WindowWait::Met;
+    if (appeared == WindowWait::TimedOut)
         run.report.never_appeared.push_back(i);
-    if (appeared == WaitEnd::Met) {
+    if (appeared == WindowWait::Met) {
         // An instance that ended before its owner was looked up leaves nothing
         // to terminate; the disappearance wait then ends at its first look.
-        terminate_window_owner(window, "Nox.exe");
-        appeared =
+        terminate_window_owner(window, emulator::kImage);
+        gone =
             wait_for_instance_window(i, false, run.limits.disappear_ms, run.limits.poll_ms, window);
-        if (appeared == WaitEnd::TimedOut)
+        if (gone == WindowWait::TimedOut)
             run.report.never_closed.push_back(i);
     }
-    if (appeared == WaitEnd::Abandoned || !delay(int32_t(run.limits.pause_ms))) {
+    if (appeared == WindowWait::Abandoned || gone == WindowWait::Abandoned ||
+        !delay(int32_t(run.limits.pause_ms))) {
         run.report.end = SequenceEnd::Closed;
         return false;
     }
@@ -273,11 +250,9 @@ void second_pass(Run& run) {
         ++started;
         run.view.show("启动", int32_t(started), int32_t(starts), run.first_count + started - 1,
                       total);
-        OwnedText number(number_text(i));
-        OwnedText path(read_content(kPathBox));
-        OwnedText program(command_path(path.get()));
-        OwnedText command_line(join({program.get(), " -clone:Nox_", number.get()}));
-        launch(path.get(), command_line.get());
+        const Text path = api::read_text(kPathBox, kPropContent);
+        const Text line = command_line(path.get(), i, false);
+        launch(path.get(), line.get());
         if (!delay(int32_t(run.limits.spacing_ms))) {
             run.report.end = SequenceEnd::Closed;
             return;
@@ -340,12 +315,10 @@ SequenceReport launch_sequence(const WaitLimits& limits) {
 
 void pick_executable() {
     const TypedValue dialog = make_unit_ref(kMainWindow, kFileDialog, forms::kind::CommonDlg);
-    if (as_int(rt().call_command(controls::cmd_common_dlg_open, 1, &dialog)) == 0)
+    if (as_int(api::call(controls::cmd_common_dlg_open, {dialog})) == 0)
         return; // cancelled or failed: the path box keeps what it shows
-    uint64_t value = rt().read_property(kMainWindow, kFileDialog, kPropFileName, -1);
-    OwnedText file_name(reinterpret_cast<char*>(uintptr_t(uint32_t(value))));
-    rt().write_property(kMainWindow, kPathBox, kPropContent, -1,
-                        uint32_t(uintptr_t(file_name.get())), 0);
+    const Text file_name = api::read_text(kFileDialog, kPropFileName);
+    api::write_text(kPathBox, kPropContent, file_name.get());
 }
 
 } // namespace vantor::app
