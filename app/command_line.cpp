@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -139,6 +140,8 @@ OptionError apply(const Argument& argument, CommandLine& result) {
     const OptionSpec* option = find_option(option_name(text));
     if (argument.open)
         return OptionError::OpenQuote;
+    if (text.empty())
+        return OptionError::EmptyArgument;
     if (!option || (option->kind == Kind::Flag && colon != std::string_view::npos))
         return OptionError::Unknown;
     if (option->kind == Kind::Flag) {
@@ -159,13 +162,18 @@ OptionError apply(const Argument& argument, CommandLine& result) {
     return OptionError::None;
 }
 
-// The option an error names: an open quote names the option it belongs to
-// (the rest of the line is in it), any other error the argument as given.
-std::string named_option(const Argument& argument, OptionError error) {
+// The option an error names: an empty argument its place (counted from 1
+// after the program name); an open quote the option it belongs to (the rest of
+// the line is in it: its first word up to a colon), or the quote itself when
+// no word follows it; any other error the argument as given.
+std::string named_option(const Argument& argument, size_t place, OptionError error) {
+    if (error == OptionError::EmptyArgument)
+        return "\"\"（第 " + std::to_string(place + 1) + " 个参数）";
     if (error != OptionError::OpenQuote)
         return argument.text;
-    const size_t colon = argument.text.find(':');
-    return argument.text.substr(0, colon == std::string::npos ? argument.text.find(' ') : colon);
+    const size_t start = std::min(argument.text.find_first_not_of(" \t"), argument.text.size());
+    const size_t end = std::min(argument.text.find_first_of(": \t", start), argument.text.size());
+    return end > start ? argument.text.substr(start, end - start) : "\"";
 }
 
 } // namespace
@@ -189,7 +197,7 @@ CommandLine parse_command_line(const char* command_line) {
             continue;
         CommandLine failed;
         failed.error = error;
-        failed.bad_option = named_option(arguments[i], error);
+        failed.bad_option = named_option(arguments[i], i, error);
         for (size_t k = 0; k < arguments.size() && !failed.exit; ++k)
             failed.exit = names_exit(arguments[k].text);
         return failed;
@@ -208,6 +216,9 @@ std::string option_error_message(const CommandLine& parsed) {
         break;
     case OptionError::OpenQuote:
         what = "命令行选项的引号没有闭合：";
+        break;
+    case OptionError::EmptyArgument:
+        what = "命令行中有空参数：";
         break;
     default:
         break;

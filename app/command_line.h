@@ -5,7 +5,9 @@
 // converts them as usual. Option names ignore letter case; of a repeated
 // option the last one counts. Double quotes group blanks into a value and are
 // not part of it; a quote left open is an error. Backslashes are plain
-// characters, so a folder path may end in one.
+// characters, so a folder path may end in one. An empty argument ("", what cmd
+// passes for a quoted variable that is empty) is an error: no argument may be
+// empty, and skipping it would hide a variable that was meant to hold an option.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +20,7 @@ namespace vantor::app {
 enum class OptionBox { Count, Width, Height, Dpi, Path };
 inline constexpr int kOptionBoxCount = 5;
 
-enum class OptionError { None, Unknown, MissingValue, BadValue, OpenQuote };
+enum class OptionError { None, Unknown, MissingValue, BadValue, OpenQuote, EmptyArgument };
 
 // Limits of the window waits, in whole seconds (/appearlimit, /closelimit).
 inline constexpr uint32_t kMaxLimitSeconds = 86400;
@@ -30,7 +32,9 @@ struct CommandLine {
     bool start = false;                                 // /start: press 启动 once shown
     bool exit = false; // /exit: close when that ends; also set beside an error
     OptionError error = OptionError::None;
-    std::string bad_option; // the option as given (quotes removed) when error != None
+    // The option as given (quotes removed) when error != None; an empty
+    // argument is named "" with its place after the program name.
+    std::string bad_option;
 
     bool empty() const;
     const std::optional<std::string>& value(OptionBox box) const { return values[int(box)]; }

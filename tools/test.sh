@@ -45,6 +45,11 @@ build_tree() {  # name, cmake args...
 
 mkdir -p "$build"
 
+# Every sanitizer report ends the program that made it, with the stack: the
+# builds compile that in (-fno-sanitize-recover=all), the options say it again
+# for UndefinedBehaviorSanitizer, whose default is to print and go on.
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+
 # 0. Every C++ file follows the project's .clang-format.
 echo "=== format"
 unformatted=$(cd "$root" && git ls-files '*.cpp' '*.h' '*.c' 2>/dev/null |

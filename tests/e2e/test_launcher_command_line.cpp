@@ -280,7 +280,9 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"OpenQuote", "/count:1 /path:\"C:\\x\\Nox.exe /start /exit", false, Extra::None,
                     2, "命令行选项的引号没有闭合：/path", 0},
         OutcomeCase{"BadLimit", "/appearlimit:0 /start /exit", false, Extra::None, 2,
-                    "/appearlimit:0", 0}),
+                    "/appearlimit:0", 0},
+        OutcomeCase{"EmptyArgument", "/count:1 \"\" /start /exit", false, Extra::None, 2,
+                    "命令行中有空参数：\"\"（第 2 个参数）", 0}),
     case_name<OutcomeCase>);
 
 // ---- a long command line in the failure box ------------------------------------------------

@@ -107,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(payload.begin(), payload.end());
     uint8_t* byte_set = new_byte_set(payload.data(), uint32_t(payload.size()));
     LogFont font{};
-    std::memcpy(&font, payload.data(), std::min(payload.size(), sizeof font));
+    if (!payload.empty()) // an empty vector's data() may be null, which memcpy must not get
+        std::memcpy(&font, payload.data(), std::min(payload.size(), sizeof font));
     FontRecord record{int32_t(high),
                       high & 1,
                       high & 2,

@@ -77,6 +77,11 @@ TEST(CommandLine, BadOptionIsNamedAndNothingElseApplies) {
         {"v.exe /width:\"\"", OptionError::MissingValue, "/width:"},
         {"v.exe /path:\"C:\\x\\Nox.exe /start", OptionError::OpenQuote, "/path"},
         {"v.exe /count:1 \"/start /x", OptionError::OpenQuote, "/start"},
+        {"v.exe /count:1 \" \t/start:x", OptionError::OpenQuote, "/start"},
+        {"v.exe /count:1 \"", OptionError::OpenQuote, "\""}, // nothing after the quote
+        // What cmd passes for a quoted variable that is empty: named by its place.
+        {"v.exe /count:2 \"\" /start", OptionError::EmptyArgument, "\"\"（第 2 个参数）"},
+        {"v.exe \"\"\"\"", OptionError::EmptyArgument, "\"\"（第 1 个参数）"},
         {"v.exe /appearlimit:0", OptionError::BadValue, "/appearlimit:0"},
         {"v.exe /closelimit:1.5", OptionError::BadValue, "/closelimit:1.5"},
         {"v.exe /closelimit:86401", OptionError::BadValue, "/closelimit:86401"},
@@ -115,6 +120,7 @@ TEST(CommandLine, ExitBesideAnErrorIsKeptSoThatAScriptIsNotLeftWaiting) {
     } cases[] = {
         {"v.exe /bogus /start /exit", true},
         {"v.exe /EXIT /count", true},
+        {"v.exe \"\" /exit", true},
         {"v.exe /path:\"C:\\x\\Nox.exe /start /exit", true}, // inside the open quote
         {"v.exe /bogus /start", false},
         {"v.exe /bogus /exitnow", false},
