@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "app/launcher.h"
-#include "app/notices.h"
 #include "app/runtime_api.h"
 #include "app/system_helpers.h"
 #include "commands/convert.h"
@@ -129,6 +128,7 @@ WindowWait wait_for_instance_window(int32_t i, bool appear, uint32_t limit_ms, u
 }
 
 ProgressHook g_progress = nullptr;
+NoticeHooks g_notices;
 
 // What the window shows while a sequence runs: 启动 disabled and the step in
 // the title. The title and 启动's state from before are put back at the end.
@@ -187,7 +187,8 @@ bool prepare_instance(int32_t i, Run& run) {
     const Text line = command_line(path.get(), i, true);
     if (!launch(path.get(), line.get())) {
         run.report.end = SequenceEnd::LaunchFailed;
-        notify_launch_failure(line.get());
+        if (g_notices.launch_failed)
+            g_notices.launch_failed(line.get());
         return false;
     }
     uint32_t window = 0;
@@ -263,14 +264,16 @@ void second_pass(Run& run) {
 // At the end: the instances whose windows were overdue, and for a script
 // that the window was closed early.
 void tell_outcome(const Run& run) {
+    if (!g_notices.warning)
+        return;
     if (run.report.end == SequenceEnd::Closed) {
-        if (console_notices())
-            notify("Vantor 的窗口在启动序列结束前被关闭。", NoticeIcon::Warning);
+        if (g_notices.for_script && g_notices.for_script())
+            g_notices.warning("Vantor 的窗口在启动序列结束前被关闭。");
         return;
     }
     const std::string overdue = overdue_message(run.report, run.limits);
     if (!overdue.empty())
-        notify(overdue, NoticeIcon::Warning);
+        g_notices.warning(overdue);
 }
 
 bool g_running = false;
@@ -289,6 +292,10 @@ const WaitLimits& wait_limits() {
 
 void set_progress_hook(ProgressHook hook) {
     g_progress = hook;
+}
+
+void set_notice_hooks(const NoticeHooks& hooks) {
+    g_notices = hooks;
 }
 
 const SequenceReport& last_sequence_report() {

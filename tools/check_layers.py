@@ -5,7 +5,12 @@ and no layer includes a header of a layer above it.
 Layers, lowest first: runtime < forms < commands < controls < app. The
 portable part of runtime/, forms/ and commands/ is every file outside their
 win32/ folders; it builds natively as well as for Windows. controls/ and app/
-are Windows only. Prints each offending include and exits 1 when there is one.
+are Windows only. The application's routines (app/ outside app/win32/) reach
+the runtime only through its interface table, the command library and the
+declared functions: of the project they include only the headers below, and
+of the platform only the structure layouts of <windows.h> and <tlhelp32.h>;
+app/win32/ is the application's edge, which calls the system itself. Prints
+each offending include and exits 1 when there is one.
 """
 import pathlib
 import re
@@ -20,6 +25,10 @@ PLATFORM = re.compile(
     r"direct)\.h>",
     re.IGNORECASE)
 PROJECT = re.compile(r'#\s*include\s*"([^"/]+)/([^"]+)"')
+ROUTINE_PLATFORM = re.compile(r"#\s*include\s*<(windows|tlhelp32)\.h>", re.IGNORECASE)
+ROUTINE_HEADERS = {"runtime/win32/interface.h", "runtime/win32/system_text.h",
+                   "forms/kind_table.h", "forms/win32/unit_type.h", "commands/library.h",
+                   "commands/convert.h", "commands/text.h"}
 
 
 def layer_of(path):
@@ -28,6 +37,17 @@ def layer_of(path):
 
 def is_portable(path):
     return layer_of(path) in PORTABLE_LAYERS and "win32" not in path.parts[1:-1]
+
+
+def is_routine(path):
+    return layer_of(path) == "app" and "win32" not in path.parts[1:-1]
+
+
+def routine_may_include(included):
+    if included.parts[0] == "app":
+        return "win32" not in included.parts[1:-1]
+    return str(included.as_posix()) in ROUTINE_HEADERS or (
+        included.parts[0] == "runtime" and is_portable(included))
 
 
 def problems(root):
@@ -40,6 +60,8 @@ def problems(root):
             where = f"{rel}:{number}: {line.strip()}"
             if is_portable(rel) and PLATFORM.search(line):
                 yield f"{where}: a portable file includes a platform header"
+            if is_routine(rel) and PLATFORM.search(line) and not ROUTINE_PLATFORM.search(line):
+                yield f"{where}: a routine includes a platform header beyond the layouts"
             match = PROJECT.search(line)
             if not match or match.group(1) not in LAYERS:
                 continue
@@ -48,6 +70,8 @@ def problems(root):
                 yield f"{where}: {layer}/ includes a header of {included.parts[0]}/ above it"
             elif is_portable(rel) and not is_portable(included):
                 yield f"{where}: a portable file includes a Windows-only header"
+            elif is_routine(rel) and not routine_may_include(included):
+                yield f"{where}: a routine includes a header of the edge or below the runtime's table"
 
 
 def main():

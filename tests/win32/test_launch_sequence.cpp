@@ -20,6 +20,7 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/system_helpers.h"
+#include "app/win32/notices.h"
 #include "commands/library.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
@@ -215,6 +216,7 @@ class LaunchSequence : public ::testing::Test {
         table_.write_property = fake_write;
         set_app_interface(&table_);
         app::set_progress_hook(fake_progress);
+        app::install_notices(); // the program's: message boxes through the table
         fake_.boxes = {{app::kCountBox, "2"},
                        {app::kWidthBox, "720"},
                        {app::kHeightBox, "1280"},
@@ -223,6 +225,7 @@ class LaunchSequence : public ::testing::Test {
     }
     void TearDown() override {
         app::set_progress_hook(nullptr);
+        app::set_notice_hooks({});
         set_app_interface(nullptr);
         g_fake = nullptr;
     }

@@ -1,15 +1,13 @@
-#include "app/scripted_start.h"
+#include "app/win32/scripted_start.h"
 
 #include <windows.h>
 
 #include "app/command_line.h"
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
-#include "app/notices.h"
-#include "commands/library.h"
-#include "forms/win32/engine.h"
-#include "forms/win32/unit_type.h"
-#include "runtime/win32/interface.h"
+#include "app/runtime_api.h"
+#include "app/win32/main_window.h"
+#include "app/win32/notices.h"
 #include "runtime/win32/system_text.h"
 
 namespace vantor::app {
@@ -20,19 +18,13 @@ namespace {
 constexpr uint32_t kOptionBoxes[kOptionBoxCount] = {kCountBox, kWidthBox, kHeightBox, kDpiBox,
                                                     kPathBox};
 
-constexpr uint32_t kWindowItself = 0; // unit id of the window's own unit for the engine
 constexpr uint32_t kMsPerSecond = 1000;
 
 CommandLine g_pending; // what the posted action still has to do
 int g_exit_code = kExitDone;
 
-HWND unit_handle(uint32_t unit) {
-    UnitObject* object = forms::find_unit_object(kMainWindow, unit);
-    return object && object->alive() ? object->handle() : nullptr;
-}
-
 void close_window() {
-    if (HWND window = unit_handle(kWindowItself))
+    if (HWND window = main_window_handle())
         PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
@@ -64,8 +56,7 @@ void CALLBACK run_pending(HWND, UINT, UINT_PTR timer, DWORD) {
 void apply_values(const CommandLine& parsed) {
     for (int box = 0; box < kOptionBoxCount; ++box) {
         if (const auto& value = parsed.values[box]) {
-            app_interface().write_property(kMainWindow, kOptionBoxes[box], kPropContent, -1,
-                                           uint32_t(uintptr_t(value->c_str())), 0);
+            api::write_text(kOptionBoxes[box], kPropContent, value->c_str());
         }
     }
     WaitLimits limits = wait_limits();

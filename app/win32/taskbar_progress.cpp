@@ -1,4 +1,4 @@
-#include "app/taskbar_progress.h"
+#include "app/win32/taskbar_progress.h"
 
 #include <windows.h>
 // After windows.h, whose types they use.
@@ -6,23 +6,15 @@
 #include <shobjidl.h>
 
 #include "app/launch_sequence.h"
-#include "app/launcher.h"
-#include "forms/win32/engine.h"
+#include "app/win32/main_window.h"
 #include "runtime/win32/interface.h"
 
 namespace vantor::app {
 
 namespace {
 
-constexpr uint32_t kWindowItself = 0; // unit id of the window's own unit for the engine
-
 ITaskbarList3* g_taskbar = nullptr;
 bool g_asked = false; // the taskbar object was asked for (once)
-
-HWND window_handle() {
-    UnitObject* object = forms::find_unit_object(kMainWindow, kWindowItself);
-    return object && object->alive() ? object->handle() : nullptr;
-}
 
 void release_taskbar() {
     if (g_taskbar)
@@ -61,7 +53,7 @@ ITaskbarList3* taskbar() {
 }
 
 void show_progress(uint32_t done, uint32_t total) {
-    HWND window = window_handle();
+    HWND window = main_window_handle();
     if (!window)
         return;
     // 启动 had the focus (it was clicked) and lost it when it was disabled.

@@ -1,4 +1,4 @@
-#include "app/console_line.h"
+#include "app/win32/console_line.h"
 
 #include <windows.h>
 

@@ -1,12 +1,13 @@
-#include "app/notices.h"
+#include "app/win32/notices.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "app/console_line.h"
+#include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/sequence_report.h"
+#include "app/win32/console_line.h"
 #include "commands/library.h"
 #include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"
@@ -93,6 +94,14 @@ void notify(const std::string& text, NoticeIcon icon) {
                                 make_text("Vantor"),
                                 make_unit_ref(kMainWindow, kMainWindowUnit, forms::kind::Window)};
     app_interface().call_command(cmd_message_box, 4, args);
+}
+
+void install_notices() {
+    NoticeHooks hooks;
+    hooks.warning = [](const std::string& text) { notify(text, NoticeIcon::Warning); };
+    hooks.launch_failed = notify_launch_failure;
+    hooks.for_script = console_notices;
+    set_notice_hooks(hooks);
 }
 
 void notify_launch_failure(std::string_view command_line) {

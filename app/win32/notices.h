@@ -23,4 +23,7 @@ void notify(const std::string& text, NoticeIcon icon);
 // the box fits on the screen; whole on the console line.
 void notify_launch_failure(std::string_view command_line);
 
+// Gives the launch sequence these notices as its hooks.
+void install_notices();
+
 } // namespace vantor::app

@@ -4,10 +4,11 @@
 
 #include "app/form_archive.h"
 #include "app/launcher.h"
-#include "app/scripted_start.h"
 #include "app/sequence_report.h"
 #include "app/system_helpers.h"
-#include "app/taskbar_progress.h"
+#include "app/win32/notices.h"
+#include "app/win32/scripted_start.h"
+#include "app/win32/taskbar_progress.h"
 #include "runtime/win32/interface.h"
 #include "runtime/win32/libraries.h"
 
@@ -71,6 +72,7 @@ int entry_routine() {
     generated_before_start();
     reinterpret_cast<int (*)()>(const_cast<uint8_t*>(vantor_code_base))(); // start routine
     install_taskbar_progress();
+    install_notices();
     apply_command_line(); // options for scripts; none: the window stays as stored
     rt.run_until_last_window_closed();
     // A scripted run that did not go well ends with its code, through the
