@@ -6,11 +6,11 @@
 // the GBK execution character set.
 #include <thread>
 
+#include "app/commands.h"
 #include "app/launcher.h"
 #include "app/runtime_api.h"
 #include "app/system_helpers.h"
 #include "commands/convert.h"
-#include "commands/library.h"
 #include "commands/text.h"
 #include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"

@@ -1,9 +1,9 @@
 // The launcher's routines: the start routine that opens the window, the
 // executable picker and the launch sequence (the click handlers).
+#include "app/commands.h"
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/program.h"
-#include "commands/library.h"
 #include "forms/win32/unit_type.h"
 #include "runtime/win32/interface.h"
 

@@ -1,15 +1,14 @@
-// The command library: every library command that application code calls
-// through the command-call convention (runtime/call.h: result, argument count,
-// arguments; missing arguments count as omitted), in one list. Application code
-// includes this beside runtime/win32/interface.h. Declarations only, without platform
+// The commands of this layer that application code calls through the
+// command-call convention (runtime/call.h: result, argument count, arguments;
+// missing arguments count as omitted). Declarations only, without platform
 // headers; the commands are defined in commands/ (convert.cpp, portable;
-// dialogs.cpp and launch.cpp, Windows), forms/win32/load_command.cpp and
-// controls/common_dlg.cpp.
+// dialogs.cpp and launch.cpp, Windows). The form engine and the controls
+// declare theirs (forms/load_command.h, controls/commands.h); the launcher
+// gathers them all (app/commands.h).
 #pragma once
 
 #include <cstdint>
 
-#include "forms/load_command.h" // load window: forms::load_window_command
 #include "runtime/value.h"
 
 namespace vantor {
@@ -51,13 +50,5 @@ void cmd_process_events(TypedValue* result, int32_t argc, const TypedValue* args
 // request ProgramFile, the part of its path after the last backslash); null when the
 // runtime has not started.
 void cmd_program_file_name(TypedValue* result, int32_t argc, const TypedValue* args);
-
-namespace controls {
-// ---- the common dialog's Open method (controls/common_dlg.cpp) ----
-// (unit reference {window id, unit id, 0x0001001F}) -> Bool, true when the user
-// confirmed the dialog or the help request was carried out. The unit is found
-// through the runtime request RequireUnitObject.
-void cmd_common_dlg_open(TypedValue* result, int32_t argc, const TypedValue* args);
-} // namespace controls
 
 } // namespace vantor

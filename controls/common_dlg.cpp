@@ -1,5 +1,5 @@
 #include "controls/common_dlg.h"
-#include "commands/library.h"
+#include "controls/commands.h"
 
 #include <commdlg.h>
 

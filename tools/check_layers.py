@@ -26,7 +26,8 @@ PLATFORM = re.compile(
     re.IGNORECASE)
 PROJECT = re.compile(r'#\s*include\s*"([^"/]+)/([^"]+)"')
 ROUTINE_PLATFORM = re.compile(r"#\s*include\s*<(windows|tlhelp32)\.h>", re.IGNORECASE)
-ROUTINE_HEADERS = {"runtime/win32/interface.h", "runtime/win32/system_text.h",
+ROUTINE_HEADERS = {"runtime/win32/interface.h", "runtime/win32/system_text.h", "controls/commands.h",
+                   "forms/load_command.h",
                    "forms/kind_table.h", "forms/win32/unit_type.h", "commands/library.h",
                    "commands/convert.h", "commands/text.h"}
 

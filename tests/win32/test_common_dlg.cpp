@@ -10,7 +10,7 @@
 #include <string>
 #include <tuple>
 
-#include "commands/library.h"
+#include "controls/commands.h"
 #include "controls/common_dlg.h"
 #include "runtime/call.h"
 #include "tests/support/win32.h"
