@@ -8,7 +8,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 dir="$(mktemp -d)"
 record="$dir/run-xvfb"
 started=()
-trap 'for p in "${started[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$dir"' EXIT
+end() {
+    local p
+    for p in "${started[@]}"; do kill "$p" 2>/dev/null; done
+    rm -rf "$dir"
+}
+trap end EXIT
 cases=0
 failed=0
 
@@ -28,16 +33,15 @@ kept() {
 }
 
 kept "no record" 0
-first="$DISPLAY $VANTOR_XVFB_PID"
-kept "recorded Xvfb up" 1 $first
-display="${first% *}"
-for stale in "$display $$" ":$((${display#:} + 1)) ${first#* }" "garbage"; do
+display="$DISPLAY" pid="$VANTOR_XVFB_PID"
+kept "recorded Xvfb up" 1 "$display" "$pid"
+for stale in "$display $$" ":$((${display#:} + 1)) $pid" "garbage"; do
     echo "$stale" >"$record"
     kept "record '$stale'" 0
 done
-set -- $(cat "$record")
-kill "$2" && wait "$2" 2>/dev/null
+read -r display pid <"$record"
+kill "$pid" && wait "$pid" 2>/dev/null
 kept "recorded Xvfb ended" 0
-[ "$VANTOR_XVFB_PID" != "$2" ] || { echo "FAIL recorded Xvfb ended: its pid came back"; failed=$((failed + 1)); }
+[ "$VANTOR_XVFB_PID" != "$pid" ] || { echo "FAIL recorded Xvfb ended: its pid came back"; failed=$((failed + 1)); }
 echo "kept_xvfb: $((cases - failed)) passed, $failed failed"
 [ "$failed" = 0 ]
