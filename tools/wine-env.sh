@@ -2,6 +2,7 @@
 # build tree, one Xvfb display per run, both started and stopped by pid.
 #   vantor_wine_setup <build-dir>   exports WINEPREFIX, DISPLAY, LANG, WINEDEBUG...
 #   vantor_wine_teardown [kill_server]  ends what vantor_wine_setup started
+#   vantor_kept_xvfb <record>       an Xvfb kept between runs (tools/run.sh)
 # VANTOR_WINEPREFIX names another prefix, VANTOR_DISPLAY a display to use
 # instead of a new Xvfb. VANTOR_DPI (other than 96) runs at that display scale
 # in a prefix of its own beside the usual one (suffix -dpi<N>), whose LogPixels
@@ -36,6 +37,37 @@ vantor_start_xvfb() {
     done
     echo "wine-env: Xvfb :$n did not start" >&2
     return 1
+}
+
+# True when <pid> is an Xvfb serving <display> (":N") that answers.
+vantor_is_xvfb() {
+    local cmd
+    [[ "$1" =~ ^[0-9]+$ ]] || return 1
+    cmd=$(tr '\0' ' ' 2>/dev/null <"/proc/$1/cmdline") || return 1
+    [[ "$cmd" == "Xvfb $2 "* ]] && xdpyinfo -display "$2" >/dev/null 2>&1
+}
+
+# An Xvfb kept from run to run: <record> holds the display and pid of the one
+# started last; it is used again while that pid is still an Xvfb on that
+# display, else a new one is started and recorded. Exports DISPLAY, sets
+# VANTOR_XVFB_PID and VANTOR_XVFB_REUSED (1 or 0).
+#   vantor_kept_xvfb <record>
+vantor_kept_xvfb() {
+    local record="$1" lock display pid status=0
+    # One run at a time checks and starts; the Xvfb must not inherit the lock.
+    exec {lock}>"$record.lock"
+    flock "$lock"
+    if read -r display pid 2>/dev/null <"$record" && vantor_is_xvfb "$pid" "$display"; then
+        export DISPLAY="$display"
+        VANTOR_XVFB_PID="$pid" VANTOR_XVFB_REUSED=1
+    elif vantor_start_xvfb {lock}>&-; then
+        echo "$DISPLAY $VANTOR_XVFB_PID" >"$record"
+        VANTOR_XVFB_REUSED=0
+    else
+        status=1
+    fi
+    exec {lock}>&-
+    return "$status"
 }
 
 # Wine's own fonts (package fonts-wine). Debian's Wine 8 looks for them in a
