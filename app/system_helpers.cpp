@@ -24,18 +24,22 @@ namespace vantor::app {
 
 namespace {
 
+// The system's values, as words for the declared functions.
 constexpr uint32_t kWakeMask = 0xFF; // QS_KEY .. QS_HOTKEY: every kind of input
-constexpr uint32_t kWaitFailed = 0xFFFFFFFF;
-constexpr uint32_t kProcessTerminate = 1;
-constexpr uint32_t kSnapProcess = 2;
-constexpr uint32_t kInvalidHandle = 0xFFFFFFFF;
+constexpr uint32_t kWaitFailed = WAIT_FAILED;
+constexpr uint32_t kWaitDue = WAIT_OBJECT_0; // the one handle waited on
+constexpr uint32_t kNoTimeout = INFINITE;
+constexpr uint32_t kProcessTerminate = PROCESS_TERMINATE;
+constexpr uint32_t kSnapProcess = TH32CS_SNAPPROCESS;
+constexpr uint32_t kInvalidHandle = 0xFFFFFFFF; // INVALID_HANDLE_VALUE as a word
 using Clock = std::chrono::steady_clock;
 using Millis = std::chrono::duration<double, std::milli>;
 // When even the time-out wait fails, the fallback sleeps in slices this long
 // so that it neither spins nor leaves messages waiting for long.
 constexpr Millis kFallbackSlice{10.0};
 
-enum class WaitEnd { Due, Abandoned, Failed };
+// How a delay's wait ended (the launch sequence's window waits have their own).
+enum class TimerWait { Due, Abandoned, Failed };
 
 AbandonCheck g_abandon = nullptr;
 
@@ -60,11 +64,11 @@ char* lower_case(const char* text) {
 // The rest of a delay when its timer cannot serve: waits on no handles with a
 // time-out until `length_ms` have passed since `start`, pumping messages after
 // every wake-up. Never ends as Failed.
-WaitEnd fallback_wait(Clock::time_point start, double length_ms) {
+TimerWait fallback_wait(Clock::time_point start, double length_ms) {
     for (;;) {
         const double elapsed = Millis(Clock::now() - start).count();
         if (elapsed >= length_ms)
-            return WaitEnd::Due;
+            return TimerWait::Due;
         const double rest = std::ceil(length_ms - elapsed);
         const uint32_t timeout = rest >= 0xFFFFFFFE ? 0xFFFFFFFEu : uint32_t(rest);
         if (declared(kMsgWaitForMultipleObjects, {0, 0, 0, timeout, kWakeMask}) == kWaitFailed) {
@@ -72,23 +76,23 @@ WaitEnd fallback_wait(Clock::time_point start, double length_ms) {
         }
         process_events();
         if (abandoned())
-            return WaitEnd::Abandoned;
+            return TimerWait::Abandoned;
     }
 }
 
 // Waits on the armed `timer` (passed by the address of its variable, as the
 // declared function takes it), pumping messages after every other wake-up.
-WaitEnd timer_wait(const uint32_t& timer) {
+TimerWait timer_wait(const uint32_t& timer) {
     for (;;) {
         const uint32_t r =
-            declared(kMsgWaitForMultipleObjects, {1, word_of(&timer), 0, INFINITE, kWakeMask});
-        if (r == WAIT_OBJECT_0)
-            return WaitEnd::Due;
+            declared(kMsgWaitForMultipleObjects, {1, word_of(&timer), 0, kNoTimeout, kWakeMask});
+        if (r == kWaitDue)
+            return TimerWait::Due;
         if (r == kWaitFailed)
-            return WaitEnd::Failed;
+            return TimerWait::Failed;
         process_events();
         if (abandoned())
-            return WaitEnd::Abandoned;
+            return TimerWait::Abandoned;
     }
 }
 
@@ -137,8 +141,8 @@ bool delay(int32_t duration, int32_t unit) {
     const bool armed =
         timer != 0 && declared(kSetWaitableTimer, {timer, word_of(record), 0, 0, 0, 0}) != 0;
 
-    WaitEnd end = armed ? timer_wait(timer) : WaitEnd::Failed;
-    if (end == WaitEnd::Failed) {
+    TimerWait end = armed ? timer_wait(timer) : TimerWait::Failed;
+    if (end == TimerWait::Failed) {
         // The same length as the timer would have waited; a due time that is
         // not negative is already due.
         const double length_ms = due < 0 ? double(due) / -10000.0 : 0.0;
@@ -147,7 +151,7 @@ bool delay(int32_t duration, int32_t unit) {
     if (timer)
         declared(kCloseHandle, {timer});
     rt.release(record);
-    return end == WaitEnd::Due;
+    return end == TimerWait::Due;
 }
 
 uint32_t find_window(uint32_t parent, uint32_t after, const char* class_name, const char* title) {

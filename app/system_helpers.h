@@ -2,8 +2,9 @@
 // responsive, the search for a top-level window, and the termination of a
 // process chosen by its image name. Every operating-system call goes through
 // the program's declared functions (interface slot 1), commands through the
-// command-call entry, memory through the allocator slots. Windows only; main
-// thread only.
+// command-call entry, memory through the allocator slots; the implementation
+// includes <windows.h> and <tlhelp32.h> only for the system's structure
+// layouts and values. Windows only; main thread only.
 #pragma once
 
 #include <cstdint>
