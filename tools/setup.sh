@@ -35,7 +35,6 @@ else
   echo "setup: all packages present"
 fi
 
-# mingw's posix thread model is what std::thread needs; keep win32 otherwise default.
 # The tests' system languages: Simplified Chinese (code page 936, the usual
 # one), and for the text boundary English (1252), Traditional Chinese (950),
 # Japanese (932), Korean (949) and Hindi (UTF-8 under Wine).
