@@ -5,7 +5,9 @@ and no layer includes a header of a layer above it.
 Layers, lowest first: runtime < forms < commands < controls < app. The
 portable part of runtime/, forms/ and commands/ is every file outside their
 win32/ folders; it builds natively as well as for Windows. controls/ and app/
-are Windows only. Prints each offending include and exits 1 when there is one.
+are Windows only. A header private to its folder (PRIVATE) is included from
+that folder only, wherever the including file lies (tests too). Prints each
+offending include and exits 1 when there is one.
 """
 import pathlib
 import re
@@ -20,6 +22,12 @@ PLATFORM = re.compile(
     r"direct)\.h>",
     re.IGNORECASE)
 PROJECT = re.compile(r'#\s*include\s*"([^"/]+)/([^"]+)"')
+# Header -> the folder whose files alone include it.
+PRIVATE = {
+    # The kernel's state: the form engine and tests have friends of their own.
+    "runtime/win32/kernel_state.h": "runtime/win32",
+}
+SOURCES = (".h", ".cpp", ".in")
 
 
 def layer_of(path):
@@ -30,13 +38,25 @@ def is_portable(path):
     return layer_of(path) in PORTABLE_LAYERS and "win32" not in path.parts[1:-1]
 
 
+def private_problems(rel, lines):
+    for number, line in lines:
+        match = PROJECT.search(line)
+        header = f"{match.group(1)}/{match.group(2)}" if match else None
+        if header in PRIVATE and rel.parent.as_posix() != PRIVATE[header]:
+            yield f"{rel}:{number}: {line.strip()}: {header} is private to {PRIVATE[header]}/"
+
+
 def problems(root):
     for path in sorted(root.glob("*/**/*")):
         rel = path.relative_to(root)
-        layer = layer_of(rel)
-        if layer is None or path.suffix not in (".h", ".cpp", ".in"):
+        if path.suffix not in SOURCES or rel.parts[0] in ("build", ".git"):
             continue
-        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        lines = list(enumerate(path.read_text(encoding="utf-8").splitlines(), 1))
+        yield from private_problems(rel, lines)
+        layer = layer_of(rel)
+        if layer is None:
+            continue
+        for number, line in lines:
             where = f"{rel}:{number}: {line.strip()}"
             if is_portable(rel) and PLATFORM.search(line):
                 yield f"{where}: a portable file includes a platform header"

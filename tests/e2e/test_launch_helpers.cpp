@@ -23,6 +23,7 @@
 #include "runtime/win32/kernel.h"
 #include "runtime/win32/libraries.h"
 #include "tests/support/driver.h"
+#include "tests/support/kernel_access.h"
 
 using namespace vantor;
 using namespace vantor::testing;
@@ -215,11 +216,11 @@ class HelperTest : public ::testing::Test {
         create_dll_tables(tables_, app::kDeclaredFunctionCount, app::kDeclaredLibraries,
                           app::kDeclaredExports);
         attach_dll_tables(&tables_, directory_.c_str(), &loader_);
-        saved_program_file_ = kernel().program_file;
+        saved_program_file_ = kernel().program_file();
     }
     void TearDown() override {
         app::set_abandon_check(nullptr);
-        kernel().program_file = saved_program_file_;
+        vantor::testing::KernelTestAccess::state().program_file = saved_program_file_;
         attach_dll_tables(nullptr, nullptr);
         release_dll_tables(tables_, loader_);
         kSupportLibraries[0]->notify(6, 0, 0);
@@ -715,7 +716,7 @@ TEST_F(Processes, OmittedNameMeansProgramsOwnFileName) {
     ASSERT_EQ(1u, log.wait_for("start", 1, kWaitMs, nox.pid()).size());
     // The program's own file name as the runtime reports it; here it names the
     // stand-in instead of this test program.
-    kernel().program_file = "nox.EXE";
+    vantor::testing::KernelTestAccess::state().program_file = "nox.EXE";
     EXPECT_TRUE(terminate_process());
     EXPECT_EQ(0u, nox.wait_exit(kWaitMs));
 }

@@ -10,6 +10,7 @@
 #include "controls/window_kind.h"
 #include "runtime/win32/kernel.h"
 #include "runtime/win32/libraries.h"
+#include "tests/support/kernel_access.h"
 #include "tests/support/test_form.h"
 
 using namespace vantor;
@@ -105,7 +106,7 @@ TEST(WindowCreation, TitleBarOnlyWithABorderAndACaptionOrControlBox) {
 TEST(WindowCreation, OwnedByTheHiddenOwnerWhenKeptOffTheTaskbarOrModal) {
     HWND hidden = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
-    RuntimeKernel& k = kernel();
+    auto& k = vantor::testing::KernelTestAccess::state();
     k.hidden_owner_hwnd = hidden;
     // Program kind, ShowInTaskbar, modal.
     const std::tuple<uint32_t, int, bool, bool> rows[] = {
@@ -410,13 +411,13 @@ TEST(WindowEvents, ADisabledWindowHandsActivationToTheModalOne) {
     first.show();
     modal.show();
     EnableWindow(first.hwnd(), FALSE);
-    kernel().current_modal_window = modal.window_id();
+    vantor::testing::KernelTestAccess::state().current_modal_window = modal.window_id();
     log.clear();
     SendMessageA(first.hwnd(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
     pump(20);
     EXPECT_EQ(GetActiveWindow(), modal.hwnd());
     EXPECT_EQ(log.count(first.window_unit_id(), 5), 0) << log.text();
-    kernel().current_modal_window = 0;
+    vantor::testing::KernelTestAccess::state().current_modal_window = 0;
     EnableWindow(first.hwnd(), TRUE);
 }
 
