@@ -57,8 +57,9 @@ struct Spy {
     };
     std::vector<Wait> waits;
     std::vector<HANDLE> closed;
-    std::vector<HANDLE> opened; // OpenProcess results
-    int terminates = 0;
+    std::vector<HANDLE> opened;          // OpenProcess results
+    std::map<HANDLE, DWORD> opened_pids; // the process each was opened for
+    std::vector<DWORD> terminated;       // the processes TerminateProcess was asked to end
 };
 Spy g_spy;
 
@@ -87,10 +88,11 @@ BOOL WINAPI spy_close(HANDLE h) {
 HANDLE WINAPI spy_open_process(DWORD access, BOOL inherit, DWORD pid) {
     HANDLE h = OpenProcess(access, inherit, pid);
     g_spy.opened.push_back(h);
+    g_spy.opened_pids[h] = pid;
     return h;
 }
 BOOL WINAPI spy_terminate(HANDLE process, UINT code) {
-    ++g_spy.terminates;
+    g_spy.terminated.push_back(g_spy.opened_pids[process]);
     return TerminateProcess(process, code);
 }
 DWORD WINAPI spy_window_owner(HWND window, DWORD* pid) {
@@ -149,6 +151,8 @@ struct Noted {
 };
 std::vector<Noted> g_noted;
 std::atomic<bool> g_inside_delay{false};
+// Set as a delay begins: another thread then posts into it.
+HANDLE g_delay_begun = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 
 LRESULT CALLBACK noting_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kMsgPosted || msg == kMsgSent) {
@@ -172,6 +176,7 @@ HWND make_noting_window() {
 double timed_delay(int32_t duration, int32_t unit, bool* result = nullptr) {
     const double start = now_ms();
     g_inside_delay = true;
+    SetEvent(g_delay_begun);
     const bool r = delay(duration, unit);
     g_inside_delay = false;
     if (result)
@@ -180,11 +185,12 @@ double timed_delay(int32_t duration, int32_t unit, bool* result = nullptr) {
 }
 
 // Milliseconds that delay(duration) took while another thread posted kMsgPosted
-// to a noting window `post_ms` after the start.
-double timed_delay_with_post(DWORD post_ms, int32_t duration, bool* result) {
+// to a noting window as the delay began.
+double timed_delay_with_post(int32_t duration, bool* result) {
     HWND window = make_noting_window();
-    std::thread other([window, post_ms] {
-        Sleep(post_ms);
+    ResetEvent(g_delay_begun);
+    std::thread other([window] {
+        WaitForSingleObject(g_delay_begun, kWaitMs);
         PostMessageA(window, kMsgPosted, 0, 0);
     });
     const double ms = timed_delay(duration, 0, result);
@@ -418,8 +424,9 @@ TEST_F(Delay, OmittedDurationEndsAtFirstWakeUp) {
 TEST_F(Delay, MessagesArrivingDuringDelayAreHandledInside) {
     HWND window = make_noting_window();
     ASSERT_NE(nullptr, window);
+    ResetEvent(g_delay_begun);
     std::thread other([window] {
-        Sleep(50);
+        WaitForSingleObject(g_delay_begun, kWaitMs);
         PostMessageA(window, kMsgPosted, 0, 0);
         SendMessageA(window, kMsgSent, 0, 0); // returns once handled
     });
@@ -462,7 +469,7 @@ void expect_full_duration(int32_t duration, double ms, bool result) {
 TEST_F(Delay, EndsAfterItsDurationWhenTimerCannotBeCreated) {
     g_spy.fail_timer = true;
     bool result = false;
-    const double ms = timed_delay_with_post(30, 200, &result);
+    const double ms = timed_delay_with_post(200, &result);
     expect_full_duration(200, ms, result);
     ASSERT_EQ(1u, g_noted.size()) << "no message pumping in the fallback";
     EXPECT_TRUE(g_noted[0].inside_delay);
@@ -486,7 +493,7 @@ TEST_F(Delay, AbandonCheckEndsItEarly) {
     g_abandon = false;
     app::set_abandon_check([] { return g_abandon || !g_noted.empty(); });
     bool result = true;
-    const double ms = timed_delay_with_post(50, 5000, &result);
+    const double ms = timed_delay_with_post(5000, &result);
     EXPECT_FALSE(result);
     EXPECT_LT(ms, 2500.0) << "the delay was not abandoned";
     ASSERT_EQ(1u, g_spy.timers.size());
@@ -538,20 +545,6 @@ std::string standin_copy(const StandinLog& log, const std::string& name) {
     return path;
 }
 
-// Process ids named `name` (exactly) in the order the system lists them.
-std::vector<DWORD> listed_pids(const char* name) {
-    std::vector<DWORD> pids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32First(snapshot, &entry); ok; ok = Process32Next(snapshot, &entry)) {
-        if (std::string(entry.szExeFile) == name)
-            pids.push_back(entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    return pids;
-}
-
 class TwoProcesses : public HelperTest {
   protected:
     // Starts two stand-ins and tells them apart by the order the system lists
@@ -560,7 +553,7 @@ class TwoProcesses : public HelperTest {
         ASSERT_TRUE(a_.start(quoted(standin_exe()) + " -clone:Nox_1"));
         ASSERT_TRUE(b_.start(quoted(standin_exe()) + " -clone:Nox_2"));
         ASSERT_EQ(2u, log_.wait_for("start", 2, kWaitMs).size());
-        const std::vector<DWORD> listed = listed_pids("Nox.exe");
+        const std::vector<DWORD> listed = process_ids("Nox.exe");
         ASSERT_EQ(2u, listed.size());
         first_ = listed[0] == a_.pid() ? &a_ : &b_;
         second_ = listed[0] == a_.pid() ? &b_ : &a_;
@@ -593,7 +586,7 @@ TEST_F(Processes, WholeNameMatchesWithCaseIgnoredUnlessExact) {
         Program nox;
         ASSERT_TRUE(nox.start(quoted(standin_copy(log, c.image)))) << where;
         ASSERT_EQ(1u, log.wait_for("start", 1, kWaitMs, nox.pid()).size()) << where;
-        ASSERT_EQ(1u, listed_pids(c.image).size()) << where << ": listed under another name";
+        ASSERT_EQ(1u, process_ids(c.image).size()) << where << ": listed under another name";
         EXPECT_EQ(c.match ? nox.pid() : 0u, find_process_id(c.wanted, c.exact)) << where;
     }
     Program nox;
@@ -628,7 +621,8 @@ TEST_F(Processes, TerminateEndsMatchingProcessAndClosesItsHandle) {
             EXPECT_FALSE(left_open) << where << ": process handle left open";
         } else {
             EXPECT_TRUE(nox.running()) << where;
-            EXPECT_EQ(0, g_spy.terminates) << where << ": termination asked without a process";
+            EXPECT_TRUE(g_spy.terminated.empty())
+                << where << ": termination asked without a process";
         }
     }
 }
@@ -640,7 +634,7 @@ TEST_F(TwoProcesses, TerminateEndsOnlyTheFirstListed) {
 
     EXPECT_TRUE(terminate_process("Nox.exe"));
     EXPECT_EQ(0u, first.wait_exit(kWaitMs)) << "the first listed was not terminated";
-    Sleep(100);
+    EXPECT_EQ(std::vector<DWORD>{first.pid()}, g_spy.terminated) << "the processes terminated";
     EXPECT_TRUE(second.running()) << "the second listed was terminated too";
 }
 
@@ -657,11 +651,9 @@ TEST_F(TwoProcesses, ChosenProcessIsCheckedAndTerminatedById) {
     EXPECT_EQ(0u, second.wait_exit(kWaitMs)) << "the chosen process was not terminated";
     ASSERT_EQ(1u, g_spy.opened.size());
     EXPECT_FALSE(still_open(g_spy.opened[0])) << "process handle left open";
-    Sleep(100);
-    EXPECT_TRUE(first.running()) << "another process of that name was terminated";
-
     EXPECT_FALSE(app::terminate_process_id(0));
-    EXPECT_EQ(1, g_spy.terminates);
+    EXPECT_EQ(std::vector<DWORD>{second.pid()}, g_spy.terminated) << "the processes terminated";
+    EXPECT_TRUE(first.running()) << "another process of that name was terminated";
 }
 
 // The launch sequence's termination: the owner of the instance window it
@@ -679,17 +671,15 @@ TEST_F(Processes, WindowOwnerIsTerminatedOnlyWhileItCanBeTold) {
 
     g_spy.no_owner = true; // the race, forced: the owner lookup reports none
     EXPECT_FALSE(app::terminate_window_owner(handle, "Nox.exe"));
-    EXPECT_EQ(0, g_spy.terminates);
     g_spy.no_owner = false;
     EXPECT_FALSE(app::terminate_window_owner(handle, "Other.exe")) << "owner of another name";
-    EXPECT_EQ(0, g_spy.terminates);
+    EXPECT_TRUE(g_spy.terminated.empty());
 
     EXPECT_TRUE(app::terminate_window_owner(handle, "nox.exe"));
     EXPECT_EQ(0u, own.wait_exit(kWaitMs)) << "the window's owner was not terminated";
     // The race for real: the window's handle outlived its process.
     EXPECT_FALSE(app::terminate_window_owner(handle, "Nox.exe"));
-    EXPECT_EQ(1, g_spy.terminates);
-    Sleep(100);
+    EXPECT_EQ(std::vector<DWORD>{own.pid()}, g_spy.terminated) << "the processes terminated";
     EXPECT_TRUE(user.running()) << "the instance the user started was terminated";
 }
 
@@ -700,7 +690,7 @@ TEST_F(Processes, UnknownNameReturnsFalseAndChangesNothing) {
     ASSERT_EQ(1u, log.wait_for("start", 1, kWaitMs, nox.pid()).size());
     EXPECT_FALSE(terminate_process("no-such-image.exe"));
     EXPECT_FALSE(terminate_process(""));
-    EXPECT_EQ(0, g_spy.terminates);
+    EXPECT_TRUE(g_spy.terminated.empty());
     EXPECT_TRUE(nox.running());
 
     g_spy.fail_snapshot = true;

@@ -233,7 +233,10 @@ LRESULT CALLBACK destroy_on_creation(int code, WPARAM wp, LPARAM lp) {
     if (code == HCBT_CREATEWND && g_destroy_armed) {
         g_destroy_armed = false;
         after(0, [] { DestroyWindow(handle_of(ids::Modal, 0)); });
-        Sleep(50); // due before the units are all built
+        // Due before the units are all built.
+        const DWORD start = GetTickCount();
+        while (!(HIWORD(GetQueueStatus(QS_TIMER)) & QS_TIMER) && GetTickCount() - start < 5000)
+            Sleep(1);
     }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
