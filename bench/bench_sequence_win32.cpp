@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/win32/system_text.h"
 #include "tests/support/driver.h"
 
 using namespace vantor::testing;
@@ -145,17 +146,18 @@ class CpuClock {
     std::string stat_path_;
 };
 
-// The launch command's work, as the launcher does it: CreateProcessA with a
-// normal window, then WaitForInputIdle for at most 1000 ms. Returns the time.
+// The launch command's work, as the launcher does it: the command line
+// converted to UTF-16, CreateProcessW with a normal window, then
+// WaitForInputIdle for at most 1000 ms. Returns the time.
 double launch_once(const std::string& command_line, HANDLE* process) {
-    STARTUPINFOA startup{};
-    startup.cb = 68;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
-    std::string line = command_line;
     const double start = now_ms();
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    std::wstring line = vantor::system_text::to_wide(command_line);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
         return -1;
     WaitForInputIdle(info.hProcess, 1000);
@@ -262,6 +264,59 @@ class WindowWatcher {
     std::thread thread_;
 };
 
+// Where Vantor's CPU time went: idle before the click, in the launches, around
+// the instance windows' ends, inside the second pass's pauses.
+void print_cpu(const CpuSampler& sampler, const WindowWatcher& watcher,
+               const std::vector<LogEntry>& starts, const std::vector<LogEntry>& shown,
+               std::pair<double, double> idle, double cpu) {
+    double in_launches = 0; // CreateProcess (before the stand-in runs) to its window
+    for (size_t i = 0; i < starts.size(); ++i)
+        in_launches += sampler.during(starts[i].ms - 60, shown[i].ms + 30);
+    double after_termination = 0; // the instance window gone: Vantor active again
+    for (int i = 1; i <= kInstances; ++i)
+        after_termination += sampler.during(watcher.gone[i] - 30, watcher.gone[i] + 100);
+    double pausing = 0, paused = 0; // inside the second pass's 800 ms pauses
+    for (size_t i = kInstances; i + 1 < starts.size(); ++i) {
+        pausing += sampler.during(shown[i].ms + 100, starts[i + 1].ms - 100);
+        paused += starts[i + 1].ms - 100 - (shown[i].ms + 100);
+    }
+    std::printf(
+        "  Vantor CPU: idle before the click %.1f ms per s; in the sequence %.1f ms: %.1f ms "
+        "in the ten launches (stand-in start - 60 ms to its window + 30 ms), %.1f ms around "
+        "the five window ends (-30 to +100 ms), %.1f ms per s inside the second pass's "
+        "pauses, %.1f ms elsewhere\n",
+        sampler.during(idle.first, idle.second) / (idle.second - idle.first) * 1000, cpu,
+        in_launches, after_termination, paused > 0 ? pausing / paused * 1000 : 0,
+        cpu - in_launches - after_termination);
+}
+
+// Each pass's cycles against their floors; returns the launches' time as the
+// stand-ins saw them (each start logged to its window shown).
+double print_passes(const WindowWatcher& watcher, const std::vector<LogEntry>& starts,
+                    const std::vector<LogEntry>& shown, double click, double launch_cost) {
+    std::printf("  click to the first stand-in running          %8.1f ms\n", starts[0].ms - click);
+    for (int i = 0; i < kInstances; ++i) {
+        const double cycle = starts[size_t(i) + 1].ms - starts[size_t(i)].ms;
+        std::printf("  first pass %d: start to start %7.1f ms (floor %6.1f, excess %5.1f); running "
+                    "to window %5.1f, window seen to gone %6.1f, gone to next start %6.1f\n",
+                    i + 1, cycle, launch_cost + 900, cycle - launch_cost - 900,
+                    shown[size_t(i)].ms - starts[size_t(i)].ms,
+                    watcher.gone[i + 1] - watcher.appeared[i + 1],
+                    starts[size_t(i) + 1].ms - watcher.gone[i + 1]);
+    }
+    // The launches as the stand-in saw them: its start logged to its window
+    // shown (the process creation before its first line is not in it).
+    double launches = 0;
+    for (size_t i = 0; i < starts.size(); ++i)
+        launches += shown[i].ms - starts[i].ms;
+    for (int i = kInstances; i < 2 * kInstances - 1; ++i) {
+        const double cycle = starts[size_t(i) + 1].ms - starts[size_t(i)].ms;
+        std::printf("  second pass %d: start to start %6.1f ms  (floor %6.1f, excess %6.1f)\n",
+                    i - kInstances + 1, cycle, launch_cost + 800, cycle - launch_cost - 800);
+    }
+    return launches;
+}
+
 struct SequenceRun {
     double total = 0; // click to the end of the last 800 ms pause
     double cpu = 0;   // Vantor's CPU time over `cpu_wall`
@@ -318,46 +373,8 @@ SequenceRun run_sequence(Program& vantor, HWND window, const StandinLog& log, do
     run.ok = true;
     watcher.stop();
     sampler.stop();
-    double in_launches = 0; // CreateProcess (before the stand-in runs) to its window
-    for (size_t i = 0; i < starts.size(); ++i)
-        in_launches += sampler.during(starts[i].ms - 60, shown[i].ms + 30);
-    double after_termination = 0; // the instance window gone: Vantor active again
-    for (int i = 1; i <= kInstances; ++i)
-        after_termination += sampler.during(watcher.gone[i] - 30, watcher.gone[i] + 100);
-    double pausing = 0, paused = 0; // inside the second pass's 800 ms pauses
-    for (size_t i = kInstances; i + 1 < starts.size(); ++i) {
-        pausing += sampler.during(shown[i].ms + 100, starts[i + 1].ms - 100);
-        paused += starts[i + 1].ms - 100 - (shown[i].ms + 100);
-    }
-    std::printf(
-        "  Vantor CPU: idle before the click %.1f ms per s; in the sequence %.1f ms: %.1f ms "
-        "in the ten launches (stand-in start - 60 ms to its window + 30 ms), %.1f ms around "
-        "the five window ends (-30 to +100 ms), %.1f ms per s inside the second pass's "
-        "pauses, %.1f ms elsewhere\n",
-        sampler.during(idle_from, idle_to) / (idle_to - idle_from) * 1000, run.cpu, in_launches,
-        after_termination, paused > 0 ? pausing / paused * 1000 : 0,
-        run.cpu - in_launches - after_termination);
-
-    std::printf("  click to the first stand-in running          %8.1f ms\n", starts[0].ms - click);
-    for (int i = 0; i < kInstances; ++i) {
-        const double cycle = starts[size_t(i) + 1].ms - starts[size_t(i)].ms;
-        std::printf("  first pass %d: start to start %7.1f ms (floor %6.1f, excess %5.1f); running "
-                    "to window %5.1f, window seen to gone %6.1f, gone to next start %6.1f\n",
-                    i + 1, cycle, launch_cost + 900, cycle - launch_cost - 900,
-                    shown[size_t(i)].ms - starts[size_t(i)].ms,
-                    watcher.gone[i + 1] - watcher.appeared[i + 1],
-                    starts[size_t(i) + 1].ms - watcher.gone[i + 1]);
-    }
-    // The launches as the stand-in saw them: its start logged to its window
-    // shown (the process creation before its first line is not in it).
-    in_sequence_launches = 0;
-    for (size_t i = 0; i < starts.size(); ++i)
-        in_sequence_launches += shown[i].ms - starts[i].ms;
-    for (int i = kInstances; i < 2 * kInstances - 1; ++i) {
-        const double cycle = starts[size_t(i) + 1].ms - starts[size_t(i)].ms;
-        std::printf("  second pass %d: start to start %6.1f ms  (floor %6.1f, excess %6.1f)\n",
-                    i - kInstances + 1, cycle, launch_cost + 800, cycle - launch_cost - 800);
-    }
+    print_cpu(sampler, watcher, starts, shown, {idle_from, idle_to}, run.cpu);
+    in_sequence_launches = print_passes(watcher, starts, shown, click, launch_cost);
     return run;
 }
 

@@ -1,6 +1,8 @@
 # Cross toolchain: 32-bit Windows with mingw-w64, test programs run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
+# The posix thread model's compilers, named here whatever the system's default:
+# GCC 12's win32 model has no std::thread or std::mutex.
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)

@@ -53,7 +53,7 @@ int32_t pixels_to_points(int32_t pixels, int32_t dpi);
 // has none).
 std::string default_help_file(const std::string& program_path);
 
-// The WinHelpA call for a HelpCommand (clamped 0..5) and HelpContext.
+// The WinHelpW call for a HelpCommand (clamped 0..5) and HelpContext.
 struct HelpRequest {
     UINT command;
     ULONG_PTR data;

@@ -31,55 +31,56 @@ constexpr std::array<PropertyEntry, N> property_entries() {
     return t;
 }
 
-constexpr auto kWindowProps = property_entries<forms::WindowProps>();
-constexpr auto kEditBoxProps = property_entries<forms::EditBoxProps>();
-constexpr auto kButtonProps = property_entries<forms::ButtonProps>();
-constexpr auto kCommonDlgProps = property_entries<forms::CommonDlgProps>();
-constexpr auto kTransLabelProps = property_entries<forms::TransLabelProps>();
+template <class P> constexpr auto kPropertyEntries = property_entries<P>();
 
-template <class P, size_t N>
-constexpr forms::UnitTypeRecord make_type(const std::array<PropertyEntry, N>& props,
-                                          forms::InterfaceRoutine routine) {
-    return {
-        Kind<P>::kChinese, Kind<P>::kEnglish, "",           0,       nullptr, Kind<P>::kFlags, 0, 0,
-        nullptr,           uint32_t(N),       props.data(), routine, 0,       nullptr};
+template <class P> constexpr forms::UnitTypeRecord make_type(forms::InterfaceRoutine routine) {
+    const auto& props = kPropertyEntries<P>;
+    return {Kind<P>::kChinese,
+            Kind<P>::kEnglish,
+            "",
+            0,
+            nullptr,
+            Kind<P>::kFlags,
+            0,
+            0,
+            nullptr,
+            uint32_t(props.size()),
+            props.data(),
+            routine,
+            0,
+            nullptr};
 }
 
-// Position of a kind in its library's table: its type number, counted from 1.
-template <class P> constexpr size_t slot() {
-    return library_type_number(Kind<P>::kCode) - 1;
-}
-
-// The records live in the libraries' tables themselves, so the pointer a unit
-// keeps is the one the form engine finds by kind.
-constexpr std::array<forms::UnitTypeRecord, kBaselibTypeCount> baselib_table() {
-    std::array<forms::UnitTypeRecord, kBaselibTypeCount> t{};
-    t[slot<forms::WindowProps>()] = make_type<forms::WindowProps>(kWindowProps, window_interface);
-    t[slot<forms::EditBoxProps>()] =
-        make_type<forms::EditBoxProps>(kEditBoxProps, edit_box_interface);
-    t[slot<forms::ButtonProps>()] = make_type<forms::ButtonProps>(kButtonProps, button_interface);
-    t[slot<forms::CommonDlgProps>()] =
-        make_type<forms::CommonDlgProps>(kCommonDlgProps, common_dlg_interface);
+// A library's data-type table (library number 1 Baselib, 2 Uilib): the record
+// of each of its kinds at its type number, counted from 1. The records live in
+// the tables themselves, so the pointer a unit keeps is the one the form engine
+// finds by kind.
+template <uint32_t kLibrary, size_t N>
+constexpr std::array<forms::UnitTypeRecord, N> library_table() {
+    std::array<forms::UnitTypeRecord, N> t{};
+#define VANTOR_TYPE_RECORD(Name, name, ...)                                                        \
+    if (library_number(forms::kind::Name) == kLibrary)                                             \
+        t.at(library_type_number(forms::kind::Name) - 1) =                                         \
+            make_type<forms::Name##Props>(name##_interface);
+    VANTOR_KINDS(VANTOR_TYPE_RECORD)
+#undef VANTOR_TYPE_RECORD
     return t;
 }
 
-constexpr std::array<forms::UnitTypeRecord, kUilibTypeCount> uilib_table() {
-    std::array<forms::UnitTypeRecord, kUilibTypeCount> t{};
-    t[slot<forms::TransLabelProps>()] =
-        make_type<forms::TransLabelProps>(kTransLabelProps, trans_label_interface);
-    return t;
-}
+constexpr auto kBaselib = library_table<1, kBaselibTypeCount>();
+constexpr auto kUilib = library_table<2, kUilibTypeCount>();
 
-constexpr std::array<forms::UnitTypeRecord, kBaselibTypeCount> kBaselib = baselib_table();
-constexpr std::array<forms::UnitTypeRecord, kUilibTypeCount> kUilib = uilib_table();
+constexpr const forms::UnitTypeRecord& record_of(uint32_t kind) {
+    const uint32_t slot = library_type_number(kind) - 1;
+    return library_number(kind) == 1 ? kBaselib.at(slot) : kUilib.at(slot);
+}
 
 } // namespace
 
-const forms::UnitTypeRecord& kWindowType = kBaselib[slot<forms::WindowProps>()];
-const forms::UnitTypeRecord& kEditBoxType = kBaselib[slot<forms::EditBoxProps>()];
-const forms::UnitTypeRecord& kButtonType = kBaselib[slot<forms::ButtonProps>()];
-const forms::UnitTypeRecord& kCommonDlgType = kBaselib[slot<forms::CommonDlgProps>()];
-const forms::UnitTypeRecord& kTransLabelType = kUilib[slot<forms::TransLabelProps>()];
+#define VANTOR_TYPE_REFERENCE(Kind, ...)                                                           \
+    const forms::UnitTypeRecord& k##Kind##Type = record_of(forms::kind::Kind);
+VANTOR_KINDS(VANTOR_TYPE_REFERENCE)
+#undef VANTOR_TYPE_REFERENCE
 
 void register_control_kinds() {
     set_library_data_types(Library::Base, kBaselib.data(), kBaselibTypeCount);
@@ -87,20 +88,12 @@ void register_control_kinds() {
 }
 
 const forms::UnitTypeRecord* type_of_kind(uint32_t kind) {
-    switch (kind) {
-    case forms::kind::Window:
-        return &kWindowType;
-    case forms::kind::EditBox:
-        return &kEditBoxType;
-    case forms::kind::Button:
-        return &kButtonType;
-    case forms::kind::CommonDlg:
-        return &kCommonDlgType;
-    case forms::kind::TransLabel:
-        return &kTransLabelType;
-    default:
-        return nullptr;
-    }
+#define VANTOR_KIND_RECORD(Kind, ...)                                                              \
+    if (kind == forms::kind::Kind)                                                                 \
+        return &k##Kind##Type;
+    VANTOR_KINDS(VANTOR_KIND_RECORD)
+#undef VANTOR_KIND_RECORD
+    return nullptr;
 }
 
 } // namespace vantor::controls

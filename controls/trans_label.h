@@ -51,7 +51,7 @@ class TransLabelUnit : public KindUnit<forms::TransLabelProps> {
 // False when no label names it.
 bool naming_label_caption(HWND control, std::wstring& caption);
 
-// The DrawTextA format of the stored alignment and wrapping values.
+// The DrawTextW format of the stored alignment and wrapping values.
 UINT trans_label_format(int32_t halign, int32_t valign, int32_t word_wrap);
 
 } // namespace vantor::controls

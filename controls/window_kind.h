@@ -17,7 +17,7 @@
 
 namespace vantor::controls {
 
-// Plays a window's BackSound: RIFF WAVE data through PlaySoundA from memory,
+// Plays a window's BackSound: RIFF WAVE data through PlaySoundW from memory,
 // MIDI through MCI from a temporary file. One player per window.
 class BackSoundPlayer {
   public:

@@ -1,4 +1,4 @@
-// A window's background sound: WAVE through PlaySoundA from memory, MIDI through
+// A window's background sound: WAVE through PlaySoundW from memory, MIDI through
 // the MCI sequencer, which plays only from a file.
 #include <windows.h>
 #include <mmsystem.h>

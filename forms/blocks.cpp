@@ -89,36 +89,14 @@ template <class P> ByteVec write_kind_block(const P& props) {
 
 } // namespace
 
-bool read_block(const uint8_t* data, size_t size, WindowProps& out) {
-    return read_kind_block(data, size, out);
-}
-bool read_block(const uint8_t* data, size_t size, EditBoxProps& out) {
-    return read_kind_block(data, size, out);
-}
-bool read_block(const uint8_t* data, size_t size, ButtonProps& out) {
-    return read_kind_block(data, size, out);
-}
-bool read_block(const uint8_t* data, size_t size, CommonDlgProps& out) {
-    return read_kind_block(data, size, out);
-}
-bool read_block(const uint8_t* data, size_t size, TransLabelProps& out) {
-    return read_kind_block(data, size, out);
-}
-
-ByteVec write_block(const WindowProps& props) {
-    return write_kind_block(props);
-}
-ByteVec write_block(const EditBoxProps& props) {
-    return write_kind_block(props);
-}
-ByteVec write_block(const ButtonProps& props) {
-    return write_kind_block(props);
-}
-ByteVec write_block(const CommonDlgProps& props) {
-    return write_kind_block(props);
-}
-ByteVec write_block(const TransLabelProps& props) {
-    return write_kind_block(props);
-}
+#define VANTOR_BLOCK_CODEC(Kind, ...)                                                              \
+    bool read_block(const uint8_t* data, size_t size, Kind##Props& out) {                          \
+        return read_kind_block(data, size, out);                                                   \
+    }                                                                                              \
+    ByteVec write_block(const Kind##Props& props) {                                                \
+        return write_kind_block(props);                                                            \
+    }
+VANTOR_KINDS(VANTOR_BLOCK_CODEC)
+#undef VANTOR_BLOCK_CODEC
 
 } // namespace vantor::forms

@@ -1,5 +1,5 @@
-// Kind-specific property blocks of the five unit kinds: the stored form (field
-// order and versions) and the current values with their defaults.
+// Kind-specific property blocks of the unit kinds (VANTOR_KINDS): the stored
+// form (field order and versions) and the current values with their defaults.
 //
 // Stream layout: version dword, scalar dwords (one 16-bit field in the edit box
 // block), byte buffers (dword length + bytes), counted texts (dword length +
@@ -34,41 +34,32 @@ using ByteVec = std::vector<uint8_t>;
 // round trip reproduces the stored bytes; the writer raises the version when a
 // field that the older version cannot carry holds a non-default value. The
 // stored order and the version that carries each field: forms/kind_table.h;
-// max_version is the highest of those versions (checked there).
-#define VANTOR_BLOCK_STRUCT(Props, max_version, ROWS)                                              \
-    struct Props {                                                                                 \
+// max_version, the kind's block version, is the highest of those versions
+// (checked there).
+#define VANTOR_BLOCK_STRUCT(Kind, kind, ROWS, code, max_version, ...)                              \
+    struct Kind##Props {                                                                           \
         static constexpr uint32_t kMaxVersion = max_version;                                       \
         uint32_t version = kMaxVersion;                                                            \
         ROWS(VANTOR_BLOCK_FIELD)                                                                   \
-        friend bool operator==(const Props&, const Props&) = default;                              \
+        friend bool operator==(const Kind##Props&, const Kind##Props&) = default;                  \
     };
-
-VANTOR_BLOCK_STRUCT(WindowProps, 6, VANTOR_WINDOW_PROPERTIES)
-VANTOR_BLOCK_STRUCT(EditBoxProps, 2, VANTOR_EDIT_BOX_PROPERTIES)
-VANTOR_BLOCK_STRUCT(ButtonProps, 1, VANTOR_BUTTON_PROPERTIES)
-VANTOR_BLOCK_STRUCT(CommonDlgProps, 1, VANTOR_COMMON_DLG_PROPERTIES)
-VANTOR_BLOCK_STRUCT(TransLabelProps, 1, VANTOR_TRANS_LABEL_PROPERTIES)
-
+VANTOR_KINDS(VANTOR_BLOCK_STRUCT)
 #undef VANTOR_BLOCK_STRUCT
+
 // Readers: an empty block (size 0) leaves every field at its default and
 // succeeds. Version 0 reads as the base layout (that of version 1). A version
 // above kMaxVersion, or a block that ends inside a field, fails; `out` is then
 // unspecified. Bytes after the last field are ignored.
-bool read_block(const uint8_t* data, size_t size, WindowProps& out);
-bool read_block(const uint8_t* data, size_t size, EditBoxProps& out);
-bool read_block(const uint8_t* data, size_t size, ButtonProps& out);
-bool read_block(const uint8_t* data, size_t size, CommonDlgProps& out);
-bool read_block(const uint8_t* data, size_t size, TransLabelProps& out);
-
+//
 // Writers: serialise the current values (never an empty block) at props.version
 // (taken into 0..kMaxVersion), raised to the lowest version that carries every
 // later-version field holding a non-default value. Reading a block and writing
 // the result therefore reproduces the block's bytes.
-ByteVec write_block(const WindowProps& props);
-ByteVec write_block(const EditBoxProps& props);
-ByteVec write_block(const ButtonProps& props);
-ByteVec write_block(const CommonDlgProps& props);
-ByteVec write_block(const TransLabelProps& props);
+#define VANTOR_BLOCK_CODEC(Kind, ...)                                                              \
+    bool read_block(const uint8_t* data, size_t size, Kind##Props& out);                           \
+    ByteVec write_block(const Kind##Props& props);
+VANTOR_KINDS(VANTOR_BLOCK_CODEC)
+#undef VANTOR_BLOCK_CODEC
 
 #undef VANTOR_BLOCK_FIELD
 #undef VANTOR_BLOCK_FIELD_I32

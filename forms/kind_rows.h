@@ -1,4 +1,17 @@
-// The property rows of the five kinds, one X-macro table per kind:
+// The five unit kinds and their property rows. Adding a kind is one line of
+// VANTOR_KINDS, its property rows, its stored order (forms/kind_table.h) and its
+// code (its interface routine and unit class in controls/).
+//
+// VANTOR_KINDS(X) lists each kind as
+//   X(Kind, kind, ROWS, code, block version, English name, Chinese name, type flags)
+// Kind names its block struct KindProps (forms/blocks.h), its stored order
+// stored::kKind, its code kind::Kind and its unit type record kKindType
+// (controls/kinds.h); kind names its property indexes props::kind and its
+// interface routine kind_interface; ROWS is the list of its property rows. The
+// code is library number x 65536 + type number; the block version is the
+// highest its stored order names (checked); the flags are type_flag bits.
+//
+// The property rows, one X-macro table per kind:
 //   X(kind, Name, field type, default, property type, range, re-creation)
 // Rows are in property index order from 8. Name is the property's name in form
 // sources and the field's name in the kind's block struct (forms/blocks.h); the
@@ -10,6 +23,13 @@
 #pragma once
 
 // clang-format off
+#define VANTOR_KINDS(X) \
+    X(Window,     window,      VANTOR_WINDOW_PROPERTIES,      0x00010001, 6, "window",     "窗口",       CoreLibraryMark | HoldsChildren | RaisesEvents | NeverRecreated) \
+    X(EditBox,    edit_box,    VANTOR_EDIT_BOX_PROPERTIES,    0x00010005, 2, "EditBox",    "编辑框",     CoreLibraryMark | RaisesEvents) \
+    X(Button,     button,      VANTOR_BUTTON_PROPERTIES,      0x0001000B, 1, "Button",     "按钮",       CoreLibraryMark | ButtonMark | RaisesEvents) \
+    X(CommonDlg,  common_dlg,  VANTOR_COMMON_DLG_PROPERTIES,  0x0001001F, 1, "CommonDlg",  "通用对话框", CoreLibraryMark | NeverShown | RaisesEvents) \
+    X(TransLabel, trans_label, VANTOR_TRANS_LABEL_PROPERTIES, 0x00020005, 1, "TransLabel", "透明标签",   NoTabFocus | TransLabelMark | RaisesEvents)
+
 #define VANTOR_WINDOW_PROPERTIES(X) \
     /* title; non-empty shows the title bar */ \
     X(window, Caption,         Str,   "",                          Text,      kAny,                     Never) \

@@ -1,18 +1,19 @@
-// The five unit kinds and one property table per kind. Everything that needs a
+// The unit kinds and one property table per kind. Everything that needs a
 // kind's properties derives from here: the property tables the form engine sees,
 // each kind's read and write dispatch (the kind adds only the effects on its
 // window), the form compiler's and dump's property names, the application's
 // property indexes and the named indexes of tests.
 //
-// The rows themselves are in forms/kind_rows.h: for one property its name (as
-// form sources write it), its field in the kind's block struct with its default
-// (or Live when only the window holds it), its property type, the range a
-// written integer is clamped into, and whether a write asks the form engine to
-// re-create the control. Adding a property is one row there, its place in the
-// stored order below (with the block version that first stores it) and its
-// effect in the kind. A field that older blocks do not carry needs a new block
-// version: raise the kind's kMaxVersion in forms/blocks.h to the highest version
-// of its stored order (a static_assert below checks that they agree).
+// The list of kinds (VANTOR_KINDS) and the rows themselves are in
+// forms/kind_rows.h: for one property its name (as form sources write it), its
+// field in the kind's block struct with its default (or Live when only the
+// window holds it), its property type, the range a written integer is clamped
+// into, and whether a write asks the form engine to re-create the control.
+// Adding a property is one row there, its place in the stored order below (with
+// the block version that first stores it) and its effect in the kind. A field
+// that older blocks do not carry needs a new block version: raise the kind's
+// block version in VANTOR_KINDS to the highest version of its stored order (a
+// static_assert below checks that they agree).
 // Portable: no platform headers.
 #pragma once
 
@@ -34,13 +35,11 @@
 
 namespace vantor::forms {
 
-// Unit kinds: library number x 65536 + type number.
+// Unit kinds: library number x 65536 + type number (Baselib 1, Uilib 2).
 namespace kind {
-inline constexpr uint32_t Window = 0x00010001;        // Baselib, type 1
-inline constexpr uint32_t EditBox = 0x00010005;       // Baselib, type 5
-inline constexpr uint32_t Button = 0x0001000B;        // Baselib, type 11
-inline constexpr uint32_t CommonDlg = 0x0001001F;     // Baselib, type 31
-inline constexpr uint32_t TransLabel = 0x00020005;    // Uilib, type 5
+#define VANTOR_KIND_CODE(Kind, kind, ROWS, code, ...) inline constexpr uint32_t Kind = code;
+VANTOR_KINDS(VANTOR_KIND_CODE)
+#undef VANTOR_KIND_CODE
 inline constexpr uint32_t PageContainer = 0x00010015; // not a kind of this program
 } // namespace kind
 
@@ -129,18 +128,12 @@ enum : int32_t { Left, Top, Width, Height, Tag, Visible, Disabled, MousePointer,
 } // namespace fixed
 
 // props::kind::Name for each row, props::kind::Block the kind's block struct.
-#define VANTOR_KIND_INDEXES(kind, Props, TABLE)                                                    \
+#define VANTOR_KIND_INDEXES(Kind, kind, ROWS, ...)                                                 \
     namespace kind {                                                                               \
-    using Block = forms::Props;                                                                    \
-    enum : int32_t { kLastFixed = fixed::kCount - 1, TABLE(VANTOR_PROPERTY_INDEX) kCount };        \
+    using Block = forms::Kind##Props;                                                              \
+    enum : int32_t { kLastFixed = fixed::kCount - 1, ROWS(VANTOR_PROPERTY_INDEX) kCount };         \
     }
-
-VANTOR_KIND_INDEXES(window, WindowProps, VANTOR_WINDOW_PROPERTIES)
-VANTOR_KIND_INDEXES(edit_box, EditBoxProps, VANTOR_EDIT_BOX_PROPERTIES)
-VANTOR_KIND_INDEXES(button, ButtonProps, VANTOR_BUTTON_PROPERTIES)
-VANTOR_KIND_INDEXES(common_dlg, CommonDlgProps, VANTOR_COMMON_DLG_PROPERTIES)
-VANTOR_KIND_INDEXES(trans_label, TransLabelProps, VANTOR_TRANS_LABEL_PROPERTIES)
-
+VANTOR_KINDS(VANTOR_KIND_INDEXES)
 #undef VANTOR_KIND_INDEXES
 
 } // namespace vantor::props
@@ -170,17 +163,10 @@ static_assert(props::fixed::kCount == kFirstOwnProperty);
                                 range,                                                             \
                                 Recreate::recreate},
 
-inline constexpr PropDef<WindowProps> kWindowProperties[] = {
-    VANTOR_WINDOW_PROPERTIES(VANTOR_PROPERTY_ROW)};
-inline constexpr PropDef<EditBoxProps> kEditBoxProperties[] = {
-    VANTOR_EDIT_BOX_PROPERTIES(VANTOR_PROPERTY_ROW)};
-inline constexpr PropDef<ButtonProps> kButtonProperties[] = {
-    VANTOR_BUTTON_PROPERTIES(VANTOR_PROPERTY_ROW)};
-inline constexpr PropDef<CommonDlgProps> kCommonDlgProperties[] = {
-    VANTOR_COMMON_DLG_PROPERTIES(VANTOR_PROPERTY_ROW)};
-inline constexpr PropDef<TransLabelProps> kTransLabelProperties[] = {
-    VANTOR_TRANS_LABEL_PROPERTIES(VANTOR_PROPERTY_ROW)};
-
+#define VANTOR_KIND_PROPERTIES(Kind, kind, ROWS, ...)                                              \
+    inline constexpr PropDef<Kind##Props> k##Kind##Properties[] = {ROWS(VANTOR_PROPERTY_ROW)};
+VANTOR_KINDS(VANTOR_KIND_PROPERTIES)
+#undef VANTOR_KIND_PROPERTIES
 #undef VANTOR_PROPERTY_ROW
 #undef choices_of
 #undef VANTOR_PROPERTY_FIELD_I32
@@ -257,48 +243,42 @@ static_assert(std::size(kFixedPropertyTypes) == kFirstOwnProperty);
 // A kind's facts, found from its block struct P.
 template <class P> struct Kind;
 
-#define VANTOR_KIND(P, code, english, chinese, type_flags, table, order)                           \
-    template <> struct Kind<P> {                                                                   \
-        static constexpr uint32_t kCode = code;                                                    \
-        static constexpr const char* kEnglish = english;                                           \
-        static constexpr const char* kChinese = chinese;                                           \
-        static constexpr uint32_t kFlags = type_flags;                                             \
-        static constexpr std::span<const PropDef<P>> properties() { return table; }                \
-        static constexpr std::span<const StoredField> stored() { return order; }                   \
-    };
-
+// The type flags of each kind, by its name.
 namespace kind_flags {
 using namespace type_flag;
-inline constexpr uint32_t Window = CoreLibraryMark | HoldsChildren | RaisesEvents | NeverRecreated;
-inline constexpr uint32_t EditBox = CoreLibraryMark | RaisesEvents;
-inline constexpr uint32_t Button = CoreLibraryMark | ButtonMark | RaisesEvents;
-inline constexpr uint32_t CommonDlg = CoreLibraryMark | NeverShown | RaisesEvents;
-inline constexpr uint32_t TransLabel = NoTabFocus | TransLabelMark | RaisesEvents;
+#define VANTOR_KIND_FLAGS(Kind, kind, ROWS, code, version, english, chinese, flags)                \
+    inline constexpr uint32_t Kind = flags;
+VANTOR_KINDS(VANTOR_KIND_FLAGS)
+#undef VANTOR_KIND_FLAGS
 static_assert(Window == 0x800000D0 && EditBox == 0x80000040 && Button == 0x80000840 &&
               CommonDlg == 0x80008040 && TransLabel == 0x00012040);
 } // namespace kind_flags
 
-VANTOR_KIND(WindowProps, kind::Window, "window", "窗口", kind_flags::Window, kWindowProperties,
-            stored::kWindow)
-VANTOR_KIND(EditBoxProps, kind::EditBox, "EditBox", "编辑框", kind_flags::EditBox,
-            kEditBoxProperties, stored::kEditBox)
-VANTOR_KIND(ButtonProps, kind::Button, "Button", "按钮", kind_flags::Button, kButtonProperties,
-            stored::kButton)
-VANTOR_KIND(CommonDlgProps, kind::CommonDlg, "CommonDlg", "通用对话框", kind_flags::CommonDlg,
-            kCommonDlgProperties, stored::kCommonDlg)
-VANTOR_KIND(TransLabelProps, kind::TransLabel, "TransLabel", "透明标签", kind_flags::TransLabel,
-            kTransLabelProperties, stored::kTransLabel)
-
+#define VANTOR_KIND(Name, name, ROWS, code, version, english, chinese, flags)                      \
+    template <> struct Kind<Name##Props> {                                                         \
+        static constexpr uint32_t kCode = kind::Name;                                              \
+        static constexpr const char* kEnglish = english;                                           \
+        static constexpr const char* kChinese = chinese;                                           \
+        static constexpr uint32_t kFlags = kind_flags::Name;                                       \
+        static constexpr std::span<const PropDef<Name##Props>> properties() {                      \
+            return k##Name##Properties;                                                            \
+        }                                                                                          \
+        static constexpr std::span<const StoredField> stored() { return stored::k##Name; }         \
+    };
+VANTOR_KINDS(VANTOR_KIND)
 #undef VANTOR_KIND
 
 // Calls f(P{}) -- a default block of the kind -- for one of the five kinds;
 // false for any other kind.
-template <class... P, class F> bool visit_kind_among(uint32_t code, F& f) {
-    return ((code == Kind<P>::kCode ? (f(P{}), true) : false) || ...);
-}
 template <class F> bool visit_kind(uint32_t code, F&& f) {
-    return visit_kind_among<WindowProps, EditBoxProps, ButtonProps, CommonDlgProps,
-                            TransLabelProps>(code, f);
+#define VANTOR_VISIT_KIND(Kind, ...)                                                               \
+    if (code == kind::Kind) {                                                                      \
+        f(Kind##Props{});                                                                          \
+        return true;                                                                               \
+    }
+    VANTOR_KINDS(VANTOR_VISIT_KIND)
+#undef VANTOR_VISIT_KIND
+    return false;
 }
 
 // The English name of one of the five kinds, or null.
@@ -458,9 +438,6 @@ template <class P> constexpr bool stored_order_complete() {
     }
     return stored_rows == Kind<P>::stored().size();
 }
-static_assert(stored_order_complete<WindowProps>() && stored_order_complete<EditBoxProps>() &&
-              stored_order_complete<ButtonProps>() && stored_order_complete<CommonDlgProps>() &&
-              stored_order_complete<TransLabelProps>());
 
 // Choice rows, and only they, have named values.
 template <class P> constexpr bool choices_named() {
@@ -469,9 +446,6 @@ template <class P> constexpr bool choices_named() {
             return false;
     return true;
 }
-static_assert(choices_named<WindowProps>() && choices_named<EditBoxProps>() &&
-              choices_named<ButtonProps>() && choices_named<CommonDlgProps>() &&
-              choices_named<TransLabelProps>());
 
 // The highest version a kind's stored order names is its block's kMaxVersion: a
 // field added with a new version must raise kMaxVersion, and kMaxVersion must not
@@ -482,8 +456,12 @@ template <class P> constexpr bool max_version_matches() {
         highest = std::max(highest, s.since);
     return highest == P::kMaxVersion;
 }
-static_assert(max_version_matches<WindowProps>() && max_version_matches<EditBoxProps>() &&
-              max_version_matches<ButtonProps>() && max_version_matches<CommonDlgProps>() &&
-              max_version_matches<TransLabelProps>());
+
+#define VANTOR_KIND_CHECKS(Kind, ...)                                                              \
+    static_assert(stored_order_complete<Kind##Props>(), #Kind ": stored order");                   \
+    static_assert(choices_named<Kind##Props>(), #Kind ": choice names");                           \
+    static_assert(max_version_matches<Kind##Props>(), #Kind ": kMaxVersion");
+VANTOR_KINDS(VANTOR_KIND_CHECKS)
+#undef VANTOR_KIND_CHECKS
 
 } // namespace vantor::forms

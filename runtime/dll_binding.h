@@ -11,7 +11,7 @@
 
 namespace vantor {
 
-// What the resolution needs from the operating system (LoadLibraryA,
+// What the resolution needs from the operating system (LoadLibraryW,
 // GetProcAddress, FreeLibrary, the system directory). Handles and addresses
 // are opaque; null means "not found". The system-directory members default to
 // "not known", which leaves every library to the system's own search.
@@ -26,7 +26,7 @@ class DllLoader {
     virtual const char* system_directory() { return nullptr; }
     // True when `path` names an existing file (not a directory).
     virtual bool file_exists(const char* /*path*/) { return false; }
-    // Whether load_from_system can be used (LoadLibraryExA with
+    // Whether load_from_system can be used (LoadLibraryExW with
     // LOAD_LIBRARY_SEARCH_SYSTEM32 is available).
     virtual bool can_load_from_system() { return false; }
     // Loads `name` searching the system directory only.

@@ -9,8 +9,10 @@ are Windows only. The application's routines (app/ outside app/win32/) reach
 the runtime only through its interface table, the command library and the
 declared functions: of the project they include only the headers below, and
 of the platform only the structure layouts of <windows.h> and <tlhelp32.h>;
-app/win32/ is the application's edge, which calls the system itself. Prints
-each offending include and exits 1 when there is one.
+app/win32/ is the application's edge, which calls the system itself. A header
+private to its folder (PRIVATE) is included from that folder only, wherever
+the including file lies (tests too). Prints each offending include and exits
+1 when there is one.
 """
 import pathlib
 import re
@@ -30,6 +32,12 @@ ROUTINE_HEADERS = {"runtime/win32/interface.h", "runtime/win32/system_text.h", "
                    "forms/load_command.h",
                    "forms/kind_table.h", "forms/win32/unit_type.h", "commands/library.h",
                    "commands/convert.h", "commands/text.h"}
+# Header -> the folder whose files alone include it.
+PRIVATE = {
+    # The kernel's state: the form engine and tests have friends of their own.
+    "runtime/win32/kernel_state.h": "runtime/win32",
+}
+SOURCES = (".h", ".cpp", ".in")
 
 
 def layer_of(path):
@@ -51,13 +59,25 @@ def routine_may_include(included):
         included.parts[0] == "runtime" and is_portable(included))
 
 
+def private_problems(rel, lines):
+    for number, line in lines:
+        match = PROJECT.search(line)
+        header = f"{match.group(1)}/{match.group(2)}" if match else None
+        if header in PRIVATE and rel.parent.as_posix() != PRIVATE[header]:
+            yield f"{rel}:{number}: {line.strip()}: {header} is private to {PRIVATE[header]}/"
+
+
 def problems(root):
     for path in sorted(root.glob("*/**/*")):
         rel = path.relative_to(root)
-        layer = layer_of(rel)
-        if layer is None or path.suffix not in (".h", ".cpp", ".in"):
+        if path.suffix not in SOURCES or rel.parts[0] in ("build", ".git"):
             continue
-        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        lines = list(enumerate(path.read_text(encoding="utf-8").splitlines(), 1))
+        yield from private_problems(rel, lines)
+        layer = layer_of(rel)
+        if layer is None:
+            continue
+        for number, line in lines:
             where = f"{rel}:{number}: {line.strip()}"
             if is_portable(rel) and PLATFORM.search(line):
                 yield f"{where}: a portable file includes a platform header"

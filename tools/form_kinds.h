@@ -18,12 +18,7 @@
 
 namespace vantor::tools {
 
-using forms::ButtonProps;
 using forms::ByteVec;
-using forms::CommonDlgProps;
-using forms::EditBoxProps;
-using forms::TransLabelProps;
-using forms::WindowProps;
 
 struct KindName {
     const char* name;
@@ -31,12 +26,9 @@ struct KindName {
 };
 
 // The kinds by their English names, from the kind tables.
-inline constexpr KindName kKinds[] = {
-    {forms::Kind<WindowProps>::kEnglish, forms::Kind<WindowProps>::kCode},
-    {forms::Kind<EditBoxProps>::kEnglish, forms::Kind<EditBoxProps>::kCode},
-    {forms::Kind<ButtonProps>::kEnglish, forms::Kind<ButtonProps>::kCode},
-    {forms::Kind<CommonDlgProps>::kEnglish, forms::Kind<CommonDlgProps>::kCode},
-    {forms::Kind<TransLabelProps>::kEnglish, forms::Kind<TransLabelProps>::kCode}};
+#define VANTOR_KIND_NAME(Kind, kind, ROWS, code, version, english, ...) {english, code},
+inline constexpr KindName kKinds[] = {VANTOR_KINDS(VANTOR_KIND_NAME)};
+#undef VANTOR_KIND_NAME
 
 // Source name of `kind`; null for a kind without one.
 inline const char* kind_name(uint32_t kind) {

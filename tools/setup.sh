@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Vantor needs on Debian 12. Idempotent:
-# packages already present are skipped, so a second run takes seconds.
+# once everything is in place (one dpkg query and one locale listing say so) it
+# ends at once, so the scripts call it before every build.
 set -euo pipefail
 
 SUDO=""
@@ -15,16 +16,40 @@ PACKAGES=(
   pandoc  # renders the release archive's guide (the Windows tree's package_zip, tested by test_package)
 )
 
-missing=()
+# The tests' system languages: Simplified Chinese (code page 936, the usual
+# one), and for the text boundary English (1252), Traditional Chinese (950),
+# Japanese (932), Korean (949) and Hindi (UTF-8 under Wine).
+LOCALES=(zh_CN en_US zh_TW ja_JP ko_KR hi_IN)
+
+# The packages not installed, from one query (an unknown package counts as missing).
+missing_packages() {
+  local installed arch
+  arch=$(dpkg --print-architecture)
+  installed=$(dpkg-query -W -f='${binary:Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null |
+    awk '$NF == "installed" { print $1 }')
+  for p in "${PACKAGES[@]}"; do
+    # dpkg names a foreign package with its architecture, a native one without.
+    grep -qx -e "$p" -e "$p:$arch" <<<"$installed" || echo "$p"
+  done
+}
+
+missing_locales() {
+  local present
+  present=$(locale -a 2>/dev/null)
+  for loc in "${LOCALES[@]}"; do
+    grep -qix "$loc.utf8" <<<"$present" || echo "$loc"
+  done
+}
+
+mapfile -t missing < <(missing_packages)
+mapfile -t missing_locs < <(missing_locales)
+if [ "${#missing[@]}" -eq 0 ] && [ "${#missing_locs[@]}" -eq 0 ]; then
+  exit 0
+fi
+
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
-  NEED_UPDATE=1
 fi
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
 
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
@@ -35,13 +60,7 @@ else
   echo "setup: all packages present"
 fi
 
-# mingw's posix thread model is what std::thread needs; keep win32 otherwise default.
-# The tests' system languages: Simplified Chinese (code page 936, the usual
-# one), and for the text boundary English (1252), Traditional Chinese (950),
-# Japanese (932), Korean (949) and Hindi (UTF-8 under Wine).
-for loc in zh_CN en_US zh_TW ja_JP ko_KR hi_IN; do
-  if ! locale -a 2>/dev/null | grep -qi "^$loc.utf8$"; then
-    $SUDO localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
-  fi
+for loc in "${missing_locs[@]}"; do
+  $SUDO localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
 done
 echo "setup: done"

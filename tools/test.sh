@@ -3,18 +3,27 @@
 # Windows build under Wine (unit, Win32 and end-to-end tiers), and a bounded
 # run of every fuzz target; with VANTOR_TEST_REPRODUCIBLE=1 also the check that
 # two release builds give the same bytes (tools/test-reproducible.sh). Ends with
-# one summary line: "tests: N passed, M failed".
+# one summary line: "tests: N passed, M failed", after the time each stage took.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}"
 fuzz_seconds="${VANTOR_FUZZ_SECONDS:-60}"
 jobs="$(nproc)"
 
+# Installs what is missing; ends at once when nothing is.
 bash "$root/tools/setup.sh" || exit 1
 
 passed=0
 failed=0
 failures=()
+stage_times=()
+stage_start=$SECONDS
+
+# Notes the time the stage that just ended took, from the previous mark.
+end_stage() {
+    stage_times+=("$1 $((SECONDS - stage_start))s")
+    stage_start=$SECONDS
+}
 
 # Adds the counts of a ctest log ("N% tests passed, F tests failed out of T").
 count_ctest() {
@@ -29,17 +38,25 @@ count_ctest() {
     if [ "$bad" -gt 0 ]; then failures+=("$name: $bad failed"); fi
 }
 
+# ccache makes rebuilds of other checkouts and trees cheap; optional.
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
 build_tree() {  # name, cmake args...
     local name="$1"; shift
     echo "=== configure and build: $name"
-    local launcher=()
-    # ccache makes rebuilds of other checkouts and trees cheap; optional.
-    if command -v ccache >/dev/null; then
-        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-    fi
     cmake -S "$root" -B "$build/$name" -G Ninja "${launcher[@]}" "$@" >"$build/$name.configure.log" 2>&1 \
         || { cat "$build/$name.configure.log"; return 1; }
     ninja -C "$build/$name" -j "$jobs" 2>&1 | tail -n 40
+    return "${PIPESTATUS[0]}"
+}
+
+# The Windows tree is configured where the other scripts build it.
+build_win() {
+    echo "=== configure and build: win"
+    VANTOR_BUILD_DIR="$build" bash "$root/tools/build-win.sh" -j "$jobs" 2>&1 | tail -n 40
     return "${PIPESTATUS[0]}"
 }
 
@@ -52,8 +69,10 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN
 
 # 0. Every C++ file follows the project's .clang-format.
 echo "=== format"
-unformatted=$(cd "$root" && git ls-files '*.cpp' '*.h' '*.c' 2>/dev/null |
-    while read -r f; do clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || echo "$f"; done)
+# One clang-format for all files; it names each file that differs.
+unformatted=$(cd "$root" && git ls-files -z '*.cpp' '*.h' '*.c' 2>/dev/null |
+    xargs -0 clang-format --dry-run -Werror 2>&1 >/dev/null |
+    sed -nE 's/^([^:]+):[0-9]+:[0-9]+: error: code should be clang-formatted.*/\1/p' | sort -u)
 if [ -z "$unformatted" ]; then
     passed=$((passed + 1))
 else
@@ -69,6 +88,7 @@ if python3 "$root/tools/check_layers.py" "$root"; then
 else
     failed=$((failed + 1)); failures+=("layers: includes across layers")
 fi
+end_stage "format and layers"
 
 # 1. Native portable core with sanitizers.
 if build_tree native -DCMAKE_BUILD_TYPE=Debug -DVANTOR_BENCH=ON; then
@@ -79,9 +99,11 @@ if build_tree native -DCMAKE_BUILD_TYPE=Debug -DVANTOR_BENCH=ON; then
 else
     failed=$((failed + 1)); failures+=("native: build failed")
 fi
+end_stage native
 
 # 2. Windows build under Wine: one display and one prefix for the whole run.
-if build_tree win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release; then
+if build_win; then
+    end_stage "windows build"
     . "$root/tools/wine-env.sh"
     if vantor_wine_setup "$build/win"; then
         export VANTOR_DISPLAY="$DISPLAY" VANTOR_WINEPREFIX="$WINEPREFIX"
@@ -104,6 +126,7 @@ if build_tree win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_
 else
     failed=$((failed + 1)); failures+=("windows: build failed")
 fi
+end_stage windows
 
 # 3. Every fuzz target for a bounded time each, from its seeds (corpus/<inputs>/
 # and the extra ones below) and its dictionary (<inputs>.dict) when there is one,
@@ -121,32 +144,55 @@ extra_seeds() {
     fuzz_form_source) (cd "$root" && git ls-files '*.form' | sed "s|^|$root/|") ;;
     esac
 }
+# Starts one fuzz target in the background (its pid in fuzz_pid).
+start_fuzz() {
+    local target="$1" name corpus inputs dict=()
+    name=$(basename "$target")
+    echo "=== fuzz: $name for ${fuzz_seconds}s"
+    corpus="$build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    inputs=$(inputs_of "$name")
+    cp "$root/tests/fuzz/corpus/$inputs"/* $(extra_seeds "$inputs") "$corpus"/ 2>/dev/null
+    [ -f "$root/tests/fuzz/$inputs.dict" ] && dict=(-dict="$root/tests/fuzz/$inputs.dict")
+    "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "${dict[@]}" \
+        -artifact_prefix="$build/fuzz/$name-" "$corpus" >"$build/fuzz-$name.log" 2>&1 &
+    fuzz_pid=$!
+}
+# Waits for the fuzz target `name` started as `pid` and counts its outcome.
+finish_fuzz() {
+    local name="$1" pid="$2" log="$build/fuzz-$1.log"
+    if wait "$pid"; then
+        echo "$name: $(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1)"
+        passed=$((passed + 1))
+    else
+        tail -n 40 "$log"
+        failed=$((failed + 1)); failures+=("$name: finding, see $log")
+    fi
+}
+# The targets run side by side, one a core: each is single-threaded.
 if build_tree fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DVANTOR_FUZZ=ON; then
-    targets=("$build"/fuzz/tests/fuzz/fuzz_*)
-    for target in "${targets[@]}"; do
+    end_stage "fuzz build"
+    running_names=()
+    running_pids=()
+    for target in "$build"/fuzz/tests/fuzz/fuzz_*; do
         [ -x "$target" ] || continue
-        name=$(basename "$target")
-        [ "$name" = fuzz_make_seeds ] && continue
-        echo "=== fuzz: $name for ${fuzz_seconds}s"
-        corpus="$build/fuzz/corpus/$name"
-        mkdir -p "$corpus"
-        inputs=$(inputs_of "$name")
-        cp "$root/tests/fuzz/corpus/$inputs"/* $(extra_seeds "$inputs") "$corpus"/ 2>/dev/null
-        dict=()
-        [ -f "$root/tests/fuzz/$inputs.dict" ] && dict=(-dict="$root/tests/fuzz/$inputs.dict")
-        log="$build/fuzz-$name.log"
-        if "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "${dict[@]}" \
-            -artifact_prefix="$build/fuzz/$name-" "$corpus" >"$log" 2>&1; then
-            grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1
-            passed=$((passed + 1))
-        else
-            tail -n 40 "$log"
-            failed=$((failed + 1)); failures+=("$name: finding, see $log")
+        [ "$(basename "$target")" = fuzz_make_seeds ] && continue
+        if [ "${#running_pids[@]}" -ge "$jobs" ]; then
+            finish_fuzz "${running_names[0]}" "${running_pids[0]}"
+            running_names=("${running_names[@]:1}")
+            running_pids=("${running_pids[@]:1}")
         fi
+        start_fuzz "$target"
+        running_names+=("$(basename "$target")")
+        running_pids+=("$fuzz_pid")
+    done
+    for i in "${!running_pids[@]}"; do
+        finish_fuzz "${running_names[$i]}" "${running_pids[$i]}"
     done
 else
     failed=$((failed + 1)); failures+=("fuzz: build failed")
 fi
+end_stage fuzz
 
 # 4. On request (VANTOR_TEST_REPRODUCIBLE=1): two release builds of HEAD, in two
 # fresh clones, give the same bytes. Two full builds: minutes.
@@ -157,8 +203,10 @@ if [ "${VANTOR_TEST_REPRODUCIBLE:-}" = 1 ]; then
     else
         failed=$((failed + 1)); failures+=("reproducible: the release builds differ or failed")
     fi
+    end_stage reproducible
 fi
 
+echo "times: $(IFS=,; echo "${stage_times[*]}" | sed 's/,/, /g'), total ${SECONDS}s"
 for f in "${failures[@]}"; do echo "FAILED: $f"; done
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

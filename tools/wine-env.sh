@@ -1,5 +1,6 @@
 # Sourced by the scripts that run Windows programs under Wine: one prefix per
-# build tree, one Xvfb display per run, both started and stopped by pid.
+# build tree, one Xvfb display per run (a free one, chosen by Xvfb), both
+# started and stopped by pid.
 #   vantor_wine_setup <build-dir>   exports WINEPREFIX, DISPLAY, LANG, WINEDEBUG...
 #   vantor_wine_teardown [kill_server]  ends what vantor_wine_setup started
 #   vantor_kept_xvfb <record>       an Xvfb kept between runs (tools/run.sh)
@@ -12,31 +13,27 @@
 # under it (suffix -<language>, after any -dpi<N>). VANTOR_WINE_MANAGED=Y lets a window manager manage the prefix's windows
 # (a desktop); the default N suits a bare Xvfb.
 
-vantor_free_display() {
-    local n
-    for n in $(seq 91 190); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            echo "$n"
-            return 0
-        fi
-    done
-    return 1
-}
-
+# Xvfb chooses a free display itself (its lock file is taken atomically, so two
+# runs starting together get two displays) and writes its number to the file
+# descriptor -displayfd names once it accepts connections.
 vantor_start_xvfb() {
-    local n
-    n=$(vantor_free_display) || { echo "wine-env: no free X display" >&2; return 1; }
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    local ready n="" i
+    ready=$(mktemp) || return 1
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     VANTOR_XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 100); do
-        if xdpyinfo -display ":$n" >/dev/null 2>&1; then return 0; fi
+    for i in $(seq 1 200); do
+        n=$(head -n 1 "$ready")
+        if [ -n "$n" ] && [ "$(wc -l <"$ready")" -ge 1 ]; then break; fi
+        n=""
         if ! kill -0 "$VANTOR_XVFB_PID" 2>/dev/null; then break; fi
         sleep 0.05
     done
-    echo "wine-env: Xvfb :$n did not start" >&2
-    return 1
+    rm -f "$ready"
+    if [ -z "$n" ]; then
+        echo "wine-env: Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
 }
 
 # True when <pid> is an Xvfb serving <display> (":N") that answers.

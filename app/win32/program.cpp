@@ -18,19 +18,17 @@
 // themselves.
 #define VANTOR_TEXT(x) #x
 #define VANTOR_OFFSET(x) VANTOR_TEXT(x)
+// clang-format off
 asm(".text\n"
     ".balign 16\n"
     ".globl _vantor_code_base\n"
     "_vantor_code_base:\n"
     "  jmp _vantor_start_routine\n"
-    "  .org _vantor_code_base + " VANTOR_OFFSET(
-        VANTOR_HANDLER_PICK_EXECUTABLE) "\n"
-                                        "  jmp _vantor_pick_executable\n"
-                                        "  .org _vantor_code_base + " VANTOR_OFFSET(
-                                            VANTOR_HANDLER_LAUNCH_SEQUENCE) "\n"
-                                                                            "  jmp "
-                                                                            "_vantor_launch_"
-                                                                            "sequence\n");
+    "  .org _vantor_code_base + " VANTOR_OFFSET(VANTOR_HANDLER_PICK_EXECUTABLE) "\n"
+    "  jmp _vantor_pick_executable\n"
+    "  .org _vantor_code_base + " VANTOR_OFFSET(VANTOR_HANDLER_LAUNCH_SEQUENCE) "\n"
+    "  jmp _vantor_launch_sequence\n");
+// clang-format on
 
 namespace vantor::app {
 

@@ -54,9 +54,7 @@ ResultFrame run_handler(uint32_t handler, const uint32_t* words, uint32_t count)
     kCallers[std::min(count, kMaxWords)](handler, words);
     ResultFrame frame = g_frames.back();
     g_frames.pop_back();
-    RuntimeKernel& k = kernel();
-    k.current_event_window = 0;
-    k.current_event_unit = 0;
+    FormEngineKernel::set_current_event(0, 0);
     return frame;
 }
 
@@ -89,8 +87,7 @@ uint32_t push_typed(const TypedArgument& a, uint32_t* out) {
 } // namespace
 
 uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
-    RuntimeKernel& k = kernel();
-    if (k.event_lock > 0)
+    if (kernel().events_blocked())
         return 0;
     WindowRecord* w = window_record(window_id);
     if (!w)
@@ -120,8 +117,7 @@ uint32_t find_handler(uint32_t window_id, uint32_t unit_id, int32_t event) {
     uint32_t handler = 0;
     if (!cursor.find_binding(event, handler) || handler == 0)
         return 0;
-    k.current_event_window = window_id;
-    k.current_event_unit = unit_id ? unit_id : own_unit_id(*w);
+    FormEngineKernel::set_current_event(window_id, unit_id ? unit_id : own_unit_id(*w));
     return handler;
 }
 

@@ -23,11 +23,11 @@ SelectedPageQuery g_page_query = nullptr;
 // ---- kernel hooks ---------------------------------------------------------------
 
 int32_t window_idle_turn(uint32_t index, uint32_t elapsed_ms) {
-    WindowRecord* w = window_at(kernel().windows, index);
+    WindowRecord* w = window_at(detail::FormEngineKernel::windows(), index);
     if (!w || !w->object || !detail::live_object(*w, 0))
         return 0;
     EventRecord record{};
-    record.window_id = kernel().windows.ids[index];
+    record.window_id = kernel().windows().ids[index];
     record.unit_id = detail::own_unit_id(*w);
     record.event = window_event::Idle;
     record.argc = 1;
@@ -115,7 +115,7 @@ HCURSOR standard_cursor(uint32_t number, uint32_t system_id) {
 namespace detail {
 
 WindowRecord* window_record(uint32_t window_id) {
-    return find_window(kernel().windows, window_id);
+    return find_window(detail::FormEngineKernel::windows(), window_id);
 }
 
 std::optional<uint32_t> unit_index(const WindowRecord& w, uint32_t unit_id) {
@@ -255,7 +255,7 @@ bool read_archive(const uint8_t* data, uint32_t size, uint32_t code_base, Window
 }
 
 uint32_t own_unit_id(uint32_t window_id) {
-    const WindowRecord* w = find_window(kernel().windows, window_id);
+    const WindowRecord* w = find_window(kernel().windows(), window_id);
     const auto own = w ? unit_id_at(*w, 0) : std::nullopt;
     return own.value_or(0);
 }
@@ -263,21 +263,21 @@ uint32_t own_unit_id(uint32_t window_id) {
 } // namespace
 
 void install_archive_reader() {
-    kernel().forms.read_archive = read_archive;
+    detail::FormEngineKernel::install_archive_reader(read_archive);
 }
 
 void install_form_engine() {
-    kernel().forms = FormEngineHooks{.read_archive = read_archive,
-                                     .own_unit_id = own_unit_id,
-                                     .window_idle_turn = window_idle_turn,
-                                     .request = serve_request,
-                                     .load_window = load_startup,
-                                     .read_property = read_property,
-                                     .write_property = write_property};
+    detail::FormEngineKernel::install({.read_archive = read_archive,
+                                       .own_unit_id = own_unit_id,
+                                       .window_idle_turn = window_idle_turn,
+                                       .request = serve_request,
+                                       .load_window = load_startup,
+                                       .read_property = read_property,
+                                       .write_property = write_property});
 }
 
 const UnitTypeRecord* unit_type_of_kind(uint32_t kind) {
-    const auto& libraries = kernel().libraries;
+    const auto& libraries = kernel().libraries();
     uint32_t library = kind >> 16;
     uint32_t type = kind & 0xFFFF;
     if (library == 0 || type == 0 || library > libraries.size())
@@ -367,7 +367,7 @@ HCURSOR unit_cursor(uint32_t window_id, uint32_t unit_id) {
 
 std::vector<UnitObject*> loaded_windows() {
     std::vector<UnitObject*> objects;
-    for (const WindowRecord& w : kernel().windows.windows) {
+    for (const WindowRecord& w : kernel().windows().windows) {
         if (UnitObject* object = w.object ? detail::live_object(w, 0) : nullptr) {
             objects.push_back(object);
         }

@@ -13,8 +13,36 @@
 #include "forms/record.h"
 #include "forms/win32/unit_object.h"
 #include "forms/win32/unit_type.h"
+#include "runtime/win32/kernel.h"
 
 namespace vantor::forms::detail {
+
+// What the form engine writes of the kernel's state: its window table, its
+// hooks, the modal window, the main window and the current event.
+struct FormEngineKernel {
+    static WindowTable& windows() { return kernel().state_.windows; }
+    static void install(const FormEngineHooks& hooks) { kernel().state_.forms = hooks; }
+    static void install_archive_reader(decltype(FormEngineHooks::read_archive) reader) {
+        kernel().state_.forms.read_archive = reader;
+    }
+    // Makes `window_id` the current modal window; returns the one before.
+    static uint32_t swap_modal_window(uint32_t window_id) {
+        uint32_t& modal = kernel().state_.current_modal_window;
+        const uint32_t before = modal;
+        modal = window_id;
+        return before;
+    }
+    // The first window loaded (or the first after it went) ends pre-translation.
+    static void note_main_window(HWND window) {
+        HWND& main = kernel().state_.main_window;
+        if (!IsWindow(main))
+            main = window;
+    }
+    static void set_current_event(uint32_t window_id, uint32_t unit_id) {
+        kernel().state_.current_event_window = window_id;
+        kernel().state_.current_event_unit = unit_id;
+    }
+};
 
 // Texts of the runtime errors the engine raises (code 0).
 namespace engine_error {

@@ -255,7 +255,7 @@ std::optional<uint32_t> unit_holding(const WindowRecord& w, HWND window, HWND fo
 }
 
 void disable_other_windows(uint32_t window_id, WindowState& state) {
-    const WindowTable& table = kernel().windows;
+    const WindowTable& table = kernel().windows();
     for (uint32_t i = 0; i < table.ids.size(); ++i) {
         if (table.ids[i] == window_id || !table.windows[i].object)
             continue;
@@ -269,12 +269,10 @@ void disable_other_windows(uint32_t window_id, WindowState& state) {
 }
 
 void run_modal_loop(uint32_t window_id) {
-    RuntimeKernel& k = kernel();
-    uint32_t saved = k.current_modal_window;
-    k.current_modal_window = window_id;
+    const uint32_t saved = FormEngineKernel::swap_modal_window(window_id);
     run_message_loop(1);
     // A modal window that went while this one ran must not be waited for again.
-    k.current_modal_window = saved && find_unit_object(saved, 0) ? saved : 0;
+    FormEngineKernel::swap_modal_window(saved && find_unit_object(saved, 0) ? saved : 0);
 }
 
 // The load events, the first show, the modal set-up and the shown notification,
@@ -282,9 +280,7 @@ void run_modal_loop(uint32_t window_id) {
 // here and may close the window, so it is looked at again after each of them.
 void finish_load(WindowRecord& w, uint32_t window_id, UnitObject* object, bool shown, bool modal) {
     HWND window = object->handle();
-    RuntimeKernel& k = kernel();
-    if (!IsWindow(k.main_window))
-        k.main_window = window;
+    FormEngineKernel::note_main_window(window);
     uint32_t own = own_unit_id(w);
     for (int32_t event : {window_event::Loaded, window_event::Moved, window_event::Resized}) {
         if (!alive_as(w, object))

@@ -1,5 +1,5 @@
 // Calls of declared operating-system functions on Win32: the loader over
-// LoadLibraryA / GetProcAddress / FreeLibrary, the dispatch entry (runtime
+// LoadLibraryW / GetProcAddress / FreeLibrary, the dispatch entry (runtime
 // interface slot 1) and the stack-checked call. The dispatch entry and the call
 // are i686 assembly (dll_call_i686.S); the resolution order is dll_binding.h.
 #pragma once

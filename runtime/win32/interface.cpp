@@ -6,7 +6,7 @@
 #include "runtime/fatal.h"
 #include "runtime/protocol.h"
 #include "runtime/win32/dll_call_win32.h"
-#include "runtime/win32/kernel.h"
+#include "runtime/win32/kernel_state.h"
 #include "runtime/win32/system_text.h"
 
 namespace vantor {
@@ -78,13 +78,13 @@ uint32_t call_service(uint32_t number, uint32_t a, uint32_t b, uint32_t c, uint3
 }
 
 uint64_t read_property_slot(uint32_t window, uint32_t unit, int32_t index, int32_t member) {
-    auto read = kernel().forms.read_property;
+    auto read = KernelRuntime::state().forms.read_property;
     return read ? read(window, unit, index, member) : 0;
 }
 
 void write_property_slot(uint32_t window, uint32_t unit, int32_t index, int32_t member,
                          uint32_t low, uint32_t high) {
-    auto write = kernel().forms.write_property;
+    auto write = KernelRuntime::state().forms.write_property;
     if (write)
         write(window, unit, index, member, low, high);
 }
@@ -102,29 +102,20 @@ struct IdleRecord {
 };
 
 uint32_t add_idle_routine(const IdleRecord* record) {
-    RuntimeKernel& k = kernel();
+    auto& entries = KernelRuntime::state().idle_entries;
     if (!record || !IsWindow(record->window) || !record->routine)
         return 0;
-    for (HWND h : k.idle_windows) {
-        if (h == record->window)
+    for (const IdleEntry& e : entries) {
+        if (e.window == record->window)
             return 0;
     }
-    k.idle_windows.push_back(record->window);
-    k.idle_routines.push_back(record->routine);
-    k.idle_arguments.push_back(record->argument);
+    entries.push_back({record->window, record->routine, record->argument});
     return 0;
 }
 
 uint32_t remove_idle_routine(HWND window) {
-    RuntimeKernel& k = kernel();
-    for (size_t i = 0; i < k.idle_windows.size(); ++i) {
-        if (k.idle_windows[i] == window) {
-            k.idle_windows.erase(k.idle_windows.begin() + ptrdiff_t(i));
-            k.idle_routines.erase(k.idle_routines.begin() + ptrdiff_t(i));
-            k.idle_arguments.erase(k.idle_arguments.begin() + ptrdiff_t(i));
-            break;
-        }
-    }
+    auto& entries = KernelRuntime::state().idle_entries;
+    std::erase_if(entries, [window](const IdleEntry& e) { return e.window == window; });
     return 0;
 }
 
@@ -154,7 +145,7 @@ void set_app_interface(const InterfaceTable* table) {
 }
 
 uint32_t runtime_request(int32_t code, uint32_t first, uint32_t second) {
-    RuntimeKernel& k = kernel();
+    auto& k = KernelRuntime::state();
     if (code == request::UnitDestroyed && k.current_modal_window == first) {
         // The modal window itself destroyed: its nested loop ends.
         const uint32_t own = k.forms.own_unit_id ? k.forms.own_unit_id(first) : 0;

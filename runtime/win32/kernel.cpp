@@ -12,6 +12,7 @@
 #include "runtime/fatal.h"
 #include "runtime/protocol.h"
 #include "runtime/win32/dll_call_win32.h"
+#include "runtime/win32/kernel_state.h"
 #include "runtime/win32/libraries.h"
 #include "runtime/win32/system_text.h"
 #include "runtime/win32/window_object.h"
@@ -23,33 +24,39 @@ RuntimeKernel& kernel() {
     return instance;
 }
 
+namespace {
+auto& state() {
+    return KernelRuntime::state();
+}
+} // namespace
+
 uint32_t program_kind() {
-    return kernel().program_kind;
+    return state().program_kind;
 }
 
 HWND hidden_owner_window() {
-    return kernel().hidden_owner_hwnd;
+    return state().hidden_owner_hwnd;
 }
 
 uint32_t current_modal_window() {
-    return kernel().current_modal_window;
+    return state().current_modal_window;
 }
 
 bool form_engine_installed() {
-    return kernel().forms.request != nullptr;
+    return state().forms.request != nullptr;
 }
 
 namespace {
 
 // ---- heap backend: the process heap ------------------------------------------
 void* heap_allocate(uint32_t size) {
-    return HeapAlloc(kernel().heap, 0, size ? size : 1);
+    return HeapAlloc(state().heap, 0, size ? size : 1);
 }
 void heap_release(void* block) {
-    HeapFree(kernel().heap, 0, block);
+    HeapFree(state().heap, 0, block);
 }
 void* heap_reallocate(void* block, uint32_t size) {
-    return HeapReAlloc(kernel().heap, 0, block, size ? size : 1);
+    return HeapReAlloc(state().heap, 0, block, size ? size : 1);
 }
 const HeapBackend kProcessHeap{heap_allocate, heap_release, heap_reallocate};
 
@@ -58,7 +65,8 @@ const HeapBackend kProcessHeap{heap_allocate, heap_release, heap_reallocate};
 // imported: an import is looked for beside the program first, where a planted
 // copy would be taken, and that search of the program's directory for ole32
 // and each library it needs slows start-up.
-void initialise_ole(RuntimeKernel& k) {
+void initialise_ole() {
+    auto& k = state();
     k.ole_library = static_cast<HMODULE>(system_library_load(win32_dll_loader(), "ole32.dll"));
     if (auto initialise =
             library_function<decltype(&OleInitialize)>(k.ole_library, "OleInitialize"))
@@ -66,7 +74,8 @@ void initialise_ole(RuntimeKernel& k) {
     k.ole_initialised = true;
 }
 
-void uninitialise_ole(RuntimeKernel& k) {
+void uninitialise_ole() {
+    auto& k = state();
     if (auto uninitialise =
             library_function<decltype(&OleUninitialize)>(k.ole_library, "OleUninitialize"))
         uninitialise();
@@ -89,7 +98,7 @@ class HiddenOwner final : public WindowObject {
 };
 
 void create_hidden_owner() {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     register_object_class(kHideOwnerClass, 0); // the hollow brush is the null brush
     HWND hwnd =
         CreateWindowExW(WS_EX_TOOLWINDOW, system_text::to_wide(kHideOwnerClass).c_str(), nullptr, 0,
@@ -103,7 +112,7 @@ void create_hidden_owner() {
 }
 
 void destroy_hidden_owner() {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     if (k.hidden_owner_hwnd && IsWindow(k.hidden_owner_hwnd))
         DestroyWindow(k.hidden_owner_hwnd);
     delete k.hidden_owner;
@@ -115,7 +124,7 @@ void destroy_hidden_owner() {
 // end tells the kernel's list, which start-up fills only once they have all
 // started, so a start-up that fails earlier ends no library it never started.
 void notify_libraries_of_start() {
-    const ProgramDescriptor& d = *kernel().descriptor;
+    const ProgramDescriptor& d = *state().descriptor;
     for (uint32_t i = 0; i < d.library_count; ++i) {
         const LibraryRecord* lib = d.libraries ? d.libraries[i] : nullptr;
         if (lib && lib->notify)
@@ -124,7 +133,7 @@ void notify_libraries_of_start() {
 }
 
 void notify_libraries_of_end() {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     for (size_t i = 0; i < k.libraries.size(); ++i) {
         const LibraryRecord* lib = k.libraries[i];
         if (lib && lib->notify)
@@ -133,7 +142,7 @@ void notify_libraries_of_end() {
 }
 
 void read_form_archive() {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     const ProgramDescriptor& d = *k.descriptor;
     if (d.form_archive_size == 0)
         return;
@@ -150,7 +159,7 @@ void read_form_archive() {
 
 // Idle step of the loop: general idle work first, then the windows' idle turns.
 bool idle_step(int32_t counter) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     if (counter == 0) {
         k.idle_start = GetTickCount();
         k.idle_finished.clear();
@@ -183,22 +192,22 @@ bool idle_step(int32_t counter) {
 // a routine may add or remove entries, so each is looked up by its window (a
 // window has at most one entry); one removed meanwhile is skipped.
 void run_idle_routines() {
-    RuntimeKernel& k = kernel();
-    if (k.idle_windows.empty())
+    auto& entries = state().idle_entries;
+    if (entries.empty())
         return;
-    const std::vector<HWND> walk = k.idle_windows;
+    std::vector<HWND> walk;
+    for (const IdleEntry& e : entries)
+        walk.push_back(e.window);
     for (size_t w = walk.size(); w-- > 0;) {
-        auto at = std::find(k.idle_windows.begin(), k.idle_windows.end(), walk[w]);
-        if (at == k.idle_windows.end())
+        auto at = std::find_if(entries.begin(), entries.end(),
+                               [&](const IdleEntry& e) { return e.window == walk[w]; });
+        if (at == entries.end())
             continue;
-        const ptrdiff_t i = at - k.idle_windows.begin();
-        if (IsWindow(walk[w])) {
-            k.idle_routines[size_t(i)](k.idle_arguments[size_t(i)]);
-        } else {
-            k.idle_windows.erase(at);
-            k.idle_routines.erase(k.idle_routines.begin() + i);
-            k.idle_arguments.erase(k.idle_arguments.begin() + i);
-        }
+        const IdleEntry entry = *at; // the routine may change the list
+        if (IsWindow(entry.window))
+            entry.routine(entry.argument);
+        else
+            entries.erase(at);
     }
 }
 
@@ -208,7 +217,7 @@ constexpr UINT kSystemTimerMessage = 0x118;
 // Idle processing is due after every message except paint, the system timer
 // and a mouse move that repeats the previous one.
 bool idle_due_after(const MSG& msg) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     if (msg.message == WM_PAINT || msg.message == kSystemTimerMessage)
         return false;
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
@@ -221,7 +230,7 @@ bool idle_due_after(const MSG& msg) {
 }
 
 bool pre_translate(MSG& msg) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     if (!msg.hwnd)
         return CallMsgFilterW(&msg, MSGF_USER + 1) != FALSE;
     DWORD thread = GetCurrentThreadId();
@@ -242,7 +251,7 @@ bool pre_translate(MSG& msg) {
 bool pump_one(MSG& msg) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
-        kernel().exit_code = int(msg.wParam);
+        state().exit_code = int(msg.wParam);
         return false;
     }
     if (got == -1)
@@ -284,16 +293,15 @@ std::wstring module_path() {
 } // namespace
 
 void runtime_startup() {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     const ProgramDescriptor& d = *k.descriptor;
     k.heap = GetProcessHeap();
     set_heap_backend(&kProcessHeap);
     set_fatal_hook(fatal_to_reporter);
     k.program_kind = d.program_kind;
-    k.reserved = d.reserved;
     k.id_counter = d.id_counter_base + 1;
     if (!k.ole_initialised)
-        initialise_ole(k);
+        initialise_ole();
     std::wstring dir, file;
     split_program_path(module_path().c_str(), dir, file);
     k.program_dir = system_text::from_wide(dir);
@@ -302,11 +310,8 @@ void runtime_startup() {
     SetCurrentDirectoryW(dir.c_str());
     create_hidden_owner();
     k.main_thread_id = GetCurrentThreadId();
-    if (d.constants_size > 0) {
-        k.constants_start = d.constants;
-        k.constants_end = d.constants + d.constants_size;
+    if (d.constants_size > 0)
         set_constant_area(d.constants, d.constants_size);
-    }
     if (d.dll_command_count > 0) {
         create_dll_tables(k.dll, d.dll_command_count, d.dll_library_names, d.dll_function_names);
         attach_dll_tables(&k.dll, k.program_dir.c_str());
@@ -319,7 +324,7 @@ void runtime_startup() {
 }
 
 int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     k.descriptor = &descriptor;
     const std::wstring path = module_path();
     std::wstring dir, file;
@@ -332,20 +337,20 @@ int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
 
 // A null address registers nothing: the end sequence would call it.
 void register_exit_routine(ExitRoutine routine) {
-    auto& list = kernel().exit_routines;
+    auto& list = state().exit_routines;
     if (routine && std::find(list.begin(), list.end(), routine) == list.end())
         list.push_back(routine);
 }
 
 void run_until_last_window_closed() {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     k.start_routine_finished = true;
     if (any_window_open())
         run_message_loop(0);
 }
 
 void load_startup_window(uint32_t window_id) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     const auto& ids = k.windows.ids;
     if (std::find(ids.begin(), ids.end(), window_id) == ids.end() || !k.forms.load_window ||
         !k.forms.load_window(window_id)) {
@@ -356,7 +361,7 @@ void load_startup_window(uint32_t window_id) {
 // ---- message loop ----------------------------------------------------------------------
 
 int run_message_loop(int mode) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     bool idle = true;
     int32_t counter = 0;
     MSG msg{};
@@ -393,7 +398,7 @@ void process_pending_messages() {
 }
 
 bool any_window_open() {
-    for (const auto& w : kernel().windows.windows) {
+    for (const auto& w : state().windows.windows) {
         auto* object = static_cast<WindowObject*>(w.object);
         if (object && object->alive())
             return true;
@@ -402,7 +407,7 @@ bool any_window_open() {
 }
 
 void on_table_window_destroyed() {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     if (!any_window_open() && k.start_routine_finished)
         PostQuitMessage(0);
 }
@@ -410,7 +415,7 @@ void on_table_window_destroyed() {
 // ---- the end --------------------------------------------------------------------------
 
 void end_sequence(int32_t code) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     InterlockedIncrement(&k.event_lock);
     if (k.main_thread_id && GetCurrentThreadId() != k.main_thread_id) {
         if (k.hidden_owner_hwnd) {
@@ -422,9 +427,7 @@ void end_sequence(int32_t code) {
     }
     if (InterlockedExchange(&k.end_in_progress, 1) != 0)
         return;
-    k.idle_windows.clear();
-    k.idle_routines.clear();
-    k.idle_arguments.clear();
+    k.idle_entries.clear();
     k.windows.ids.clear();
     k.windows.windows.clear();
     std::vector<ExitRoutine> routines;
@@ -437,11 +440,10 @@ void end_sequence(int32_t code) {
     release_dll_tables(k.dll, win32_dll_loader());
     attach_dll_tables(nullptr, nullptr);
     release_on_demand_libraries();
-    k.constants_start = k.constants_end = nullptr;
     set_constant_area(nullptr, 0);
     destroy_hidden_owner();
     if (k.ole_initialised)
-        uninitialise_ole(k);
+        uninitialise_ole();
 }
 
 void end_program(int32_t code) {
@@ -450,7 +452,7 @@ void end_program(int32_t code) {
 }
 
 void report_runtime_error(const char* message, int32_t code) {
-    RuntimeKernel& k = kernel();
+    auto& k = state();
     InterlockedIncrement(&k.event_lock);
     std::string text = compose_error_text(message, code);
     MessageBoxW(nullptr, system_text::to_wide(text).c_str(),

@@ -46,46 +46,88 @@ struct FormEngineHooks {
                            uint32_t low, uint32_t high) = nullptr;
 };
 
-struct RuntimeKernel {
-    HANDLE heap = nullptr;
-    const ProgramDescriptor* descriptor = nullptr;
-    uint32_t program_kind = 0;
-    uint32_t reserved = 0;
-    uint32_t id_counter = 0;
-    std::string program_dir;       // without trailing backslash
-    std::string program_file;      // after the last backslash
-    std::string program_dir_slash; // with trailing backslash (initialise-instance)
-    const uint8_t* constants_start = nullptr;
-    const uint8_t* constants_end = nullptr;
-    WindowTable windows;
-    std::vector<const LibraryRecord*> libraries;
-    std::vector<uint32_t> library_slots;
-    std::vector<ExitRoutine> exit_routines; // registration order, no duplicates
-    std::vector<HWND> idle_windows;         // three parallel arrays
-    std::vector<IdleRoutine> idle_routines;
-    std::vector<uint32_t> idle_arguments;
-    DWORD main_thread_id = 0;
-    WindowObject* hidden_owner = nullptr;
-    HWND hidden_owner_hwnd = nullptr;
-    HWND main_window = nullptr; // where pre-translation stops
-    bool ole_initialised = false;
-    HMODULE ole_library = nullptr; // ole32, from OLE initialisation to its end
-    volatile LONG end_in_progress = 0;
-    bool start_routine_finished = false;
-    uint32_t current_modal_window = 0;
-    volatile LONG event_lock = 0; // events dropped while > 0
-    uint32_t current_event_window = 0;
-    uint32_t current_event_unit = 0;
-    int exit_code = 0; // of the last WM_QUIT
-    FormEngineHooks forms;
-    DllTables dll{}; // declared-function tables
+// A routine the application asked to run at each idle turn while its window exists.
+struct IdleEntry {
+    HWND window; // at most one entry per window
+    IdleRoutine routine;
+    uint32_t argument;
+};
 
-    // Idle step state.
-    DWORD idle_start = 0;
-    std::vector<uint32_t> idle_finished; // window indexes done for this idle period
-    bool general_idle_pending = false;
-    UINT last_mouse_message = 0;
-    LPARAM last_mouse_position = 0;
+} // namespace vantor
+
+namespace vantor::forms::detail {
+struct FormEngineKernel; // the form engine's access (forms/win32/engine_internal.h)
+}
+namespace vantor::testing {
+struct KernelTestAccess; // tests' access (tests/support/kernel_access.h)
+}
+
+namespace vantor {
+
+// The one runtime object. Its state is the runtime's own (runtime/win32, through
+// runtime/win32/kernel_state.h); the form engine and tests reach what they need
+// through their friends; everyone may read it through the accessors.
+class RuntimeKernel {
+  public:
+    uint32_t program_kind() const { return state_.program_kind; }
+    uint32_t id_counter() const { return state_.id_counter; }
+    const std::string& program_dir() const { return state_.program_dir; }
+    const std::string& program_file() const { return state_.program_file; }
+    const std::string& program_dir_slash() const { return state_.program_dir_slash; }
+    const WindowTable& windows() const { return state_.windows; }
+    const std::vector<const LibraryRecord*>& libraries() const { return state_.libraries; }
+    size_t idle_entry_count() const { return state_.idle_entries.size(); }
+    DWORD main_thread_id() const { return state_.main_thread_id; }
+    HWND hidden_owner() const { return state_.hidden_owner_hwnd; }
+    HMODULE ole_library() const { return state_.ole_library; }
+    uint32_t current_modal_window() const { return state_.current_modal_window; }
+    bool events_blocked() const { return state_.event_lock > 0; }
+    uint32_t current_event_window() const { return state_.current_event_window; }
+    uint32_t current_event_unit() const { return state_.current_event_unit; }
+    const FormEngineHooks& forms() const { return state_.forms; }
+
+  private:
+    friend struct KernelRuntime;
+    friend struct forms::detail::FormEngineKernel;
+    friend struct testing::KernelTestAccess;
+
+    struct State {
+        HANDLE heap = nullptr;
+        const ProgramDescriptor* descriptor = nullptr;
+        uint32_t program_kind = 0;
+        uint32_t id_counter = 0;
+        std::string program_dir;       // without trailing backslash
+        std::string program_file;      // after the last backslash
+        std::string program_dir_slash; // with trailing backslash (initialise-instance)
+        WindowTable windows;
+        std::vector<const LibraryRecord*> libraries;
+        std::vector<uint32_t> library_slots;
+        std::vector<ExitRoutine> exit_routines; // registration order, no duplicates
+        std::vector<IdleEntry> idle_entries;    // registration order
+        DWORD main_thread_id = 0;
+        WindowObject* hidden_owner = nullptr;
+        HWND hidden_owner_hwnd = nullptr;
+        HWND main_window = nullptr; // where pre-translation stops
+        bool ole_initialised = false;
+        HMODULE ole_library = nullptr; // ole32, from OLE initialisation to its end
+        volatile LONG end_in_progress = 0;
+        bool start_routine_finished = false;
+        uint32_t current_modal_window = 0;
+        volatile LONG event_lock = 0; // events dropped while > 0
+        uint32_t current_event_window = 0;
+        uint32_t current_event_unit = 0;
+        int exit_code = 0; // of the last WM_QUIT
+        FormEngineHooks forms;
+        DllTables dll{}; // declared-function tables
+
+        // Idle step state.
+        DWORD idle_start = 0;
+        std::vector<uint32_t> idle_finished; // window indexes done for this idle period
+        bool general_idle_pending = false;
+        UINT last_mouse_message = 0;
+        LPARAM last_mouse_position = 0;
+    };
+    State state_;
 };
 
 RuntimeKernel& kernel();

@@ -19,8 +19,6 @@ using namespace vantor::testing;
 
 namespace {
 
-constexpr DWORD kQuietMs = 1500;
-
 // A control's text as the system holds it: asked with the wide message (the
 // text of another process's edit box is not read by GetWindowTextW).
 std::wstring wide_text(HWND hwnd) {
@@ -76,7 +74,7 @@ TEST(Languages, ChinesePathWithABlankStartsTheRightProgramAndFindsItsWindow) {
         ASSERT_TRUE(vantor.start(s)) << "the path box does not read back the typed path";
         EXPECT_EQ(hex_bytes(vantor.content(kPathBox)), hex_bytes(nox));
         // Within the usual time, far below the 120 s a missed window would wait.
-        const std::vector<LogEntry> starts = starts_after(log, 2, kSequenceMs, kQuietMs);
+        const std::vector<LogEntry> starts = starts_after(log, vantor.window(), 2, kSequenceMs);
         const std::string program = "\"" + nox + "\"";
         EXPECT_EQ(listing({first_pass_line(program, 1, s), second_pass_line(program, 1)}),
                   listing(command_lines(starts)));
@@ -141,7 +139,7 @@ TEST_P(FoldersInAnyScript, StartTheEmulatorThere) {
                                   " /height:" + s.height + " /dpi:" + s.dpi + " \"/path:" + nox +
                                   "\" /start /exit"));
         EXPECT_EQ(0u, program.wait_exit(kSequenceMs)) << "exit code (259: still running)";
-        starts = starts_after(log, 2, 0, 0);
+        starts = log.settled_starts();
     } else {
         Launcher vantor;
         ASSERT_TRUE(vantor.ready());
@@ -158,7 +156,7 @@ TEST_P(FoldersInAnyScript, StartTheEmulatorThere) {
             ASSERT_TRUE(vantor.start(s)) << "the path box does not read back the typed path";
         }
         EXPECT_EQ(hex_bytes(vantor.wait_content(kPathBox, nox)), hex_bytes(nox));
-        starts = starts_after(log, 2, kSequenceMs, kQuietMs);
+        starts = starts_after(log, vantor.window(), 2, kSequenceMs);
     }
     const std::string program = "\"" + nox + "\"";
     EXPECT_EQ(listing({first_pass_line(program, 1, s), second_pass_line(program, 1)}),
@@ -207,7 +205,8 @@ TEST(Languages, PathWithALoneSurrogateStartsNothing) {
     ASSERT_NE(nullptr, box) << "no message box";
     EXPECT_EQ(message_box_text(box).rfind("无法启动模拟器：", 0), 0u) << message_box_text(box);
     press_dialog_button(box, IDOK);
-    EXPECT_EQ(listing({}), listing(command_lines(starts_after(log, 1, kQuietMs, 0))));
+    EXPECT_EQ(listing({}),
+              listing(command_lines(starts_after(log, vantor.window(), 0, kSequenceMs))));
 }
 
 } // namespace

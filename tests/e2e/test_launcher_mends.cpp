@@ -16,8 +16,6 @@ using namespace vantor::testing;
 
 namespace {
 
-constexpr DWORD kQuietMs = 1500;
-
 std::string in_quotes(const std::string& path) {
     return "\"" + path + "\"";
 }
@@ -29,7 +27,7 @@ std::vector<LogEntry> run_count_one(const StandinLog& log, const std::string& pa
     LaunchSettings s = example_settings("1");
     s.path = path;
     EXPECT_TRUE(vantor.start(s));
-    return starts_after(log, 2, kSequenceMs, kQuietMs);
+    return starts_after(log, vantor.window(), 2, kSequenceMs);
 }
 
 // ---- a path with blanks ------------------------------------------------------------------
@@ -97,7 +95,7 @@ TEST(OtherInstance, AnInstanceRunningBeforeTheSequenceSurvivesIt) {
     Launcher vantor;
     const LaunchSettings s = example_settings("2");
     ASSERT_TRUE(vantor.start(s));
-    const std::vector<LogEntry> starts = starts_after(log, 5, kSequenceMs, kQuietMs);
+    const std::vector<LogEntry> starts = starts_after(log, vantor.window(), 5, kSequenceMs);
     ASSERT_EQ(5u, starts.size()) << listing(command_lines(starts));
 
     EXPECT_TRUE(other.running()) << "the instance the user had started was terminated (exit code "
@@ -208,7 +206,9 @@ TEST(LaunchFailure, OneMessageBoxOwnedByTheWindowAndTheSequenceStops) {
     ASSERT_EQ(standin_exe(), vantor.enter(kPathBox, standin_exe()));
     press_dialog_button(box, IDOK);
     ASSERT_TRUE(wait_window_gone(box, 5000)) << "the box stays after OK";
-    HWND second = vantor.wait_dialog(kQuietMs);
+    ASSERT_TRUE(vantor.wait_sequence_over(kSequenceMs)) << "the sequence went on";
+    ASSERT_TRUE(vantor.round_trip()) << "no answer from the launcher";
+    HWND second = vantor.wait_dialog(0);
     EXPECT_EQ(nullptr, second) << "a second box: " << describe_dialog(second);
     EXPECT_EQ(listing({}), listing(command_lines(entries_of(log.entries(), "start"))));
 
@@ -279,10 +279,9 @@ TEST_P(CloseDuringSequence, EndsItWithoutErrorAndExitCodeZero) {
     HWND box = code == STILL_ACTIVE ? vantor.wait_dialog(0) : nullptr;
     EXPECT_EQ(nullptr, box) << describe_dialog(box);
     EXPECT_EQ(0u, code) << "exit code (259: still running 5 s after the close)";
-    Sleep(300);
-    EXPECT_EQ(started, entries_of(log.entries(), "start").size())
-        << "started after the close:\n"
-        << listing(command_lines(entries_of(log.entries(), "start")));
+    const std::vector<LogEntry> starts = log.settled_starts();
+    EXPECT_EQ(started, starts.size()) << "started after the close:\n"
+                                      << listing(command_lines(starts));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -311,7 +310,7 @@ TEST(SecondClick, ClicksWhileTheSequenceRunsAreIgnored) {
     const std::vector<std::string> one_sequence = {first_pass_line(s.path, 1, s),
                                                    second_pass_line(s.path, 1)};
     EXPECT_EQ(listing(one_sequence),
-              listing(command_lines(starts_after(log, 2, kSequenceMs, kQuietMs))));
+              listing(command_lines(starts_after(log, vantor.window(), 2, kSequenceMs))));
 
     // Once it is over, a click starts the next sequence. Its instances are
     // ended first, as a user closes them: a running instance 1 would be taken
@@ -321,7 +320,7 @@ TEST(SecondClick, ClicksWhileTheSequenceRunsAreIgnored) {
     std::vector<std::string> two_sequences = one_sequence;
     two_sequences.insert(two_sequences.end(), one_sequence.begin(), one_sequence.end());
     EXPECT_EQ(listing(two_sequences),
-              listing(command_lines(starts_after(log, 4, kSequenceMs, kQuietMs))));
+              listing(command_lines(starts_after(log, vantor.window(), 4, kSequenceMs))));
 }
 
 } // namespace

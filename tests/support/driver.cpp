@@ -2,7 +2,9 @@
 
 // After windows.h, whose types it uses.
 #include <oleacc.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -182,6 +184,22 @@ std::vector<LogEntry> StandinLog::wait_for(const char* event, size_t count, DWOR
     }
 }
 
+std::vector<LogEntry> StandinLog::settled_starts(DWORD ms) const {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const std::vector<LogEntry> starts = entries_of(entries(), "start");
+        bool all_logged = true;
+        for (DWORD pid : process_ids("Nox.exe")) {
+            all_logged =
+                all_logged && std::any_of(starts.begin(), starts.end(),
+                                          [pid](const LogEntry& e) { return e.pid == pid; });
+        }
+        if (all_logged || elapsed_since(start) >= ms)
+            return starts;
+        Sleep(kPollMs);
+    }
+}
+
 void StandinLog::end_running() const {
     for (const LogEntry& e : entries_of(entries(), "start")) {
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.pid);
@@ -193,6 +211,22 @@ void StandinLog::end_running() const {
         }
         CloseHandle(process);
     }
+}
+
+std::vector<DWORD> process_ids(const char* name) {
+    std::vector<DWORD> pids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return pids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    const std::wstring wanted = system_text::to_wide(name);
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+        if (wanted == entry.szExeFile)
+            pids.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return pids;
 }
 
 // ---- where things are ------------------------------------------------------------------
@@ -373,6 +407,19 @@ std::wstring accessible_name(HWND hwnd, LONG* role) {
 }
 
 // ---- input ----------------------------------------------------------------------------------
+
+bool round_trip(HWND edit, DWORD ms) {
+    const std::string before = window_text(edit);
+    PostMessageW(edit, WM_CHAR, L'0', 1);
+    const DWORD start = GetTickCount();
+    while (window_text(edit) == before) {
+        if (elapsed_since(start) >= ms)
+            return false;
+        Sleep(kPollMs);
+    }
+    PostMessageW(edit, WM_CHAR, VK_BACK, 1);
+    return wait_window_text(edit, before, ms) == before;
+}
 
 bool settle(HWND hwnd, DWORD ms) {
     DWORD_PTR result = 0;

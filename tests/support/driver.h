@@ -93,6 +93,11 @@ class StandinLog {
     std::vector<LogEntry> wait_for(const char* event, size_t count, DWORD ms, DWORD pid = 0) const;
     // Terminates every logged stand-in process that still runs; waits for each.
     void end_running() const;
+    // The starts once every running stand-in (Nox.exe) has logged its own,
+    // polled for up to `ms`. Asked after the starting program is done (ended,
+    // or its sequence over), it counts every start that program made: a
+    // process it created is running or has logged its start.
+    std::vector<LogEntry> settled_starts(DWORD ms = 5000) const;
 
   private:
     std::string directory_;
@@ -116,6 +121,10 @@ void remove_tree(const std::string& directory);
 // Where tests keep artifacts (screenshots): VANTOR_ARTIFACT_DIR or the test
 // programs' directory; created when missing; trailing backslash.
 std::string artifact_directory();
+
+// Ids of the running processes whose image is named `name` exactly, in the
+// order the system lists them.
+std::vector<DWORD> process_ids(const char* name);
 
 // ---- windows ----------------------------------------------------------------------
 
@@ -163,6 +172,12 @@ void press_key(HWND hwnd, UINT vk);
 void click(HWND button);
 // Clicks with posted WM_LBUTTONDOWN / WM_LBUTTONUP at the client centre.
 void click_mouse(HWND hwnd);
+// Passes a typed character and then its backspace through the message queue
+// of `edit`'s program (the box shows its content again at the end): returns
+// once both took effect, so every message queued before them has been
+// handled (a handler that ran has returned, or waits in a modal box's loop).
+// False when the box did not follow within `ms`.
+bool round_trip(HWND edit, DWORD ms = 5000);
 // Waits until the thread of `hwnd` answers a sent message, that is, it is
 // pumping messages again (not waiting in a handler); messages posted to it
 // before may still be queued. False on time-out.

@@ -13,6 +13,7 @@
 #include "runtime/win32/interface.h"
 #include "runtime/win32/kernel.h"
 #include "runtime/win32/libraries.h"
+#include "tests/support/kernel_access.h"
 #include "tests/support/sequence.h"
 #include "tests/support/test_kinds.h"
 
@@ -48,9 +49,8 @@ std::vector<uint8_t> g_archive;
 ProgramDescriptor g_descriptor{};
 
 void handle(int32_t event) {
-    RuntimeKernel& k = kernel();
-    uint32_t w = k.current_event_window;
-    uint32_t u = k.current_event_unit;
+    uint32_t w = kernel().current_event_window();
+    uint32_t u = kernel().current_event_unit();
     log_line(record_name(w, u) + (event == -100 ? " words" : " event " + std::to_string(event)));
     auto hook = g_event_hook; // the hook may replace itself
     if (hook)
@@ -58,7 +58,7 @@ void handle(int32_t event) {
 }
 
 uint32_t own_unit(uint32_t window_id) {
-    const forms::WindowRecord* w = forms::find_window(kernel().windows, window_id);
+    const forms::WindowRecord* w = forms::find_window(kernel().windows(), window_id);
     return w ? forms::unit_id_at(*w, 0).value_or(0) : 0;
 }
 
@@ -147,7 +147,7 @@ void start_runtime(const char* archive_path, bool keep_error_box) {
         return;
     started = true;
     prepare_runtime(archive_path);
-    kernel().descriptor = &g_descriptor;
+    vantor::testing::KernelTestAccess::state().descriptor = &g_descriptor;
     runtime_startup();
     if (!keep_error_box)
         set_fatal_hook(nullptr);
@@ -155,13 +155,13 @@ void start_runtime(const char* archive_path, bool keep_error_box) {
 
 void FormsTest::TearDown() {
     close_all_windows();
-    EXPECT_EQ(kernel().event_lock, 0);
-    EXPECT_EQ(kernel().current_modal_window, 0u);
-    EXPECT_EQ(kernel().current_event_window, 0u);
+    EXPECT_EQ(kernel().events_blocked(), false);
+    EXPECT_EQ(kernel().current_modal_window(), 0u);
+    EXPECT_EQ(kernel().current_event_window(), 0u);
 }
 
 void close_all_windows() {
-    for (forms::WindowRecord& w : kernel().windows.windows) {
+    for (forms::WindowRecord& w : vantor::testing::KernelTestAccess::state().windows.windows) {
         if (!w.object)
             continue;
         if (HWND h = static_cast<WindowObject*>(w.object)->handle())
@@ -172,7 +172,7 @@ void close_all_windows() {
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     g_event_hook = nullptr;
-    kernel().start_routine_finished = false;
+    vantor::testing::KernelTestAccess::state().start_routine_finished = false;
     clear_log();
 }
 

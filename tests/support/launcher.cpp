@@ -97,6 +97,18 @@ std::string Launcher::wait_content(int id, const std::string& expected, DWORD ms
     return ::testing::AssertionSuccess();
 }
 
+bool wait_sequence_over(HWND vantor, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (!IsWindow(vantor) || (IsWindowEnabled(control_by_id(vantor, kStartButton)) &&
+                                  window_text(vantor) == "Vantor"))
+            return true;
+        if (GetTickCount() - start >= ms)
+            return false;
+        Sleep(kWatchPollMs);
+    }
+}
+
 // ---- InstanceWatcher ----------------------------------------------------------------
 
 InstanceWatcher::InstanceWatcher(const StandinLog& log)
@@ -174,10 +186,11 @@ void InstanceWatcher::run() {
 
 // ---- log and dialogs ------------------------------------------------------------------
 
-std::vector<LogEntry> starts_after(const StandinLog& log, size_t count, DWORD ms, DWORD quiet_ms) {
+std::vector<LogEntry> starts_after(const StandinLog& log, HWND vantor, size_t count, DWORD ms) {
     log.wait_for("start", count, ms);
-    Sleep(quiet_ms);
-    return entries_of(log.entries(), "start");
+    if (wait_sequence_over(vantor, ms) && IsWindow(vantor))
+        round_trip(control_by_id(vantor, kCountBox));
+    return log.settled_starts();
 }
 
 std::string describe_dialog(HWND dialog) {

@@ -62,6 +62,11 @@ std::vector<std::string> command_lines(const std::vector<LogEntry>& starts);
 // One command line per line, numbered, for failure messages.
 std::string listing(const std::vector<std::string>& lines);
 
+// Polls up to `ms` until no sequence runs in the launcher whose window is
+// `vantor`: 启动 is enabled and the title is "Vantor" (a running sequence
+// disables it and shows its step there), or the launcher has ended.
+bool wait_sequence_over(HWND vantor, DWORD ms);
+
 // Vantor, started by the test, with its window. The destructor ends it if it
 // still runs.
 class Launcher {
@@ -93,6 +98,10 @@ class Launcher {
     void press_import() { click(control(kImportButton)); }
     // A visible dialog (message box, file dialog) of Vantor, or null.
     HWND wait_dialog(DWORD ms) const { return testing::wait_dialog(pid(), ms); }
+    bool wait_sequence_over(DWORD ms) const { return testing::wait_sequence_over(window_, ms); }
+    // round_trip through the count box: whatever the launcher had queued or
+    // was running before has been handled (or waits in a message box).
+    bool round_trip() const { return testing::round_trip(control(kCountBox)); }
 
   private:
     Program program_;
@@ -134,9 +143,13 @@ class InstanceWatcher {
     std::thread thread_;
 };
 
-// Snapshot of the log: waits up to `ms` for `count` starts, then `quiet_ms`
-// more so that a start that should not come has had its chance.
-std::vector<LogEntry> starts_after(const StandinLog& log, size_t count, DWORD ms, DWORD quiet_ms);
+// The starts of the sequence of the launcher whose window is `vantor` once it
+// is over: waits up to `ms` for
+// `count` starts, then for the sequence's end (启动 enabled again and the
+// title "Vantor" back, or the launcher gone) and its last steps (a round
+// trip), then for every running stand-in to have logged its start. A start
+// that should not come would come before.
+std::vector<LogEntry> starts_after(const StandinLog& log, HWND vantor, size_t count, DWORD ms);
 
 // A new temporary directory (trailing backslash) for the life of the object.
 class TempDirectory {

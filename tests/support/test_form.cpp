@@ -13,6 +13,7 @@
 #include "forms/record.h"
 #include "runtime/win32/kernel.h"
 #include "tests/support/automation.h"
+#include "tests/support/kernel_access.h"
 
 namespace vantor::testing {
 
@@ -97,7 +98,7 @@ TestForm::TestForm(const forms::WindowProps& props, RECT g,
     std::string error;
     if (!forms::read_window_table(bytes.data(), uint32_t(bytes.size()), table, &error))
         return;
-    forms::WindowTable& k = kernel().windows;
+    forms::WindowTable& k = vantor::testing::KernelTestAccess::state().windows;
     k.ids.push_back(window_id());
     k.windows.push_back(std::move(table.windows[0]));
     forms::WindowRecord& record = k.windows.back();
@@ -146,7 +147,7 @@ TestForm::~TestForm() {
     if (hwnd_ && IsWindow(hwnd_))
         DestroyWindow(hwnd_);
     pump();
-    forms::WindowTable& k = kernel().windows;
+    forms::WindowTable& k = vantor::testing::KernelTestAccess::state().windows;
     auto id = std::find(k.ids.begin(), k.ids.end(), window_id());
     if (id != k.ids.end()) {
         k.windows.erase(k.windows.begin() + (id - k.ids.begin()));

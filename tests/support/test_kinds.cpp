@@ -52,7 +52,7 @@ const PropertyEntry kProbeProps[] = {FIXED_EIGHT, entry(1001), entry(1006), entr
 } // namespace
 
 std::string record_name(uint32_t window_id, uint32_t unit_id) {
-    const forms::WindowRecord* w = forms::find_window(kernel().windows, window_id);
+    const forms::WindowRecord* w = forms::find_window(kernel().windows(), window_id);
     auto unit = w ? forms::find_unit_or_window(*w, unit_id) : std::nullopt;
     forms::RecordCursor cursor;
     if (!unit || !cursor.open(unit->body, unit->size))
@@ -103,7 +103,7 @@ HWND create_form(const CreateParams& p, std::string& caption) {
     // Like the window kind: a modal window without owner is owned by the hidden owner.
     HWND owner = p.parent;
     if (!owner && p.modal)
-        owner = kernel().hidden_owner_hwnd;
+        owner = kernel().hidden_owner();
     DWORD style =
         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN | p.styles;
     HWND h = CreateWindowExA(0, kFormClass, caption.c_str(), style, p.left, p.top, p.width,

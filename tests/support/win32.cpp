@@ -320,7 +320,7 @@ HWND wait_for_dialog(DWORD ms, HWND except, const std::atomic<bool>* stop) {
     for (DWORD waited = 0; waited < ms && !(stop && *stop); waited += 20) {
         EnumWindows(find_dialog, LPARAM(&search));
         if (search.found) {
-            Sleep(150); // let the dialog finish filling its controls
+            settle(search.found); // created and filled, its thread waits for input
             return search.found;
         }
         Sleep(20);

@@ -64,7 +64,8 @@ ProgramDescriptor g_descriptor{
     0, 3, kLibraries, 3,          kDllLibraries, kDllFunctions};
 
 void exit_a() {
-    probe_line("exit A on %s", GetCurrentThreadId() == kernel().main_thread_id ? "main" : "other");
+    probe_line("exit A on %s",
+               GetCurrentThreadId() == kernel().main_thread_id() ? "main" : "other");
 }
 void exit_b() {
     probe_line("exit B");
@@ -121,16 +122,16 @@ void sound_released(void* module) {
 // its library is the system directory's.
 void log_ole(const RuntimeKernel& k) {
     char path[MAX_PATH] = {}, system[MAX_PATH] = {};
-    GetModuleFileNameA(k.ole_library, path, MAX_PATH);
+    GetModuleFileNameA(k.ole_library(), path, MAX_PATH);
     GetSystemDirectoryA(system, MAX_PATH);
     using CoInit = HRESULT(WINAPI*)(void*, DWORD);
-    auto init = library_function<CoInit>(k.ole_library, "CoInitializeEx");
+    auto init = library_function<CoInit>(k.ole_library(), "CoInitializeEx");
     const HRESULT again = init ? init(nullptr, 2 /* apartment threaded */) : E_FAIL;
     probe_line("ole %d from-system %d", again == S_FALSE,
-               k.ole_library && _strnicmp(path, system, std::strlen(system)) == 0);
+               k.ole_library() && _strnicmp(path, system, std::strlen(system)) == 0);
     using CoUninit = void(WINAPI*)();
     if (SUCCEEDED(again))
-        library_function<CoUninit>(k.ole_library, "CoUninitialize")();
+        library_function<CoUninit>(k.ole_library(), "CoUninitialize")();
 }
 
 DWORD WINAPI end_from_thread(LPVOID) {
@@ -142,19 +143,18 @@ int entry_routine() {
     const std::string& m = g_mode;
     if (m == "startup" || m == "archive") {
         startup_and_register();
-        RuntimeKernel& k = kernel();
+        const RuntimeKernel& k = kernel();
         char cwd[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, cwd);
-        probe_line("dir-is-cwd %d", k.program_dir == cwd);
-        probe_line("file %s", k.program_file.c_str());
-        probe_line("dir-slash %d", k.program_dir_slash == k.program_dir + "\\");
+        probe_line("dir-is-cwd %d", k.program_dir() == cwd);
+        probe_line("file %s", k.program_file().c_str());
+        probe_line("dir-slash %d", k.program_dir_slash() == k.program_dir() + "\\");
         HWND owner = FindWindowA("_QZ_HideOwner", nullptr);
-        probe_line("hidden-owner %d toolwindow %d",
-                   owner == k.hidden_owner_hwnd && owner != nullptr,
+        probe_line("hidden-owner %d toolwindow %d", owner == k.hidden_owner() && owner != nullptr,
                    (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0);
-        probe_line("main-thread %d", k.main_thread_id == GetCurrentThreadId());
+        probe_line("main-thread %d", k.main_thread_id() == GetCurrentThreadId());
         log_ole(k);
-        probe_line("id-counter %u", k.id_counter);
+        probe_line("id-counter %u", k.id_counter());
         probe_line("windows %u", runtime_request(2032, 0, 0));
         probe_line("kind %u", runtime_request(2030, 0, 0));
         probe_line("unknown-request %u", runtime_request(2039, 1, 2));
@@ -165,7 +165,7 @@ int entry_routine() {
                    copy != reinterpret_cast<const char*>(kConstants));
         rt().release(copy);
         if (m == "archive") {
-            const forms::WindowRecord* w = forms::find_window(k.windows, 0x52010003);
+            const forms::WindowRecord* w = forms::find_window(k.windows(), 0x52010003);
             probe_line("launcher-window %d", w != nullptr);
         }
         rt().run_until_last_window_closed();
@@ -215,7 +215,7 @@ int entry_routine() {
     }
     if (m == "find-file") {
         startup_and_register();
-        std::string dir = kernel().program_dir + "\\findfile";
+        std::string dir = kernel().program_dir() + "\\findfile";
         CreateDirectoryA(dir.c_str(), nullptr);
         CreateDirectoryA((dir + "\\sub").c_str(), nullptr);
         FILE* f = std::fopen((dir + "\\a.txt").c_str(), "w");
@@ -287,10 +287,9 @@ int entry_routine() {
                                         GetModuleHandleA(nullptr), nullptr);
         add_idle_routine(g_idle_window, idle_routine, 77);
         add_idle_routine(g_idle_window, idle_routine, 77); // second entry refused
-        probe_line("idle-entries %u", unsigned(kernel().idle_windows.size()));
+        probe_line("idle-entries %u", unsigned(kernel().idle_entry_count()));
         run_message_loop(0);
-        probe_line("idle-calls %d entries %u", g_idle_calls,
-                   unsigned(kernel().idle_windows.size()));
+        probe_line("idle-calls %d entries %u", g_idle_calls, unsigned(kernel().idle_entry_count()));
         return 0;
     }
     if (m == "idle-walk") {

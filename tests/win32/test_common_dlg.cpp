@@ -13,6 +13,7 @@
 #include "controls/commands.h"
 #include "controls/common_dlg.h"
 #include "runtime/call.h"
+#include "tests/support/driver.h"
 #include "tests/support/win32.h"
 
 using namespace vantor;
@@ -216,8 +217,9 @@ TEST_F(CommonDlgTest, OpenDialogRefusesAMissingFile) {
         if (HWND box = wait_for_dialog(5000, dialog)) { // the platform's "file not found"
             refusal = window_text(GetDlgItem(box, 0xFFFF));
             press_dialog_button(box, IDOK);
+            wait_window_gone(box, 5000);
         }
-        Sleep(200);
+        settle(dialog); // back in its loop
         press_dialog_button(dialog, IDCANCEL);
     });
     EXPECT_FALSE(open());
@@ -231,7 +233,7 @@ TEST_F(CommonDlgTest, AUnitDestroyedWhileItsDialogIsOpenIsLeftAlone) {
     HWND unit = dlg->handle();
     DialogDriver driver([unit](HWND dialog) {
         PostMessageA(unit, WM_CLOSE, 0, 0); // the dialog's message loop destroys the unit
-        Sleep(200);
+        wait_window_gone(unit, 5000);
         choose(temp_path("vantor_any.exe"))(dialog);
     });
     EXPECT_FALSE(open());

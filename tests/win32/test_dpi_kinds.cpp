@@ -19,6 +19,7 @@
 #include "forms/win32/dpi_win32.h"
 #include "runtime/win32/kernel.h"
 #include "tests/support/driver.h"
+#include "tests/support/kernel_access.h"
 #include "tests/support/test_form.h"
 
 using namespace vantor;
@@ -78,7 +79,8 @@ class KindsAtDpi : public ::testing::TestWithParam<int32_t> {
                                      edit_with_spin(layout_.edit)});
         ASSERT_TRUE(form_->ok());
         // The window as a load leaves it: its object in its unit's slot.
-        forms::WindowRecord* w = forms::find_window(kernel().windows, form_->window_id());
+        forms::WindowRecord* w = forms::find_window(
+            vantor::testing::KernelTestAccess::state().windows, form_->window_id());
         ASSERT_NE(nullptr, w);
         forms::set_field(*w, 0, forms::Field::ObjectSlot,
                          uint32_t(reinterpret_cast<uintptr_t>(form_->window())));

@@ -86,14 +86,15 @@ TEST_F(EditBoxDbcsTest, ContentWrittenShowsAsTheSystemsCharacters) {
 
 // A character GBK lacks stays in the box as typed; Content reads it as "?",
 // never as bytes of another character.
-TEST_F(EditBoxDbcsTest, CharacterOutsideGbkReadsAsQuestionMark) {
+// A character GBK lacks reads as its GB18030 four-byte sequence (lossless).
+TEST_F(EditBoxDbcsTest, CharacterOutsideGbkReadsAsItsFourByteSequence) {
     EditBox* box = make();
     ASSERT_NE(box, nullptr);
     post_chars(box->handle(), L"a\xD55C" + kWideEmulator); // 한 (Korean)
     wchar_t shown[16] = {};
     GetWindowTextW(box->handle(), shown, 16);
     EXPECT_EQ(std::wstring(shown), L"a\xD55C" + kWideEmulator);
-    EXPECT_EQ(hex_bytes(content(box)), hex_bytes("a?" + kEmulator));
+    EXPECT_EQ(hex_bytes(content(box)), hex_bytes("a\x83\x36\x84\x33" + kEmulator));
 }
 
 TEST_F(EditBoxDbcsTest, NumericModesDropAFullWidthDigitWhole) {

@@ -52,7 +52,7 @@ TEST_F(FormsEvents, EventsAreDroppedWhileBlockedAndDeliveredAfterwards) {
     EXPECT_FALSE(raise(ids::EvA, 0)) << "blocked twice, unblocked once";
     runtime_request(2010, 0, 0);
     runtime_request(2010, 0, 0);
-    EXPECT_EQ(kernel().event_lock, 0) << "unblock never goes below 0";
+    EXPECT_EQ(kernel().events_blocked(), false) << "unblock never goes below 0";
     EXPECT_TRUE(raise(ids::EvA, 0));
     static const Step expected[] = {{"EvA event 0"}, {nullptr}};
     EXPECT_SEQUENCE(expected);
@@ -84,17 +84,17 @@ TEST_F(FormsEvents, CurrentEventWindowIsSetWhileAHandlerRunsAndClearedAfter) {
     g_event_hook = [](uint32_t, uint32_t, int32_t event) {
         if (event != 0)
             return;
-        seen_window = kernel().current_event_window;
-        seen_unit = kernel().current_event_unit;
+        seen_window = kernel().current_event_window();
+        seen_unit = kernel().current_event_unit();
         raise(ids::EvA, 5); // a nested event, as while a handler pumps messages
-        after_inner = kernel().current_event_window;
+        after_inner = kernel().current_event_window();
     };
     EXPECT_TRUE(raise(ids::EvChain1, 0));
     EXPECT_EQ(seen_window, ids::Events);
     EXPECT_EQ(seen_unit, ids::EvChain1) << "the raising unit, not its event source";
     EXPECT_EQ(after_inner, 0u) << "the inner handler clears it for the outer one";
-    EXPECT_EQ(kernel().current_event_window, 0u);
-    EXPECT_EQ(kernel().current_event_unit, 0u);
+    EXPECT_EQ(kernel().current_event_window(), 0u);
+    EXPECT_EQ(kernel().current_event_unit(), 0u);
     static const Step nested[] = {{"Chain1 event 0"}, {"EvA event 5"}, {nullptr}};
     EXPECT_SEQUENCE(nested);
 }

@@ -16,6 +16,7 @@
 #include "forms/win32/loader.h"
 #include "runtime/win32/kernel.h"
 #include "tests/support/forms_harness.h"
+#include "tests/support/kernel_access.h"
 #include "tests/support/sequence.h"
 #include "tests/support/test_kinds.h"
 
@@ -188,7 +189,7 @@ TEST_F(FormsLoad, ModalLoadDisablesTheOthersAndReturnsOnlyAfterItsWindowClosed) 
     bool modal_flag_meanwhile = false;
     after(50, [&] {
         main_enabled_meanwhile = IsWindowEnabled(handle_of(ids::Main, 0)) != FALSE;
-        modal_meanwhile = kernel().current_modal_window;
+        modal_meanwhile = kernel().current_modal_window();
         modal_flag_meanwhile = forms::is_modal(ids::Modal);
         log_line("timer");
         PostMessageA(handle_of(ids::Modal, 0), WM_CLOSE, 0, 0);
@@ -220,7 +221,7 @@ TEST_F(FormsLoad, ModalWindowOwnedByHiddenOwnerAndOwnerGivenIsIgnored) {
         DestroyWindow(handle_of(ids::Modal, 0)); // not through the close request
     });
     EXPECT_TRUE(load(ids::Modal, true, ids::Main));
-    EXPECT_EQ(owner, kernel().hidden_owner_hwnd);
+    EXPECT_EQ(owner, kernel().hidden_owner());
     EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Main, 0)))
         << "windows a modal window disabled come back however it was destroyed";
 }
@@ -232,7 +233,10 @@ LRESULT CALLBACK destroy_on_creation(int code, WPARAM wp, LPARAM lp) {
     if (code == HCBT_CREATEWND && g_destroy_armed) {
         g_destroy_armed = false;
         after(0, [] { DestroyWindow(handle_of(ids::Modal, 0)); });
-        Sleep(50); // due before the units are all built
+        // Due before the units are all built.
+        const DWORD start = GetTickCount();
+        while (!(HIWORD(GetQueueStatus(QS_TIMER)) & QS_TIMER) && GetTickCount() - start < 5000)
+            Sleep(1);
     }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -254,12 +258,12 @@ TEST_F(FormsLoad, NestedModalWindowsRestoreTheOuterOneAndTheEnabledStates) {
     bool main_enabled_after_inner = true, modal_enabled_in_inner = true;
     after(30, [&] {
         after(30, [&] {
-            inner_modal = kernel().current_modal_window;
+            inner_modal = kernel().current_modal_window();
             modal_enabled_in_inner = IsWindowEnabled(handle_of(ids::Modal, 0)) != FALSE;
             PostMessageA(handle_of(ids::Order, 0), WM_CLOSE, 0, 0);
         });
         EXPECT_TRUE(load(ids::Order, true));
-        outer_modal_after = kernel().current_modal_window;
+        outer_modal_after = kernel().current_modal_window();
         main_enabled_after_inner = IsWindowEnabled(handle_of(ids::Main, 0)) != FALSE;
         EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Modal, 0)));
         PostMessageA(handle_of(ids::Modal, 0), WM_CLOSE, 0, 0);
@@ -276,11 +280,11 @@ TEST_F(FormsLoad, HiddenModalWindowRunsItsLoopWhenFirstShown) {
     ASSERT_TRUE(load(ids::Main));
     ASSERT_TRUE(load(ids::Later, true)) << "returns at once: nothing shown yet";
     EXPECT_FALSE(IsWindowEnabled(handle_of(ids::Main, 0)));
-    EXPECT_EQ(kernel().current_modal_window, 0u);
+    EXPECT_EQ(kernel().current_modal_window(), 0u);
     bool shown_meanwhile = false;
     after(30, [&] {
         shown_meanwhile = IsWindowVisible(handle_of(ids::Later, 0)) != FALSE &&
-                          kernel().current_modal_window == ids::Later;
+                          kernel().current_modal_window() == ids::Later;
         PostMessageA(handle_of(ids::Later, 0), WM_CLOSE, 0, 0);
     });
     write(ids::Later, 0, Visible, 1); // the first show: the nested loop runs inside the write
@@ -308,11 +312,11 @@ TEST_F(FormsLoad, FailedLoadsLeaveNothingBehind) {
         SCOPED_TRACE(why);
         EXPECT_FALSE(load(window));
         EXPECT_EQ(logged(), destroyed) << "no handler ran";
-        EXPECT_EQ(kernel().event_lock, 0);
+        EXPECT_EQ(kernel().events_blocked(), false);
         EXPECT_EQ(handle_of(window, 0), nullptr);
         for (const forms::UnitInfo& u : forms::window_units(window))
             EXPECT_EQ(u.object, nullptr) << "unit " << std::hex << u.id;
-        if (const forms::WindowRecord* w = forms::find_window(kernel().windows, window)) {
+        if (const forms::WindowRecord* w = forms::find_window(kernel().windows(), window)) {
             EXPECT_TRUE(w->snapshot.empty());
             EXPECT_EQ(w->object, nullptr);
         }
@@ -336,12 +340,12 @@ TEST_F(FormsLoad, WindowStoredHiddenShowsOnItsFirstVisibleWrite) {
 }
 
 TEST_F(FormsLoad, LastWindowClosedPostsQuitOnlyAfterTheStartRoutine) {
-    kernel().start_routine_finished = false;
+    vantor::testing::KernelTestAccess::state().start_routine_finished = false;
     ASSERT_TRUE(load(ids::Order));
     ASSERT_TRUE(forms::request_close(ids::Order));
     EXPECT_FALSE(quit_waiting()) << "closed while the start routine runs";
 
-    kernel().start_routine_finished = true;
+    vantor::testing::KernelTestAccess::state().start_routine_finished = true;
     ASSERT_TRUE(load(ids::Order));
     ASSERT_TRUE(load(ids::Main));
     ASSERT_TRUE(forms::request_close(ids::Order));
@@ -354,20 +358,20 @@ TEST_F(FormsLoad, LastWindowClosedPostsQuitOnlyAfterTheStartRoutine) {
 TEST_F(FormsLoad, IdleTurnRaisesEventSevenWithTheElapsedTime) {
     ASSERT_TRUE(load(ids::Main));
     uint32_t index = 0;
-    ASSERT_TRUE(forms::find_window(kernel().windows, ids::Main, &index));
+    ASSERT_TRUE(forms::find_window(kernel().windows(), ids::Main, &index));
     clear_log();
-    EXPECT_EQ(kernel().forms.window_idle_turn(index, 123), 0);
+    EXPECT_EQ(kernel().forms().window_idle_turn(index, 123), 0);
     EXPECT_EQ(g_words[0], 123u);
     g_event_hook = [](uint32_t, uint32_t, int32_t event) {
         if (event == 7)
             forms::set_handler_result(1);
     };
-    EXPECT_EQ(kernel().forms.window_idle_turn(index, 5), 1) << "a non-zero result wants more";
+    EXPECT_EQ(kernel().forms().window_idle_turn(index, 5), 1) << "a non-zero result wants more";
     static const Step expected[] = {{"W event 7"}, {"W event 7"}, {nullptr}};
     EXPECT_SEQUENCE(expected);
     uint32_t closed = 0;
-    ASSERT_TRUE(forms::find_window(kernel().windows, ids::Order, &closed));
-    EXPECT_EQ(kernel().forms.window_idle_turn(closed, 5), 0) << "a window not loaded";
+    ASSERT_TRUE(forms::find_window(kernel().windows(), ids::Order, &closed));
+    EXPECT_EQ(kernel().forms().window_idle_turn(closed, 5), 0) << "a window not loaded";
 }
 
 TEST_F(FormsLoad, HandlerClosingTheWindowOnLoadEndsTheLoadEvents) {

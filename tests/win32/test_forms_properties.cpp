@@ -19,6 +19,7 @@
 #include "runtime/allocator.h"
 #include "runtime/win32/kernel.h"
 #include "tests/support/forms_harness.h"
+#include "tests/support/kernel_access.h"
 #include "tests/support/sequence.h"
 #include "tests/support/test_form.h"
 #include "tests/support/test_kinds.h"
@@ -74,7 +75,7 @@ int dpi() {
 }
 
 const forms::WindowRecord& main_record() {
-    return *forms::find_window(kernel().windows, ids::Main);
+    return *forms::find_window(vantor::testing::KernelTestAccess::state().windows, ids::Main);
 }
 
 uint32_t stored_field(uint32_t unit, forms::Field f) {

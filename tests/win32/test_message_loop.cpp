@@ -13,6 +13,7 @@
 #include "runtime/win32/kernel.h"
 #include "runtime/win32/window_object.h"
 #include "tests/support/automation.h"
+#include "tests/support/kernel_access.h"
 #include "tests/support/win32.h"
 
 using namespace vantor;
@@ -225,7 +226,7 @@ TEST(MessageLoop, PreTranslationAsksWindowsWithoutObjectThroughRequest8002) {
     };
     for (const Row& row : rows) {
         g_log.clear();
-        kernel().main_window = row.main_window;
+        vantor::testing::KernelTestAccess::state().main_window = row.main_window;
         if (row.target) {
             PostMessageA(row.target, row.msg, 0, 0);
         } else {
@@ -234,7 +235,7 @@ TEST(MessageLoop, PreTranslationAsksWindowsWithoutObjectThroughRequest8002) {
         process_pending_messages();
         EXPECT_EQ(joined(g_log), joined(row.expected)) << row.what;
     }
-    kernel().main_window = nullptr;
+    vantor::testing::KernelTestAccess::state().main_window = nullptr;
     UnhookWindowsHookEx(g_filter);
     DestroyWindow(top);
 }
