@@ -36,12 +36,22 @@ vantor_start_xvfb() {
     export DISPLAY=":$n"
 }
 
-# True when <pid> is an Xvfb serving <display> (":N") that answers.
+# True when <pid> is an Xvfb serving <display> (":N") that answers: one of
+# its open files is the display's listening socket (an Xvfb that chose its
+# display with -displayfd has none on its command line).
 vantor_is_xvfb() {
-    local cmd
-    [[ "$1" =~ ^[0-9]+$ ]] || return 1
+    local cmd inodes inode
+    [[ "$1" =~ ^[0-9]+$ && "$2" =~ ^:[0-9]+$ ]] || return 1
     cmd=$(tr '\0' ' ' 2>/dev/null <"/proc/$1/cmdline") || return 1
-    [[ "$cmd" == "Xvfb $2 "* ]] && xdpyinfo -display "$2" >/dev/null 2>&1
+    [[ "$cmd" == Xvfb\ * ]] || return 1
+    inodes=$(awk -v p="/tmp/.X11-unix/X${2#:}" '$8 == p || $8 == "@" p {print $7}' /proc/net/unix)
+    for inode in $inodes; do
+        if ls -l "/proc/$1/fd" 2>/dev/null | grep -q "socket:\[$inode\]"; then
+            xdpyinfo -display "$2" >/dev/null 2>&1
+            return
+        fi
+    done
+    return 1
 }
 
 # An Xvfb kept from run to run: <record> holds the display and pid of the one
