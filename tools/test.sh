@@ -108,11 +108,21 @@ if build_win; then
         wineserver -p >/dev/null 2>&1
         wine cmd /c exit </dev/null >/dev/null 2>&1
         echo "=== tests: Windows under Wine (display $DISPLAY)"
-        # One test program at a time: programs on one display compete for the
-        # foreground window and the keyboard focus, which many tests check.
-        (cd "$build/win" && ctest --output-on-failure -j 1 --timeout 600) \
+        # One test program at a time on the display: programs on one display
+        # compete for the foreground window and the keyboard focus, which many
+        # tests check. The other languages' tests have prefixes and Wine servers
+        # of their own: they run beside, one at a time, each on a display of its
+        # own (wine-run.sh starts one without VANTOR_DISPLAY).
+        (cd "$build/win" && env -u VANTOR_DISPLAY ctest --output-on-failure -j 1 --timeout 600 \
+            -L other_language >"$build/win-languages.ctest.log" 2>&1) &
+        languages_pid=$!
+        (cd "$build/win" && ctest --output-on-failure -j 1 --timeout 600 -LE other_language) \
             2>&1 | tee "$build/win.ctest.log"
+        wait "$languages_pid"
+        echo "=== tests: Windows under Wine, other languages"
+        cat "$build/win-languages.ctest.log"
         count_ctest "$build/win.ctest.log" windows
+        count_ctest "$build/win-languages.ctest.log" "windows (other languages)"
         vantor_wine_teardown kill_server
         unset VANTOR_DISPLAY VANTOR_WINEPREFIX
     else
