@@ -2,8 +2,9 @@
 #                     [HEADER header NAMESPACE ns])
 # Compiles a form source (and the files it names, such as its icon) into a form
 # archive with the project's form compiler: VANTOR_FORMC is the tool and
-# VANTOR_FORMC_TARGET the target that builds it, both set by the top level (the
-# native tree's own build of the tool, or the Windows tree's host build).
+# VANTOR_FORMC_TARGET the target that builds it (or the tool's file), both set
+# by the top level (the native tree's own build of the tool, the Windows tree's
+# host build, or VANTOR_HOST_FORMC).
 function(vantor_compile_form)
   cmake_parse_arguments(F "" "OUTPUT;SOURCE;HEADER;NAMESPACE" "DEPENDS" ${ARGN})
   set(header_args)

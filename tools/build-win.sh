@@ -6,7 +6,9 @@
 #   bash tools/build-win.sh -j 2
 # The one place the Windows tree is configured: tools/test.sh and the scripts
 # that start or pack Vantor build it here. The configure output goes to
-# <tree>.configure.log, shown when configuring fails.
+# <tree>.configure.log, shown when configuring fails. VANTOR_HOST_FORMC names a
+# form compiler built for this machine (the native tree's) to use instead of
+# building the host tools.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}/win"
@@ -20,5 +22,6 @@ fi
 mkdir -p "$(dirname "$build")"
 cmake -S "$root" -B "$build" -G Ninja "${launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DVANTOR_HOST_FORMC="${VANTOR_HOST_FORMC:-}" \
     >"$build.configure.log" 2>&1 || { cat "$build.configure.log" >&2; exit 1; }
 ninja -C "$build" "$@"

@@ -53,10 +53,14 @@ build_tree() {  # name, cmake args...
     return "${PIPESTATUS[0]}"
 }
 
-# The Windows tree is configured where the other scripts build it.
+# The Windows tree is configured where the other scripts build it; it compiles
+# its forms with the native tree's form compiler when there is one.
 build_win() {
     echo "=== configure and build: win"
-    VANTOR_BUILD_DIR="$build" bash "$root/tools/build-win.sh" -j "$jobs" 2>&1 | tail -n 40
+    local formc="$build/native/tools/vantor-formc"
+    [ -x "$formc" ] || formc=""
+    VANTOR_BUILD_DIR="$build" VANTOR_HOST_FORMC="$formc" bash "$root/tools/build-win.sh" -j "$jobs" \
+        2>&1 | tail -n 40
     return "${PIPESTATUS[0]}"
 }
 
@@ -113,11 +117,22 @@ if build_win; then
         wineserver -p >/dev/null 2>&1
         wine cmd /c exit </dev/null >/dev/null 2>&1
         echo "=== tests: Windows under Wine (display $DISPLAY)"
-        # One test program at a time: programs on one display compete for the
-        # foreground window and the keyboard focus, which many tests check.
-        (cd "$build/win" && ctest --output-on-failure -j 1 --timeout 600) \
+        # One test program at a time on the display: programs on one display
+        # compete for the foreground window and the keyboard focus, which many
+        # tests check. The tests of other languages and display scales have
+        # prefixes and Wine servers of their own (label own_server): they run
+        # beside, one at a time, each on a display of its own (wine-run.sh
+        # starts one without VANTOR_DISPLAY).
+        (cd "$build/win" && env -u VANTOR_DISPLAY ctest --output-on-failure -j 1 --timeout 600 \
+            -L own_server >"$build/win-own-server.ctest.log" 2>&1) &
+        own_server_pid=$!
+        (cd "$build/win" && ctest --output-on-failure -j 1 --timeout 600 -LE own_server) \
             2>&1 | tee "$build/win.ctest.log"
+        wait "$own_server_pid"
+        echo "=== tests: Windows under Wine, other languages and display scales"
+        cat "$build/win-own-server.ctest.log"
         count_ctest "$build/win.ctest.log" windows
+        count_ctest "$build/win-own-server.ctest.log" "windows (own servers)"
         vantor_wine_teardown kill_server
         unset VANTOR_DISPLAY VANTOR_WINEPREFIX
     else
