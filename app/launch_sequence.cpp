@@ -104,7 +104,7 @@ bool launch(const char* path, const char* command_line) {
 uint32_t instance_window(int32_t i) {
     const Text number = api::number_text(i);
     const Text title = api::join({emulator::kWindowTitle, number.get()});
-    return find_window(0, 0, emulator::kWindowClass, title.get());
+    return find_window(emulator::kWindowClass, title.get());
 }
 
 enum class WindowWait { Met, TimedOut, Abandoned };

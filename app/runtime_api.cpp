@@ -13,9 +13,6 @@ namespace {
 const InterfaceTable& rt() {
     return app_interface();
 }
-char* owned(const TypedValue& value) {
-    return const_cast<char*>(as_text(value));
-}
 } // namespace
 
 Text::~Text() {
@@ -43,12 +40,20 @@ TypedValue call(CommandFn command, std::initializer_list<TypedValue> args) {
     return rt().call_command(command, int32_t(args.size()), std::data(args));
 }
 
+Text call_for_text(CommandFn command, std::initializer_list<TypedValue> args) {
+    return Text(const_cast<char*>(as_text(call(command, args))));
+}
+
+uint32_t declared(uint32_t index, std::initializer_list<uint32_t> args) {
+    return rt().call_declared(index, uint32_t(args.size()), std::data(args));
+}
+
 Text join(std::initializer_list<const char*> pieces) {
     return Text(join_texts(int32_t(pieces.size()), std::data(pieces)));
 }
 
 Text number_text(int32_t number) {
-    return Text(owned(call(cmd_to_text, {make_int(number)})));
+    return call_for_text(cmd_to_text, {make_int(number)});
 }
 
 int32_t text_to_int(const char* text) {

@@ -40,6 +40,11 @@ void write_word(uint32_t unit, int32_t property, uint32_t value);
 
 // A library command through the command-call entry.
 TypedValue call(CommandFn command, std::initializer_list<TypedValue> args = {});
+// A new text a library command returned.
+Text call_for_text(CommandFn command, std::initializer_list<TypedValue> args = {});
+// The program's declared function `index` (app/system_helpers.h) with 32-bit
+// arguments.
+uint32_t declared(uint32_t index, std::initializer_list<uint32_t> args = {});
 
 // The pieces joined into one new text.
 Text join(std::initializer_list<const char*> pieces);

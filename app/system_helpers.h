@@ -1,14 +1,13 @@
 // The launcher's system helper routines: a delay that keeps the window
-// responsive, the search for a top-level window, and the termination of a
-// process chosen by its image name. Every operating-system call goes through
-// the program's declared functions (interface slot 1), commands through the
-// command-call entry, memory through the allocator slots; the implementation
-// includes <windows.h> and <tlhelp32.h> only for the system's structure
-// layouts and values. Windows only; main thread only.
+// responsive, the search for an instance's top-level window, and the
+// termination of the process that owns it. Every operating-system call goes
+// through the program's declared functions (app/runtime_api.h), commands
+// through the command-call entry, memory through the allocator slots; the
+// implementation includes <tlhelp32.h> only for the process entry's layout.
+// Windows only; main thread only.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 namespace vantor::app {
 
@@ -46,17 +45,6 @@ inline constexpr const char* kDeclaredExports[kDeclaredFunctionCount] = {
 
 // ---- delay ------------------------------------------------------------------------
 
-// Milliseconds per unit: 0 milliseconds, 1 seconds, 2 minutes, 3 hours; any
-// other value is itself the factor.
-int32_t delay_unit_factor(int32_t unit);
-
-// The timer's due time for a delay, in 100-ns units, negative (relative):
-// duration x factor x -10000.0 in double precision, truncated toward zero.
-// Results outside the 64-bit range (and NaN) give INT64_MIN, as the x86
-// conversion does. A negative duration gives a positive (absolute, long past)
-// due time, so the timer is due at once.
-int64_t delay_due_time(int32_t duration, int32_t unit);
-
 // Asked after every wake-up of a delay: true ends the delay early. The launch
 // sequence installs one while it runs so that closing the window ends its
 // waits. Null (the default) never abandons.
@@ -64,30 +52,29 @@ using AbandonCheck = bool (*)();
 // Installs `check` and returns the previous one.
 AbandonCheck set_abandon_check(AbandonCheck check);
 
-// Waits `duration` units (omitted: 0, so it ends at the first wake-up) while
+// Waits `milliseconds` (omitted: 0, so it ends at the first wake-up) while
 // retrieving and dispatching the thread's window messages, WM_QUIT excepted,
 // which stays queued. Built on a waitable timer and MsgWaitForMultipleObjects
 // (wake mask 0xFF); when the timer cannot be had or the wait fails, it still
-// ends after its length through a message-pumping wait with a time-out.
-// Returns true; false only when the abandon check ended it early (including
-// when the check is already true at the call, in which case nothing waits).
-bool delay(int32_t duration = 0, int32_t unit = 0);
+// ends after its length through a message-pumping wait with a time-out. A
+// negative length is already over. Returns true; false only when the abandon
+// check ended it early (including when the check is already true at the call,
+// in which case nothing waits).
+bool delay(int32_t milliseconds = 0);
 
 // ---- windows and processes ----------------------------------------------------------
 
-// FindWindowExW(parent, after, class_name, title) with the GBK class name and
-// title converted to UTF-16: the window handle, 0 when none matches or on
-// failure. A null class name or title matches any. Parent 0 searches the top-level windows, after
-// 0 starts from the first.
-uint32_t find_window(uint32_t parent, uint32_t after, const char* class_name, const char* title);
+// The first top-level window of class `class_name` titled exactly `title`
+// (both GBK, converted to UTF-16): its handle, 0 when none matches or on
+// failure.
+uint32_t find_window(const char* class_name, const char* title);
 
 // Id of the first process, in the system's listing order, whose image file
-// name (without path) equals `image_name` as a whole; letter case ignored for
-// ASCII letters unless `exact_case`. With `only_pid` not 0, only the process
-// with that id is considered (is it still running under that name?). 0 when
-// none matches or no snapshot can be taken. Null `image_name` is the empty
-// text.
-uint32_t find_process_id(const char* image_name, bool exact_case, uint32_t only_pid = 0);
+// name (without path) equals `image_name` as a whole, letter case ignored for
+// ASCII letters. With `only_pid` not 0, only the process with that id is
+// considered (is it still running under that name?). 0 when none matches or
+// no snapshot can be taken. Null `image_name` is the empty text.
+uint32_t find_process_id(const char* image_name, uint32_t only_pid = 0);
 
 // Terminates process `pid` with exit code 0; true when the termination request
 // succeeded. The process handle is closed afterwards. Pid 0 gives false.
@@ -99,11 +86,5 @@ bool terminate_process_id(uint32_t pid);
 // process, which has ended by itself) nothing is terminated: no other process
 // of that name, which may be one the user started, is taken in its place.
 bool terminate_window_owner(uint32_t window, const char* image_name);
-
-// Terminates the first process found by find_process_id; an omitted name
-// means the program's own executable file name. True when the termination
-// request succeeded.
-bool terminate_process(std::optional<const char*> image_name = std::nullopt,
-                       bool exact_case = false);
 
 } // namespace vantor::app

@@ -67,7 +67,7 @@ void bench_launch(const StandinLog& log, int runs) {
         call_command(cmd_launch, 1, args);
         const double returned = now_ms();
         uint32_t window = 0;
-        while (!(window = app::find_window(0, 0, "Qt5QWindowIcon", "夜神模拟器1"))) {
+        while (!(window = app::find_window("Qt5QWindowIcon", "夜神模拟器1"))) {
             if (now_ms() - start > 10000) {
                 std::printf("stand-in window not found\n");
                 return;
@@ -75,9 +75,9 @@ void bench_launch(const StandinLog& log, int runs) {
             Sleep(1);
         }
         const double seen = now_ms();
-        app::terminate_process("Nox.exe");
+        app::terminate_process_id(app::find_process_id("Nox.exe"));
         const double terminated = now_ms();
-        while (app::find_window(0, 0, "Qt5QWindowIcon", "夜神模拟器1"))
+        while (app::find_window("Qt5QWindowIcon", "夜神模拟器1"))
             Sleep(1);
         const double vanished = now_ms();
         // The stand-in's own log, on the same clock: when its code began to

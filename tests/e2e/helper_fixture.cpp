@@ -8,7 +8,6 @@
 #include "runtime/win32/kernel.h"
 #include "runtime/win32/libraries.h"
 #include "tests/support/driver.h"
-#include "tests/support/kernel_access.h"
 
 namespace vantor::testing {
 
@@ -92,11 +91,9 @@ void HelperTest::SetUp() {
     create_dll_tables(tables_, app::kDeclaredFunctionCount, app::kDeclaredLibraries,
                       app::kDeclaredExports);
     attach_dll_tables(&tables_, directory_.c_str(), &loader_);
-    saved_program_file_ = kernel().program_file();
 }
 void HelperTest::TearDown() {
     app::set_abandon_check(nullptr);
-    vantor::testing::KernelTestAccess::state().program_file = saved_program_file_;
     attach_dll_tables(nullptr, nullptr);
     release_dll_tables(tables_, loader_);
     kSupportLibraries[0]->notify(6, 0, 0);

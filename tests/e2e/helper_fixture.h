@@ -70,7 +70,7 @@ void drain_queue();
 // ---- the runtime as the helpers meet it -------------------------------------------------------
 
 // The runtime pieces the helpers reach: the libraries' request entry
-// (pending messages, program file name) and the declared-function tables
+// (pending messages) and the declared-function tables
 // with the launcher's ten declarations.
 class HelperTest : public ::testing::Test {
   protected:
@@ -80,7 +80,6 @@ class HelperTest : public ::testing::Test {
     SpyLoader loader_;
     DllTables tables_{};
     std::string directory_;
-    std::string saved_program_file_;
 };
 
 } // namespace vantor::testing

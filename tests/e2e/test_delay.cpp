@@ -16,8 +16,6 @@
 using namespace vantor;
 using namespace vantor::testing;
 using vantor::app::delay;
-using vantor::app::delay_due_time;
-using vantor::app::delay_unit_factor;
 
 namespace {
 
@@ -54,12 +52,12 @@ HWND make_noting_window() {
                            wc.hInstance, nullptr);
 }
 
-// Milliseconds that delay(duration, unit) took, noting that it ran.
-double timed_delay(int32_t duration, int32_t unit, bool* result = nullptr) {
+// Milliseconds that delay(duration) took, noting that it ran.
+double timed_delay(int32_t duration, bool* result = nullptr) {
     const double start = now_ms();
     g_inside_delay = true;
     SetEvent(g_delay_begun);
-    const bool r = delay(duration, unit);
+    const bool r = delay(duration);
     g_inside_delay = false;
     if (result)
         *result = r;
@@ -75,7 +73,7 @@ double timed_delay_with_post(int32_t duration, bool* result) {
         WaitForSingleObject(g_delay_begun, kWaitMs);
         PostMessageA(window, kMsgPosted, 0, 0);
     });
-    const double ms = timed_delay(duration, 0, result);
+    const double ms = timed_delay(duration, result);
     other.join();
     DestroyWindow(window);
     return ms;
@@ -89,46 +87,9 @@ class Delay : public HelperTest {
     }
 };
 
-TEST(DelayDueTime, UnitFactorsAndTruncation) {
-    struct Case {
-        int32_t duration, unit;
-        int64_t due;
-    } cases[] = {
-        {200, 0, -2000000},
-        {2, 1, -20000000},
-        {1, 2, -600000000},
-        {1, 3, -36000000000},
-        {5, 7, -350000},
-        {0, 0, 0},
-        {0, 3, 0},
-        {-3, 0, 30000},
-        {7, -1, 70000},
-        {100, 1000, -1000000000},
-        {INT32_MAX, 3, INT64_MIN},
-        {INT32_MIN, 3, INT64_MIN}, // beyond 64 bits
-        {INT32_MAX, 1, -21474836470000000},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.due, delay_due_time(c.duration, c.unit))
-            << "duration " << c.duration << ", unit " << c.unit;
-    }
-    const struct {
-        int32_t unit;
-        int64_t factor;
-        const char* why;
-    } factors[] = {{0, 1, "milliseconds"},
-                   {1, 1000, "seconds"},
-                   {2, 60000, "minutes"},
-                   {3, 3600000, "hours"},
-                   {4, 4, "another unit is its own factor"},
-                   {-2, -2, "a negative one too"}};
-    for (const auto& f : factors)
-        EXPECT_EQ(f.factor, delay_unit_factor(f.unit)) << "unit " << f.unit << ": " << f.why;
-}
-
 TEST_F(Delay, WaitsItsDurationOnTimerThatItCloses) {
     bool result = false;
-    const double ms = timed_delay(200, 0, &result);
+    const double ms = timed_delay(200, &result);
     EXPECT_TRUE(result);
     EXPECT_GE(ms, 199.0) << "the delay returned before its timer";
     EXPECT_LT(ms, 5000.0);
@@ -140,20 +101,19 @@ TEST_F(Delay, WaitsItsDurationOnTimerThatItCloses) {
     EXPECT_EQ(INFINITE, g_spy.waits[0].timeout);
     EXPECT_EQ(0xFFu, g_spy.waits[0].mask);
     EXPECT_FALSE(still_open(g_spy.timers[0])) << "timer handle left open";
-
-    const double factor7 = timed_delay(5, 7);
-    EXPECT_GE(factor7, 34.0) << "5 units of factor 7";
-    EXPECT_EQ(-350000, g_spy.due_times.back());
 }
 
-TEST_F(Delay, OmittedDurationEndsAtFirstWakeUp) {
-    bool result = false;
-    const double ms = timed_delay(0, 0, &result);
-    EXPECT_TRUE(result);
-    EXPECT_LT(ms, 200.0);
-    EXPECT_EQ(1u, g_spy.waits.size()) << "an already due timer needs one wait";
-    ASSERT_EQ(1u, g_spy.due_times.size());
-    EXPECT_EQ(0, g_spy.due_times[0]);
+TEST_F(Delay, NoLengthEndsAtFirstWakeUp) {
+    for (const int32_t duration : {0, -3}) {
+        g_spy = Spy{};
+        bool result = false;
+        const double ms = timed_delay(duration, &result);
+        EXPECT_TRUE(result) << duration;
+        EXPECT_LT(ms, 200.0) << duration;
+        EXPECT_EQ(1u, g_spy.waits.size()) << duration << ": an already due timer needs one wait";
+        ASSERT_EQ(1u, g_spy.due_times.size()) << duration;
+        EXPECT_EQ(duration * -10000LL, g_spy.due_times[0]) << "a negative one is long past";
+    }
 }
 
 TEST_F(Delay, MessagesArrivingDuringDelayAreHandledInside) {
@@ -166,7 +126,7 @@ TEST_F(Delay, MessagesArrivingDuringDelayAreHandledInside) {
         SendMessageA(window, kMsgSent, 0, 0); // returns once handled
     });
     const double start = now_ms();
-    const double ms = timed_delay(300, 0);
+    const double ms = timed_delay(300);
     other.join();
     const double end = start + ms;
     ASSERT_EQ(2u, g_noted.size()) << "messages not handled during the delay";
@@ -182,7 +142,7 @@ TEST_F(Delay, QuitMessageStaysQueued) {
     HWND window = make_noting_window();
     PostMessageA(window, kMsgPosted, 0, 0);
     PostQuitMessage(7);
-    const double ms = timed_delay(200, 0);
+    const double ms = timed_delay(200);
     EXPECT_GE(ms, 199.0);
     EXPECT_EQ(1u, g_noted.size()) << "the message posted before the quit request";
     EXPECT_LE(g_spy.waits.size(), 10u) << "the pending quit request kept waking the delay";
@@ -215,7 +175,7 @@ TEST_F(Delay, EndsAfterItsDurationWhenTimerCannotBeCreated) {
 TEST_F(Delay, EndsAfterItsDurationWhenWaitFails) {
     g_spy.fail_wait = true;
     bool result = false;
-    const double ms = timed_delay(150, 0, &result);
+    const double ms = timed_delay(150, &result);
     expect_full_duration(150, ms, result);
     EXPECT_LT(g_spy.waits.size(), 100u) << "the fallback spins";
     ASSERT_EQ(1u, g_spy.timers.size());
