@@ -51,10 +51,6 @@ bool encode_gbk_exactly(std::wstring_view wide, std::string& text) {
 
 constexpr text_codec::CodePage<wchar_t> kGbk{append_gbk_run, encode_gbk_exactly};
 
-bool is_high_surrogate(wchar_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
 } // namespace
 
 std::wstring to_wide(std::string_view text) {
@@ -113,7 +109,8 @@ void put_face(Char (&field)[N], const std::basic_string<Char>& text) {
     size_t n = std::min(text.size(), N - 1);
     if constexpr (sizeof(Char) == 1)
         n = gb18030::whole_prefix(text, n);
-    else if (n < text.size() && n > 0 && is_high_surrogate(text[n - 1]))
+    else if (n < text.size() && n > 0 &&
+             text_codec::detail::is_high_surrogate(char32_t(text[n - 1])))
         --n;
     std::copy_n(text.data(), n, field);
     field[n] = 0;
