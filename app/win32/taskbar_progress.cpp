@@ -56,9 +56,6 @@ void show_progress(uint32_t done, uint32_t total) {
     HWND window = main_window_handle();
     if (!window)
         return;
-    // 启动 had the focus (it was clicked) and lost it when it was disabled.
-    if (total != 0 && !GetFocus() && GetActiveWindow() == window)
-        SetFocus(window);
     if (ITaskbarList3* bar = taskbar()) {
         if (total == 0) {
             bar->SetProgressState(window, TBPF_NOPROGRESS);

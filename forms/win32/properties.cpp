@@ -302,6 +302,23 @@ void set_state_bit(const Target& t, uint32_t bit, bool on) {
     set_field(*t.w, t.index, Field::State, on ? state | bit : state & ~bit);
 }
 
+// A control disabled while it (or a part of it) holds the keyboard focus
+// leaves the focus nowhere, and no key would reach the window any more (a
+// click on 启动 disables it for the sequence): its top-level window takes the
+// focus instead.
+void write_disabled(const Target& t, bool disabled) {
+    set_state_bit(t, state_bit::Disabled, disabled);
+    HWND h = live_handle(*t.w, t.index);
+    if (!h)
+        return;
+    HWND focus = GetFocus();
+    const bool held_focus = disabled && focus && (focus == h || IsChild(h, focus));
+    EnableWindow(h, !disabled);
+    HWND top = GetAncestor(h, GA_ROOT);
+    if (held_focus && !GetFocus() && top != h && IsWindowEnabled(top))
+        SetFocus(top);
+}
+
 void write_visible(const Target& t, bool visible) {
     set_state_bit(t, state_bit::Visible, visible);
     HWND h = live_handle(*t.w, t.index);
@@ -377,9 +394,7 @@ void write_fixed(const Target& t, int32_t index, uint32_t low) {
         write_visible(t, low != 0);
         return;
     case fixed::Disabled:
-        set_state_bit(t, state_bit::Disabled, low != 0);
-        if (h)
-            EnableWindow(h, low == 0);
+        write_disabled(t, low != 0);
         return;
     case fixed::MousePointer:
         write_mouse_pointer(t, low);

@@ -144,6 +144,11 @@ TEST_F(FormsProperties, VisibleAndDisabledFollowTheWindowAndTheRecord) {
     EXPECT_EQ(read(ids::Main, ids::MainD, Visible), 1u);
     EXPECT_EQ(read(ids::Main, ids::MainD, Disabled), 0u);
     EXPECT_EQ(stored_field(ids::MainD, forms::Field::State) & 3, 1u);
+    SetFocus(d);
+    ASSERT_EQ(GetFocus(), d);
+    write(ids::Main, ids::MainD, Disabled, 1);
+    EXPECT_EQ(GetFocus(), handle_of(ids::Main, 0)) << "the focus left with the disabled control";
+    write(ids::Main, ids::MainD, Disabled, 0);
     ShowWindow(d, SW_HIDE);
     EXPECT_EQ(read(ids::Main, ids::MainD, Visible), 0u) << "read from the live window";
 
