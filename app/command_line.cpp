@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace vantor::app {
@@ -206,24 +207,15 @@ CommandLine parse_command_line(const char* command_line) {
 }
 
 std::string option_error_message(const CommandLine& parsed) {
-    const char* what = "无法识别的命令行选项：";
-    switch (parsed.error) {
-    case OptionError::MissingValue:
-        what = "命令行选项缺少值：";
-        break;
-    case OptionError::BadValue:
-        what = "命令行选项的值无效（应为 1 到 86400 之间的整数秒）：";
-        break;
-    case OptionError::OpenQuote:
-        what = "命令行选项的引号没有闭合：";
-        break;
-    case OptionError::EmptyArgument:
-        what = "命令行中有空参数：";
-        break;
-    default:
-        break;
-    }
-    return std::string(what) + parsed.bad_option + "\r\n\r\n可用的选项：\r\n" + kAcceptedOptions;
+    // By OptionError; None never reaches here and reads as Unknown.
+    static constexpr const char* kWhat[] = {
+        "无法识别的命令行选项：",     "无法识别的命令行选项：",
+        "命令行选项缺少值：",         "命令行选项的值无效（应为 1 到 86400 之间的整数秒）：",
+        "命令行选项的引号没有闭合：", "命令行中有空参数：",
+    };
+    static_assert(std::size(kWhat) == size_t(OptionError::EmptyArgument) + 1);
+    return std::string(kWhat[size_t(parsed.error)]) + parsed.bad_option +
+           "\r\n\r\n可用的选项：\r\n" + kAcceptedOptions;
 }
 
 } // namespace vantor::app

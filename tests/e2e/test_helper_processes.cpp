@@ -82,26 +82,28 @@ class TwoProcesses : public HelperTest {
     Program* second_ = nullptr;
 };
 
+// Each stand-in copy is named by the first of a pair and sought by the second.
 TEST_F(Processes, WholeNameMatchesWithCaseIgnored) {
-    struct Case {
-        const char* image;
-        const char* wanted;
-        bool match;
-    } cases[] = {
-        {"NOX.EXE", "Nox.exe", true}, {"nox.exe", "Nox.exe", true},
-        {"Nox.exe", "NOX.exe", true}, {"Nox.exe", "Nox", false},
-        {"Nox.exe", "ox.exe", false}, {"Nox.exe", "Nox.exe ", false},
-        {"Nox.exe", "", false},       {"Nox.exe", "Other.exe", false},
-    };
+    const char* const matches[][2] = {
+        {"NOX.EXE", "Nox.exe"}, {"nox.exe", "Nox.exe"}, {"Nox.exe", "NOX.exe"}};
+    const char* const misses[][2] = {{"Nox.exe", "Nox"},
+                                     {"Nox.exe", "ox.exe"},
+                                     {"Nox.exe", "Nox.exe "},
+                                     {"Nox.exe", ""},
+                                     {"Nox.exe", "Other.exe"}};
     StandinLog log;
-    for (const Case& c : cases) {
-        const std::string where = std::string(c.image) + " sought as \"" + c.wanted + "\"";
+    auto check = [&](const char* image, const char* wanted, bool match) {
+        const std::string where = std::string(image) + " sought as \"" + wanted + "\"";
         Program nox;
-        ASSERT_TRUE(nox.start(quoted(standin_copy(log, c.image)))) << where;
-        ASSERT_EQ(1u, log.wait_for("start", 1, kWaitMs, nox.pid()).size()) << where;
-        ASSERT_EQ(1u, process_ids(c.image).size()) << where << ": listed under another name";
-        EXPECT_EQ(c.match ? nox.pid() : 0u, find_process_id(c.wanted)) << where;
-    }
+        EXPECT_TRUE(nox.start(quoted(standin_copy(log, image)))) << where;
+        EXPECT_EQ(1u, log.wait_for("start", 1, kWaitMs, nox.pid()).size()) << where;
+        EXPECT_EQ(1u, process_ids(image).size()) << where << ": listed under another name";
+        EXPECT_EQ(match ? nox.pid() : 0u, find_process_id(wanted)) << where;
+    };
+    for (const auto& m : matches)
+        check(m[0], m[1], true);
+    for (const auto& m : misses)
+        check(m[0], m[1], false);
     Program nox;
     ASSERT_TRUE(nox.start(quoted(standin_exe())));
     ASSERT_EQ(1u, log.wait_for("start", 1, kWaitMs, nox.pid()).size());

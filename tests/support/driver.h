@@ -15,13 +15,19 @@
 
 namespace vantor::testing {
 
+// The base of what owns a process, file or setting of the test: one owner,
+// never a copy.
+class Owner {
+  public:
+    Owner() = default;
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+};
+
 // A process the test started. The destructor terminates it if it still runs
 // (only processes started here are ever ended) and closes its handle.
-class Program {
+class Program : Owner {
   public:
-    Program() = default;
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
     ~Program();
 
     // Starts `command_line` as given (GBK, passed on as UTF-16) in `directory`
@@ -44,11 +50,9 @@ class Program {
 
 // A new temporary file that a started program can write as its standard
 // output and error (the handle is inheritable); removed by the destructor.
-class OutputFile {
+class OutputFile : Owner {
   public:
     OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
     HANDLE handle() const { return handle_; }
     // Everything written so far, as the bytes written.
@@ -61,11 +65,9 @@ class OutputFile {
 
 // Sets an environment variable of this process, which the programs it starts
 // inherit, for the life of the object; the previous value comes back after.
-class ScopedEnv {
+class ScopedEnv : Owner {
   public:
     ScopedEnv(const char* name, const std::string& value);
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
     ~ScopedEnv();
 
   private:
@@ -78,11 +80,9 @@ class ScopedEnv {
 // for the life of the object. The destructor ends every logged stand-in that
 // still runs (they were started, directly or not, by the test) and removes
 // the directory.
-class StandinLog {
+class StandinLog : Owner {
   public:
     StandinLog();
-    StandinLog(const StandinLog&) = delete;
-    StandinLog& operator=(const StandinLog&) = delete;
     ~StandinLog();
 
     const std::string& path() const { return path_; }
