@@ -13,7 +13,6 @@
 #include "commands/convert.h"
 #include "commands/text.h"
 #include "forms/win32/unit_type.h"
-#include "runtime/win32/interface.h"
 
 namespace vantor::app {
 
@@ -57,22 +56,11 @@ bool is_launchable(const char* path) {
     return *path && !std::strpbrk(path, "*?");
 }
 
-// True when `path`, a launchable one, names one existing file.
-bool names_existing_file(const char* path) {
-    const InterfaceTable& rt = app_interface();
-    uint32_t search = 0;
-    const uint32_t name = rt.call_service(service::FindFile, uint32_t(uintptr_t(path)), 0, 1,
-                                          uint32_t(uintptr_t(&search)));
-    rt.release(reinterpret_cast<void*>(uintptr_t(name)));
-    rt.call_service(service::EndFindFile, search, 0, 0, 0);
-    return name != 0;
-}
-
 // The path as it starts a command line. An existing file whose path holds a
 // blank is put in double quotes: unquoted, the system would try the part before
 // the blank as the program first (C:\Program.exe for C:\Program Files\...).
 Text command_path(const char* path) {
-    if (path[0] != '"' && std::strchr(path, ' ') && names_existing_file(path))
+    if (path[0] != '"' && std::strchr(path, ' ') && api::names_file(path))
         return api::join({"\"", path, "\""});
     return api::join({path});
 }

@@ -48,6 +48,15 @@ uint32_t declared(uint32_t index, std::initializer_list<uint32_t> args) {
     return rt().call_declared(index, uint32_t(args.size()), std::data(args));
 }
 
+bool names_file(const char* path) {
+    uint32_t search = 0;
+    const uint32_t name =
+        rt().call_service(service::FindFile, word_of(path), 0, 1, word_of(&search));
+    rt().release(reinterpret_cast<void*>(uintptr_t(name)));
+    rt().call_service(service::EndFindFile, search, 0, 0, 0);
+    return name != 0;
+}
+
 Text join(std::initializer_list<const char*> pieces) {
     return Text(join_texts(int32_t(pieces.size()), std::data(pieces)));
 }

@@ -46,6 +46,10 @@ Text call_for_text(CommandFn command, std::initializer_list<TypedValue> args = {
 // arguments.
 uint32_t declared(uint32_t index, std::initializer_list<uint32_t> args = {});
 
+// True when `path` (no wildcard) names an existing file, through the
+// runtime's file search.
+bool names_file(const char* path);
+
 // The pieces joined into one new text.
 Text join(std::initializer_list<const char*> pieces);
 // The decimal text of a number, and the number at the start of a text.
