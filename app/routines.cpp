@@ -4,18 +4,16 @@
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
 #include "app/program.h"
+#include "app/runtime_api.h"
 #include "forms/win32/unit_type.h"
-#include "runtime/win32/interface.h"
 
 using namespace vantor;
 
 extern "C" int vantor_start_routine() {
-    const TypedValue args[3] = {
-        make_unit_ref(app::kMainWindow, app::kMainWindowUnit, forms::kind::Window),
-        kOmitted,         // no owner
-        make_bool(false), // not modal
-    };
-    app_interface().call_command(forms::load_window_command, 3, args);
+    app::api::call(forms::load_window_command,
+                   {make_unit_ref(app::kMainWindow, app::kMainWindowUnit, forms::kind::Window),
+                    kOmitted,           // no owner
+                    make_bool(false)}); // not modal
     return 0;
 }
 
