@@ -6,11 +6,11 @@
 
 #include "app/launch_sequence.h"
 #include "app/launcher.h"
+#include "app/runtime_api.h"
 #include "app/sequence_report.h"
 #include "app/win32/console_line.h"
 #include "commands/library.h"
 #include "forms/win32/unit_type.h"
-#include "runtime/win32/interface.h"
 #include "runtime/win32/system_text.h"
 
 namespace vantor::app {
@@ -90,10 +90,9 @@ void notify(const std::string& text, NoticeIcon icon) {
         write_console_line(one_line(text));
         return;
     }
-    const TypedValue args[4] = {make_text(text.c_str()), make_int(int32_t(icon)),
-                                make_text("Vantor"),
-                                make_unit_ref(kMainWindow, kMainWindowUnit, forms::kind::Window)};
-    app_interface().call_command(cmd_message_box, 4, args);
+    api::call(cmd_message_box,
+              {make_text(text.c_str()), make_int(int32_t(icon)), make_text("Vantor"),
+               make_unit_ref(kMainWindow, kMainWindowUnit, forms::kind::Window)});
 }
 
 void install_notices() {
