@@ -17,16 +17,16 @@ namespace vantor::system_text {
 namespace {
 
 // Windows' code page 936, named: never the system's own.
+// One call each way: a byte of code page 936 gives at most one UTF-16 unit, and
+// a unit at most two bytes.
 void append_gbk_run(std::string_view run, std::wstring& wide) {
     if (run.empty() || run.size() > size_t(INT_MAX))
         return;
-    const int length = int(run.size());
-    const int n = MultiByteToWideChar(kGbkCodePage, 0, run.data(), length, nullptr, 0);
-    if (n <= 0)
-        return;
     const size_t at = wide.size();
-    wide.resize(at + size_t(n));
-    MultiByteToWideChar(kGbkCodePage, 0, run.data(), length, wide.data() + at, n);
+    wide.resize(at + run.size());
+    const int n = MultiByteToWideChar(kGbkCodePage, 0, run.data(), int(run.size()),
+                                      wide.data() + at, int(run.size()));
+    wide.resize(at + size_t(std::max(n, 0)));
 }
 
 // No best fit: a character GBK lacks must not turn into a look-alike that
@@ -37,15 +37,16 @@ bool encode_gbk_exactly(std::wstring_view wide, std::string& text) {
         return true;
     if (wide.size() > size_t(INT_MAX / 4))
         return false;
-    const int length = int(wide.size());
+    text.resize(wide.size() * 2);
     BOOL defaulted = FALSE;
-    const int n = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length,
-                                      nullptr, 0, "?", &defaulted);
-    if (n <= 0 || defaulted)
+    const int n =
+        WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()),
+                            text.data(), int(text.size()), "?", &defaulted);
+    if (n <= 0 || defaulted) {
+        text.clear();
         return false;
+    }
     text.resize(size_t(n));
-    WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, text.data(), n,
-                        "?", nullptr);
     return true;
 }
 
