@@ -23,11 +23,12 @@ SelectedPageQuery g_page_query = nullptr;
 // ---- kernel hooks ---------------------------------------------------------------
 
 int32_t window_idle_turn(uint32_t index, uint32_t elapsed_ms) {
-    WindowRecord* w = window_at(detail::FormEngineKernel::windows(), index);
+    WindowTable& table = detail::FormEngineKernel::windows();
+    WindowRecord* w = window_at(table, index);
     if (!w || !w->object || !detail::live_object(*w, 0))
         return 0;
     EventRecord record{};
-    record.window_id = kernel().windows().ids[index];
+    record.window_id = table.ids[index];
     record.unit_id = detail::own_unit_id(*w);
     record.event = window_event::Idle;
     record.argc = 1;

@@ -306,9 +306,8 @@ void set_state_bit(const Target& t, uint32_t bit, bool on) {
 // leaves the focus nowhere, and no key would reach the window any more (a
 // click on 启动 disables it for the sequence): its top-level window takes the
 // focus instead.
-void write_disabled(const Target& t, bool disabled) {
+void write_disabled(const Target& t, HWND h, bool disabled) {
     set_state_bit(t, state_bit::Disabled, disabled);
-    HWND h = live_handle(*t.w, t.index);
     if (!h)
         return;
     HWND focus = GetFocus();
@@ -394,7 +393,7 @@ void write_fixed(const Target& t, int32_t index, uint32_t low) {
         write_visible(t, low != 0);
         return;
     case fixed::Disabled:
-        write_disabled(t, low != 0);
+        write_disabled(t, h, low != 0);
         return;
     case fixed::MousePointer:
         write_mouse_pointer(t, low);

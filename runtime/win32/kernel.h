@@ -69,7 +69,6 @@ namespace vantor {
 // through their friends; everyone may read it through the accessors.
 class RuntimeKernel {
   public:
-    uint32_t program_kind() const { return state_.program_kind; }
     uint32_t id_counter() const { return state_.id_counter; }
     const std::string& program_dir() const { return state_.program_dir; }
     const std::string& program_file() const { return state_.program_file; }
@@ -78,9 +77,7 @@ class RuntimeKernel {
     const std::vector<const LibraryRecord*>& libraries() const { return state_.libraries; }
     size_t idle_entry_count() const { return state_.idle_entries.size(); }
     DWORD main_thread_id() const { return state_.main_thread_id; }
-    HWND hidden_owner() const { return state_.hidden_owner_hwnd; }
     HMODULE ole_library() const { return state_.ole_library; }
-    uint32_t current_modal_window() const { return state_.current_modal_window; }
     bool events_blocked() const { return state_.event_lock > 0; }
     uint32_t current_event_window() const { return state_.current_event_window; }
     uint32_t current_event_unit() const { return state_.current_event_unit; }

@@ -156,7 +156,7 @@ void start_runtime(const char* archive_path, bool keep_error_box) {
 void FormsTest::TearDown() {
     close_all_windows();
     EXPECT_EQ(kernel().events_blocked(), false);
-    EXPECT_EQ(kernel().current_modal_window(), 0u);
+    EXPECT_EQ(current_modal_window(), 0u);
     EXPECT_EQ(kernel().current_event_window(), 0u);
 }
 

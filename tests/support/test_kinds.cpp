@@ -103,7 +103,7 @@ HWND create_form(const CreateParams& p, std::string& caption) {
     // Like the window kind: a modal window without owner is owned by the hidden owner.
     HWND owner = p.parent;
     if (!owner && p.modal)
-        owner = kernel().hidden_owner();
+        owner = hidden_owner_window();
     DWORD style =
         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN | p.styles;
     HWND h = CreateWindowExA(0, kFormClass, caption.c_str(), style, p.left, p.top, p.width,

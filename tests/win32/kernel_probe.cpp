@@ -150,7 +150,8 @@ int entry_routine() {
         probe_line("file %s", k.program_file().c_str());
         probe_line("dir-slash %d", k.program_dir_slash() == k.program_dir() + "\\");
         HWND owner = FindWindowA("_QZ_HideOwner", nullptr);
-        probe_line("hidden-owner %d toolwindow %d", owner == k.hidden_owner() && owner != nullptr,
+        probe_line("hidden-owner %d toolwindow %d",
+                   owner == hidden_owner_window() && owner != nullptr,
                    (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0);
         probe_line("main-thread %d", k.main_thread_id() == GetCurrentThreadId());
         log_ole(k);

@@ -189,7 +189,7 @@ TEST_F(FormsLoad, ModalLoadDisablesTheOthersAndReturnsOnlyAfterItsWindowClosed) 
     bool modal_flag_meanwhile = false;
     after(50, [&] {
         main_enabled_meanwhile = IsWindowEnabled(handle_of(ids::Main, 0)) != FALSE;
-        modal_meanwhile = kernel().current_modal_window();
+        modal_meanwhile = current_modal_window();
         modal_flag_meanwhile = forms::is_modal(ids::Modal);
         log_line("timer");
         PostMessageA(handle_of(ids::Modal, 0), WM_CLOSE, 0, 0);
@@ -221,7 +221,7 @@ TEST_F(FormsLoad, ModalWindowOwnedByHiddenOwnerAndOwnerGivenIsIgnored) {
         DestroyWindow(handle_of(ids::Modal, 0)); // not through the close request
     });
     EXPECT_TRUE(load(ids::Modal, true, ids::Main));
-    EXPECT_EQ(owner, kernel().hidden_owner());
+    EXPECT_EQ(owner, hidden_owner_window());
     EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Main, 0)))
         << "windows a modal window disabled come back however it was destroyed";
 }
@@ -258,12 +258,12 @@ TEST_F(FormsLoad, NestedModalWindowsRestoreTheOuterOneAndTheEnabledStates) {
     bool main_enabled_after_inner = true, modal_enabled_in_inner = true;
     after(30, [&] {
         after(30, [&] {
-            inner_modal = kernel().current_modal_window();
+            inner_modal = current_modal_window();
             modal_enabled_in_inner = IsWindowEnabled(handle_of(ids::Modal, 0)) != FALSE;
             PostMessageA(handle_of(ids::Order, 0), WM_CLOSE, 0, 0);
         });
         EXPECT_TRUE(load(ids::Order, true));
-        outer_modal_after = kernel().current_modal_window();
+        outer_modal_after = current_modal_window();
         main_enabled_after_inner = IsWindowEnabled(handle_of(ids::Main, 0)) != FALSE;
         EXPECT_TRUE(IsWindowEnabled(handle_of(ids::Modal, 0)));
         PostMessageA(handle_of(ids::Modal, 0), WM_CLOSE, 0, 0);
@@ -280,11 +280,11 @@ TEST_F(FormsLoad, HiddenModalWindowRunsItsLoopWhenFirstShown) {
     ASSERT_TRUE(load(ids::Main));
     ASSERT_TRUE(load(ids::Later, true)) << "returns at once: nothing shown yet";
     EXPECT_FALSE(IsWindowEnabled(handle_of(ids::Main, 0)));
-    EXPECT_EQ(kernel().current_modal_window(), 0u);
+    EXPECT_EQ(current_modal_window(), 0u);
     bool shown_meanwhile = false;
     after(30, [&] {
         shown_meanwhile = IsWindowVisible(handle_of(ids::Later, 0)) != FALSE &&
-                          kernel().current_modal_window() == ids::Later;
+                          current_modal_window() == ids::Later;
         PostMessageA(handle_of(ids::Later, 0), WM_CLOSE, 0, 0);
     });
     write(ids::Later, 0, Visible, 1); // the first show: the nested loop runs inside the write
