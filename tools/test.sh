@@ -10,8 +10,10 @@ build="${VANTOR_BUILD_DIR:-$root/build}"
 fuzz_seconds="${VANTOR_FUZZ_SECONDS:-60}"
 jobs="$(nproc)"
 
-# Installs what is missing; ends at once when nothing is.
+# Installs what is missing and checks the tools; the scripts this one calls
+# need not check again.
 bash "$root/tools/setup.sh" || exit 1
+export VANTOR_SETUP_CHECKED=1
 
 passed=0
 failed=0
@@ -92,7 +94,15 @@ if python3 "$root/tools/check_layers.py" "$root"; then
 else
     failed=$((failed + 1)); failures+=("layers: includes across layers")
 fi
-end_stage "format and layers"
+# The set-up's detection of missing packages cannot report a failed query as
+# "nothing missing".
+echo "=== setup detection"
+if bash "$root/tests/scripts/test_setup.sh"; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1)); failures+=("setup detection")
+fi
+end_stage "format, layers and setup detection"
 
 # 1. Native portable core with sanitizers.
 if build_tree native -DCMAKE_BUILD_TYPE=Debug -DVANTOR_BENCH=ON; then
