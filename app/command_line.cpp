@@ -11,12 +11,15 @@ namespace {
 
 enum class Kind { Box, Limit, Flag };
 
+using LimitField = std::optional<uint32_t> CommandLine::*;
+using FlagField = bool CommandLine::*;
+
 struct OptionSpec {
     const char* name;
     Kind kind;
-    int box;                                     // OptionBox of a Box option
-    std::optional<uint32_t> CommandLine::*limit; // the field of a Limit option
-    bool CommandLine::*flag;                     // the flag a Flag option sets
+    int box;          // OptionBox of a Box option
+    LimitField limit; // the field of a Limit option
+    FlagField flag;   // the flag a Flag option sets
 };
 
 constexpr OptionSpec kOptions[] = {

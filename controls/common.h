@@ -46,8 +46,9 @@ template <class H> class GdiOwner {
 };
 
 // A style bit that one stored value sets: `bit` when props.*field == value.
+template <class P> using Int32Field = int32_t P::*;
 template <class P> struct StyleWhen {
-    int32_t P::*field;
+    Int32Field<P> field;
     int32_t value;
     uint32_t bit;
 };

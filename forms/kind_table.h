@@ -263,7 +263,9 @@ static_assert(Window == 0x800000D0 && EditBox == 0x80000040 && Button == 0x80000
         static constexpr std::span<const PropDef<Name##Props>> properties() {                      \
             return k##Name##Properties;                                                            \
         }                                                                                          \
-        static constexpr std::span<const StoredField> stored() { return stored::k##Name; }         \
+        static constexpr std::span<const vantor::forms::StoredField> stored() {                    \
+            return stored::k##Name;                                                                \
+        }                                                                                          \
     };
 VANTOR_KINDS(VANTOR_KIND)
 #undef VANTOR_KIND

@@ -341,9 +341,10 @@ uint32_t kind_value(const Value& v, const Context& cx) {
 }
 
 // Unit fields that take one value of a plain kind.
+template <class T> using UnitField = T forms::UnitDesc::*;
 template <class T> struct UnitMember {
     const char* key;
-    T forms::UnitDesc::*member;
+    UnitField<T> member;
 };
 constexpr UnitMember<std::string> kTextFields[] = {{"name", &forms::UnitDesc::name},
                                                    {"remark", &forms::UnitDesc::remark},

@@ -281,8 +281,8 @@ void exercise_updates(WindowRecord& w) {
                     std::memcmp(v.body + 4, bytes.data(), bytes.size()) == 0,
                 "a menu item reads back as written");
     } else {
-        check_update(
-            w, j, [&] { return set_tag(w, j, tag); }, "tag update moves later records");
+        const auto update_tag = [&] { return set_tag(w, j, tag); };
+        check_update(w, j, update_tag, "tag update moves later records");
         check_update(
             w, j, [&] { return set_mouse_pointer(w, j, bytes.data(), uint32_t(bytes.size())); },
             "pointer update moves later records");

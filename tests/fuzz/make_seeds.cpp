@@ -48,7 +48,7 @@ ArchiveModel launcher() {
     w.units.push_back(unit(0x06010002, 0x00010001, "", 50, 50, 217, 210, 1, write_block(wp)));
     UnitDesc import =
         unit(0x16011eab, 0x0001000b, "按钮_导入EXE", 120, 152, 80, 32, 5, button("导入EXE"));
-    import.events = {{ 0, 0x44 }};
+    import.events.push_back({0, 0x44});
     w.units.push_back(import);
     w.units.push_back(unit(0x16011eaa, 0x0001001f, "通用对话框1", 176, 88, 16, 16, 0, {}));
     w.units.push_back(unit(0x16011ea9, 0x00010005, "编辑框_路径", 72, 112, 128, 24, 5, {}));
