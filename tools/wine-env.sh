@@ -88,11 +88,16 @@ vantor_kept_xvfb() {
 # every font file in the prefix's Fonts folder, so Marlett goes there.
 vantor_wine_font_dirs="/usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine-stable/share/wine/fonts"
 
-# The black scheme's colours as a .reg file: white text on black, selected
-# text black on cyan, disabled text green, white 3-D edges and frames.
+# The black scheme as a .reg file: white text on black, selected text black
+# on cyan, disabled text green, white 3-D edges and frames; and no visual
+# style, which Windows also turns off in high contrast (Wine's "Light" style
+# would draw the buttons and title bars in colours of its own).
 vantor_black_scheme_reg() {
     local name rgb
-    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\r\n'
+    printf '"ThemeActive"="0"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
     while read -r name rgb; do
         printf '"%s"="%s"\r\n' "$name" "$rgb"
     done <<'EOF_COLORS'
@@ -107,8 +112,8 @@ ButtonHilight 255 255 255
 ButtonLight 255 255 255
 ButtonShadow 128 128 128
 ButtonText 255 255 255
-GradientActiveCaption 0 0 0
-GradientInactiveCaption 0 0 0
+GradientActiveTitle 0 0 0
+GradientInactiveTitle 0 0 0
 GrayText 63 242 63
 Hilight 26 235 255
 HilightText 0 0 0
@@ -171,10 +176,13 @@ vantor_init_prefix() {
                 >/dev/null 2>&1
             echo "$VANTOR_DPI" >"$WINEPREFIX/.vantor-dpi"
         fi
-        if [ "${VANTOR_SCHEME:-}" = black ] && [ ! -f "$WINEPREFIX/.vantor-scheme" ]; then
+        # Imported again whenever the scheme's file changes (kept as the marker).
+        if [ "${VANTOR_SCHEME:-}" = black ]; then
             vantor_black_scheme_reg >"$WINEPREFIX/drive_c/black-scheme.reg"
-            wine reg import 'C:\black-scheme.reg' >/dev/null 2>&1 &&
-                echo black >"$WINEPREFIX/.vantor-scheme"
+            if ! cmp -s "$WINEPREFIX/drive_c/black-scheme.reg" "$WINEPREFIX/.vantor-scheme.reg" &&
+                wine reg import 'C:\black-scheme.reg' >/dev/null 2>&1; then
+                cp "$WINEPREFIX/drive_c/black-scheme.reg" "$WINEPREFIX/.vantor-scheme.reg"
+            fi
             rm -f "$WINEPREFIX/drive_c/black-scheme.reg"
         fi
         # Without a window manager Wine waits 2 s whenever a top-level window is
