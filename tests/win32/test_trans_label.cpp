@@ -44,45 +44,20 @@ int differing(const Capture& c, RECT a, RECT b) {
     return n;
 }
 
-// The test's answer to "is high contrast on" (Wine never reports it) while it lives.
-class ContrastAnswer {
-  public:
-    explicit ContrastAnswer(bool on)
-        : previous_(
-              controls::answer_high_contrast(on ? +[] { return true; } : +[] { return false; })) {}
-    ~ContrastAnswer() { controls::answer_high_contrast(previous_); }
-
-  private:
-    controls::HighContrastAnswer previous_;
+// The test answers "is high contrast on" (Wine never reports it) while it lives.
+struct ContrastAnswer {
+    explicit ContrastAnswer(bool on) {
+        controls::answer_high_contrast(on ? +[] { return true; } : +[] { return false; });
+    }
+    ~ContrastAnswer() { controls::answer_high_contrast(nullptr); }
 };
 
-// A window in an explicit colour with labels as the launcher stores them
-// (black, default font), in the window's own colour and with each effect, and
-// an edit box in stored colours: the labels first, the box last.
-struct ContrastRow {
+// Labels as the launcher stores them (black, default font), in the window's
+// own colour, in red with each effect.
+constexpr struct {
     uint32_t color;
     int effect;
-};
-constexpr ContrastRow kContrastRows[] = {{kBlack, 0}, {kGreen, 0}, {kRed, 0},
-                                         {kRed, 1},   {kRed, 2},   {kRed, 3}};
-
-std::vector<ControlDesc> contrast_controls() {
-    std::vector<ControlDesc> controls;
-    int top = 8;
-    for (const ContrastRow& row : kContrastRows) {
-        forms::TransLabelProps p = label_props("Nox.exe路径", row.color, row.effect);
-        p.Font.clear();
-        controls.push_back(label(8, top, 100, 24, p));
-        top += 28;
-    }
-    forms::EditBoxProps edit;
-    edit.Content = "WWWW";
-    edit.TextColor = kRed;
-    edit.BackColor = kGreen;
-    controls.push_back(
-        ControlDesc{forms::kind::EditBox, 120, 8, 100, 24, forms::write_block(edit)});
-    return controls;
-}
+} kContrastRows[] = {{kBlack, 0}, {kGreen, 0}, {kRed, 0}, {kRed, 1}, {kRed, 2}, {kRed, 3}};
 
 } // namespace
 
@@ -246,36 +221,41 @@ TEST(TransLabelPaint, ScreenshotOfLabelsOverAButtonFaceWindow) {
         << "with text";
 }
 
+// A green window with the rows' labels and a box in red on green: the stored
+// colours, or in high contrast the system's, each label readable and alike.
 TEST(TransLabelContrast, StoredColoursOutsideHighContrastTheSystemsInIt) {
+    std::vector<ControlDesc> controls;
+    for (const auto& row : kContrastRows) {
+        forms::TransLabelProps p = label_props("Nox.exe路径", row.color, row.effect);
+        p.Font.clear();
+        controls.push_back(label(8, 8 + 28 * int(controls.size()), 100, 24, p));
+    }
+    forms::EditBoxProps edit;
+    edit.Content = "WWWW";
+    edit.TextColor = kRed;
+    edit.BackColor = kGreen;
+    controls.push_back({forms::kind::EditBox, 120, 8, 100, 24, forms::write_block(edit)});
     for (bool on : {false, true}) {
         ContrastAnswer answer(on);
-        TestForm form(window_props("Contrast", kGreen), RECT{50, 50, 300, 260},
-                      contrast_controls());
+        TestForm form(window_props("Contrast", kGreen), RECT{50, 50, 300, 260}, controls);
         form.show();
         Capture c = capture_client(form.hwnd());
         c.save(on ? "contrast_on" : "contrast_off");
-        const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_BTNTEXT);
-        const RECT first = rect_in_parent(form.control_hwnd(0));
-        const RECT plain_red = rect_in_parent(form.control_hwnd(2));
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
         for (size_t i = 0; i < std::size(kContrastRows); ++i) {
-            const ContrastRow& row = kContrastRows[i];
             const RECT r = rect_in_parent(form.control_hwnd(i));
-            const std::string what = "high contrast " + std::to_string(on) + ", label " +
-                                     hex(row.color) + " effect " + std::to_string(row.effect);
-            if (!on) {
-                EXPECT_GT(c.count_of(row.color, r.left, r.top, r.right, r.bottom), 0) << what;
-                if (row.effect != 0) {
-                    EXPECT_GT(differing(c, r, plain_red), 0) << what << ": the effect is drawn";
-                }
-                continue;
+            const COLORREF ink = on ? GetSysColor(COLOR_BTNTEXT) : kContrastRows[i].color;
+            SCOPED_TRACE("high contrast " + std::to_string(on) + ", label " + std::to_string(i));
+            EXPECT_GT(c.count_of(ink, r.left, r.top, r.right, r.bottom), 0);
+            const RECT first = rect_in_parent(form.control_hwnd(0));
+            const RECT plain_red = rect_in_parent(form.control_hwnd(2));
+            if (on) { // readable, and drawn alike whatever is stored
+                EXPECT_GT(c.count_not(face, r.left, r.top, r.right, r.bottom), 20);
+                EXPECT_EQ(differing(c, r, first), 0);
+            } else if (kContrastRows[i].effect != 0) {
+                EXPECT_GT(differing(c, r, plain_red), 0) << "the effect is drawn";
             }
-            // Readable on the system's face (its fully inked pixels in the system's
-            // text colour), and drawn alike whatever is stored.
-            EXPECT_GT(c.count_of(text, r.left, r.top, r.right, r.bottom), 0) << what;
-            EXPECT_GT(c.count_not(face, r.left, r.top, r.right, r.bottom), 20) << what;
-            EXPECT_EQ(differing(c, r, first), 0) << what << " drawn as the first";
         }
-        // The window's and the edit box's stored colours, or none of them.
         EXPECT_EQ(c.count_of(kGreen, 0, 0, c.width, c.height) > c.width * c.height / 2, !on);
         EXPECT_EQ(c.count_of(kRed, 0, 0, c.width, c.height) > 0, !on);
         const RECT box = rect_in_parent(form.control_hwnd(std::size(kContrastRows)));
@@ -287,24 +267,21 @@ TEST(TransLabelContrast, StoredColoursOutsideHighContrastTheSystemsInIt) {
 }
 
 TEST(TransLabelContrast, ChangedSchemeRepaintsWithoutARestart) {
-    const struct {
-        UINT msg;
-        WPARAM wp;
-    } rows[] = {{WM_SYSCOLORCHANGE, 0}, {WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST}};
-    for (const auto& row : rows) {
+    const std::pair<UINT, WPARAM> rows[] = {{WM_SYSCOLORCHANGE, 0},
+                                            {WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST}};
+    for (const auto& [msg, wp] : rows) {
         std::optional<ContrastAnswer> answer(std::in_place, false);
-        forms::TransLabelProps p = label_props("Nox.exe路径", kGreen);
         TestForm form(window_props("Contrast", kGreen), RECT{50, 50, 260, 120},
-                      {label(8, 8, 200, 40, p)});
+                      {label(8, 8, 200, 40, label_props("Nox.exe路径", kGreen))});
         form.show();
         const RECT r = rect_in_parent(form.control_hwnd(0));
         for (bool on : {true, false}) {
             answer.emplace(on); // the previous answer ends first
-            SendMessageW(form.hwnd(), row.msg, row.wp, 0);
+            SendMessageW(form.hwnd(), msg, wp, 0);
             pump(20);
             Capture c = capture_client(form.hwnd());
             EXPECT_EQ(c.count_not(kGreen, r.left, r.top, r.right, r.bottom) > 20, on)
-                << "message " << hex(row.msg) << ", high contrast " << on;
+                << "message " << hex(msg) << ", high contrast " << on;
         }
     }
 }
