@@ -11,6 +11,31 @@ COLORREF map_back_color(uint32_t color) {
     return color == kButtonFaceColor ? GetSysColor(COLOR_BTNFACE) : COLORREF(color);
 }
 
+namespace {
+
+bool system_high_contrast() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+HighContrastAnswer contrast_answer = system_high_contrast;
+
+} // namespace
+
+bool high_contrast() {
+    return contrast_answer();
+}
+
+HighContrastAnswer answer_high_contrast(HighContrastAnswer answer) {
+    return std::exchange(contrast_answer, answer ? answer : system_high_contrast);
+}
+
+COLORREF scheme_color(COLORREF stored, int role) {
+    return high_contrast() ? GetSysColor(role) : stored;
+}
+
 HFONT realise_font(const std::vector<uint8_t>& font) {
     if (font.size() != sizeof(LOGFONTA))
         return nullptr;

@@ -15,6 +15,19 @@ namespace vantor::controls {
 // kButtonFaceColor stands for the system button-face colour; other values are COLORREFs.
 COLORREF map_back_color(uint32_t color);
 
+// Whether the user asked for high contrast (SPI_GETHIGHCONTRAST reports
+// HCF_HIGHCONTRASTON; every contrast theme of Windows 10 and 11 sets it). The
+// kinds then draw in the system's colours instead of their stored ones.
+bool high_contrast();
+// Test hook: `answer` replaces the system's answer to high_contrast() (null:
+// the system answers again); the previous one is returned. Wine neither sets
+// nor reports high contrast.
+using HighContrastAnswer = bool (*)();
+HighContrastAnswer answer_high_contrast(HighContrastAnswer answer);
+// The colour to draw: `stored` (a background colour already mapped) outside
+// high contrast, the system's colour `role` (COLOR_BTNTEXT, ...) in it.
+COLORREF scheme_color(COLORREF stored, int role);
+
 // Realises a stored font: exactly 60 bytes are a LOGFONTA, forced to DEFAULT_CHARSET,
 // default precisions, PROOF_QUALITY and pitch 0. Anything else, or a failed
 // creation, gives null (the caller uses DEFAULT_GUI_FONT and must not delete it).

@@ -328,9 +328,9 @@ bool EditBox::on_reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: { // read-only and disabled boxes ask with the latter
         HDC dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, props_.TextColor);
-        SetBkColor(dc, map_back_color(props_.BackColor));
-        result = reinterpret_cast<LRESULT>(brush_.get());
+        SetTextColor(dc, scheme_color(props_.TextColor, COLOR_WINDOWTEXT));
+        SetBkColor(dc, scheme_color(map_back_color(props_.BackColor), COLOR_WINDOW));
+        result = reinterpret_cast<LRESULT>(background_brush());
         return true;
     }
     default:

@@ -71,6 +71,8 @@ class EditBox final : public KindUnit<forms::EditBoxProps> {
     bool set_border_styles();
     void apply_password_char();
     void set_background_brush();
+    // The mapped BackColor's brush; the system's window brush in high contrast.
+    HBRUSH background_brush() const;
     void select(int32_t start, int32_t length);
     int32_t text_length_in_positions() const;
     std::string selected_text() const;

@@ -98,6 +98,10 @@ void EditBox::set_background_brush() {
     GdiOwner<HBRUSH> previous = brush_.replace(CreateSolidBrush(map_back_color(props_.BackColor)));
 }
 
+HBRUSH EditBox::background_brush() const {
+    return high_contrast() ? GetSysColorBrush(COLOR_WINDOW) : brush_.get();
+}
+
 // Narrows the client area to one line of text ("W" in the control's font), centred,
 // so that the single line sits in the middle of a box of any height. A box too low
 // for the line keeps its client area.
@@ -130,7 +134,7 @@ void EditBox::paint_background_band() {
                 window.bottom - window.top - frame_.bottom};
     HDC dc = GetWindowDC(hwnd);
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-    FillRect(dc, &inside, brush_.get());
+    FillRect(dc, &inside, background_brush());
     ReleaseDC(hwnd, dc);
 }
 
@@ -169,7 +173,7 @@ bool EditBox::on_frame_message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         HDC dc = reinterpret_cast<HDC>(wp);
         RECT clip;
         GetClipBox(dc, &clip);
-        FillRect(dc, &clip, brush_.get());
+        FillRect(dc, &clip, background_brush());
         result = 1;
         return true;
     }

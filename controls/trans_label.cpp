@@ -147,8 +147,11 @@ void TransLabelUnit::paint() {
         SetTextColor(dc, color);
         DrawTextW(dc, text.c_str(), length, &r, format);
     };
+    // In high contrast the text takes the system's colour for text on the
+    // window's face, and no effect draws a colour of its own.
+    const bool contrast = high_contrast();
     namespace effect = forms::choice::TextEffect;
-    switch (props_.TextEffect) {
+    switch (contrast ? effect::None : props_.TextEffect) {
     case effect::WhiteShadow:
         draw(RGB(255, 255, 255),
              RECT{rc.left + one, rc.top + one, rc.right + one, rc.bottom + one});
@@ -163,7 +166,7 @@ void TransLabelUnit::paint() {
     default:
         break;
     }
-    draw(COLORREF(props_.TextColor), rc);
+    draw(contrast ? GetSysColor(COLOR_BTNTEXT) : COLORREF(props_.TextColor), rc);
     SelectObject(dc, old_font);
     EndPaint(handle(), &ps);
 }

@@ -434,6 +434,13 @@ LRESULT WindowUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case MM_MCINOTIFY:
         sound_.on_mci_notify(wp, lp);
         return 0;
+    case WM_SYSCOLORCHANGE:
+        on_colors_changed(true);
+        break;
+    case WM_SETTINGCHANGE:
+        if (wp == SPI_SETHIGHCONTRAST)
+            on_colors_changed(false);
+        break;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:

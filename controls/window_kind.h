@@ -106,6 +106,9 @@ class WindowUnit : public KindUnit<forms::WindowProps> {
 
     void paint();
     void paint_background(HDC dc, const RECT& clip);
+    // The system's colours or high contrast changed: the window and its controls
+    // are drawn again in the new ones (`forward`: the controls are told too).
+    void on_colors_changed(bool forward);
     HBITMAP picture_bitmap(COLORREF background);
     void drop_picture();
     // Destroys the icons made from Icon (program icons are shared) and forgets them.

@@ -31,6 +31,11 @@ void draw_picture(HDC dc, int x, int y, int w, int h, HDC picture, int pw, int p
         StretchBlt(dc, x, y, w, h, picture, 0, 0, pw, ph, SRCCOPY);
 }
 
+BOOL CALLBACK tell_colors_changed(HWND child, LPARAM) {
+    SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
 } // namespace
 
 void WindowUnit::drop_picture() {
@@ -62,6 +67,15 @@ HBITMAP WindowUnit::picture_bitmap(COLORREF background) {
     return composed_;
 }
 
+void WindowUnit::on_colors_changed(bool forward) {
+    // Only top-level windows hear of it; the common controls (the spin's
+    // up-down) keep colours of their own until told.
+    if (forward)
+        EnumChildWindows(handle(), tell_colors_changed, 0);
+    RedrawWindow(handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void WindowUnit::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(handle(), &ps);
@@ -71,7 +85,8 @@ void WindowUnit::paint() {
 }
 
 void WindowUnit::paint_background(HDC dc, const RECT& clip) {
-    const COLORREF back = map_back_color(props_.BackColor);
+    // In high contrast the system's face colour, whatever colour is stored.
+    const COLORREF back = scheme_color(map_back_color(props_.BackColor), COLOR_BTNFACE);
     HBITMAP picture = picture_bitmap(back);
     if (!picture) {
         fill(dc, clip, back);

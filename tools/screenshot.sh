@@ -3,31 +3,53 @@
 # through its command line, in a framed Wine desktop on an Xvfb of its own
 # (with a prefix of its own next to the program); the desktop is cropped out
 # of the screen.
-#   bash tools/screenshot.sh [--dpi N] [output.png]
+#   bash tools/screenshot.sh [--dpi N] [--scheme black] [output.png]
 # The default output is docs/vantor-window.png; with --dpi N (the display's
 # pixels per inch, 96 being 100%) docs/vantor-window-<percent>.png, in a prefix
-# of that DPI with a desktop scaled alike.
+# of that DPI with a desktop scaled alike; with --scheme black
+# docs/vantor-window-black.png, in a prefix with the colours of Windows' High
+# Contrast Black scheme (tools/wine-env.sh). Wine never reports high
+# contrast: that picture shows build/win/screenshot/Vantor.exe, the program
+# built with the answer "on" (target VantorHighContrast).
 # VANTOR_SCREENSHOT_EXE names a Vantor.exe to show instead of building one.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}/win"
-dpi=96
-if [ "${1:-}" = --dpi ]; then
-    dpi="${2:-}"
-    shift 2 || true
-    if ! [[ "$dpi" =~ ^[0-9]+$ ]] || [ "$dpi" -lt 48 ] || [ "$dpi" -gt 480 ]; then
-        echo "screenshot: --dpi takes a number from 48 to 480" >&2
-        exit 2
-    fi
-fi
+dpi=96 scheme=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --dpi)
+        dpi="${2:-}"
+        if ! [[ "$dpi" =~ ^[0-9]+$ ]] || [ "$dpi" -lt 48 ] || [ "$dpi" -gt 480 ]; then
+            echo "screenshot: --dpi takes a number from 48 to 480" >&2
+            exit 2
+        fi
+        shift 2
+        ;;
+    --scheme)
+        scheme="${2:-}"
+        if [ "$scheme" != black ]; then
+            echo "screenshot: --scheme takes black" >&2
+            exit 2
+        fi
+        shift 2
+        ;;
+    *) break ;;
+    esac
+done
 percent=$((dpi * 100 / 96))
-default_output="$root/docs/vantor-window.png"
-[ "$dpi" = 96 ] || default_output="$root/docs/vantor-window-$percent.png"
+suffix=""
+[ "$dpi" = 96 ] || suffix="-$percent"
+[ -z "$scheme" ] || suffix="$suffix-$scheme"
+default_output="$root/docs/vantor-window$suffix.png"
 output="$(realpath -m "${1:-$default_output}")"
 desktop_size="$((640 * dpi / 96))x$((480 * dpi / 96))"
 
 exe="${VANTOR_SCREENSHOT_EXE:-}"
-if [ -z "$exe" ]; then
+if [ -z "$exe" ] && [ -n "$scheme" ]; then
+    bash "$root/tools/build-win.sh" VantorHighContrast >/dev/null
+    exe="$build/screenshot/Vantor.exe"
+elif [ -z "$exe" ]; then
     bash "$root/tools/build-win.sh" Vantor >/dev/null
     exe="$build/Vantor.exe"
 fi
@@ -35,7 +57,8 @@ fi
 . "$root/tools/wine-env.sh"
 unset VANTOR_DISPLAY
 tree="$(cd "$(dirname "$exe")" && pwd)"
-export VANTOR_WINEPREFIX="$tree/wineprefix-screenshot" VANTOR_WINE_MANAGED=N VANTOR_DPI="$dpi"
+export VANTOR_WINEPREFIX="$tree/wineprefix-screenshot" VANTOR_WINE_MANAGED=N VANTOR_DPI="$dpi" \
+    VANTOR_SCHEME="$scheme"
 vantor_wine_setup "$tree"
 trap 'vantor_wine_teardown kill_server' EXIT
 

@@ -10,7 +10,11 @@
 # is set once, right after it is made: Wine 8 reads it when a program starts.
 # VANTOR_LANG (default zh_CN.UTF-8) is the system's language, and so its code
 # page; another language than the default runs in a prefix of its own made
-# under it (suffix -<language>, after any -dpi<N>). VANTOR_WINE_MANAGED=Y lets a window manager manage the prefix's windows
+# under it (suffix -<language>, after any -dpi<N>). VANTOR_SCHEME=black gives
+# the system the colours of Windows' High Contrast Black scheme, in a prefix of
+# its own (suffix -black, last): Wine 8 reads HKCU\Control Panel\Colors when a
+# program starts, but neither sets nor reports high contrast itself.
+# VANTOR_WINE_MANAGED=Y lets a window manager manage the prefix's windows
 # (a desktop); the default N suits a bare Xvfb.
 
 # Xvfb chooses a free display itself (its lock file is taken atomically, so two
@@ -84,6 +88,53 @@ vantor_kept_xvfb() {
 # every font file in the prefix's Fonts folder, so Marlett goes there.
 vantor_wine_font_dirs="/usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine-stable/share/wine/fonts"
 
+# The black scheme as a .reg file: white text on black, selected text black
+# on cyan, disabled text green, white 3-D edges and frames; and no visual
+# style, which Windows also turns off in high contrast (Wine's "Light" style
+# would draw the buttons and title bars in colours of its own).
+vantor_black_scheme_reg() {
+    local name rgb
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\r\n'
+    printf '"ThemeActive"="0"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
+    while read -r name rgb; do
+        printf '"%s"="%s"\r\n' "$name" "$rgb"
+    done <<'EOF_COLORS'
+ActiveBorder 0 0 0
+ActiveTitle 0 0 0
+AppWorkspace 0 0 0
+Background 0 0 0
+ButtonAlternateFace 0 0 0
+ButtonDkShadow 255 255 255
+ButtonFace 0 0 0
+ButtonHilight 255 255 255
+ButtonLight 255 255 255
+ButtonShadow 128 128 128
+ButtonText 255 255 255
+GradientActiveTitle 0 0 0
+GradientInactiveTitle 0 0 0
+GrayText 63 242 63
+Hilight 26 235 255
+HilightText 0 0 0
+HotTrackingColor 255 255 0
+InactiveBorder 0 0 0
+InactiveTitle 0 0 0
+InactiveTitleText 255 255 255
+InfoText 255 255 255
+InfoWindow 0 0 0
+Menu 0 0 0
+MenuBar 0 0 0
+MenuHilight 26 235 255
+MenuText 255 255 255
+Scrollbar 0 0 0
+TitleText 255 255 255
+Window 0 0 0
+WindowFrame 255 255 255
+WindowText 255 255 255
+EOF_COLORS
+}
+
 vantor_install_marlett() {
     local fonts="$WINEPREFIX/drive_c/windows/Fonts" dir
     [ -f "$fonts/marlett.ttf" ] && return 0
@@ -125,6 +176,15 @@ vantor_init_prefix() {
                 >/dev/null 2>&1
             echo "$VANTOR_DPI" >"$WINEPREFIX/.vantor-dpi"
         fi
+        # Imported again whenever the scheme's file changes (kept as the marker).
+        if [ "${VANTOR_SCHEME:-}" = black ]; then
+            vantor_black_scheme_reg >"$WINEPREFIX/drive_c/black-scheme.reg"
+            if ! cmp -s "$WINEPREFIX/drive_c/black-scheme.reg" "$WINEPREFIX/.vantor-scheme.reg" &&
+                wine reg import 'C:\black-scheme.reg' >/dev/null 2>&1; then
+                cp "$WINEPREFIX/drive_c/black-scheme.reg" "$WINEPREFIX/.vantor-scheme.reg"
+            fi
+            rm -f "$WINEPREFIX/drive_c/black-scheme.reg"
+        fi
         # Without a window manager Wine waits 2 s whenever a top-level window is
         # hidden or destroyed unless windows are unmanaged; with one (a desktop)
         # unmanaged windows would escape it: no frame, no taskbar entry.
@@ -149,6 +209,11 @@ vantor_wine_setup() {
     zh_CN.UTF-8) ;;
     *[!A-Za-z0-9_.@-]*) echo "wine-env: VANTOR_LANG must be a locale name" >&2; return 1 ;;
     *) WINEPREFIX="$WINEPREFIX-${VANTOR_LANG%%.*}" ;;
+    esac
+    case "${VANTOR_SCHEME:-}" in
+    "") ;;
+    black) WINEPREFIX="$WINEPREFIX-black" ;;
+    *) echo "wine-env: VANTOR_SCHEME must be black or empty" >&2; return 1 ;;
     esac
     export WINEARCH=win32
     export WINEDEBUG=-all

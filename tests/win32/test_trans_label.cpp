@@ -1,8 +1,11 @@
 // The TransLabel kind on the screen: no background of its own, text effects,
-// alignment, and redrawing through so that changed or moved text leaves no trace.
+// alignment, redrawing through so that changed or moved text leaves no trace,
+// and the system's colours in high contrast.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "controls/kinds.h"
 #include "controls/trans_label.h"
@@ -31,6 +34,30 @@ std::string box(RECT r) {
 RECT offset(RECT r, int d) {
     return RECT{r.left + d, r.top + d, r.right + d, r.bottom + d};
 }
+
+// Pixels that differ between two areas of the same size.
+int differing(const Capture& c, RECT a, RECT b) {
+    int n = 0;
+    for (int y = 0; y < a.bottom - a.top; ++y)
+        for (int x = 0; x < a.right - a.left; ++x)
+            n += c.at(a.left + x, a.top + y) != c.at(b.left + x, b.top + y);
+    return n;
+}
+
+// The test answers "is high contrast on" (Wine never reports it) while it lives.
+struct ContrastAnswer {
+    explicit ContrastAnswer(bool on) {
+        controls::answer_high_contrast(on ? +[] { return true; } : +[] { return false; });
+    }
+    ~ContrastAnswer() { controls::answer_high_contrast(nullptr); }
+};
+
+// Labels as the launcher stores them (black, default font), in the window's
+// own colour, in red with each effect.
+constexpr struct {
+    uint32_t color;
+    int effect;
+} kContrastRows[] = {{kBlack, 0}, {kGreen, 0}, {kRed, 0}, {kRed, 1}, {kRed, 2}, {kRed, 3}};
 
 } // namespace
 
@@ -192,4 +219,69 @@ TEST(TransLabelPaint, ScreenshotOfLabelsOverAButtonFaceWindow) {
         << "mostly the window's background";
     EXPECT_GT(c.count_not(GetSysColor(COLOR_BTNFACE), r.left, r.top, r.right, r.bottom), 20)
         << "with text";
+}
+
+// A green window with the rows' labels and a box in red on green: the stored
+// colours, or in high contrast the system's, each label readable and alike.
+TEST(TransLabelContrast, StoredColoursOutsideHighContrastTheSystemsInIt) {
+    std::vector<ControlDesc> controls;
+    for (const auto& row : kContrastRows) {
+        forms::TransLabelProps p = label_props("Nox.exe路径", row.color, row.effect);
+        p.Font.clear();
+        controls.push_back(label(8, 8 + 28 * int(controls.size()), 100, 24, p));
+    }
+    forms::EditBoxProps edit;
+    edit.Content = "WWWW";
+    edit.TextColor = kRed;
+    edit.BackColor = kGreen;
+    controls.push_back({forms::kind::EditBox, 120, 8, 100, 24, forms::write_block(edit)});
+    for (bool on : {false, true}) {
+        ContrastAnswer answer(on);
+        TestForm form(window_props("Contrast", kGreen), RECT{50, 50, 300, 260}, controls);
+        form.show();
+        Capture c = capture_client(form.hwnd());
+        c.save(on ? "contrast_on" : "contrast_off");
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (size_t i = 0; i < std::size(kContrastRows); ++i) {
+            const RECT r = rect_in_parent(form.control_hwnd(i));
+            const COLORREF ink = on ? GetSysColor(COLOR_BTNTEXT) : kContrastRows[i].color;
+            SCOPED_TRACE("high contrast " + std::to_string(on) + ", label " + std::to_string(i));
+            EXPECT_GT(c.count_of(ink, r.left, r.top, r.right, r.bottom), 0);
+            const RECT first = rect_in_parent(form.control_hwnd(0));
+            const RECT plain_red = rect_in_parent(form.control_hwnd(2));
+            if (on) { // readable, and drawn alike whatever is stored
+                EXPECT_GT(c.count_not(face, r.left, r.top, r.right, r.bottom), 20);
+                EXPECT_EQ(differing(c, r, first), 0);
+            } else if (kContrastRows[i].effect != 0) {
+                EXPECT_GT(differing(c, r, plain_red), 0) << "the effect is drawn";
+            }
+        }
+        EXPECT_EQ(c.count_of(kGreen, 0, 0, c.width, c.height) > c.width * c.height / 2, !on);
+        EXPECT_EQ(c.count_of(kRed, 0, 0, c.width, c.height) > 0, !on);
+        const RECT box = rect_in_parent(form.control_hwnd(std::size(kContrastRows)));
+        EXPECT_GT(c.count_of(on ? GetSysColor(COLOR_WINDOW) : kGreen, box.left, box.top, box.right,
+                             box.bottom),
+                  (box.right - box.left) * (box.bottom - box.top) / 2)
+            << "the edit box's background, high contrast " << on;
+    }
+}
+
+TEST(TransLabelContrast, ChangedSchemeRepaintsWithoutARestart) {
+    const std::pair<UINT, WPARAM> rows[] = {{WM_SYSCOLORCHANGE, 0},
+                                            {WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST}};
+    for (const auto& [msg, wp] : rows) {
+        std::optional<ContrastAnswer> answer(std::in_place, false);
+        TestForm form(window_props("Contrast", kGreen), RECT{50, 50, 260, 120},
+                      {label(8, 8, 200, 40, label_props("Nox.exe路径", kGreen))});
+        form.show();
+        const RECT r = rect_in_parent(form.control_hwnd(0));
+        for (bool on : {true, false}) {
+            answer.emplace(on); // the previous answer ends first
+            SendMessageW(form.hwnd(), msg, wp, 0);
+            pump(20);
+            Capture c = capture_client(form.hwnd());
+            EXPECT_EQ(c.count_not(kGreen, r.left, r.top, r.right, r.bottom) > 20, on)
+                << "message " << hex(msg) << ", high contrast " << on;
+        }
+    }
 }
