@@ -270,6 +270,11 @@ TEST(AccessibleSoak, ReadsBesideBusyCoresNeverFreezeTheWindow) {
                 first = last;
                 reads_at_first = reads;
             }
+            if (rounds % 10 == 0) {
+                std::printf("soak: round %d, %d reads, %d froze, %.0f kB private\n", rounds, reads,
+                            freezes, last.private_kb);
+                std::fflush(stdout);
+            }
         }
         // A reader left in a read that never ended gets its answer when this
         // Vantor is ended, and then ends.
