@@ -12,13 +12,21 @@ namespace vantor::controls {
 
 namespace {
 
-// The accessibility library and the automation one (BSTRs, late-bound calls)
-// are looked up on the first query: most runs meet no screen reader.
+void disconnect_all(void*);
+
+// The accessibility library, the automation one (BSTRs, late-bound calls) and
+// COM's marshalling are looked up on the first query: most runs meet no
+// screen reader. Before the end sequence frees the accessibility library it
+// disconnects the objects of controls still alive, so that none is left for
+// COM's own end to tear down.
 template <class Fn> Fn oleacc_function(const char* name) {
-    return on_demand<Fn>("oleacc.dll", name);
+    return on_demand<Fn>("oleacc.dll", name, disconnect_all);
 }
 template <class Fn> Fn oleaut_function(const char* name) {
     return on_demand<Fn>("oleaut32.dll", name);
+}
+template <class Fn> Fn ole_function(const char* name) {
+    return on_demand<Fn>("ole32.dll", name);
 }
 
 LONG g_alive = 0;
@@ -195,35 +203,126 @@ class KindAccessible final : public IAccessible, public IOleWindow {
     AccessibleFacts facts_;
 };
 
-} // namespace
+// The interfaces a reader reaches this process through: the object's own, and
+// IDispatch, as which the standard object's navigation (parent, siblings)
+// hands out objects of its own. Marshalled table-strong, each stays exported
+// as long as the control lives, whatever a reader releases.
+const IID* const kExported[] = {&IID_IAccessible, &IID_IDispatch};
 
-bool answer_get_object(HWND hwnd, WPARAM wp, LPARAM lp, const AccessibleFacts& facts,
-                       LRESULT& result) {
-    if (LONG(lp) != OBJID_CLIENT)
-        return false;
+// The standard object of `hwnd` told `facts`, with one reference, and in
+// `table` its table-strong marshals; null when the system cannot give it.
+IAccessible* make_object(HWND hwnd, const AccessibleFacts& facts, IStream*& table) {
     const auto create =
         oleacc_function<decltype(&CreateStdAccessibleObject)>("CreateStdAccessibleObject");
-    const auto hand_over = oleacc_function<decltype(&LresultFromObject)>("LresultFromObject");
+    const auto make_stream =
+        ole_function<decltype(&CreateStreamOnHGlobal)>("CreateStreamOnHGlobal");
+    const auto marshal = ole_function<decltype(&CoMarshalInterface)>("CoMarshalInterface");
     HMODULE library = nullptr;
-    if (!create || !hand_over ||
+    if (!create || !make_stream || !marshal ||
         !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                             reinterpret_cast<LPCWSTR>(create), &library))
-        return false;
+        return nullptr;
     IAccessible* standard = nullptr;
     if (FAILED(create(hwnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))) ||
         !standard) {
         FreeLibrary(library);
-        return false;
+        return nullptr;
     }
-    auto* object = new (std::nothrow) KindAccessible(standard, library, hwnd, facts);
+    IAccessible* object = new (std::nothrow) KindAccessible(standard, library, hwnd, facts);
     if (!object) {
         standard->Release();
         FreeLibrary(library);
-        return false;
+        return nullptr;
     }
-    // The answer holds a reference of its own until the asker takes the object.
-    result = hand_over(IID_IAccessible, wp, static_cast<IAccessible*>(object));
+    table = nullptr;
+    bool held = SUCCEEDED(make_stream(nullptr, TRUE, &table)) && table;
+    for (const IID* iid : kExported) {
+        held = held && SUCCEEDED(marshal(table, *iid, object, MSHCTX_LOCAL, nullptr,
+                                         MSHLFLAGS_TABLESTRONG));
+    }
+    if (!held) {
+        // Nothing of it may stay exported: the release below must end it.
+        if (const auto cut = ole_function<decltype(&CoDisconnectObject)>("CoDisconnectObject"))
+            cut(object, 0);
+        if (table)
+            table->Release();
+        table = nullptr;
+        object->Release();
+        return nullptr;
+    }
+    return object;
+}
+
+} // namespace
+
+// What a control holds of its object, listed for the end sequence (window's
+// thread only, as every query and destruction).
+struct AccessibleExport::Held {
+    IAccessible* object = nullptr; // one reference, until disconnected
+    IStream* table = nullptr;      // the table-strong marshals
+    Held* previous = nullptr;
+    Held* next = nullptr;
+
+    // Cuts every reader off (their calls fail from now on; a call already
+    // running ends first) and releases the object and its marshals. Once.
+    void disconnect();
+};
+
+namespace {
+
+AccessibleExport::Held* g_held = nullptr; // the list
+
+void disconnect_all(void*) {
+    for (AccessibleExport::Held* h = g_held; h; h = h->next)
+        h->disconnect();
+}
+
+} // namespace
+
+void AccessibleExport::Held::disconnect() {
+    if (!object)
+        return;
+    if (const auto cut = ole_function<decltype(&CoDisconnectObject)>("CoDisconnectObject"))
+        cut(object, 0);
+    // The disconnection has dropped the table's references with the rest.
+    if (table)
+        table->Release();
     object->Release();
+    object = nullptr;
+    table = nullptr;
+}
+
+AccessibleExport::~AccessibleExport() {
+    if (!held_)
+        return;
+    held_->disconnect();
+    (held_->previous ? held_->previous->next : g_held) = held_->next;
+    if (held_->next)
+        held_->next->previous = held_->previous;
+    delete held_;
+}
+
+bool AccessibleExport::answer(HWND hwnd, WPARAM wp, LPARAM lp, const AccessibleFacts& facts,
+                              LRESULT& result) {
+    if (LONG(lp) != OBJID_CLIENT)
+        return false;
+    const auto hand_over = oleacc_function<decltype(&LresultFromObject)>("LresultFromObject");
+    if (!hand_over)
+        return false;
+    if (!held_) {
+        held_ = new (std::nothrow) Held;
+        if (!held_)
+            return false;
+        held_->next = g_held;
+        if (g_held)
+            g_held->previous = held_;
+        g_held = held_;
+    }
+    if (!held_->object)
+        held_->object = make_object(hwnd, facts, held_->table);
+    if (!held_->object)
+        return false;
+    result = hand_over(IID_IAccessible, wp, held_->object);
     return SUCCEEDED(HRESULT(result));
 }
 

@@ -380,7 +380,7 @@ LRESULT EditBox::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_GETOBJECT: {
         LRESULT object = 0;
-        if (answer_get_object(handle(), wp, lp, kBoxFacts, object))
+        if (accessible_.answer(handle(), wp, lp, kBoxFacts, object))
             return object;
         break;
     }

@@ -1,11 +1,13 @@
 // The base of every kind's unit class: what kind_routines.h expects of it
-// (Block, props()) and what each kind's reads and writes work on.
+// (Block, props()), what each kind's reads and writes work on, and the
+// accessible object of the kinds that answer screen readers themselves.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <utility>
 
+#include "controls/accessible.h"
 #include "forms/win32/unit_object.h"
 #include "forms/win32/unit_type.h"
 
@@ -24,6 +26,9 @@ template <class P> class KindUnit : public UnitObject {
 
     P props_;
     std::string scratch_; // holds the text a read hands out, until the next read
+    // Made on a screen reader's first query (WM_GETOBJECT), ended with the unit,
+    // right after its window.
+    AccessibleExport accessible_;
 };
 
 } // namespace vantor::controls

@@ -242,7 +242,7 @@ LRESULT TransLabelUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_GETOBJECT: {
         LRESULT object = 0;
-        if (answer_get_object(handle(), wp, lp, kLabelFacts, object))
+        if (accessible_.answer(handle(), wp, lp, kLabelFacts, object))
             return object;
         return call_previous(msg, wp, lp);
     }

@@ -2,8 +2,10 @@
 # Builds and runs every test: the portable core natively (-m32, ASan/UBSan), the
 # Windows build under Wine (unit, Win32 and end-to-end tiers), and a bounded
 # run of every fuzz target; with VANTOR_TEST_REPRODUCIBLE=1 also the check that
-# two release builds give the same bytes (tools/test-reproducible.sh). Ends with
-# one summary line: "tests: N passed, M failed", after the time each stage took.
+# two release builds give the same bytes (tools/test-reproducible.sh), with
+# VANTOR_TEST_SOAK=1 the soak of screen-reader reads beside busy cores. Ends
+# with one summary line: "tests: N passed, M failed", after the time each stage
+# took.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}"
@@ -229,6 +231,22 @@ if [ "${VANTOR_TEST_REPRODUCIBLE:-}" = 1 ]; then
         failed=$((failed + 1)); failures+=("reproducible: the release builds differ or failed")
     fi
     end_stage reproducible
+fi
+
+# 5. On request (VANTOR_TEST_SOAK=1): screen-reader reads of the launcher's
+# window during and between launch sequences, beside one busy program per core
+# (tests/e2e/soak_launcher_accessible.cpp; VANTOR_SOAK_READS reads, default
+# 2000). Tens of minutes: each read waits for busy cores.
+if [ "${VANTOR_TEST_SOAK:-}" = 1 ]; then
+    echo "=== soak: screen-reader reads beside busy cores"
+    bash "$root/tools/wine-run.sh" "$build/win/tests/e2e/soak_launcher_accessible.exe" 2>&1 |
+        tee "$build/soak.log"
+    if [ "${PIPESTATUS[0]}" -eq 0 ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1)); failures+=("soak: a read froze Vantor or failed, see $build/soak.log")
+    fi
+    end_stage soak
 fi
 
 echo "times: $(IFS=,; echo "${stage_times[*]}" | sed 's/,/, /g'), total ${SECONDS}s"
