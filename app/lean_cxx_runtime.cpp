@@ -4,13 +4,13 @@
 // the exception) and its exception classes built on the reference-counted
 // string with everything that one pulls in: about 100 KB of the image.
 //
-// The launcher catches no exception but std::bad_alloc, so a length, logic or
-// range error has always ended the process through std::terminate and abort;
-// it still does, with its message on the standard error output. Allocation
-// failures still throw std::bad_alloc for the code that handles them.
+// The launcher catches no exception, so a length, logic or range error has
+// always ended the process through std::terminate and abort; it still does,
+// with its message on the standard error output. Allocation failures, and the
+// helpers that throw std::bad_alloc, are the runtime's
+// (runtime/cxx_allocation.cpp): they end in its allocation error.
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
 namespace {
 
@@ -34,12 +34,6 @@ void __verbose_terminate_handler() {
 // routines use (a link that needs another one fails with a duplicate symbol,
 // so none is missed silently).
 namespace std {
-void __throw_bad_alloc() {
-    throw bad_alloc();
-}
-void __throw_bad_array_new_length() {
-    throw bad_array_new_length();
-}
 void __throw_length_error(const char* what) {
     end_with(what);
 }

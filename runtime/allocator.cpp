@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
+#include "runtime/allocation_faults.h"
 #include "runtime/fatal.h"
 
 namespace vantor {
@@ -25,22 +27,26 @@ const HeapBackend kMallocBackend{malloc_allocate, malloc_release, malloc_realloc
 const HeapBackend* g_backend = &kMallocBackend;
 uintptr_t g_const_start = 0;
 uintptr_t g_const_end = 0;
-uint32_t g_fail_count = 0;
+int g_throwing_scopes = 0;
 
-bool take_injected_failure() {
-    if (g_fail_count == 0)
-        return false;
-    --g_fail_count;
-    return true;
-}
+} // namespace
 
-[[noreturn]] void raise_alloc_failure(uint32_t size) {
-    char text[64];
-    std::snprintf(text, sizeof text, msg::kAllocFailedFormat, int(int32_t(size)));
+void raise_allocation_failure(uint64_t size) {
+    if (g_throwing_scopes > 0)
+        throw std::bad_alloc();
+    const uint32_t shown = size > UINT32_MAX ? UINT32_MAX : uint32_t(size);
+    char text[64]; // on the stack: the report must not need the memory that ran out
+    std::snprintf(text, sizeof text, msg::kAllocFailedFormat, int(int32_t(shown)));
     raise_runtime_error(text, 0);
 }
 
-} // namespace
+AllocationFailureThrows::AllocationFailureThrows() {
+    ++g_throwing_scopes;
+}
+
+AllocationFailureThrows::~AllocationFailureThrows() {
+    --g_throwing_scopes;
+}
 
 void set_heap_backend(const HeapBackend* backend) {
     g_backend = backend ? backend : &kMallocBackend;
@@ -60,12 +66,8 @@ bool in_constant_area(const void* p) {
     return a >= g_const_start && a < g_const_end;
 }
 
-void fail_next_allocations(uint32_t count) {
-    g_fail_count = count;
-}
-
 void* mem_alloc_unchecked(uint32_t size) {
-    if (take_injected_failure())
+    if (allocation_faults::take(size))
         return nullptr;
     return g_backend->allocate(size);
 }
@@ -73,14 +75,14 @@ void* mem_alloc_unchecked(uint32_t size) {
 void* mem_alloc(uint32_t size) {
     void* block = mem_alloc_unchecked(size);
     if (!block)
-        raise_alloc_failure(size);
+        raise_allocation_failure(size);
     return block;
 }
 
 void* mem_alloc_elements(uint32_t count, uint32_t size, uint32_t extra) {
     const uint64_t total = uint64_t(count) * size + extra;
     if (total > UINT32_MAX)
-        raise_alloc_failure(UINT32_MAX);
+        raise_allocation_failure(total);
     return mem_alloc(uint32_t(total));
 }
 
@@ -99,9 +101,9 @@ void* mem_resize(void* block, uint32_t size) {
         std::memcpy(copy, block, size < available ? size : available);
         return copy;
     }
-    void* moved = take_injected_failure() ? nullptr : g_backend->reallocate(block, size);
+    void* moved = allocation_faults::take(size) ? nullptr : g_backend->reallocate(block, size);
     if (!moved)
-        raise_alloc_failure(size);
+        raise_allocation_failure(size);
     return moved;
 }
 

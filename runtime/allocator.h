@@ -37,8 +37,22 @@ void mem_free(void* block);
 // area) into a fresh block, the constant stays. Otherwise resizes; failure raises.
 void* mem_resize(void* block, uint32_t size);
 
-// Test hook: the next `count` allocations (or resizes) fail, then allocation works again.
-void fail_next_allocations(uint32_t count);
+// A failed allocation of `size` bytes, checked or C++ (operator new): raises
+// "分配 %d 字节内存失败!" with the size (code 0); while an
+// AllocationFailureThrows lives, throws std::bad_alloc instead, for a caller
+// that ends in its own error (the form archive's load error). A size beyond 32
+// bits is shown as the largest request (-1).
+[[noreturn]] void raise_allocation_failure(uint64_t size);
+
+// For the life of the object a failed allocation throws std::bad_alloc (see
+// above). Scopes nest.
+class AllocationFailureThrows {
+  public:
+    AllocationFailureThrows();
+    ~AllocationFailureThrows();
+    AllocationFailureThrows(const AllocationFailureThrows&) = delete;
+    AllocationFailureThrows& operator=(const AllocationFailureThrows&) = delete;
+};
 
 // ---- copying helpers (all checked) ----
 // Copy of a zero-terminated text; null or empty gives null.

@@ -3,9 +3,9 @@
 # Windows build under Wine (unit, Win32 and end-to-end tiers), and a bounded
 # run of every fuzz target; with VANTOR_TEST_REPRODUCIBLE=1 also the check that
 # two release builds give the same bytes (tools/test-reproducible.sh), with
-# VANTOR_TEST_SOAK=1 the soak of screen-reader reads beside busy cores. Ends
-# with one summary line: "tests: N passed, M failed", after the time each stage
-# took.
+# VANTOR_TEST_SOAK=1 the soak of screen-reader reads beside busy cores, with
+# VANTOR_TEST_ALLOCATIONS=1 the allocation sweep under Wine. Ends with one
+# summary line: "tests: N passed, M failed", after the time each stage took.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTOR_BUILD_DIR:-$root/build}"
@@ -138,13 +138,21 @@ if build_win; then
         (cd "$build/win" && env -u VANTOR_DISPLAY ctest --output-on-failure -j 1 --timeout 600 \
             -L own_server >"$build/win-own-server.ctest.log" 2>&1) &
         own_server_pid=$!
-        (cd "$build/win" && ctest --output-on-failure -j 1 --timeout 600 -LE own_server) \
-            2>&1 | tee "$build/win.ctest.log"
+        (cd "$build/win" && ctest --output-on-failure -j 1 --timeout 600 \
+            -LE 'own_server|allocation_sweep') 2>&1 | tee "$build/win.ctest.log"
         wait "$own_server_pid"
         echo "=== tests: Windows under Wine, other languages and display scales"
         cat "$build/win-own-server.ctest.log"
         count_ctest "$build/win.ctest.log" windows
         count_ctest "$build/win-own-server.ctest.log" "windows (own servers)"
+        # On request (VANTOR_TEST_ALLOCATIONS=1): every allocation of Vantor's
+        # test build failed in turn under Wine. Minutes.
+        if [ "${VANTOR_TEST_ALLOCATIONS:-}" = 1 ]; then
+            echo "=== tests: allocation sweep under Wine"
+            (cd "$build/win" && ctest --output-on-failure -V -j 1 -L allocation_sweep) \
+                2>&1 | tee "$build/win-allocations.ctest.log"
+            count_ctest "$build/win-allocations.ctest.log" "allocation sweep"
+        fi
         vantor_wine_teardown kill_server
         unset VANTOR_DISPLAY VANTOR_WINEPREFIX
     else

@@ -11,6 +11,7 @@
 #include "app/win32/console_line.h"
 #include "commands/library.h"
 #include "forms/win32/unit_type.h"
+#include "runtime/win32/kernel.h"
 #include "runtime/win32/system_text.h"
 
 namespace vantor::app {
@@ -75,10 +76,21 @@ std::string fitted_command_line(std::string_view command_line) {
                           [&](std::string_view line) { return font.width(line) <= widest; });
 }
 
+// The runtime error report as one line (without the blank its last line
+// break becomes).
+bool write_error_line(const std::string& text) {
+    std::string line = one_line(text);
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    write_console_line(line);
+    return true;
+}
+
 } // namespace
 
 void set_console_notices(bool on) {
     g_console = on;
+    set_error_text_hook(on ? write_error_line : nullptr);
 }
 
 bool console_notices() {

@@ -11,7 +11,8 @@ namespace vantor::app {
 
 enum class NoticeIcon : uint32_t { Error = 0x10, Warning = 0x30 }; // MB_ICONERROR, MB_ICONWARNING
 
-// On: every notice is written as one line for the calling process instead.
+// On: every notice, and a runtime error's report, is written as one line for
+// the calling process instead.
 void set_console_notices(bool on);
 bool console_notices();
 

@@ -69,6 +69,22 @@ void apply_values(const CommandLine& parsed) {
 
 } // namespace
 
+void prepare_scripted_reports() {
+    const wchar_t* p = GetCommandLineW();
+    constexpr wchar_t kExit[] = L"/exit";
+    while (p && *p) {
+        while (*p == L' ' || *p == L'\t')
+            ++p;
+        const wchar_t* word = p;
+        while (*p && *p != L' ' && *p != L'\t')
+            ++p;
+        if (p - word == 5 && _wcsnicmp(word, kExit, 5) == 0) {
+            set_console_notices(true);
+            return;
+        }
+    }
+}
+
 void apply_command_line() {
     const std::string line = system_text::from_wide(GetCommandLineW());
     const CommandLine parsed = parse_command_line(line.c_str());

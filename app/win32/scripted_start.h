@@ -14,6 +14,12 @@ namespace vantor::app {
 // line instead of a box.
 void apply_command_line();
 
+// First thing in the process entry: when /exit stands on the command line
+// as a word of its own, a runtime error met before apply_command_line (while
+// the runtime starts, the window loads or the line is read) is reported as a
+// console line too. Allocates nothing.
+void prepare_scripted_reports();
+
 // The exit code the command line's run ended with (ExitCode): 0 without
 // /exit or when everything went well.
 int scripted_exit_code();

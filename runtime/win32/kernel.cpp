@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfenv>
 #include <cwchar>
+#include <new>
 
 #include "runtime/allocator.h"
 #include "runtime/dll_binding.h"
@@ -146,15 +147,28 @@ void read_form_archive() {
     const ProgramDescriptor& d = *k.descriptor;
     if (d.form_archive_size == 0)
         return;
-    WindowTable table;
-    if (!k.forms.read_archive ||
-        !k.forms.read_archive(d.form_archive, d.form_archive_size, d.code_base, table)) {
+    bool read = false;
+    try {
+        // Memory that runs out while the archive is read ends the read like any
+        // other failure of it: a C++ allocation throws meanwhile. The table's
+        // room is taken before anything is appended, so a failure appends nothing.
+        AllocationFailureThrows throws;
+        WindowTable table;
+        read = k.forms.read_archive &&
+               k.forms.read_archive(d.form_archive, d.form_archive_size, d.code_base, table);
+        if (read) {
+            k.windows.ids.reserve(k.windows.ids.size() + table.ids.size());
+            k.windows.windows.reserve(k.windows.windows.size() + table.ids.size());
+            for (uint32_t i = 0; i < table.ids.size(); ++i) {
+                k.windows.ids.push_back(table.ids[i]);
+                k.windows.windows.push_back(std::move(table.windows[i]));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    if (!read)
         raise_runtime_error(msg::kArchiveLoadFailed, 0);
-    }
-    for (uint32_t i = 0; i < table.ids.size(); ++i) {
-        k.windows.ids.push_back(table.ids[i]);
-        k.windows.windows.push_back(std::move(table.windows[i]));
-    }
 }
 
 // Idle step of the loop: general idle work first, then the windows' idle turns.
@@ -267,6 +281,9 @@ void fatal_to_reporter(const char* message, int32_t code) {
     report_runtime_error(message, code);
 }
 
+ErrorTextHook g_error_text_hook = nullptr;
+bool g_reporting = false;
+
 } // namespace
 
 // ---- start-up -------------------------------------------------------------------------
@@ -325,6 +342,9 @@ void runtime_startup() {
 
 int run_program(const ProgramDescriptor& descriptor, EntryRoutine entry) {
     auto& k = state();
+    // From the first step on, a runtime error (an allocation that fails) is
+    // reported, not the default's abort.
+    set_fatal_hook(fatal_to_reporter);
     k.descriptor = &descriptor;
     const std::wstring path = module_path();
     std::wstring dir, file;
@@ -451,12 +471,23 @@ void end_program(int32_t code) {
     ExitProcess(UINT(code));
 }
 
+void set_error_text_hook(ErrorTextHook hook) {
+    g_error_text_hook = hook;
+}
+
 void report_runtime_error(const char* message, int32_t code) {
     auto& k = state();
     InterlockedIncrement(&k.event_lock);
+    // An error while the report itself is made (the memory ran out for its
+    // text) ends the process at once, with the same code.
+    if (g_reporting)
+        ExitProcess(UINT(-1));
+    g_reporting = true;
     std::string text = compose_error_text(message, code);
-    MessageBoxW(nullptr, system_text::to_wide(text).c_str(),
-                system_text::to_wide(kErrorCaption).c_str(), MB_OK | MB_ICONERROR);
+    if (!g_error_text_hook || !g_error_text_hook(text)) {
+        MessageBoxW(nullptr, system_text::to_wide(text).c_str(),
+                    system_text::to_wide(kErrorCaption).c_str(), MB_OK | MB_ICONERROR);
+    }
     k.exit_routines.clear();
     end_program(-1);
 }

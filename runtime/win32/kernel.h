@@ -173,6 +173,11 @@ uint32_t runtime_request(int32_t code, uint32_t first, uint32_t second);
 void end_sequence(int32_t code);
 // The error reporter: box, exit routines dropped, end with -1.
 [[noreturn]] void report_runtime_error(const char* message, int32_t code);
+// Where the error reporter's text goes instead of the box: a hook that takes
+// it (a program run by a script writes it as a line) and returns true when it
+// did. Null: the box.
+using ErrorTextHook = bool (*)(const std::string& text);
+void set_error_text_hook(ErrorTextHook hook);
 [[noreturn]] void raise_numbered_error(int32_t number);
 
 } // namespace vantor

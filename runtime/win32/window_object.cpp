@@ -10,40 +10,43 @@ namespace {
 // Which object each window carries, kept in the process rather than in a window
 // property: the lookup runs for every message of every window, and a property
 // read is a round trip to the window server. Any thread may ask, so the table
-// has a lock of its own.
+// has a lock of its own: a critical section, which the thread that holds it
+// may take again. An allocation that fails while an entry is added ends the
+// process through the error report with the lock held, and the report's
+// window messages look windows up here on that thread; the failed insertion
+// has left the table as it was.
 class ObjectTable {
   public:
+    ObjectTable() { InitializeCriticalSection(&lock_); }
+    ObjectTable(const ObjectTable&) = delete;
+    ObjectTable& operator=(const ObjectTable&) = delete;
+
     WindowObject* find(HWND hwnd) {
-        Shared hold(lock_);
+        Hold hold(lock_);
         auto it = objects_.find(hwnd);
         return it == objects_.end() ? nullptr : it->second;
     }
     void set(HWND hwnd, WindowObject* object) {
-        Exclusive hold(lock_);
+        Hold hold(lock_);
         objects_[hwnd] = object;
     }
     // Forgets `hwnd` if it still carries `object` (a reused handle may carry another).
     void erase(HWND hwnd, const WindowObject* object) {
-        Exclusive hold(lock_);
+        Hold hold(lock_);
         auto it = objects_.find(hwnd);
         if (it != objects_.end() && it->second == object)
             objects_.erase(it);
     }
 
   private:
-    // The lock is released however the holder's scope ends (an insertion may throw).
-    struct Shared {
-        explicit Shared(SRWLOCK& l) : lock(l) { AcquireSRWLockShared(&lock); }
-        ~Shared() { ReleaseSRWLockShared(&lock); }
-        SRWLOCK& lock;
-    };
-    struct Exclusive {
-        explicit Exclusive(SRWLOCK& l) : lock(l) { AcquireSRWLockExclusive(&lock); }
-        ~Exclusive() { ReleaseSRWLockExclusive(&lock); }
-        SRWLOCK& lock;
+    // The lock is released however the holder's scope ends.
+    struct Hold {
+        explicit Hold(CRITICAL_SECTION& l) : lock(l) { EnterCriticalSection(&lock); }
+        ~Hold() { LeaveCriticalSection(&lock); }
+        CRITICAL_SECTION& lock;
     };
 
-    SRWLOCK lock_ = SRWLOCK_INIT;
+    CRITICAL_SECTION lock_;
     std::unordered_map<HWND, WindowObject*> objects_;
 };
 

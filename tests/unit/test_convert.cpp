@@ -12,6 +12,7 @@
 
 #include "commands/convert.h"
 #include "commands/library.h"
+#include "runtime/allocation_faults.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/fatal.h"
@@ -302,7 +303,7 @@ TEST(Commands, TypedResultsAndOmittedArguments) {
 TEST(ConvertAllocation, FailureIsFatalWithTheRequestedSize) {
     FatalToException fatal;
     auto failure_of = [](auto convert) -> std::string {
-        fail_next_allocations(1);
+        allocation_faults::fail_nth(1);
         try {
             take(convert());
         } catch (const RuntimeError& e) {
@@ -312,6 +313,6 @@ TEST(ConvertAllocation, FailureIsFatalWithTheRequestedSize) {
     };
     EXPECT_EQ(failure_of([] { return to_text(make_int(-42)); }), "分配 4 字节内存失败!");
     EXPECT_EQ(failure_of([] { return convert_case("ab", kFullWidth); }), "分配 5 字节内存失败!");
-    fail_next_allocations(0);
+    allocation_faults::fail_nth(0);
     EXPECT_EQ(text_of(make_int(7)), "7");
 }

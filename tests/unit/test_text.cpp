@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands/text.h"
+#include "runtime/allocation_faults.h"
 #include "runtime/allocator.h"
 #include "runtime/fatal.h"
 #include "tests/unit/fatal_error.h"
@@ -72,11 +73,11 @@ TEST(TextAllocation, FailuresAreFatalWithTheBlockSize) {
         return "(no runtime error)";
     };
     const char* pieces[] = {"abc", "de"};
-    fail_next_allocations(1);
+    allocation_faults::fail_nth(1);
     EXPECT_EQ(failure_of([&] { return join_texts(2, pieces); }), "分配 6 字节内存失败!");
     // Sizes a 32-bit heap cannot hold fail without asking it (no wrap to a small block).
     EXPECT_EQ(failure_of([] { return new_text_block(0x7FFFFFFF); }),
               "分配 -2147483648 字节内存失败!");
     EXPECT_EQ(failure_of([] { return new_text_block(0x100000004ULL); }), "分配 -1 字节内存失败!");
-    fail_next_allocations(0);
+    allocation_faults::fail_nth(0);
 }

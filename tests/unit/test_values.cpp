@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "runtime/allocation_faults.h"
 #include "runtime/allocator.h"
 #include "runtime/call.h"
 #include "runtime/fatal.h"
@@ -21,7 +22,7 @@ namespace {
 class ValuesTest : public ::testing::Test {
   protected:
     void TearDown() override {
-        fail_next_allocations(0);
+        allocation_faults::fail_nth(0);
         set_constant_area(nullptr, 0);
     }
     FatalToException fatal_;
@@ -110,7 +111,7 @@ TEST_F(ValuesTest, ResizeOfNullAllocatesAndHeapBlocksKeepContent) {
 }
 
 TEST_F(ValuesTest, CheckedAllocationFailureIsARuntimeErrorWithTheSize) {
-    fail_next_allocations(1);
+    allocation_faults::fail_nth(1);
     try {
         mem_alloc(100);
         FAIL() << "allocation failure did not raise";
@@ -125,7 +126,7 @@ TEST_F(ValuesTest, CheckedAllocationFailureIsARuntimeErrorWithTheSize) {
 
 TEST_F(ValuesTest, ResizeFailureReportsTheNewSize) {
     void* p = mem_alloc(8);
-    fail_next_allocations(1);
+    allocation_faults::fail_nth(1);
     try {
         mem_resize(p, 4000);
         FAIL() << "resize failure did not raise";
@@ -147,7 +148,7 @@ TEST_F(ValuesTest, SizesBeyond32BitsFailInsteadOfWrapping) {
 }
 
 TEST_F(ValuesTest, UncheckedAllocationReturnsNull) {
-    fail_next_allocations(1);
+    allocation_faults::fail_nth(1);
     EXPECT_EQ(mem_alloc_unchecked(64), nullptr);
 }
 

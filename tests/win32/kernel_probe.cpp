@@ -11,6 +11,7 @@
 #include "controls/on_demand.h"
 #include "forms/archive.h"
 #include "forms/win32/engine.h"
+#include "runtime/allocation_faults.h"
 #include "runtime/allocator.h"
 #include "runtime/win32/interface.h"
 #include "runtime/win32/kernel.h"
@@ -195,7 +196,7 @@ int entry_routine() {
     if (m == "tables-fail") {
         // The declared-function tables are start-up's first checked
         // allocation: it fails before the libraries are started.
-        fail_next_allocations(1);
+        allocation_faults::fail_nth(1);
         startup_and_register();
         probe_line("not reached");
     }
