@@ -30,11 +30,12 @@ void pump_until(HANDLE event) {
         pump(0);
 }
 
+void nothing_meanwhile() {}
+
 // Runs `read` on a thread of another apartment while this thread's apartment
 // answers its calls, after `meanwhile` (which pumps as long as it needs).
 template <class F, class G = void (*)()>
-void read_from_another_apartment(
-    F read, G meanwhile = [] {}) {
+void read_from_another_apartment(F read, G meanwhile = nothing_meanwhile) {
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread reader([&] {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
