@@ -58,9 +58,12 @@ bool icon_data_routine(UnitObject* unit, const uint8_t** data, uint32_t* size) {
 
 // Places a new window at its stored geometry `stored` at its DPI: client area
 // and place scaled (the frame is the system's), a centred one centred with its
-// scaled size. A window that starts minimised or maximised keeps the platform's
-// rectangle (its restore rectangle is the requested one).
+// scaled size. The DPI is noted: the window keeps the layout of that DPI until
+// WM_DPICHANGED announces another. A window that starts minimised or maximised
+// keeps the platform's rectangle (its restore rectangle is the requested one).
 void place_at_dpi(HWND hwnd, const forms::dpi::Box& stored, bool centred) {
+    if (forms::dpi::is_top_level(hwnd))
+        forms::dpi::remember_dpi(hwnd, forms::dpi::window_dpi(hwnd));
     if (IsIconic(hwnd) || IsZoomed(hwnd))
         return;
     const forms::dpi::Box box = forms::dpi::pixel_box(hwnd, stored);
@@ -245,13 +248,11 @@ void WindowUnit::apply_created_state() {
 
 // ---- messages --------------------------------------------------------------------------
 
-// The window moved to a monitor of another DPI: it takes the rectangle the
-// system suggests, its icons for the new DPI, and its units are laid out again.
+// The window moved to a monitor of another DPI: its place and size at the new
+// DPI, its icons for it, and its units laid out again.
 void WindowUnit::on_dpi_changed(int32_t dpi, const RECT& suggested) {
     HWND hwnd = handle();
-    forms::dpi::remember_dpi(hwnd, dpi);
-    SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    forms::dpi::move_to_dpi(hwnd, dpi, suggested);
     apply_icons();
     if (forms::find_unit_object(window_id(), 0) == this) {
         forms::lay_out_units(window_id());

@@ -41,20 +41,42 @@ Box to_stored(const Box& pixels, int32_t dpi) {
             to_stored(pixels.height, dpi)};
 }
 
-// The client part is computed in 64 bits: stored values and frames come from
-// anywhere in the 32-bit range.
-int32_t outer_to_pixels(int32_t stored, int32_t frame_96, int32_t frame_dpi, int32_t dpi) {
-    const int64_t client = int64_t(stored) - frame_96;
-    const int32_t narrowed = int32_t(std::clamp<int64_t>(client, INT32_MIN, INT32_MAX));
-    return int32_t(
-        std::clamp<int64_t>(int64_t(to_pixels(narrowed, dpi)) + frame_dpi, INT32_MIN, INT32_MAX));
+Frame frame_of(const FrameMetrics& m, const FrameParts& parts) {
+    int32_t side = parts.sizing   ? m.sizing_frame
+                   : parts.fixed  ? m.fixed_frame
+                   : parts.border ? m.border
+                                  : 0;
+    if (parts.client_edge)
+        side += m.edge;
+    int32_t top = side;
+    if (parts.caption)
+        top += parts.tool ? m.small_caption : m.caption;
+    if (parts.menu)
+        top += m.menu;
+    return {2 * side, top + side};
 }
 
-int32_t outer_to_stored(int32_t pixels, int32_t frame_96, int32_t frame_dpi, int32_t dpi) {
-    const int64_t client = int64_t(pixels) - frame_dpi;
+FrameMetrics metrics_at(const FrameMetrics& at_96, int32_t dpi) {
+    return {to_pixels(at_96.caption, dpi),      to_pixels(at_96.small_caption, dpi),
+            to_pixels(at_96.menu, dpi),         to_pixels(at_96.fixed_frame, dpi),
+            to_pixels(at_96.sizing_frame, dpi), to_pixels(at_96.edge, dpi),
+            to_pixels(at_96.border, dpi)};
+}
+
+// The client part is computed in 64 bits: stored values and frames come from
+// anywhere in the 32-bit range.
+int32_t outer_to_pixels(int32_t stored, int32_t reference, int32_t frame, int32_t dpi) {
+    const int64_t client = int64_t(stored) - reference;
     const int32_t narrowed = int32_t(std::clamp<int64_t>(client, INT32_MIN, INT32_MAX));
     return int32_t(
-        std::clamp<int64_t>(int64_t(to_stored(narrowed, dpi)) + frame_96, INT32_MIN, INT32_MAX));
+        std::clamp<int64_t>(int64_t(to_pixels(narrowed, dpi)) + frame, INT32_MIN, INT32_MAX));
+}
+
+int32_t outer_to_stored(int32_t pixels, int32_t reference, int32_t frame, int32_t dpi) {
+    const int64_t client = int64_t(pixels) - frame;
+    const int32_t narrowed = int32_t(std::clamp<int64_t>(client, INT32_MIN, INT32_MAX));
+    return int32_t(
+        std::clamp<int64_t>(int64_t(to_stored(narrowed, dpi)) + reference, INT32_MIN, INT32_MAX));
 }
 
 LogFont font_at(const LogFont& stored, int32_t dpi) {

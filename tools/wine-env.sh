@@ -7,7 +7,9 @@
 # VANTOR_WINEPREFIX names another prefix, VANTOR_DISPLAY a display to use
 # instead of a new Xvfb. VANTOR_DPI (other than 96) runs at that display scale
 # in a prefix of its own beside the usual one (suffix -dpi<N>), whose LogPixels
-# is set once, right after it is made: Wine 8 reads it when a program starts.
+# is set once, right after it is made: Wine 8 and Wine 10 read it when a
+# program starts (Wine 10, like Windows, tells a program that is not DPI aware
+# 96 DPI and scales what it sees: the tests at other scales carry a manifest).
 # VANTOR_LANG (default zh_CN.UTF-8) is the system's language, and so its code
 # page; another language than the default runs in a prefix of its own made
 # under it (suffix -<language>, after any -dpi<N>). VANTOR_SCHEME=black gives

@@ -1,5 +1,7 @@
 #include "forms/win32/dpi_win32.h"
 
+#include <optional>
+
 #include "runtime/win32/libraries.h"
 
 namespace vantor::forms::dpi {
@@ -89,7 +91,33 @@ int32_t metric_at(int index, int32_t dpi) {
     return mul_div(GetSystemMetrics(index), dpi, system_dpi());
 }
 
+FrameParts frame_parts(DWORD style, DWORD ex_style, bool menu) {
+    FrameParts parts;
+    parts.caption = (style & WS_CAPTION) == WS_CAPTION;
+    parts.tool = (ex_style & WS_EX_TOOLWINDOW) != 0;
+    parts.sizing = (style & WS_THICKFRAME) != 0;
+    parts.fixed = (style & WS_DLGFRAME) != 0 || (ex_style & WS_EX_DLGMODALFRAME) != 0;
+    parts.border = (style & WS_BORDER) != 0;
+    parts.client_edge = (ex_style & WS_EX_CLIENTEDGE) != 0;
+    parts.menu = menu;
+    return parts;
+}
+
+namespace {
+std::optional<FrameMetrics> g_modelled; // model_system_metrics
+} // namespace
+
+void model_system_metrics(const FrameMetrics* at_96) {
+    g_modelled = at_96 ? std::optional<FrameMetrics>(*at_96) : std::nullopt;
+}
+
+Frame reference_frame(DWORD style, DWORD ex_style, bool menu) {
+    return frame_of(kReferenceMetrics, frame_parts(style, ex_style, menu));
+}
+
 Frame frame_at(DWORD style, DWORD ex_style, bool menu, int32_t dpi) {
+    if (g_modelled)
+        return frame_of(metrics_at(*g_modelled, dpi), frame_parts(style, ex_style, menu));
     static const auto adjust_for_dpi =
         user32_function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
     dpi = valid_dpi(dpi);
@@ -108,17 +136,6 @@ bool is_top_level(HWND hwnd) {
 
 namespace {
 
-struct Frames {
-    Frame at_96, at_dpi;
-};
-
-Frames frames_of(HWND hwnd, int32_t dpi) {
-    const auto style = DWORD(GetWindowLongW(hwnd, GWL_STYLE));
-    const auto ex = DWORD(GetWindowLongW(hwnd, GWL_EXSTYLE));
-    const bool menu = GetMenu(hwnd) != nullptr;
-    return {frame_at(style, ex, menu, kStoredDpi), frame_at(style, ex, menu, dpi)};
-}
-
 // The live window's rectangle: the screen's for a top-level window, its
 // parent's client area's for a child.
 RECT live_rect(HWND hwnd) {
@@ -129,25 +146,25 @@ RECT live_rect(HWND hwnd) {
     return r;
 }
 
-} // namespace
-
-namespace {
-// `box` from stored units to pixels at `hwnd`'s DPI (`to_pixels`), or back.
-// A top-level window's outer size keeps its frame at that DPI, so that its
-// client area is what scales.
+// `box` from stored units to pixels at `hwnd`'s DPI (`to_pixels_at_dpi`), or
+// back. A top-level window's outer size is its client area under the
+// reference frame, and that client area under the system's frame at its DPI.
 Box convert_box(HWND hwnd, const Box& box, bool to_pixels_at_dpi) {
     const int32_t dpi = window_dpi(hwnd);
-    if (dpi == kStoredDpi)
-        return box;
     Box out = to_pixels_at_dpi ? to_pixels(box, dpi) : to_stored(box, dpi);
     if (is_top_level(hwnd)) {
+        const auto style = DWORD(GetWindowLongW(hwnd, GWL_STYLE));
+        const auto ex = DWORD(GetWindowLongW(hwnd, GWL_EXSTYLE));
+        const bool menu = GetMenu(hwnd) != nullptr;
+        const Frame reference = reference_frame(style, ex, menu);
+        const Frame system = frame_at(style, ex, menu, dpi);
         const auto outer = to_pixels_at_dpi ? outer_to_pixels : outer_to_stored;
-        const Frames f = frames_of(hwnd, dpi);
-        out.width = outer(box.width, f.at_96.width, f.at_dpi.width, dpi);
-        out.height = outer(box.height, f.at_96.height, f.at_dpi.height, dpi);
+        out.width = outer(box.width, reference.width, system.width, dpi);
+        out.height = outer(box.height, reference.height, system.height, dpi);
     }
     return out;
 }
+
 } // namespace
 
 Box stored_box(HWND hwnd) {
@@ -163,6 +180,17 @@ void place_unit(HWND hwnd, const Box& stored, UINT flags) {
     const Box p = pixel_box(hwnd, stored);
     SetWindowPos(hwnd, nullptr, p.left, p.top, p.width, p.height,
                  flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void move_to_dpi(HWND hwnd, int32_t dpi, const RECT& suggested) {
+    const bool restored = !IsIconic(hwnd) && !IsZoomed(hwnd);
+    const Box stored = stored_box(hwnd); // at the DPI it leaves
+    remember_dpi(hwnd, dpi);
+    const Box p = pixel_box(hwnd, stored);
+    SetWindowPos(hwnd, nullptr, suggested.left, suggested.top,
+                 restored ? p.width : suggested.right - suggested.left,
+                 restored ? p.height : suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace vantor::forms::dpi

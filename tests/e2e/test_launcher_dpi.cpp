@@ -45,12 +45,14 @@ TEST_F(LauncherAtDpi, RunsAtTheDisplaysDpi) {
     EXPECT_EQ(wanted && *wanted ? std::atoi(wanted) : dpi::kStoredDpi, at_);
 }
 
-// The stored outer size less the frame at 96 is the client area, scaled.
+// The stored outer size less the reference frame is the client area, scaled,
+// whatever frame the system draws.
 TEST_F(LauncherAtDpi, ClientAreaIsTheStoredOneScaled) {
     const launcher_units::Unit& w = launcher_units::kUnits[0];
     HWND window = vantor_.window();
-    const dpi::Frame frame = dpi::frame_at(DWORD(GetWindowLongA(window, GWL_STYLE)),
-                                           DWORD(GetWindowLongA(window, GWL_EXSTYLE)), false, 96);
+    const dpi::Frame frame =
+        dpi::reference_frame(DWORD(GetWindowLongA(window, GWL_STYLE)),
+                             DWORD(GetWindowLongA(window, GWL_EXSTYLE)), false);
     RECT client;
     GetClientRect(window, &client);
     EXPECT_NEAR(dpi::to_pixels(w.width - frame.width, at_), client.right, kRounding);

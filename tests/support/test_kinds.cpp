@@ -108,9 +108,11 @@ HWND create_form(const CreateParams& p, std::string& caption) {
         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN | p.styles;
     HWND h = CreateWindowExA(0, kFormClass, caption.c_str(), style, p.left, p.top, p.width,
                              p.height, owner, p.menu, GetModuleHandleA(nullptr), nullptr);
-    // Like the window kind: the stored geometry at the window's DPI.
-    if (h && forms::dpi::window_dpi(h) != forms::dpi::kStoredDpi)
+    // Like the window kind: the stored geometry at the window's DPI, noted.
+    if (h) {
+        forms::dpi::remember_dpi(h, forms::dpi::window_dpi(h));
         forms::dpi::place_unit(h, {p.left, p.top, p.width, p.height});
+    }
     return h;
 }
 
@@ -344,12 +346,9 @@ LRESULT TestUnit::on_message(UINT msg, WPARAM wp, LPARAM lp) {
         if (kind == kinds::Form)
             forms::dpi::forget_dpi(handle());
         break;
-    case WM_DPICHANGED: // like the window kind: the suggested rectangle, the units laid out again
+    case WM_DPICHANGED: // like the window kind: placed at the new DPI, the units laid out again
         if (kind == kinds::Form) {
-            const RECT& r = *reinterpret_cast<const RECT*>(lp);
-            forms::dpi::remember_dpi(handle(), HIWORD(wp));
-            SetWindowPos(handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            forms::dpi::move_to_dpi(handle(), HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             forms::lay_out_units(window_id());
             return 0;
         }

@@ -77,26 +77,59 @@ TEST(DpiArithmetic, BoxesScaleEveryField) {
         EXPECT_EQ(stored, to_stored(to_pixels(stored, dpi), dpi)) << dpi;
 }
 
-// The launcher's window: 217 x 210 stored with a frame of 6 x 25 at 96; at
-// 144 the frame is 6 x 34, the client area 211 x 185 scaled.
+// The launcher's window: 217 x 210 stored with a reference frame of 6 x 25;
+// the client area 211 x 185 scaled inside each system's frame: Wine 8's 6 x 34
+// at 144, Windows 10's 6 x 29 at 96.
 TEST(DpiArithmetic, OuterSizesScaleTheClientAreaAndKeepTheSystemsFrame) {
     struct Row {
-        int32_t stored, frame_96, frame_dpi, dpi, pixels;
+        int32_t stored, reference, frame, dpi, pixels;
     };
     const Row rows[] = {
         {217, 6, 6, 96, 217},    {210, 25, 25, 96, 210},  {217, 6, 6, 144, 323},
         {210, 25, 34, 144, 312}, {210, 25, 29, 120, 260}, {217, 6, 8, 192, 430},
-        {0, 6, 6, 96, 0},        {4, 6, 9, 144, 6}, // smaller than its frame: stays consistent
+        {210, 25, 29, 96, 214},  {210, 25, 32, 96, 217}, // Windows 10's frame; Wine 10's
+        {0, 6, 6, 96, 0},        {4, 6, 9, 144, 6},      // smaller than its frame: stays consistent
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(::testing::Message() << r.stored << " at " << r.dpi);
-        EXPECT_EQ(r.pixels, outer_to_pixels(r.stored, r.frame_96, r.frame_dpi, r.dpi));
-        EXPECT_EQ(r.stored, outer_to_stored(r.pixels, r.frame_96, r.frame_dpi, r.dpi));
+        EXPECT_EQ(r.pixels, outer_to_pixels(r.stored, r.reference, r.frame, r.dpi));
+        EXPECT_EQ(r.stored, outer_to_stored(r.pixels, r.reference, r.frame, r.dpi));
     }
     // Extreme values saturate instead of wrapping.
     EXPECT_EQ(kMax, outer_to_pixels(kMax, -100, 100, 192));
     EXPECT_EQ(kMin, outer_to_pixels(kMin, 100, -100, 192));
     EXPECT_EQ(kMax, outer_to_stored(kMax, 100, -100, 96));
+}
+
+// Frames from a system's metrics: the reference's (the classic look, as Wine 8
+// draws it at 96 DPI, measured there), Windows 10 and 11's at 100%, and the
+// reference's scaled to 144 DPI.
+TEST(DpiArithmetic, FramesComeFromTheSystemsMetrics) {
+    constexpr FrameMetrics kWindows10{23, 23, 20, 3, 8, 2, 1};
+    const FrameMetrics at_144 = metrics_at(kReferenceMetrics, 144);
+    const FrameParts fixed{.caption = true, .fixed = true, .border = true};
+    const FrameParts sizable{.caption = true, .sizing = true, .fixed = true, .border = true};
+    const FrameParts tool_sunken_menu{
+        .caption = true, .tool = true, .fixed = true, .client_edge = true, .menu = true};
+    struct Row {
+        const FrameMetrics& metrics;
+        FrameParts parts;
+        Frame frame;
+    };
+    const Row rows[] = {
+        {kReferenceMetrics, fixed, {6, 25}},
+        {kReferenceMetrics, sizable, {8, 27}},
+        {kReferenceMetrics, tool_sunken_menu, {10, 45}},
+        {kReferenceMetrics, {}, {0, 0}},
+        {kWindows10, fixed, {6, 29}},
+        {kWindows10, sizable, {16, 39}},
+        {at_144, fixed, {10, 39}},
+    };
+    for (const Row& r : rows) {
+        const Frame is = frame_of(r.metrics, r.parts);
+        EXPECT_EQ(r.frame, is) << "caption " << r.metrics.caption << ": " << is.width << "x"
+                               << is.height;
+    }
 }
 
 TEST(DpiArithmetic, StoredFontsScaleTheirCharacterSizeOnly) {

@@ -64,17 +64,57 @@ dpi::Box read_box(uint32_t unit) {
             int32_t(read(ids::Main, unit, Width)), int32_t(read(ids::Main, unit, Height))};
 }
 
-// The client area of the window a stored outer size gives at `at_dpi`.
+// The systems whose frames the window is sized for: the running one, and
+// Windows 10 and 11's at 100% (23-pixel caption, 3-pixel frame, 8-pixel sizing
+// border) modelled on it (dpi::model_system_metrics).
+constexpr dpi::FrameMetrics kWindows10{23, 23, 20, 3, 8, 2, 1};
+struct System {
+    const char* name;
+    const dpi::FrameMetrics* metrics; // null: the running system's
+};
+constexpr System kSystems[] = {{"this system", nullptr}, {"Windows 10", &kWindows10}};
+
+// Models `system` while it lives.
+struct Modelled {
+    explicit Modelled(const System& system) { dpi::model_system_metrics(system.metrics); }
+    ~Modelled() { dpi::model_system_metrics(nullptr); }
+};
+
+// The client area a stored outer size gives at `at_dpi`: the stored outer
+// size less the reference frame, scaled.
 SIZE client_of_stored(HWND window, const dpi::Box& stored, int32_t at_dpi) {
     const auto style = DWORD(GetWindowLongA(window, GWL_STYLE));
     const auto ex = DWORD(GetWindowLongA(window, GWL_EXSTYLE));
-    const dpi::Frame f = dpi::frame_at(style, ex, false, dpi::kStoredDpi);
+    const dpi::Frame f = dpi::reference_frame(style, ex, false);
     return {dpi::to_pixels(stored.width - f.width, at_dpi),
             dpi::to_pixels(stored.height - f.height, at_dpi)};
 }
 
+// Fails when the window's size at `at_dpi` is not that client area inside the
+// frame of the system modelled, and, with `drawn`, when the client area the
+// system draws is not that one (its frame is its own at its own DPI).
+::testing::AssertionResult sized_for(HWND window, const dpi::Box& stored, int32_t at_dpi,
+                                     bool drawn) {
+    const SIZE client = client_of_stored(window, stored, at_dpi);
+    const dpi::Frame f = dpi::frame_at(DWORD(GetWindowLongA(window, GWL_STYLE)),
+                                       DWORD(GetWindowLongA(window, GWL_EXSTYLE)), false, at_dpi);
+    const RECT outer = screen_rect(window);
+    RECT inner;
+    GetClientRect(window, &inner);
+    if (std::abs(client.cx + f.width - (outer.right - outer.left)) <= kRounding &&
+        std::abs(client.cy + f.height - (outer.bottom - outer.top)) <= kRounding &&
+        (!drawn || (std::abs(client.cx - inner.right) <= kRounding &&
+                    std::abs(client.cy - inner.bottom) <= kRounding)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "outer " << outer.right - outer.left << "x" << outer.bottom - outer.top << ", client "
+           << inner.right << "x" << inner.bottom << "; expected client " << client.cx << "x"
+           << client.cy << " in a frame of " << f.width << "x" << f.height << " at " << at_dpi
+           << " DPI";
+}
+
 // Checks every unit of Main and the window itself at `at_dpi`.
-void expect_main_laid_out_at(int32_t at_dpi) {
+void expect_main_laid_out_at(int32_t at_dpi, bool modelled = false) {
     for (const Stored& u : kMainUnits) {
         SCOPED_TRACE(u.name);
         HWND h = handle_of(ids::Main, u.unit);
@@ -83,11 +123,9 @@ void expect_main_laid_out_at(int32_t at_dpi) {
         EXPECT_EQ(u.box, read_box(u.unit)) << "the fixed properties read stored units";
     }
     HWND window = handle_of(ids::Main, 0);
+    EXPECT_TRUE(sized_for(window, kMainWindow, at_dpi, !modelled));
     RECT client;
     GetClientRect(window, &client);
-    const SIZE want = client_of_stored(window, kMainWindow, at_dpi);
-    EXPECT_NEAR(want.cx, client.right, kRounding) << "client width at " << at_dpi;
-    EXPECT_NEAR(want.cy, client.bottom, kRounding) << "client height at " << at_dpi;
     const dpi::Box window_box = read_box(ids::MainW);
     EXPECT_EQ(kMainWindow.width, window_box.width);
     EXPECT_EQ(kMainWindow.height, window_box.height);
@@ -110,10 +148,50 @@ TEST(DisplayDpi, IsTheOneThePrefixWasMadeFor) {
 }
 
 TEST_F(FormsDpi, LoadPlacesEveryUnitAtItsStoredGeometryScaled) {
-    ASSERT_TRUE(load(ids::Main));
-    const int32_t system = dpi::system_dpi();
-    EXPECT_EQ(system, dpi::window_dpi(handle_of(ids::Main, 0)));
-    expect_main_laid_out_at(system);
+    for (const System& s : kSystems) {
+        SCOPED_TRACE(s.name);
+        Modelled modelled(s);
+        ASSERT_TRUE(load(ids::Main));
+        const int32_t system = dpi::system_dpi();
+        EXPECT_EQ(system, dpi::window_dpi(handle_of(ids::Main, 0)));
+        expect_main_laid_out_at(system, s.metrics != nullptr);
+        close_all_windows();
+    }
+}
+
+// The frame the engine reckons with for each border style the window kind
+// gives (frame_of over the system's own metrics) is the one the system draws:
+// the reference frame is that of a system with the reference metrics.
+TEST(WindowFrames, TheModelGivesTheSystemsFrameForEveryBorderStyle) {
+    constexpr DWORD kFixed = WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, kSizing = WS_THICKFRAME;
+    const struct {
+        DWORD style, ex;
+        bool menu;
+    } rows[] = {{kFixed, 0, false},
+                {kFixed, 0, true},
+                {kFixed | kSizing, 0, false},
+                {kFixed, WS_EX_TOOLWINDOW, false},
+                {kFixed | kSizing, WS_EX_TOOLWINDOW, false},
+                {kFixed, WS_EX_CLIENTEDGE, false},
+                {WS_POPUP | WS_DLGFRAME, 0, false},
+                {WS_POPUP | WS_DLGFRAME | kSizing, 0, false},
+                {WS_POPUP, 0, false}};
+    const int32_t at = dpi::system_dpi();
+    const dpi::FrameMetrics system{dpi::metric_at(SM_CYCAPTION, at),
+                                   dpi::metric_at(SM_CYSMCAPTION, at),
+                                   dpi::metric_at(SM_CYMENU, at),
+                                   dpi::metric_at(SM_CXFIXEDFRAME, at),
+                                   dpi::metric_at(SM_CXSIZEFRAME, at) +
+                                       dpi::metric_at(SM_CXPADDEDBORDER, at),
+                                   dpi::metric_at(SM_CXEDGE, at),
+                                   dpi::metric_at(SM_CXBORDER, at)};
+    for (const auto& r : rows) {
+        const dpi::Frame is = dpi::frame_at(r.style, r.ex, r.menu, at);
+        const dpi::Frame model = dpi::frame_of(system, dpi::frame_parts(r.style, r.ex, r.menu));
+        EXPECT_EQ(is, model) << std::hex << r.style << " " << r.ex << (r.menu ? " menu" : "")
+                             << std::dec << ": the system's " << is.width << "x" << is.height
+                             << ", the model's " << model.width << "x" << model.height;
+    }
 }
 
 // Application code writes stored units and reads back what it wrote; the
@@ -141,38 +219,46 @@ TEST_F(FormsDpi, FixedPropertyWritesTakeStoredUnits) {
     write(ids::Main, ids::MainW, Height, 260);
     EXPECT_EQ(500u, read(ids::Main, ids::MainW, Width));
     EXPECT_EQ(260u, read(ids::Main, ids::MainW, Height));
-    RECT client;
-    GetClientRect(handle_of(ids::Main, 0), &client);
-    const SIZE want = client_of_stored(handle_of(ids::Main, 0), {0, 0, 500, 260}, at);
-    EXPECT_NEAR(want.cx, client.right, kRounding);
-    EXPECT_NEAR(want.cy, client.bottom, kRounding);
+    EXPECT_TRUE(sized_for(handle_of(ids::Main, 0), {0, 0, 500, 260}, at, true));
 }
 
-// The system's message when the window moves to a monitor of another DPI.
-void change_dpi(HWND window, int32_t to) {
+// The system's message when the window moves to a monitor of another DPI,
+// with the rectangle a system scaling the whole window suggests (the frame too):
+// the window takes its place and the size of its stored client area at `to`.
+// (The window stays on this monitor, whose frame the system goes on drawing.)
+void change_dpi(HWND window, int32_t to, bool modelled = false) {
     const int32_t from = dpi::window_dpi(window);
     RECT r = screen_rect(window);
-    RECT suggested{r.left, r.top, r.left + dpi::mul_div(r.right - r.left, to, from),
-                   r.top + dpi::mul_div(r.bottom - r.top, to, from)};
+    RECT suggested{r.left + 7, r.top + 5, r.left + 7 + dpi::mul_div(r.right - r.left, to, from),
+                   r.top + 5 + dpi::mul_div(r.bottom - r.top, to, from)};
     SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
     pump();
     const RECT now = screen_rect(window);
-    EXPECT_TRUE(EqualRect(&now, &suggested)) << "the window takes the suggested rectangle";
+    EXPECT_EQ(suggested.left, now.left) << "the window takes the suggested place";
+    EXPECT_EQ(suggested.top, now.top) << "the window takes the suggested place";
+    EXPECT_TRUE(sized_for(window, kMainWindow, to, !modelled && to == dpi::system_dpi()));
 }
 
 TEST_F(FormsDpi, DpiChangeLaysTheUnitsOutAgainAndPropertiesKeepStoredUnits) {
-    ASSERT_TRUE(load(ids::Main));
-    HWND window = handle_of(ids::Main, 0);
-    const int32_t system = dpi::system_dpi();
-    for (int32_t to : {192, 120, 144, 96, system}) {
-        SCOPED_TRACE(::testing::Message() << "to " << to << " DPI");
-        change_dpi(window, to);
-        EXPECT_EQ(to, dpi::window_dpi(window));
-        EXPECT_EQ(to, dpi::window_dpi(handle_of(ids::Main, ids::MainQ))) << "a control's DPI";
-        for (const Stored& u : kMainUnits) {
-            EXPECT_TRUE(placed_at(handle_of(ids::Main, u.unit), u.box, to)) << u.name;
-            EXPECT_EQ(u.box, read_box(u.unit)) << u.name;
+    for (const System& s : kSystems) {
+        SCOPED_TRACE(s.name);
+        Modelled modelled(s);
+        ASSERT_TRUE(load(ids::Main));
+        HWND window = handle_of(ids::Main, 0);
+        const int32_t system = dpi::system_dpi();
+        for (int32_t to : {192, 120, 144, 96, system}) {
+            SCOPED_TRACE(::testing::Message() << "to " << to << " DPI");
+            change_dpi(window, to, s.metrics != nullptr);
+            EXPECT_EQ(to, dpi::window_dpi(window));
+            EXPECT_EQ(to, dpi::window_dpi(handle_of(ids::Main, ids::MainQ))) << "a control's DPI";
+            for (const Stored& u : kMainUnits) {
+                EXPECT_TRUE(placed_at(handle_of(ids::Main, u.unit), u.box, to)) << u.name;
+                EXPECT_EQ(u.box, read_box(u.unit)) << u.name;
+            }
+            EXPECT_EQ(kMainWindow.width, read_box(ids::MainW).width);
+            EXPECT_EQ(kMainWindow.height, read_box(ids::MainW).height);
         }
+        close_all_windows();
     }
 }
 

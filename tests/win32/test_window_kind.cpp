@@ -9,6 +9,7 @@
 
 #include "controls/kinds.h"
 #include "controls/window_kind.h"
+#include "forms/win32/dpi_win32.h"
 #include "runtime/win32/kernel.h"
 #include "runtime/win32/libraries.h"
 #include "tests/support/kernel_access.h"
@@ -27,6 +28,16 @@ int top_band(HWND h) {
     return origin.y - screen_box(h)[1];
 }
 
+// The window's client area plus the reference frame: its stored outer size,
+// whatever frame the system draws.
+std::array<LONG, 2> stored_size(HWND h) {
+    RECT c;
+    GetClientRect(h, &c);
+    const auto f = forms::dpi::reference_frame(DWORD(GetWindowLongA(h, GWL_STYLE)),
+                                               DWORD(GetWindowLongA(h, GWL_EXSTYLE)), false);
+    return {c.right + f.width, c.bottom + f.height};
+}
+
 HICON icon_of(HWND h, WPARAM which) {
     return reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, which, 0));
 }
@@ -40,16 +51,16 @@ TEST(WindowCreation, CentredWhateverTheStoredPositionElsePlacedThere) {
     struct Row {
         int position;
         RECT stored;
-        LONG left, top;
-    } rows[] = {{1, {5, 7, 301, 201}, (cx - 301) / 2, (cy - 201) / 2},
-                {1, {-900, 4000, 300, 200}, (cx - 300) / 2, (cy - 200) / 2},
-                {0, {40, 60, 300, 200}, 40, 60}};
+    } rows[] = {{1, {5, 7, 301, 201}}, {1, {-900, 4000, 300, 200}}, {0, {40, 60, 300, 200}}};
     for (const Row& row : rows) {
         TestForm form(window_with([&](auto& p) { p.Position = row.position; }), row.stored);
         ASSERT_TRUE(form.ok());
-        EXPECT_EQ(screen_box(form.hwnd()),
-                  (std::array<LONG, 4>{row.left, row.top, row.stored.right, row.stored.bottom}))
+        auto [x, y, w, h] = screen_box(form.hwnd());
+        EXPECT_EQ(stored_size(form.hwnd()),
+                  (std::array<LONG, 2>{row.stored.right, row.stored.bottom}))
             << "stored left " << row.stored.left;
+        EXPECT_EQ(x, row.position == 1 ? (cx - w) / 2 : row.stored.left) << row.stored.left;
+        EXPECT_EQ(y, row.position == 1 ? (cy - h) / 2 : row.stored.top) << row.stored.left;
     }
 }
 
@@ -92,8 +103,8 @@ TEST(WindowCreation, TitleBarOnlyWithABorderAndACaptionOrControlBox) {
         EXPECT_EQ((form.style() & WS_CAPTION) == WS_CAPTION, title) << std::hex << form.style();
         EXPECT_EQ(top_band(form.hwnd()) >= caption_height, title) << top_band(form.hwnd());
         EXPECT_EQ((form.style() & WS_SYSMENU) != 0, border != 0 && control_box == 1);
-        EXPECT_EQ(screen_box(form.hwnd())[2], 200) << "requested size kept";
-        EXPECT_EQ(screen_box(form.hwnd())[3], 150);
+        EXPECT_EQ(stored_size(form.hwnd()), (std::array<LONG, 2>{200, 150}))
+            << "requested size kept";
     }
 }
 
@@ -304,8 +315,9 @@ TEST(WindowProperties, PositionReadsTheLiveStateAndActsWhenVisible) {
     form.show();
     EXPECT_EQ(position(), 0u);
     form.write(nullptr, Position, 1);
-    EXPECT_EQ(screen_box(form.hwnd())[0], (GetSystemMetrics(SM_CXSCREEN) - 200) / 2);
-    EXPECT_EQ(screen_box(form.hwnd())[2], 200) << "centring keeps the size";
+    EXPECT_EQ(screen_box(form.hwnd())[0],
+              (GetSystemMetrics(SM_CXSCREEN) - screen_box(form.hwnd())[2]) / 2);
+    EXPECT_EQ(stored_size(form.hwnd())[0], 200) << "centring keeps the size";
     form.write(nullptr, Position, 2);
     EXPECT_EQ(position(), 2u);
     form.write(nullptr, Position, 7); // clamped to 3: maximised to the work area

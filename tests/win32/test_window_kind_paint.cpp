@@ -11,6 +11,7 @@
 
 #include "controls/picture.h"
 #include "controls/window_kind.h"
+#include "forms/win32/dpi_win32.h"
 #include "tests/support/test_form.h"
 
 using namespace vantor;
@@ -37,11 +38,11 @@ uint32_t alpha_pixels(int x, int) {
     return x < 4 ? 0x00000000u : 0xFF00FF00u;
 }
 
-// The window geometry for a client area of w x h with the default border.
+// The stored window geometry for a client area of w x h with the default
+// border (the outer size under the reference frame).
 RECT client_of(int w, int h) {
-    RECT r{0, 0, w, h};
-    AdjustWindowRectEx(&r, WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, FALSE, 0);
-    return RECT{50, 50, r.right - r.left, r.bottom - r.top};
+    const auto f = forms::dpi::reference_frame(WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, 0, false);
+    return RECT{50, 50, w + f.width, h + f.height};
 }
 
 } // namespace
