@@ -72,12 +72,21 @@ void BM_SnprintfCopy(benchmark::State& state) {
 }
 BENCHMARK(BM_SnprintfCopy);
 
+// Whether a run failed or was skipped: Google Benchmark 1.8 (Debian 13) says
+// it in `skipped`, earlier versions (Debian 12) in `error_occurred`.
+template <class Run> bool run_failed(const Run& run) {
+    if constexpr (requires { run.error_occurred; })
+        return run.error_occurred;
+    else
+        return static_cast<int>(run.skipped) != 0;
+}
+
 // Console output as usual, keeping each benchmark's time per operation.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+            if (run.run_type == Run::RT_Iteration && !run_failed(run))
                 ns_per_op_[run.benchmark_name()] = run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
