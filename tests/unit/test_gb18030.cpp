@@ -14,11 +14,15 @@ namespace {
 
 // glibc's GB18030 follows the standard's later revisions, which moved these
 // code points between its two-byte and four-byte parts; ours is the 2000
-// mapping, whose two-byte part is Windows' code page 936.
+// mapping, whose two-byte part is Windows' code page 936. The 2022 revision
+// (glibc 2.39 and later, Debian 13) also gave the private-use code points
+// whose two-byte codes went to standard characters four-byte forms.
 bool revised(char32_t cp) {
-    static const std::set<char32_t> singles = {0x1E3F,  0xE7C7,  0x20087, 0x20089,
+    static const std::set<char32_t> singles = {0x1E3F,  0xE7C7,  0xE81E,  0xE826, 0xE82B,  0xE82C,
+                                               0xE832,  0xE843,  0xE854,  0xE864, 0x20087, 0x20089,
                                                0x200CC, 0x215D7, 0x2298F, 0x241FE};
-    return singles.count(cp) || (cp >= 0x9FB4 && cp <= 0x9FBB) || (cp >= 0xFE10 && cp <= 0xFE19);
+    return singles.count(cp) || (cp >= 0x9FB4 && cp <= 0x9FBB) || (cp >= 0xE78D && cp <= 0xE796) ||
+           (cp >= 0xFE10 && cp <= 0xFE19);
 }
 
 class Iconv {
