@@ -60,10 +60,10 @@ Unregister g_unregister = nullptr;
 DWORD g_window_thread = 0;
 std::atomic<int> g_waits{0};
 
-RPC_STATUS RPC_ENTRY counting_unregister(RPC_IF_HANDLE spec, UUID* type, UINT wait) {
+RPC_STATUS RPC_ENTRY counting_unregister(RPC_IF_HANDLE if_handle, UUID* type, UINT wait) {
     if (wait && GetCurrentThreadId() == g_window_thread)
         ++g_waits;
-    return g_unregister(spec, type, wait);
+    return g_unregister(if_handle, type, wait);
 }
 
 // Points the imports of `target` in `module` at `replacement`; whether there was one.
