@@ -52,16 +52,8 @@ struct Target {
 };
 
 std::vector<Target> targets_of(const Launcher& vantor) {
-    struct Row {
-        int box, label;
-        const char* caption;
-    } rows[] = {{kCountBox, kCountLabel, "启动模拟器数量"},
-                {kWidthBox, kResolutionLabel, "分辨率 宽 "},
-                {kHeightBox, kHeightLabel, "高"},
-                {kDpiBox, kDpiLabel, "DPI "},
-                {kPathBox, kPathLabel, "Nox.exe路径"}};
     std::vector<Target> targets;
-    for (const Row& r : rows) {
+    for (const LabelledBox& r : kLabelledBoxes) {
         const std::wstring caption = vantor::system_text::to_wide(r.caption);
         targets.push_back({vantor.control(r.box), caption, ROLE_SYSTEM_TEXT});
         targets.push_back({vantor.control(r.label), caption, ROLE_SYSTEM_STATICTEXT});

@@ -17,15 +17,7 @@ TEST(LauncherAccessible, BoxesAreEditableTextNamedByTheirLabelsWhichAreStaticTex
     Launcher vantor;
     ASSERT_TRUE(vantor.ready()) << "no window titled Vantor";
     ASSERT_TRUE(settle(vantor.window()));
-    struct Row {
-        int box, label;
-        const char* caption;
-    } rows[] = {{kCountBox, kCountLabel, "启动模拟器数量"},
-                {kWidthBox, kResolutionLabel, "分辨率 宽 "},
-                {kHeightBox, kHeightLabel, "高"},
-                {kDpiBox, kDpiLabel, "DPI "},
-                {kPathBox, kPathLabel, "Nox.exe路径"}};
-    for (const Row& r : rows) {
+    for (const LabelledBox& r : kLabelledBoxes) {
         SCOPED_TRACE(r.caption);
         const std::wstring caption = vantor::system_text::to_wide(r.caption);
         LONG role = 0;

@@ -35,6 +35,17 @@ enum LauncherControl : int {
     kImportButton = 220,   // 按钮_导入EXE
 };
 
+// Each box with its label and the caption a screen reader names both by.
+struct LabelledBox {
+    int box, label;
+    const char* caption;
+};
+inline constexpr LabelledBox kLabelledBoxes[] = {{kCountBox, kCountLabel, "启动模拟器数量"},
+                                                 {kWidthBox, kResolutionLabel, "分辨率 宽 "},
+                                                 {kHeightBox, kHeightLabel, "高"},
+                                                 {kDpiBox, kDpiLabel, "DPI "},
+                                                 {kPathBox, kPathLabel, "Nox.exe路径"}};
+
 constexpr DWORD kOpenMs = 15000;     // a program's window to appear
 constexpr DWORD kSequenceMs = 20000; // a launch sequence's starts to appear in the log
 
